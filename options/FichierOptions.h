@@ -1,0 +1,32 @@
+#pragma once
+// The options file "options.ini" beside the executable: writing the user's choices, reading
+// them into the plan.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "cleaning/PlanMenage.h"
+
+// The seventeen choices in the order of the options window's boxes 1 to 17: cache, history,
+// typed addresses, recent documents, cookies, temporary folder, registry backups, recent
+// searches, then the built-in masks xt1..xt9.
+using ChoixOptions = std::array<bool, 17>;
+
+// Full Windows path of "options.ini".
+std::string CheminOptions();
+
+// Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
+// registry and the Windows directory. Throws std::runtime_error with the French message on a bad
+// registry value or a refused mask; nothing is saved then.
+std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
+
+// Saves the lines as "options.ini" (CR LF after each), replacing the old file only once the
+// new one is whole. Throws std::runtime_error with the French message.
+void EnregistrerOptions(const std::vector<std::string>& lignes);
+
+// Fills the plan's tables from "options.ini" (a missing file empties them). OptionsValidees
+// is left alone.
+void LireOptions(TPlanMenage& plan);
+
+// The free masks stored in the file (xt11.. joined with ";"), for the edit box at start-up.
+std::string MasquesLibres();

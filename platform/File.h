@@ -1,0 +1,31 @@
+#pragma once
+// A file opened for writing, as CreateFile(CREATE_ALWAYS) / WriteFile.
+#include <cstdint>
+#include <string_view>
+
+namespace os {
+
+// Movable, not copyable; closed when the object dies.
+class File {
+ public:
+  // Creates (or truncates) the file for writing; throws SystemError.
+  static File create(std::string_view path);
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Writes all of `bytes`; a short write (full disk, size limit) throws SystemError.
+  void write(std::string_view bytes);
+  // Flushes the data to the disk; throws SystemError.
+  void flush();
+  // Closes now; throws SystemError when closing fails.
+  void close();
+
+ private:
+  explicit File(std::intptr_t handle) noexcept : handle_(handle) {}
+  std::intptr_t handle_ = -1;
+};
+
+}  // namespace os

@@ -1,0 +1,30 @@
+#pragma once
+// File and folder services on Windows paths ("C:\windows\TEMP\a.tmp").
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace os {
+
+// The file's attributes, or nothing when it does not exist or cannot be read.
+std::optional<std::uint32_t> fileAttributes(std::string_view path);
+// Sets read-only, hidden and system (other bits are ignored); throws SystemError.
+void setFileAttributes(std::string_view path, std::uint32_t attributes);
+// Deletes a file; refuses read-only files, folders and missing files (throws SystemError).
+// A link is removed as a link, never its target.
+void deleteFile(std::string_view path);
+// Creates one folder; throws SystemError (AlreadyExists when it is there).
+void createDirectory(std::string_view path);
+// Removes an empty folder (not a link); throws SystemError.
+void removeDirectory(std::string_view path);
+// Renames `from` to `to`, replacing a file at `to`; throws SystemError.
+void moveFileReplace(std::string_view from, std::string_view to);
+// The Windows directory, "C:\windows".
+std::string windowsDirectory();
+// Full path of the running program, e.g. "C:\Program Files\Tidora 2000\Tidora2000.exe".
+std::string executablePath();
+// The folder of executablePath(), without a final "\".
+std::string executableFolder();
+
+}  // namespace os

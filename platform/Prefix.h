@@ -1,0 +1,20 @@
+#pragma once
+// Where the emulated Windows user environment lives on the host (Linux only).
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace os {
+
+// The prefix folder: $TIDORA_PREFIX, else $XDG_DATA_HOME/tidora, else ~/.local/share/tidora.
+std::filesystem::path prefixFolder();
+// Points the emulation at another prefix (tests, benchmarks); the next use creates its profile.
+void setPrefixFolder(const std::filesystem::path& folder);
+// Creates the fresh profile (drive C folders, user.reg) when the prefix has none yet; returns
+// true when it created one.
+bool ensureProfile();
+// The host path of a Windows path on drive C, matching existing components case-insensitively;
+// nothing for any other drive or a path that is not absolute.
+std::optional<std::filesystem::path> hostPath(std::string_view windowsPath);
+
+}  // namespace os

@@ -1,0 +1,56 @@
+#pragma once
+// Keys and values of HKEY_CURRENT_USER. A key path with a leading "\" is from the root.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace os {
+
+namespace reg {
+inline constexpr std::uint32_t None = 0;
+inline constexpr std::uint32_t Sz = 1;
+inline constexpr std::uint32_t ExpandSz = 2;
+inline constexpr std::uint32_t Binary = 3;
+inline constexpr std::uint32_t Dword = 4;
+inline constexpr std::uint32_t MultiSz = 7;
+}  // namespace reg
+
+struct RegistryValue {
+  std::uint32_t type = reg::None;
+  std::string data;  // raw bytes; text types include their terminating NUL
+};
+
+// An open key; movable, not copyable, closed when the object dies.
+class RegistryKey {
+ public:
+  // Opens the key, creating it (and its parents) when missing; throws SystemError.
+  static RegistryKey create(std::string_view path);
+  // Opens an existing key; nothing when it is missing. Throws SystemError on other failures.
+  static std::optional<RegistryKey> open(std::string_view path);
+  ~RegistryKey();
+  RegistryKey(RegistryKey&&) noexcept;
+  RegistryKey& operator=(RegistryKey&&) noexcept;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  // The value's type and data, or nothing when it is missing.
+  std::optional<RegistryValue> query(std::string_view name) const;
+  // Creates or replaces a value; saved at once. Throws SystemError.
+  void setValue(std::string_view name, std::uint32_t type, std::string_view data);
+  // A REG_SZ value holding `text` (NUL added).
+  void setString(std::string_view name, std::string_view text);
+  // Deletes a value; false when it did not exist. Throws SystemError on other failures.
+  bool deleteValue(std::string_view name);
+  // Names of the key's values, in stored order.
+  std::vector<std::string> valueNames() const;
+
+ private:
+  struct Impl;
+  explicit RegistryKey(std::unique_ptr<Impl> impl) noexcept;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace os

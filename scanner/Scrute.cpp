@@ -1,0 +1,3 @@
+#include "scanner/Scrute.h"
+
+void TScruteDossier::Execute() {}

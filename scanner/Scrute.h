@@ -1,0 +1,68 @@
+#pragma once
+// TScruteDossier: walks a folder tree and reports every file matching a mask and every
+// sub-folder it finds, with a depth limit and a cooperative stop.
+//
+// Report order for one Execute():
+//   OnExecute; the matching files of Dossier (level 0); then for each sub-folder, in the order
+//   the directory search returns them: OnDossier(sub-folder), then everything beneath it
+//   (depth first, files of a folder before its sub-folders); OnFinExecute.
+// OnFichier: one matching file (never a folder); Fichier / NomFichier / TailleFichier describe it.
+// OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links are
+//   reported but never entered.
+// Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
+//   reported. Setting Arret stops the walk: at most one more file is reported.
+// TraiterMessages is called before every entry of a file listing and after every sub-folder;
+//   the owner plugs its event processing in there.
+// A failure thrown by a handler ends the scan at once (OnFinExecute is not called); every
+//   directory search is closed on every way out.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TScruteDossier;
+
+using TScruteEvent = std::function<void(TScruteDossier& Sender, const std::string& Nom)>;
+using TNotifyEvent = std::function<void(TScruteDossier& Sender)>;
+
+class TScruteDossier {
+ public:
+  TScruteDossier() = default;
+
+  std::string Dossier = "c:\\";
+  std::string Filtre = "*.*";
+  bool SousDossier = true;
+  TScruteEvent OnFichier;
+  TScruteEvent OnDossier;
+  TNotifyEvent OnExecute;
+  TNotifyEvent OnFinExecute;
+  std::int32_t MaxPenetration = 10000;
+
+  // Stop request; anyone may set it while a scan runs. Cleared by every Execute().
+  bool Arret = false;
+  // Drain hook; does nothing unless the owner sets it.
+  std::function<void()> TraiterMessages;
+
+  // Runs one whole scan with the current settings.
+  void Execute();
+
+  // Full path of the file being reported.
+  const std::string& Fichier() const noexcept { return fichier_; }
+  // File-name part of Fichier(): everything after its last "\" or ":".
+  std::string_view NomFichier() const noexcept;
+  // Size in bytes of the file being reported.
+  std::uint64_t TailleFichier() const noexcept { return tailleFichier_; }
+  // Full path of the sub-folder being reported.
+  const std::string& DossierCourant() const noexcept { return dossierCourant_; }
+
+ private:
+  void ScruteRepertoire(std::int32_t niveau, std::string dossier, bool recurse,
+                        std::uint32_t masqueAttributs, const std::string& masque);
+  void ScruteFichiers(std::string dossier, const std::string& masque,
+                      std::uint32_t masqueAttributs);
+  void Vider();
+
+  std::string fichier_;
+  std::uint64_t tailleFichier_ = 0;
+  std::string dossierCourant_;
+};

@@ -1,0 +1,34 @@
+# Shared set-up for ./test and ./run: installs the Debian packages the build needs
+# (only those missing), then configures and builds into build/.
+# Sourced, not run.
+
+TIDORA_PACKAGES=(
+  cmake g++ make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg62-turbo-dev
+  qt6-base-dev libgl-dev
+  fonts-urw-base35
+  xvfb xauth xdotool imagemagick
+  findutils attr
+)
+
+tidora_install_packages() {
+  local missing=()
+  local p
+  for p in "${TIDORA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installation des paquets manquants : ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+tidora_build() {
+  local dir="${TIDORA_BUILD_DIR:-build}"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" -j "$(nproc)"
+}
