@@ -1,24 +1,37 @@
 #pragma once
 // The cleaning run: carries out a TPlanMenage pass by pass with one scanner.
-#include <array>
+//
+// Lancer(), in order: the count and size labels are reset; before the first validation of the
+// options the options window is shown and nothing else happens; the folder passes 0 to 4; the
+// mask passes over "c:\" (unsafe masks are skipped, see MasqueDangereux); the registry-backup
+// pass ("*.cab" under TableDossiers[5]); the typed-address purge (its key is always created,
+// "url1", "url2", ... are deleted up to the first missing number when chosen); the recent-search
+// purge when chosen; the removal of the empty sub-folders of the temporary folder; "FIN"; the
+// summary. After Stopper() no further pass starts and neither purge nor the folder removal
+// runs, but "FIN" and the summary still come. The plan is read afresh at each step: a
+// validation during the run may rebuild it.
 #include <cstdint>
 #include <string>
 
 #include "cleaning/FenetreMenage.h"
+#include "cleaning/LibellesDossiers.h"
 #include "cleaning/PlanMenage.h"
 #include "scanner/Scrute.h"
-
-// Status texts of the folder passes, by TableDossiers index.
-extern const std::array<std::string, 5> LibellesDossiers;
 
 class TMenage {
  public:
   // Binds the scanner's OnFichier and OnExecute to this run. All three must outlive it.
   TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre);
+  // Unbinds the scanner's events.
+  ~TMenage();
+  TMenage(const TMenage&) = delete;
+  TMenage& operator=(const TMenage&) = delete;
 
   // Start: the whole run; returns when it is over. Does nothing while a run is in progress.
+  // A registry failure propagates; the run is then over all the same.
   void Lancer();
   // Stop: the pass in progress ends after at most one more file; no further pass starts.
+  // Outside a run it does nothing.
   void Stopper();
   // True between the start and the end of a run.
   bool EnCours() const noexcept { return enCours_; }
@@ -34,6 +47,10 @@ class TMenage {
  private:
   void ScruteDossier1Fichier(TScruteDossier& Sender, const std::string& Nom);
   void ScruteDossier1Execute(TScruteDossier& Sender);
+  void Passe(const std::string& dossier, const std::string& filtre);
+  void PurgerAdresses();
+  void PurgerRecherches();
+  std::string Resume() const;
 
   TScruteDossier& scrute_;
   const TPlanMenage& plan_;

@@ -1,0 +1,166 @@
+#include "cleaning/Menage.h"
+
+#include <optional>
+
+#include "cleaning/DossiersVides.h"
+#include "cleaning/MasqueSur.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+
+namespace {
+
+constexpr const char* kCleAdresses = "\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr const char* kCleRecherches =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU";
+constexpr const char* kRacine = "c:\\";
+constexpr std::size_t kIndexTemp = 4;
+constexpr std::size_t kIndexSauvegardes = 5;
+constexpr std::int32_t kNbMotifs = 20;
+
+// Read-only, hidden and system.
+constexpr std::uint32_t kProtections = 0x7;
+
+}  // namespace
+
+TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre)
+    : scrute_(scrute), plan_(plan), fenetre_(fenetre) {
+  scrute_.OnFichier = [this](TScruteDossier& s, const std::string& nom) {
+    ScruteDossier1Fichier(s, nom);
+  };
+  scrute_.OnExecute = [this](TScruteDossier& s) { ScruteDossier1Execute(s); };
+}
+
+TMenage::~TMenage() {
+  scrute_.OnFichier = nullptr;
+  scrute_.OnExecute = nullptr;
+}
+
+std::string TMenage::TexteTaille(std::uint64_t octets) {
+  const std::uint64_t ko = octets / 1024 + (octets % 1024 != 0 ? 1 : 0);
+  return std::to_string(ko) + " kO";
+}
+
+void TMenage::Lancer() {
+  if (enCours_) return;
+  fenetre_.AfficherNbFichiers("0");
+  fenetre_.AfficherTaille("0 kO");
+  if (!plan_.OptionsValidees) {
+    fenetre_.MontrerOptions();
+    return;
+  }
+
+  enCours_ = true;
+  stoppe_ = false;
+  struct FinDeRun {
+    TMenage& menage;
+    ~FinDeRun() {
+      menage.enCours_ = false;
+      menage.stoppe_ = false;
+    }
+  } finDeRun{*this};
+  NbFichiers = 0;
+  TailleTotale = 0;
+  NbEchecs = 0;
+
+  // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
+  // copied when its pass starts, never held across a pass.
+  std::string dossierTemp;
+  for (std::size_t i = 0; i < LibellesDossiers.size() && !stoppe_; ++i) {
+    const std::string dossier = plan_.TableDossiers[i];
+    if (dossier.empty()) continue;
+    fenetre_.AfficherEnCours(LibellesDossiers[i]);
+    if (i == kIndexTemp) dossierTemp = dossier;
+    Passe(dossier, "*.*");
+  }
+
+  scrute_.Dossier = kRacine;
+  scrute_.SousDossier = true;
+  for (IndexMotif = 1; IndexMotif <= kNbMotifs && !stoppe_; ++IndexMotif) {
+    const std::string masque = plan_.TableMotifs[static_cast<std::size_t>(IndexMotif - 1)];
+    if (masque.empty() || MasqueDangereux(masque)) continue;
+    fenetre_.AfficherEnCours("Recherche des fichiers " + masque);
+    Passe(kRacine, masque);
+  }
+
+  if (!stoppe_) {
+    const std::string sauvegardes = plan_.TableDossiers[kIndexSauvegardes];
+    if (!sauvegardes.empty()) {
+      Passe(sauvegardes, "*.cab");
+      scrute_.Dossier = kRacine;
+      scrute_.SousDossier = true;
+    }
+  }
+
+  PurgerAdresses();
+  if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+  if (!stoppe_ && !dossierTemp.empty()) SupprimerDossiersVides(dossierTemp);
+
+  fenetre_.AfficherEnCours("FIN");
+  fenetre_.Message(Resume());
+}
+
+void TMenage::Stopper() {
+  if (!enCours_) return;
+  stoppe_ = true;
+  scrute_.Arret = true;
+  IndexMotif = kNbMotifs;
+}
+
+void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
+  scrute_.Dossier = dossier;
+  scrute_.Filtre = filtre;
+  scrute_.SousDossier = true;
+  scrute_.Execute();
+}
+
+// The key is created even when the purge is not chosen, as the program always did.
+void TMenage::PurgerAdresses() {
+  os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
+  if (stoppe_ || plan_.TableRegistre[1].empty()) return;
+  for (int n = 1; cle.deleteValue("url" + std::to_string(n)); ++n) {
+  }
+}
+
+// Every value of the recent-search key goes; the key itself stays, and is never created.
+void TMenage::PurgerRecherches() {
+  std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCleRecherches);
+  if (!cle) return;
+  for (const std::string& nom : cle->valueNames()) cle->deleteValue(nom);
+}
+
+std::string TMenage::Resume() const {
+  std::string texte =
+      std::to_string(NbFichiers) + " fichiers pour un total de\r" + TexteTaille(TailleTotale);
+  if (NbEchecs > 0) {
+    texte += "\r" + std::to_string(NbEchecs) + " fichiers n'ont pas pu être supprimés";
+  }
+  return texte;
+}
+
+void TMenage::ScruteDossier1Execute(TScruteDossier&) {}
+
+void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) {
+  if (Sender.NomFichier() == "index.dat") return;
+  ++NbFichiers;
+  TailleTotale += Sender.TailleFichier();
+
+  const std::string chemin = Sender.Fichier();
+  // No failure of one file stops the run; one that stays is counted as not deleted.
+  try {
+    const std::optional<std::uint32_t> attributs = os::fileAttributes(chemin);
+    if (attributs && (*attributs & kProtections) != 0) {
+      os::setFileAttributes(chemin, *attributs & 0xFFFFu & ~kProtections);
+    }
+  } catch (const os::SystemError&) {
+    // The deletion below will tell whether it mattered.
+  }
+  try {
+    os::deleteFile(chemin);
+  } catch (const os::SystemError&) {
+    if (os::fileAttributes(chemin)) ++NbEchecs;
+  }
+
+  fenetre_.AfficherNbFichiers(std::to_string(NbFichiers));
+  fenetre_.AfficherTaille(TexteTaille(TailleTotale));
+}
