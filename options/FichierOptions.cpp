@@ -1,1 +1,227 @@
 #include "options/FichierOptions.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "cleaning/MasqueSur.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+
+namespace {
+
+constexpr std::string_view CleShellFolders =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view LigneDocFind =
+    "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU";
+constexpr std::string_view LigneTypedURL =
+    "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+// Keys of TableDossiers and TableRegistre, by index.
+constexpr std::array<const char*, 6> ClesDossiers = {"Cache",   "History", "Recent",
+                                                     "Cookies", "Temp",    "Sbdr"};
+constexpr std::array<const char*, 2> ClesRegistre = {"DocFind", "TypedURL"};
+
+// The built-in masks xt1..xt9.
+constexpr std::array<const char*, 9> MasquesFixes = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log",
+                                                     "*.old", "*.---", "*.~*",  "*.$*"};
+
+// Index in ChoixOptions of each choice.
+enum Choix : std::size_t {
+  Cache = 0,
+  History = 1,
+  TypedURL = 2,
+  Recent = 3,
+  Cookies = 4,
+  Temp = 5,
+  Sbdr = 6,
+  DocFind = 7,
+  PremierMasqueFixe = 8,
+};
+
+// The folders whose path the Shell Folders key gives, in the order of their lines.
+struct DossierShell {
+  Choix choix;
+  std::string nom;
+};
+const std::array<DossierShell, 4> DossiersShell = {
+    {{Cache, "Cache"}, {History, "History"}, {Recent, "Recent"}, {Cookies, "Cookies"}}};
+
+// The longest value the reader returns.
+constexpr std::size_t LongueurMaxValeur = 1023;
+
+std::string Cle(int numero) { return "xt" + std::to_string(numero); }
+
+// The free-mask text cut at each ";"; a final ";" gives no empty last piece.
+std::vector<std::string> Morceaux(std::string texte) {
+  std::vector<std::string> morceaux;
+  for (auto pos = texte.find(';'); pos != std::string::npos; pos = texte.find(';')) {
+    morceaux.push_back(texte.substr(0, pos));
+    texte.erase(0, pos + 1);
+  }
+  if (!texte.empty()) morceaux.push_back(std::move(texte));
+  return morceaux;
+}
+
+bool EstBlanc(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
+}
+
+// What reading the file back makes of a written value: blanks around it removed, then one pair
+// of enclosing quotes, then cut to the longest value read.
+std::string_view ValeurRelue(std::string_view v) {
+  while (!v.empty() && EstBlanc(v.front())) v.remove_prefix(1);
+  while (!v.empty() && EstBlanc(v.back())) v.remove_suffix(1);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
+  }
+  return v.substr(0, LongueurMaxValeur);
+}
+
+// A piece is refused when the mask the plan would get from it is dangerous, or when it holds a
+// control character (a line end would split the line and add keys of its own).
+bool MorceauRefuse(std::string_view morceau) {
+  for (const char c : morceau) {
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  }
+  const std::string_view relu = ValeurRelue(morceau);
+  return !relu.empty() && MasqueDangereux(relu);
+}
+
+// A Shell Folders value as text: text types up to the first NUL, size zero as empty text.
+std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
+  std::optional<os::RegistryValue> valeur;
+  try {
+    valeur = cle.query(nom);
+  } catch (const os::SystemError&) {
+    throw ErreurOptions("Erreur à l'obtention des données pour '" + nom + "'");
+  }
+  if (!valeur || valeur->data.empty()) return {};
+  if (valeur->type != os::reg::Sz && valeur->type != os::reg::ExpandSz) {
+    throw ErreurOptions("Type de données incorrect pour '" + nom + "'");
+  }
+  return valeur->data.substr(0, valeur->data.find('\0'));
+}
+
+void Supprimer(const std::string& chemin) noexcept {
+  try {
+    os::deleteFile(chemin);
+  } catch (...) {
+    // The failure being reported matters more than a leftover.
+  }
+}
+
+}  // namespace
+
+std::string CheminOptions() { return os::executableFolder() + "\\options.ini"; }
+
+std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques) {
+  const std::vector<std::string> morceaux = Morceaux(masques);
+  for (const std::string& morceau : morceaux) {
+    if (MorceauRefuse(morceau)) throw ErreurOptions("Masque refusé : " + morceau);
+  }
+
+  std::vector<std::string> lignes;
+  lignes.emplace_back("[Dossiers]");
+  {
+    std::optional<os::RegistryKey> cle;
+    try {
+      cle.emplace(os::RegistryKey::create(CleShellFolders));
+    } catch (const os::SystemError&) {
+      // Without the key, none of its lines is written.
+    }
+    if (cle) {
+      for (const auto& [c, nom] : DossiersShell) {
+        if (choix[c]) lignes.push_back(nom + "=" + ValeurTexte(*cle, nom));
+      }
+      if (choix[DocFind]) lignes.emplace_back(LigneDocFind);
+    }
+  }
+  const std::string windows = os::windowsDirectory();
+  if (choix[Temp]) lignes.push_back("Temp=" + windows + "\\TEMP");
+  if (choix[Sbdr]) lignes.push_back("Sbdr=" + windows + "\\SYSBCKUP");
+  if (choix[TypedURL]) lignes.emplace_back(LigneTypedURL);
+
+  lignes.emplace_back("[Fichiers]");
+  for (std::size_t i = 0; i < MasquesFixes.size(); ++i) {
+    if (choix[PremierMasqueFixe + i]) {
+      lignes.push_back(Cle(static_cast<int>(i) + 1) + "=" + MasquesFixes[i]);
+    }
+  }
+  int numero = 10;
+  for (const std::string& morceau : morceaux) lignes.push_back(Cle(++numero) + "=" + morceau);
+  return lignes;
+}
+
+void EnregistrerOptions(const std::vector<std::string>& lignes) {
+  const std::string chemin = CheminOptions();
+  // The new text goes to a file of its own first; the old file is replaced only once the new
+  // one is whole on the disk.
+  const std::string provisoire = chemin + ".tmp";
+  std::string texte;
+  for (const std::string& ligne : lignes) {
+    texte += ligne;
+    texte += "\r\n";
+  }
+
+  std::optional<os::File> fichier;
+  try {
+    fichier.emplace(os::File::create(provisoire));
+  } catch (const os::SystemError&) {
+    throw ErreurOptions("Ne peut créer le fichier " + chemin);
+  }
+  try {
+    fichier->write(texte);
+    fichier->flush();
+    fichier->close();
+  } catch (const os::SystemError&) {
+    fichier.reset();
+    Supprimer(provisoire);
+    throw ErreurOptions("Erreur d'écriture dans le flux");
+  }
+  try {
+    os::moveFileReplace(provisoire, chemin);
+  } catch (const os::SystemError&) {
+    Supprimer(provisoire);
+    throw ErreurOptions("Ne peut créer le fichier " + chemin);
+  }
+}
+
+void LireOptions(TPlanMenage& plan) {
+  const std::string chemin = CheminOptions();
+  // Read in full before anything of the plan changes.
+  decltype(plan.TableDossiers) dossiers;
+  decltype(plan.TableRegistre) registre;
+  decltype(plan.TableMotifs) motifs;
+  for (std::size_t i = 0; i < dossiers.size(); ++i) {
+    dossiers[i] = os::getPrivateProfileString("Dossiers", ClesDossiers[i], "", chemin);
+  }
+  for (std::size_t i = 0; i < registre.size(); ++i) {
+    registre[i] = os::getPrivateProfileString("Dossiers", ClesRegistre[i], "", chemin);
+  }
+  for (std::size_t i = 0; i < motifs.size(); ++i) {
+    std::string motif =
+        os::getPrivateProfileString("Fichiers", Cle(static_cast<int>(i) + 1), "Erreur", chemin);
+    if (motif != "Erreur") motifs[i] = std::move(motif);
+  }
+  plan.TableDossiers = std::move(dossiers);
+  plan.TableRegistre = std::move(registre);
+  plan.TableMotifs = std::move(motifs);
+}
+
+std::string MasquesLibres() {
+  const std::string chemin = CheminOptions();
+  // No value read can hold a line end: this default means the key is absent.
+  const std::string absent = "<\n>";
+  std::string masques;
+  for (int numero = 11;; ++numero) {
+    const std::string valeur = os::getPrivateProfileString("Fichiers", Cle(numero), absent, chemin);
+    if (valeur == absent) break;
+    if (numero > 11) masques += ';';
+    masques += valeur;
+  }
+  return masques;
+}

@@ -2,6 +2,7 @@
 // The options file "options.ini" beside the executable: writing the user's choices, reading
 // them into the plan.
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,16 +13,22 @@
 // searches, then the built-in masks xt1..xt9.
 using ChoixOptions = std::array<bool, 17>;
 
+// A failure to write the options, carrying the French message the window shows.
+class ErreurOptions : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Full Windows path of "options.ini".
 std::string CheminOptions();
 
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
-// registry and the Windows directory. Throws std::runtime_error with the French message on a bad
-// registry value or a refused mask; nothing is saved then.
+// registry and the Windows directory. Throws ErreurOptions on a bad registry value or a refused
+// mask ("Masque refusé : ..."); nothing is saved then.
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file only once the
-// new one is whole. Throws std::runtime_error with the French message.
+// new one is whole. Throws ErreurOptions; the old file is then left as it was.
 void EnregistrerOptions(const std::vector<std::string>& lignes);
 
 // Fills the plan's tables from "options.ini" (a missing file empties them). OptionsValidees

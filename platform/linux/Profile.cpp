@@ -1,0 +1,295 @@
+// Reading a value from a sectioned "key=value" file, as GetPrivateProfileString does.
+//
+// The file is streamed in fixed-size chunks and parsed one character at a time; only a bounded
+// prefix of each name and value is kept, so a line of any length costs no more memory than a
+// short one.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Prefix.h"
+#include "platform/Profile.h"
+
+namespace os {
+namespace {
+
+constexpr std::size_t kMaxValue = 1023;  // the caller's buffer holds 1024 characters
+constexpr std::size_t kChunk = 64 * 1024;
+
+// White space around names and values; ^Z (an old end-of-file mark) counts as well.
+bool isBlank(unsigned char c) noexcept {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
+}
+
+unsigned char lower(unsigned char c) noexcept {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+std::string_view trimmed(std::string_view s) noexcept {
+  while (!s.empty() && isBlank(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && isBlank(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+// A text fed one character at a time, seen with its leading and trailing blanks removed: keeps
+// its first `cap` characters, its full length and its last character.
+class TrimmedPrefix {
+ public:
+  explicit TrimmedPrefix(std::size_t cap) : cap_(cap) {}
+
+  void clear() {
+    text_.clear();
+    pendingText_.clear();
+    pending_ = 0;
+    length_ = 0;
+  }
+
+  void push(char c) {
+    if (isBlank(static_cast<unsigned char>(c))) {
+      if (length_ == 0) return;  // leading blank
+      // A blank counts only once something follows it.
+      if (text_.size() + pendingText_.size() < cap_) pendingText_ += c;
+      ++pending_;
+      return;
+    }
+    if (pending_ != 0) {
+      text_ += pendingText_;
+      pendingText_.clear();
+      length_ += pending_;
+      pending_ = 0;
+    }
+    if (text_.size() < cap_) text_ += c;
+    ++length_;
+    last_ = c;
+  }
+
+  // The first min(length(), cap) characters of the trimmed text.
+  const std::string& text() const noexcept { return text_; }
+  std::size_t length() const noexcept { return length_; }
+  char last() const noexcept { return last_; }
+  bool equalsIgnoreCase(std::string_view name) const noexcept {
+    return length_ == name.size() && os::equalsIgnoreCase(text_, name);
+  }
+
+ private:
+  std::size_t cap_;
+  std::string text_;
+  std::string pendingText_;
+  std::size_t pending_ = 0;
+  std::size_t length_ = 0;
+  char last_ = 0;
+};
+
+// Looks for one key of one section while the file's bytes are fed to it. Only the first section
+// of that name is searched, and the first matching key in it wins.
+class ProfileSearch {
+ public:
+  ProfileSearch(std::string_view section, std::string_view key)
+      : section_(section),
+        key_(key),
+        sectionAll_(section.size() + 1),
+        sectionName_(section.size() + 1),
+        keyName_(key.size() + 1),
+        value_(kMaxValue + 2) {}
+
+  // Feeds the next bytes of the file; true once the search is over.
+  bool feed(const char* data, std::size_t size) {
+    const char* p = data;
+    const char* end = data + size;
+    while (p < end && !done_) {
+      if (state_ == State::Skip) {
+        const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (lf == nullptr) return false;
+        p = static_cast<const char*>(lf) + 1;
+        endOfLine();
+        continue;
+      }
+      const char c = *p++;
+      if (c == '\n') {
+        endOfLine();
+      } else {
+        step(c);
+      }
+    }
+    return done_;
+  }
+
+  // The end of the file closes its last line.
+  void finish() {
+    if (!done_) endOfLine();
+    done_ = true;
+  }
+
+  // The value found, or nothing when the key is absent.
+  const std::optional<std::string>& result() const noexcept { return result_; }
+
+ private:
+  enum class State { LineStart, Section, Key, Value, Skip };
+
+  void step(char c) {
+    switch (state_) {
+      case State::LineStart:
+        if (isBlank(static_cast<unsigned char>(c))) return;
+        if (c == '[') {
+          startSection();
+          return;
+        }
+        if (!inSection_) {
+          state_ = State::Skip;  // a key outside the section searched
+          return;
+        }
+        keyName_.clear();
+        state_ = State::Key;
+        keyChar(c);
+        return;
+      case State::Section:
+        if (c == ']') {
+          // The name runs up to the last "]" of the line.
+          sectionName_ = sectionAll_;
+          hasBracket_ = true;
+        }
+        sectionAll_.push(c);
+        if (inSection_) keyChar(c);  // without a "]" the line is a key after all
+        return;
+      case State::Key:
+        keyChar(c);
+        return;
+      case State::Value:
+        value_.push(c);
+        return;
+      case State::Skip:
+        return;
+    }
+  }
+
+  void startSection() {
+    state_ = State::Section;
+    sectionAll_.clear();
+    hasBracket_ = false;
+    keyName_.clear();
+    keyName_.push('[');
+    sawEquals_ = false;
+    keyMatches_ = false;
+  }
+
+  // One character of a possible key line inside the section searched.
+  void keyChar(char c) {
+    if (!sawEquals_) {
+      if (c != '=') {
+        keyName_.push(c);
+        return;
+      }
+      sawEquals_ = true;
+      keyMatches_ = keyName_.equalsIgnoreCase(key_);
+      value_.clear();
+      if (state_ == State::Key) state_ = keyMatches_ ? State::Value : State::Skip;
+      return;
+    }
+    if (keyMatches_) value_.push(c);
+  }
+
+  void endOfLine() {
+    switch (state_) {
+      case State::Section:
+        if (hasBracket_) {
+          enterSection();
+        } else if (inSection_ && sawEquals_ && keyMatches_) {
+          found();
+        }
+        break;
+      case State::Value:
+        found();
+        break;
+      default:
+        break;
+    }
+    state_ = State::LineStart;
+    sawEquals_ = false;
+    keyMatches_ = false;
+  }
+
+  void enterSection() {
+    if (inSection_) {
+      done_ = true;  // the section searched is over: the key is absent
+      return;
+    }
+    if (!sectionSeen_ && !section_.empty() && sectionName_.equalsIgnoreCase(section_)) {
+      inSection_ = true;
+      sectionSeen_ = true;
+    }
+  }
+
+  // The value without its blanks, then without one pair of enclosing quotes, then cut to the
+  // caller's buffer (and at a NUL, where a C string would end).
+  void found() {
+    const std::string& text = value_.text();
+    const std::size_t length = value_.length();
+    std::string v;
+    if (length >= 2 && (text[0] == '"' || text[0] == '\'') && value_.last() == text[0]) {
+      v = text.substr(1, std::min(length - 2, kMaxValue));
+    } else {
+      v = text.substr(0, std::min(length, kMaxValue));
+    }
+    if (const auto nul = v.find('\0'); nul != std::string::npos) v.resize(nul);
+    result_ = std::move(v);
+    done_ = true;
+  }
+
+  std::string_view section_;
+  std::string_view key_;
+  State state_ = State::LineStart;
+  bool inSection_ = false;    // inside the first section of the name searched
+  bool sectionSeen_ = false;  // that section has begun
+  bool done_ = false;
+  TrimmedPrefix sectionAll_;   // everything after "[" on a section line
+  TrimmedPrefix sectionName_;  // what came before its last "]"
+  bool hasBracket_ = false;
+  TrimmedPrefix keyName_;
+  bool sawEquals_ = false;
+  bool keyMatches_ = false;
+  TrimmedPrefix value_;
+  std::optional<std::string> result_;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+
+}  // namespace
+
+std::string getPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::string_view fileName) {
+  const auto host = hostPath(fileName);
+  if (!host) return std::string(defaultValue);
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(host->c_str(), "rb"));
+  if (!file) return std::string(defaultValue);
+
+  ProfileSearch search(trimmed(section), trimmed(key));
+  auto buffer = std::make_unique<char[]>(kChunk);
+  for (;;) {
+    const std::size_t n = std::fread(buffer.get(), 1, kChunk, file.get());
+    if (n == 0) {
+      if (std::ferror(file.get())) return std::string(defaultValue);
+      search.finish();
+      break;
+    }
+    if (search.feed(buffer.get(), n)) break;
+  }
+  if (search.result()) return *search.result();
+  return std::string(defaultValue);
+}
+
+}  // namespace os
