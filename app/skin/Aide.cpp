@@ -1,0 +1,126 @@
+#include "app/skin/Aide.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <QApplication>
+#include <QByteArray>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPointer>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "platform/Prefix.h"
+#endif
+
+QString HelpFile;
+
+namespace {
+
+// The help viewer's "contents" command.
+constexpr unsigned kAideSommaire = 3;
+
+// `chemin` with its extension (after the last "." of the file name) replaced by `extension`,
+// or `extension` appended when the name has none.
+QString ChangerExtension(const QString& chemin, const QString& extension) {
+  const qsizetype point = chemin.lastIndexOf(QChar(u'.'));
+  const qsizetype separateur =
+      std::max(chemin.lastIndexOf(QChar(u'\\')), chemin.lastIndexOf(QChar(u':')));
+  if (point <= separateur) return chemin + extension;
+  return chemin.left(point) + extension;
+}
+
+#ifdef _WIN32
+
+void MontrerAide(QWidget* parent, const QString& fichier, unsigned commande) {
+  const HWND fenetre = parent ? reinterpret_cast<HWND>(parent->winId()) : nullptr;
+  WinHelpA(fenetre, fichier.toLocal8Bit().constData(), commande, 0);
+}
+
+#else
+
+// The help viewer of this platform: a small modeless reader window, made once and reused,
+// that shows the help file's text, or says why it cannot.
+class VisionneuseAide : public QDialog {
+ public:
+  VisionneuseAide() {
+    setObjectName(QStringLiteral("VisionneuseAide"));
+    setWindowTitle(QStringLiteral("Aide de Tidora 2000"));
+    setModal(false);
+    resize(520, 440);
+    texte_ = new QTextBrowser(this);
+    texte_->setObjectName(QStringLiteral("TexteAide"));
+    texte_->setOpenExternalLinks(false);
+    auto* boutons = new QDialogButtonBox(this);
+    boutons->addButton(QStringLiteral("Fermer"), QDialogButtonBox::RejectRole);
+    connect(boutons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    auto* disposition = new QVBoxLayout(this);
+    disposition->addWidget(texte_);
+    disposition->addWidget(boutons);
+  }
+
+  // Loads `fichier` (a Windows path) and shows it from the top.
+  void Ouvrir(const QString& fichier) {
+    const auto hote = os::hostPath(fichier.toStdString());
+    QFile source;
+    if (hote) source.setFileName(*hote);
+    if (!hote || !source.open(QIODevice::ReadOnly)) {
+      texte_->setPlainText(
+          QStringLiteral("Impossible d'ouvrir le fichier d'aide %1.").arg(fichier));
+    } else {
+      const QByteArray octets = source.readAll();
+      QString contenu = QStringDecoder(QStringDecoder::Utf8).decode(octets);
+      // Not UTF-8: the Western single-byte encoding of the help's era.
+      if (contenu.contains(QChar::ReplacementCharacter)) contenu = QString::fromLatin1(octets);
+      if (Qt::mightBeRichText(contenu)) {
+        texte_->setHtml(contenu);
+      } else {
+        texte_->setPlainText(contenu);
+      }
+    }
+    texte_->moveCursor(QTextCursor::Start);
+  }
+
+ private:
+  QTextBrowser* texte_;
+};
+
+void MontrerAide(QWidget* parent, const QString& fichier, unsigned commande) {
+  static QPointer<VisionneuseAide> visionneuse;
+  if (commande != kAideSommaire) return;
+  if (!visionneuse) {
+    visionneuse = new VisionneuseAide;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, visionneuse.data(),
+                     &QObject::deleteLater);
+  }
+  visionneuse->Ouvrir(fichier);
+  if (!visionneuse->isVisible() && parent != nullptr) {
+    visionneuse->move(parent->frameGeometry().center() - visionneuse->rect().center());
+  }
+  visionneuse->show();
+  visionneuse->raise();
+  visionneuse->activateWindow();
+}
+
+#endif
+
+}  // namespace
+
+void ActionAide(QWidget* parent) {
+  if (HelpFile.isEmpty()) {
+    HelpFile =
+        ChangerExtension(QString::fromStdString(os::executablePath()), QStringLiteral(".hlp"));
+  }
+  // As with the system's viewer, its answer is of no interest here.
+  MontrerAide(parent, HelpFile, kAideSommaire);
+}
