@@ -13,6 +13,7 @@ inline constexpr std::uint32_t PathNotFound = 3;
 inline constexpr std::uint32_t AccessDenied = 5;
 inline constexpr std::uint32_t InvalidData = 13;
 inline constexpr std::uint32_t WriteFault = 29;
+inline constexpr std::uint32_t GenFailure = 31;
 inline constexpr std::uint32_t NotSupported = 50;
 inline constexpr std::uint32_t FileExists = 80;
 inline constexpr std::uint32_t InvalidParameter = 87;
@@ -20,6 +21,7 @@ inline constexpr std::uint32_t DiskFull = 112;
 inline constexpr std::uint32_t InvalidName = 123;
 inline constexpr std::uint32_t DirNotEmpty = 145;
 inline constexpr std::uint32_t AlreadyExists = 183;
+inline constexpr std::uint32_t DirectoryInvalid = 267;  // not a folder
 inline constexpr std::uint32_t BadRegistryHive = 1015;  // ERROR_BADDB
 }  // namespace error
 

@@ -1,0 +1,122 @@
+// File attributes: read-only in the mode, hidden and system in the "user.DOSATTRIB" extended
+// attribute (a hex text such as "0x22"), directory, archive and reparse point from the file type.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/Attributes.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
+#include "platform/linux/Host.h"
+
+namespace os {
+namespace {
+
+constexpr const char* kDosAttrib = "user.DOSATTRIB";
+constexpr std::uint32_t kStored = attr::Hidden | attr::System;
+
+std::uint32_t parseDosAttrib(const char* text) noexcept {
+  // strtoul accepts the "0x" prefix; a binary tail after the text's NUL is ignored.
+  return static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16)) & kStored;
+}
+
+std::string_view lastComponent(const std::string& hostPath) {
+  return std::string_view(hostPath).substr(hostPath.rfind('/') + 1);
+}
+
+}  // namespace
+
+namespace host {
+
+std::uint32_t storedAttributes(const char* path) noexcept {
+  char buffer[128];
+  ssize_t n = lgetxattr(path, kDosAttrib, buffer, sizeof buffer - 1);
+  if (n >= 0) {
+    buffer[n] = '\0';
+    return parseDosAttrib(buffer);
+  }
+  if (errno != ERANGE) return 0;  // absent, or no extended attributes here
+  const ssize_t size = lgetxattr(path, kDosAttrib, nullptr, 0);
+  if (size <= 0) return 0;
+  std::vector<char> big(static_cast<std::size_t>(size) + 1);
+  n = lgetxattr(path, kDosAttrib, big.data(), static_cast<std::size_t>(size));
+  if (n < 0) return 0;
+  big[static_cast<std::size_t>(n)] = '\0';
+  return parseDosAttrib(big.data());
+}
+
+std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st) {
+  std::uint32_t a = 0;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target {};
+    a |= attr::ReparsePoint;
+    a |= (stat(path, &target) == 0 && S_ISDIR(target.st_mode)) ? attr::Directory : attr::Archive;
+  } else if (S_ISDIR(st.st_mode)) {
+    a |= attr::Directory;
+  } else {
+    a |= attr::Archive;
+  }
+  if (isReadOnly(st)) a |= attr::ReadOnly;
+  a |= storedAttributes(path);
+  if (isDotHidden(name)) a |= attr::Hidden;
+  return a;
+}
+
+}  // namespace host
+
+std::optional<std::uint32_t> fileAttributes(std::string_view path) {
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) return std::nullopt;
+  return host::attributesOf(r.path.c_str(), lastComponent(r.path), r.st);
+}
+
+void setFileAttributes(std::string_view path, std::uint32_t attributes) {
+  constexpr std::string_view op = "SetFileAttributes";
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) host::failMissing(r, op, path);
+  const char* hp = r.path.c_str();
+
+  const bool link = S_ISLNK(r.st.st_mode);
+  const bool wantReadOnly = (attributes & attr::ReadOnly) != 0;
+  const bool readOnlyChanges = wantReadOnly != host::isReadOnly(r.st);
+  // Never through a link: its target may lie anywhere on the host.
+  if (readOnlyChanges && link) {
+    host::fail(error::NotSupported, op, path, "a link has no read-only attribute");
+  }
+  auto changeMode = [&] {
+    const mode_t mode = r.st.st_mode & 07777;
+    const mode_t wanted =
+        wantReadOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
+    if (fchmodat(AT_FDCWD, hp, wanted, AT_SYMLINK_NOFOLLOW) != 0) {
+      host::failErrno(errno, op, path);
+    }
+  };
+  // Writing an extended attribute needs write access: make the file writable first, read-only
+  // last.
+  if (readOnlyChanges && !wantReadOnly) changeMode();
+
+  const std::uint32_t wantStored = attributes & kStored;
+  if (wantStored != host::storedAttributes(hp)) {
+    if (wantStored == 0) {
+      if (lremovexattr(hp, kDosAttrib) != 0 && errno != ENODATA) host::failErrno(errno, op, path);
+    } else {
+      char text[16];
+      const int n = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(wantStored));
+      if (lsetxattr(hp, kDosAttrib, text, static_cast<std::size_t>(n), 0) != 0) {
+        const int err = errno;
+        if (err == ENOTSUP || (link && err == EPERM)) {
+          host::fail(error::NotSupported, op, path, "hidden and system cannot be stored here");
+        }
+        host::failErrno(err, op, path);
+      }
+    }
+  }
+  if (readOnlyChanges && wantReadOnly) changeMode();
+}
+
+}  // namespace os

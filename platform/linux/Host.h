@@ -1,0 +1,72 @@
+#pragma once
+// Shared pieces of the Linux emulation: where drive C lives, how Windows paths become host
+// paths, how errno becomes a Windows error code, and how attributes are stored.
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace os::host {
+
+// The host folder of drive C ("<prefix>/drive_c") after making sure the profile exists.
+const std::string& driveRoot();
+
+// Result of mapping a Windows path onto the host.
+struct Resolved {
+  bool valid = false;          // false: not a path on drive C (other drive, relative, UNC...)
+  bool exists = false;         // lstat succeeded; `st` holds its result
+  bool parentMissing = false;  // when !exists: a folder on the way is missing (PathNotFound)
+  int error = 0;               // when !exists: the errno of the failed lookup
+  std::string path;            // host path (existing components matched case-insensitively)
+  struct stat st {};
+};
+
+// Builds the host path of `windowsPath` lexically ("." and ".." resolved, clamped at the drive
+// root), without touching the disk. False when the path is not on drive C.
+bool lexicalPath(std::string_view windowsPath, std::string& out);
+// Rewrites the components of the lexical host path `path` after the first `rootLength`
+// characters to the spelling found on disk, matching case-insensitively (an exact match wins).
+// Stops at the first missing component: the rest keeps its spelling. True when every component
+// exists; otherwise `parentMissing` tells whether a folder on the way is missing.
+bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing);
+// Lexical mapping, one lstat on the exact spelling, and a case-insensitive walk on a miss.
+Resolved resolve(std::string_view windowsPath);
+
+// Creates what is missing of a fresh profile in `prefix`; true when it created anything.
+bool createFreshProfile(const std::string& prefix);
+// The user's login, made safe as one path component ("user" when there is none).
+std::string loginName();
+
+// ASCII lower case, without locale.
+inline unsigned char lower(unsigned char c) noexcept {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept;
+
+// The Windows error code for an errno value.
+std::uint32_t errorCode(int err) noexcept;
+// Throws SystemError(code, "<operation> <windowsPath>: <detail>").
+[[noreturn]] void fail(std::uint32_t code, std::string_view operation, std::string_view windowsPath,
+                       std::string_view detail);
+// Throws SystemError for errno `err`, with strerror as the detail.
+[[noreturn]] void failErrno(int err, std::string_view operation, std::string_view windowsPath);
+// Throws the "not found" error a missing path deserves (file or path not found).
+[[noreturn]] void failMissing(const Resolved& r, std::string_view operation,
+                              std::string_view windowsPath);
+
+// Hidden and system bits kept in the "user.DOSATTRIB" extended attribute of `path` (the link
+// itself for a link); 0 when absent or unsupported.
+std::uint32_t storedAttributes(const char* path) noexcept;
+// A name that Linux conventions hide (begins with "." but is not "." or "..").
+inline bool isDotHidden(std::string_view name) noexcept {
+  return !name.empty() && name[0] == '.' && name != "." && name != "..";
+}
+// The Windows attribute word of the host file `path` named `name`, whose lstat is `st`.
+std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st);
+// Read-only as Windows sees it: the owner's write bit is clear (links never are).
+inline bool isReadOnly(const struct stat& st) noexcept {
+  return !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
+}  // namespace os::host

@@ -1,0 +1,98 @@
+// The prefix folder and the profile inside it.
+#include "platform/Prefix.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/SystemError.h"
+#include "platform/linux/Host.h"
+
+namespace os {
+namespace {
+
+struct PrefixState {
+  std::mutex mutex;
+  std::filesystem::path prefix;  // empty until first use or setPrefixFolder
+  std::string driveRoot;         // "<prefix>/drive_c" once the profile is known to exist
+  bool ensured = false;
+};
+
+PrefixState& state() {
+  static PrefixState s;
+  return s;
+}
+
+std::filesystem::path defaultPrefix() {
+  if (const char* p = std::getenv("TIDORA_PREFIX"); p != nullptr && *p != '\0') {
+    return std::filesystem::absolute(p);
+  }
+  // XDG: a relative $XDG_DATA_HOME is invalid and must be ignored.
+  if (const char* x = std::getenv("XDG_DATA_HOME"); x != nullptr && x[0] == '/') {
+    return std::filesystem::path(x) / "tidora";
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') {
+    const passwd* pw = getpwuid(getuid());
+    home = (pw != nullptr && pw->pw_dir != nullptr && pw->pw_dir[0] == '/') ? pw->pw_dir : nullptr;
+  }
+  if (home == nullptr) {
+    throw SystemError(error::PathNotFound, "No prefix folder: set TIDORA_PREFIX");
+  }
+  return std::filesystem::path(home) / ".local/share/tidora";
+}
+
+// Caller holds the mutex.
+bool ensureLocked(PrefixState& s) {
+  if (s.ensured) return false;
+  if (s.prefix.empty()) s.prefix = defaultPrefix();
+  std::string prefix = s.prefix.lexically_normal().string();
+  while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+  const bool created = host::createFreshProfile(prefix);
+  s.driveRoot = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
+  s.ensured = true;
+  return created;
+}
+
+}  // namespace
+
+std::filesystem::path prefixFolder() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  if (s.prefix.empty()) s.prefix = defaultPrefix();
+  return s.prefix;
+}
+
+void setPrefixFolder(const std::filesystem::path& folder) {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  s.prefix = std::filesystem::absolute(folder);
+  s.driveRoot.clear();
+  s.ensured = false;
+}
+
+bool ensureProfile() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  return ensureLocked(s);
+}
+
+std::optional<std::filesystem::path> hostPath(std::string_view windowsPath) {
+  host::Resolved r = host::resolve(windowsPath);
+  if (!r.valid) return std::nullopt;
+  return std::filesystem::path(std::move(r.path));
+}
+
+namespace host {
+
+const std::string& driveRoot() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  ensureLocked(s);
+  return s.driveRoot;
+}
+
+}  // namespace host
+}  // namespace os

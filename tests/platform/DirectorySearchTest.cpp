@@ -1,0 +1,169 @@
+// Directory searches: name masks, attribute masks, and handles that always get closed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "TempPrefix.h"
+#include "platform/Attributes.h"
+#include "platform/DirectorySearch.h"
+#include "platform/FileSystem.h"
+
+namespace fs = std::filesystem;
+using namespace os::attr;
+
+namespace {
+
+std::set<std::string> listing(std::string_view pattern, std::uint32_t mask) {
+  std::set<std::string> names;
+  for (os::DirectorySearch s(pattern, mask); s.isOpen(); s.next()) names.insert(s.name());
+  return names;
+}
+
+TEST(MatchesMask, WildcardsCaseAndTrailingDotStar) {
+  struct Case {
+    const char* name;
+    const char* mask;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"a.tmp", "*.tmp", true},
+      {"A.TMP", "*.tmp", true},
+      {"a.tmp.bak", "*.tmp", false},
+      {"tmp", "*.tmp", false},
+      {".tmp", "*.tmp", true},
+      {"TEMP", "*.*", true},
+      {"a.b.c", "*.*", true},
+      {".", "*.*", true},
+      {"x", "*", true},
+      {"ab", "a?", true},
+      {"a", "a?", false},
+      {"abc", "a?", false},
+      {"~WRL0001.tmp", "~*.tmp", true},
+      {"readme", "readme.*", true},
+      {"readme.txt", "readme.*", true},
+      {"readme2", "readme.*", false},
+      {"Index.DAT", "index.dat", true},
+      {"aXbXc", "a*b*c", true},
+      {"aXbX", "a*b*c", false},
+      {"", "*", false},
+      {"x", "", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(os::matchesMask(c.name, c.mask), c.matches) << c.name << " ~ " << c.mask;
+  }
+}
+
+class DirectorySearchTest : public TempPrefix {
+ protected:
+  void SetUp() override {
+    TempPrefix::SetUp();
+    makeFile("data/plain.tmp");
+    makeFile("data/hidden.tmp");
+    makeFile("data/system.tmp");
+    makeFile("data/.dot.tmp");
+    makeFile("data/NOEXT");
+    makeFolder("data/Sub.tmp");
+    os::setFileAttributes("C:\\data\\hidden.tmp", Hidden);
+    os::setFileAttributes("C:\\data\\system.tmp", System | ReadOnly);
+  }
+};
+
+TEST_F(DirectorySearchTest, AttributeMaskExcludesOnlyWhatItLacks) {
+  const std::set<std::string> all = {".",          "..",       "plain.tmp", "hidden.tmp",
+                                     "system.tmp", ".dot.tmp", "NOEXT",     "Sub.tmp"};
+  EXPECT_EQ(listing("C:\\data\\*.*", 63), all);
+  EXPECT_EQ(listing("C:\\data\\*.*", Hidden | System | Directory), all);  // 22
+  EXPECT_EQ(listing("C:\\data\\*.*", 0), (std::set<std::string>{"plain.tmp", "NOEXT"}));
+  EXPECT_EQ(listing("C:\\data\\*.*", ReadOnly | Archive | VolumeLabel),
+            (std::set<std::string>{"plain.tmp", "NOEXT"}));
+  EXPECT_EQ(listing("C:\\data\\*.tmp", Hidden),
+            (std::set<std::string>{"plain.tmp", "hidden.tmp", ".dot.tmp"}));
+  EXPECT_EQ(listing("C:\\data\\*.tmp", System), (std::set<std::string>{"plain.tmp", "system.tmp"}));
+  EXPECT_EQ(listing("C:\\data\\*.tmp", Directory), (std::set<std::string>{"plain.tmp", "Sub.tmp"}));
+  EXPECT_EQ(listing("c:/DATA/noext.*", 0), (std::set<std::string>{"NOEXT"}));
+  EXPECT_EQ(listing("C:\\data\\?????.tmp", 63), (std::set<std::string>{"plain.tmp"}));
+}
+
+TEST_F(DirectorySearchTest, ReportsAttributesAndSizesOfEntries) {
+  makeFile("data/big.bin");
+  fs::resize_file(drive() / "data/big.bin", 5'000'000'000ULL);  // sparse, beyond 32 bits
+  fs::create_directory_symlink(drive() / "data/Sub.tmp", drive() / "data/link");
+  for (os::DirectorySearch s("C:\\data\\*", 63); s.isOpen(); s.next()) {
+    const std::string& n = s.name();
+    if (n == "big.bin") {
+      EXPECT_EQ(s.size(), 5'000'000'000ULL);
+      EXPECT_EQ(s.attributes(), Archive);
+    } else if (n == "system.tmp") {
+      EXPECT_EQ(s.attributes(), System | ReadOnly | Archive);
+    } else if (n == ".dot.tmp") {
+      EXPECT_EQ(s.attributes(), Hidden | Archive);
+    } else if (n == "Sub.tmp" || n == "." || n == "..") {
+      EXPECT_TRUE(s.isDirectory());
+      EXPECT_EQ(s.attributes(), Directory) << n;
+      EXPECT_EQ(s.size(), 0u);
+    } else if (n == "link") {
+      EXPECT_TRUE(s.isDirectory());
+      EXPECT_TRUE(s.isReparsePoint());
+      EXPECT_EQ(s.attributes(), Directory | ReparsePoint);
+    } else {
+      EXPECT_FALSE(s.isDirectory()) << n;
+      EXPECT_FALSE(s.isReparsePoint()) << n;
+    }
+  }
+}
+
+TEST_F(DirectorySearchTest, DriveRootHasNoDotEntries) {
+  const std::set<std::string> root = listing("C:\\*.*", 63);
+  EXPECT_EQ(root.count("."), 0u);
+  EXPECT_EQ(root.count(".."), 0u);
+  EXPECT_EQ(root.count("windows"), 1u);
+  EXPECT_EQ(listing("C:\\..\\*.*", 63), root);
+}
+
+TEST_F(DirectorySearchTest, SearchesThatCannotStartAreClosed) {
+  for (const char* pattern : {"C:\\none\\*.*", "C:\\data\\plain.tmp\\*.*", "C:\\data\\*.none",
+                              "C:\\data\\", "D:\\*.*", "data\\*.*", "*.*"}) {
+    os::DirectorySearch s(pattern, 63);
+    EXPECT_FALSE(s.isOpen()) << pattern;
+    EXPECT_TRUE(s.name().empty());
+    EXPECT_FALSE(s.next());
+  }
+  chmod((drive() / "data").c_str(), 0);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(os::DirectorySearch("C:\\data\\*.*", 63).isOpen());
+  }
+  chmod((drive() / "data").c_str(), 0755);
+  EXPECT_EQ(os::DirectorySearch::openCount(), 0);
+}
+
+TEST_F(DirectorySearchTest, EverySearchIsClosedWhicheverWayItEnds) {
+  {
+    os::DirectorySearch exhausted("C:\\data\\*.*", 63);
+    os::DirectorySearch stopped("C:\\DATA\\*.tmp", 63);
+    os::DirectorySearch dropped("C:\\data\\*.*", 63);
+    EXPECT_EQ(os::DirectorySearch::openCount(), 3);
+    while (exhausted.next()) {
+    }
+    EXPECT_FALSE(exhausted.isOpen());
+    stopped.close();
+    os::DirectorySearch moved = std::move(dropped);
+    EXPECT_TRUE(moved.isOpen());
+    EXPECT_EQ(os::DirectorySearch::openCount(), 1);
+  }
+  EXPECT_EQ(os::DirectorySearch::openCount(), 0);
+}
+
+TEST_F(DirectorySearchTest, DeletingDuringASearchIsSafe) {
+  int deleted = 0;
+  for (os::DirectorySearch s("C:\\data\\*.tmp", 0); s.isOpen(); s.next()) {
+    os::deleteFile("C:\\data\\" + s.name());
+    ++deleted;
+  }
+  EXPECT_EQ(deleted, 1);  // plain.tmp; the others are hidden, system or a folder
+  EXPECT_FALSE(fs::exists(drive() / "data/plain.tmp"));
+}
+
+}  // namespace

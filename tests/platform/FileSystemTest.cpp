@@ -1,0 +1,121 @@
+// Attributes, deletion and the other file operations on drive C.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include <filesystem>
+
+#include "TempPrefix.h"
+#include "platform/Attributes.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
+
+namespace fs = std::filesystem;
+using namespace os::attr;
+
+namespace {
+
+using FileSystemTest = TempPrefix;
+
+std::uint32_t errorOf(void (*f)(std::string_view), std::string_view path) {
+  try {
+    f(path);
+  } catch (const os::SystemError& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    return e.code();
+  }
+  return 0;
+}
+
+TEST_F(FileSystemTest, AttributesRoundTrip) {
+  const fs::path file = makeFile("docs/a.txt");
+  EXPECT_EQ(os::fileAttributes("C:\\docs\\A.TXT"), Archive);
+  EXPECT_EQ(os::fileAttributes("C:\\docs"), Directory);
+  EXPECT_FALSE(os::fileAttributes("C:\\docs\\none.txt").has_value());
+
+  os::setFileAttributes("C:\\docs\\a.txt", ReadOnly | Hidden | System | Directory | Archive);
+  EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), ReadOnly | Hidden | System | Archive);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
+  char text[16] = {};
+  ASSERT_GT(getxattr(file.c_str(), "user.DOSATTRIB", text, sizeof text - 1), 0);
+  EXPECT_STREQ(text, "0x6");
+
+  os::setFileAttributes("C:\\docs\\a.txt", Hidden);
+  EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Hidden | Archive);
+  os::setFileAttributes("C:\\docs\\a.txt", 0);
+  EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Archive);
+  EXPECT_LT(getxattr(file.c_str(), "user.DOSATTRIB", text, sizeof text), 0);
+
+  // The convention other tools write: "0x22" is hidden + archive.
+  ASSERT_EQ(setxattr(file.c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
+  EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Hidden | Archive);
+
+  EXPECT_EQ(errorOf([](std::string_view p) { os::setFileAttributes(p, 0); }, "C:\\docs\\no.txt"),
+            os::error::FileNotFound);
+  EXPECT_EQ(errorOf([](std::string_view p) { os::setFileAttributes(p, 0); }, "C:\\no\\no.txt"),
+            os::error::PathNotFound);
+}
+
+TEST_F(FileSystemTest, DotNamesAreHidden) {
+  makeFile("home/.profile");
+  makeFolder("home/.cache");
+  EXPECT_EQ(os::fileAttributes("C:\\home\\.profile"), Hidden | Archive);
+  EXPECT_EQ(os::fileAttributes("C:\\home\\.cache"), Hidden | Directory);
+}
+
+TEST_F(FileSystemTest, LinksAreReparsePointsAndAreNeverFollowed) {
+  const fs::path target = makeFile("target/file.txt");
+  fs::create_symlink(target, drive() / "file-link");
+  fs::create_directory_symlink(drive() / "target", drive() / "dir-link");
+  EXPECT_EQ(os::fileAttributes("C:\\file-link"), ReparsePoint | Archive);
+  EXPECT_EQ(os::fileAttributes("C:\\dir-link"), ReparsePoint | Directory);
+
+  // Clearing what a link cannot carry is fine; read-only never reaches the target.
+  os::setFileAttributes("C:\\file-link", 0);
+  EXPECT_THROW(os::setFileAttributes("C:\\file-link", ReadOnly), os::SystemError);
+  EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
+
+  os::deleteFile("C:\\file-link");
+  os::deleteFile("C:\\dir-link");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(drive() / "file-link")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(drive() / "dir-link")));
+  EXPECT_TRUE(fs::exists(target));
+}
+
+TEST_F(FileSystemTest, DeleteRefusesReadOnlyFoldersAndMissingFiles) {
+  const fs::path file = makeFile("windows/TEMP/a.tmp");
+  makeFile("windows/TEMP/hidden.tmp");
+  os::setFileAttributes("C:\\windows\\TEMP\\a.tmp", ReadOnly);
+  EXPECT_EQ(errorOf(os::deleteFile, "C:\\windows\\TEMP\\a.tmp"), os::error::AccessDenied);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(errorOf(os::deleteFile, "C:\\windows\\TEMP"), os::error::AccessDenied);
+  EXPECT_EQ(errorOf(os::deleteFile, "C:\\windows\\TEMP\\none.tmp"), os::error::FileNotFound);
+  EXPECT_EQ(errorOf(os::deleteFile, "C:\\windows\\NONE\\a.tmp"), os::error::PathNotFound);
+  EXPECT_EQ(errorOf(os::deleteFile, "D:\\a.tmp"), os::error::PathNotFound);
+
+  os::setFileAttributes("C:\\WINDOWS\\temp\\A.tmp", 0);
+  os::deleteFile("C:\\WINDOWS\\temp\\A.tmp");
+  EXPECT_FALSE(fs::exists(file));
+  os::setFileAttributes("C:\\windows\\TEMP\\hidden.tmp", Hidden | System);
+  os::deleteFile("C:\\windows\\TEMP\\hidden.tmp");
+  EXPECT_TRUE(fs::is_empty(drive() / "windows/TEMP"));
+}
+
+TEST_F(FileSystemTest, FoldersAndRenames) {
+  os::createDirectory("C:\\Work");
+  EXPECT_EQ(errorOf(os::createDirectory, "C:\\WORK"), os::error::AlreadyExists);
+  EXPECT_EQ(errorOf(os::createDirectory, "C:\\none\\Work"), os::error::PathNotFound);
+  makeFile("Work/a.txt", "new");
+  makeFile("Work/b.txt", "old");
+  EXPECT_EQ(errorOf(os::removeDirectory, "C:\\work"), os::error::DirNotEmpty);
+  EXPECT_EQ(errorOf(os::removeDirectory, "C:\\work\\a.txt"), os::error::DirectoryInvalid);
+
+  os::moveFileReplace("C:\\work\\A.txt", "C:\\WORK\\B.TXT");
+  EXPECT_FALSE(fs::exists(drive() / "Work/a.txt"));
+  EXPECT_EQ(fs::file_size(drive() / "Work/b.txt"), 3u);
+  os::deleteFile("C:\\work\\b.txt");
+  os::removeDirectory("C:\\work");
+  EXPECT_FALSE(fs::exists(drive() / "Work"));
+}
+
+}  // namespace
