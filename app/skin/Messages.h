@@ -11,5 +11,6 @@ void AfficherMessage(const QString& texte);
 // Error box (error icon) showing TexteErreur(message).
 void AfficherErreur(const QString& message);
 
-// When set, receives every box instead of showing it.
+// When set, receives every box instead of showing it: its kind and its text as it would be
+// shown (line breaks as "\n", the error rule applied).
 extern std::function<void(TypeMessage, const QString&)> InterceptionMessages;

@@ -1,0 +1,17 @@
+#pragma once
+// Sample traces put into a freshly created profile, so that a first run has work to do.
+#include <string>
+#include <vector>
+
+// Every file the samples hold, as Windows paths, with whether a full run removes it.
+struct Echantillon {
+  std::string chemin;
+  bool resteApresMenage;
+};
+// The list of the samples (folders implied), with the cache, history and cookie folders read
+// from the profile's shell folders.
+std::vector<Echantillon> ListeEchantillons();
+
+// Writes the samples and three typed addresses ("url1".."url3") through the platform layer;
+// existing files are overwritten, nothing outside drive C of the prefix is touched.
+void DeposerEchantillons();

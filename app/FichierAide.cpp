@@ -1,0 +1,28 @@
+#include "app/FichierAide.h"
+
+#include <QFile>
+
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+
+std::string CheminFichierAide() {
+  std::string chemin = os::executablePath();
+  const std::size_t nom = chemin.rfind('\\');
+  const std::size_t point = chemin.rfind('.');
+  if (point != std::string::npos && (nom == std::string::npos || point > nom)) {
+    chemin.resize(point);
+  }
+  return chemin + ".hlp";
+}
+
+bool InstallerFichierAide() {
+  const std::string chemin = CheminFichierAide();
+  if (os::fileAttributes(chemin)) return false;
+  QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
+  if (!source.open(QIODevice::ReadOnly)) return false;
+  const QByteArray texte = source.readAll();
+  os::File fichier = os::File::create(chemin);
+  fichier.write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
+  fichier.close();
+  return true;
+}
