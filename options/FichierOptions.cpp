@@ -53,7 +53,9 @@ const std::array<DossierShell, 4> DossiersShell = {
 // The longest value the reader returns.
 constexpr std::size_t LongueurMaxValeur = 1023;
 
-std::string Cle(int numero) { return "xt" + std::to_string(numero); }
+std::string Cle(int numero) {
+  return "xt" + std::to_string(numero);
+}
 
 // The free-mask text cut at each ";"; a final ";" gives no empty last piece.
 std::vector<std::string> Morceaux(std::string texte) {
@@ -116,7 +118,9 @@ void Supprimer(const std::string& chemin) noexcept {
 
 }  // namespace
 
-std::string CheminOptions() { return os::executableFolder() + "\\options.ini"; }
+std::string CheminOptions() {
+  return os::executableFolder() + "\\options.ini";
+}
 
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques) {
   const std::vector<std::string> morceaux = Morceaux(masques);

@@ -3,6 +3,8 @@
 // The file is streamed in fixed-size chunks and parsed one character at a time; only a bounded
 // prefix of each name and value is kept, so a line of any length costs no more memory than a
 // short one.
+#include "platform/Profile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +14,6 @@
 #include <string_view>
 
 #include "platform/Prefix.h"
-#include "platform/Profile.h"
 
 namespace os {
 namespace {
