@@ -13,6 +13,8 @@
 //   reported. Setting Arret stops the walk: at most one more file is reported.
 // TraiterMessages is called before every entry of a file listing and after every sub-folder;
 //   the owner plugs its event processing in there.
+// An empty Dossier ("" or "\") scans nothing. A Filtre holding "\", "/" or ":" matches no file.
+// TailleFichier is the full 64-bit size.
 // A failure thrown by a handler ends the scan at once (OnFinExecute is not called); every
 //   directory search is closed on every way out.
 #include <cstdint>
@@ -56,9 +58,11 @@ class TScruteDossier {
   const std::string& DossierCourant() const noexcept { return dossierCourant_; }
 
  private:
-  void ScruteRepertoire(std::int32_t niveau, std::string dossier, bool recurse,
+  // `dossier` is the walk's one path buffer, holding the folder to scan; both leave it as they
+  // found it (apart from a dropped final "\").
+  void ScruteRepertoire(std::int32_t niveau, std::string& dossier, bool recurse,
                         std::uint32_t masqueAttributs, const std::string& masque);
-  void ScruteFichiers(std::string dossier, const std::string& masque,
+  void ScruteFichiers(std::string& dossier, const std::string& masque,
                       std::uint32_t masqueAttributs);
   void Vider();
 

@@ -1,0 +1,76 @@
+#pragma once
+// A scanner test bench: a fresh prefix in a temporary folder, a tree built on drive C, and a
+// TScruteDossier whose reports are recorded as "F <file>", "D <folder>", "X" (OnExecute) and
+// "Z" (OnFinExecute).
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/DirectorySearch.h"
+#include "platform/Prefix.h"
+#include "scanner/Scrute.h"
+
+class ArbreTemporaire : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string modele = (std::filesystem::temp_directory_path() / "tidora-scrute-XXXXXX");
+    ASSERT_NE(mkdtemp(modele.data()), nullptr);
+    prefixe_ = modele;
+    os::setPrefixFolder(prefixe_);
+    os::ensureProfile();
+    auto c = os::hostPath("c:\\");
+    ASSERT_TRUE(c.has_value());
+    c_ = *c;
+    Enregistre();
+    s.Dossier = "c:\\t";
+  }
+
+  // Handlers that only record, and no drain hook.
+  void Enregistre() {
+    s.OnExecute = [this](TScruteDossier&) { rapports.push_back("X"); };
+    s.OnFinExecute = [this](TScruteDossier&) { rapports.push_back("Z"); };
+    s.OnFichier = [this](TScruteDossier&, const std::string& n) { rapports.push_back("F " + n); };
+    s.OnDossier = [this](TScruteDossier&, const std::string& n) { rapports.push_back("D " + n); };
+    s.TraiterMessages = nullptr;
+  }
+
+  void TearDown() override {
+    std::error_code ec;
+    for (auto& p : std::filesystem::recursive_directory_iterator(prefixe_, ec))
+      std::filesystem::permissions(p.path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(prefixe_, ec);
+  }
+
+  // Creates files and folders (a name ending in "/") under drive C, parents included.
+  void Cree(std::initializer_list<std::string_view> chemins) {
+    for (std::string_view chemin : chemins) {
+      const auto hote = c_ / chemin;
+      if (chemin.ends_with('/')) {
+        std::filesystem::create_directories(hote);
+      } else {
+        std::filesystem::create_directories(hote.parent_path());
+        std::ofstream{hote};
+      }
+    }
+  }
+
+  // Runs one scan and returns its reports; no search may stay open afterwards.
+  std::vector<std::string> Scrute() {
+    rapports.clear();
+    s.Execute();
+    EXPECT_EQ(os::DirectorySearch::openCount(), 0);
+    return rapports;
+  }
+
+  std::filesystem::path prefixe_;
+  std::filesystem::path c_;  // drive C on the host
+  TScruteDossier s;
+  std::vector<std::string> rapports;
+};

@@ -1,0 +1,179 @@
+// What one scan reports, and in which order.
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/Attributes.h"
+#include "platform/FileSystem.h"
+#include "tests/scanner/ArbreTemporaire.h"
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::UnorderedElementsAre;
+using Parcours = ArbreTemporaire;
+
+namespace {
+
+std::string Parent(const std::string& rapport) {
+  return rapport.substr(0, rapport.rfind('\\'));
+}
+
+// Depth first: the reports beneath a sub-folder come right after its own report, and the files of
+// a folder come before its sub-folders.
+void VerifieOrdre(const std::vector<std::string>& r) {
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    if (r[i][0] == 'D') {
+      const std::string dessous = r[i].substr(2) + "\\";
+      std::size_t fin = i;
+      for (std::size_t j = i + 1; j < r.size(); ++j)
+        if (r[j].find(dessous) == 2) fin = j;
+      for (std::size_t j = i + 1; j <= fin; ++j)
+        EXPECT_EQ(r[j].find(dessous), 2u) << r[j] << " breaks the block of " << r[i];
+    } else if (r[i][0] == 'F') {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (r[j][0] != 'D') continue;
+        EXPECT_NE(Parent(r[j].substr(2)), Parent(r[i].substr(2))) << r[i] << " after " << r[j];
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST_F(Parcours, DepthLimitListsLevelsZeroToNAndReportsFoldersOneLevelDeeper) {
+  Cree({"t/f0.tmp", "t/a/f1.tmp", "t/a/b/f2.tmp", "t/a/b/c/f3.tmp"});
+  const std::vector<std::string> complet = {"X",
+                                            R"(F c:\t\f0.tmp)",
+                                            R"(D c:\t\a)",
+                                            R"(F c:\t\a\f1.tmp)",
+                                            R"(D c:\t\a\b)",
+                                            R"(F c:\t\a\b\f2.tmp)",
+                                            R"(D c:\t\a\b\c)",
+                                            R"(F c:\t\a\b\c\f3.tmp)",
+                                            "Z"};
+  auto sans = [&](std::initializer_list<int> retires) {
+    std::vector<std::string> r;
+    for (int i = 0; i < int(complet.size()); ++i)
+      if (std::find(retires.begin(), retires.end(), i) == retires.end()) r.push_back(complet[i]);
+    return r;
+  };
+  s.MaxPenetration = -1;
+  EXPECT_THAT(Scrute(), ElementsAre("X", "Z"));
+  s.MaxPenetration = 0;
+  EXPECT_THAT(Scrute(), ElementsAreArray(sans({3, 4, 5, 6, 7})));
+  s.MaxPenetration = 1;
+  EXPECT_THAT(Scrute(), ElementsAreArray(sans({5, 6, 7})));
+  s.MaxPenetration = 2;
+  EXPECT_THAT(Scrute(), ElementsAreArray(sans({7})));
+  s.MaxPenetration = 10000;
+  EXPECT_THAT(Scrute(), ElementsAreArray(complet));
+  s.SousDossier = false;
+  EXPECT_THAT(Scrute(), ElementsAreArray(sans({3, 4, 5, 6, 7})));
+}
+
+TEST_F(Parcours, WalksDepthFirstAndAppliesTheMaskToFilesOnly) {
+  Cree({"t/un.tmp", "t/DEUX.TMP", "t/garde.txt", "t/LISEZMOI", "t/x.tmp/dans.tmp", "t/TEMP/a.tmp",
+        "t/TEMP/b.log", "t/TEMP/sous/c.tmp", "t/TEMP/vide/", "t/z/d.tmp"});
+  // A name that is not one Windows path component would name another file once reported.
+  std::ofstream{c_ / "t" / "..\\evade.tmp"};
+  s.Filtre = "*.tmp";
+  auto r = Scrute();
+  EXPECT_THAT(
+      r, UnorderedElementsAre("X", R"(F c:\t\un.tmp)", R"(F c:\t\DEUX.TMP)", R"(D c:\t\x.tmp)",
+                              R"(F c:\t\x.tmp\dans.tmp)", R"(D c:\t\TEMP)", R"(F c:\t\TEMP\a.tmp)",
+                              R"(D c:\t\TEMP\sous)", R"(F c:\t\TEMP\sous\c.tmp)",
+                              R"(D c:\t\TEMP\vide)", R"(D c:\t\z)", R"(F c:\t\z\d.tmp)", "Z"));
+  ASSERT_EQ(r.size(), 13u);
+  EXPECT_EQ(r.front(), "X");
+  EXPECT_EQ(r.back(), "Z");
+  VerifieOrdre({r.begin() + 1, r.end() - 1});
+
+  s.Filtre = "*.*";  // every name, those without a dot included
+  s.SousDossier = false;
+  EXPECT_THAT(Scrute(),
+              UnorderedElementsAre("X", R"(F c:\t\un.tmp)", R"(F c:\t\DEUX.TMP)",
+                                   R"(F c:\t\garde.txt)", R"(F c:\t\LISEZMOI)", R"(D c:\t\x.tmp)",
+                                   R"(D c:\t\TEMP)", R"(D c:\t\z)", "Z"));
+}
+
+TEST_F(Parcours, ReportsHiddenSystemAndReadOnlyFilesAndEntersHiddenSystemFolders) {
+  Cree({"t/cache.tmp", "t/sys.tmp", "t/lecture.tmp", "t/tout.tmp", "t/prive/dedans.tmp"});
+  os::setFileAttributes(R"(c:\t\cache.tmp)", os::attr::Hidden);
+  os::setFileAttributes(R"(c:\t\sys.tmp)", os::attr::System);
+  os::setFileAttributes(R"(c:\t\lecture.tmp)", os::attr::ReadOnly);
+  os::setFileAttributes(R"(c:\t\tout.tmp)",
+                        os::attr::ReadOnly | os::attr::Hidden | os::attr::System);
+  os::setFileAttributes(R"(c:\t\prive)", os::attr::Hidden | os::attr::System);
+  s.Filtre = "*.tmp";
+  EXPECT_THAT(Scrute(), UnorderedElementsAre("X", R"(F c:\t\cache.tmp)", R"(F c:\t\sys.tmp)",
+                                             R"(F c:\t\lecture.tmp)", R"(F c:\t\tout.tmp)",
+                                             R"(D c:\t\prive)", R"(F c:\t\prive\dedans.tmp)", "Z"));
+}
+
+TEST_F(Parcours, DescribesEachFileWithItsPathNameAndFull64BitSize) {
+  Cree({"t/gros.bin", "r.tmp"});
+  const std::uint64_t taille = (std::uint64_t{5} << 30) + 7;  // sparse: no disk used
+  std::filesystem::resize_file(c_ / "t" / "gros.bin", taille);
+  std::vector<std::string> vus;
+  s.OnFichier = [&](TScruteDossier& sender, const std::string& nom) {
+    EXPECT_EQ(&sender, &s);
+    EXPECT_EQ(nom, sender.Fichier());
+    vus.push_back(nom + " | " + std::string(sender.NomFichier()) + " | " +
+                  std::to_string(sender.TailleFichier()));
+  };
+  s.Dossier = "c:\\t\\";  // one final "\" is dropped
+  Scrute();
+  s.Dossier = "C:\\";
+  s.Filtre = "r.tmp";
+  s.SousDossier = false;
+  Scrute();
+  EXPECT_THAT(vus,
+              ElementsAre(R"(c:\t\gros.bin | gros.bin | 5368709127)", R"(C:\r.tmp | r.tmp | 0)"));
+}
+
+TEST_F(Parcours, EmptyFolderOrMaskWithASeparatorReportsNothing) {
+  Cree({"r.tmp", "t/a.tmp"});
+  s.Filtre = "*.tmp";
+  for (const char* dossier : {"", "\\"}) {
+    s.Dossier = dossier;
+    EXPECT_THAT(Scrute(), ElementsAre("X", "Z")) << "Dossier \"" << dossier << '"';
+  }
+  // Searched as c:\t\*.tmp, the match would be reported as c:\a.tmp: another file.
+  s.Dossier = "c:\\";
+  s.SousDossier = false;
+  for (const char* masque : {"t\\*.tmp", "t/*.tmp", "c:*.tmp"}) {
+    s.Filtre = masque;
+    for (const auto& r : Scrute()) EXPECT_NE(r[0], 'F') << masque << ": " << r;
+  }
+}
+
+TEST_F(Parcours, ReportsDirectoryLinksWithoutEnteringThem) {
+  Cree({"dehors/secret.tmp", "t/a/x.tmp"});
+  std::filesystem::create_directory_symlink(c_ / "dehors", c_ / "t" / "lien");
+  std::filesystem::create_directory_symlink("../..", c_ / "t" / "a" / "boucle");
+  std::filesystem::create_directory_symlink(c_ / "t", c_ / "t" / "a" / "retour");
+  s.MaxPenetration = 20;  // a walk that follows the loops fails here rather than running on
+  EXPECT_THAT(Scrute(),
+              UnorderedElementsAre("X", R"(D c:\t\lien)", R"(D c:\t\a)", R"(F c:\t\a\x.tmp)",
+                                   R"(D c:\t\a\boucle)", R"(D c:\t\a\retour)", "Z"));
+}
+
+TEST_F(Parcours, FolderThatVanishedBeforeItsListingIsSkipped) {
+  Cree({"t/a/x.tmp", "t/b/y.tmp", "t/c/z.tmp"});
+  // Gone between its report and its listing: holds even for root, unlike permissions.
+  s.OnDossier = [&](TScruteDossier&, const std::string& nom) {
+    rapports.push_back("D " + nom);
+    if (nom.ends_with("\\b")) std::filesystem::remove_all(c_ / "t" / "b");
+  };
+  EXPECT_THAT(Scrute(), UnorderedElementsAre("X", R"(D c:\t\a)", R"(F c:\t\a\x.tmp)", R"(D c:\t\b)",
+                                             R"(D c:\t\c)", R"(F c:\t\c\z.tmp)", "Z"));
+}
+
+TEST_F(Parcours, FolderWithoutReadPermissionIsSkipped) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads any folder whatever its permissions";
+  Cree({"t/ferme/w.tmp"});
+  std::filesystem::permissions(c_ / "t" / "ferme", std::filesystem::perms::none);
+  s.Dossier = "c:\\t\\ferme";
+  EXPECT_THAT(Scrute(), ElementsAre("X", "Z"));
+}
