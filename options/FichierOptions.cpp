@@ -197,9 +197,9 @@ void EnregistrerOptions(const std::vector<std::string>& lignes) {
 void LireOptions(TPlanMenage& plan) {
   const std::string chemin = CheminOptions();
   // Read in full before anything of the plan changes.
-  decltype(plan.TableDossiers) dossiers;
-  decltype(plan.TableRegistre) registre;
-  decltype(plan.TableMotifs) motifs;
+  decltype(plan.TableDossiers) dossiers{};
+  decltype(plan.TableRegistre) registre{};
+  decltype(plan.TableMotifs) motifs{};
   for (std::size_t i = 0; i < dossiers.size(); ++i) {
     dossiers[i] = os::getPrivateProfileString("Dossiers", ClesDossiers[i], "", chemin);
   }

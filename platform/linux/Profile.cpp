@@ -14,29 +14,17 @@
 #include <string_view>
 
 #include "platform/Prefix.h"
+#include "platform/linux/Host.h"
 
 namespace os {
 namespace {
 
 constexpr std::size_t kMaxValue = 1023;  // the caller's buffer holds 1024 characters
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 // White space around names and values; ^Z (an old end-of-file mark) counts as well.
 bool isBlank(unsigned char c) noexcept {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
-}
-
-unsigned char lower(unsigned char c) noexcept {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }
 
 std::string_view trimmed(std::string_view s) noexcept {
@@ -82,7 +70,7 @@ class TrimmedPrefix {
   std::size_t length() const noexcept { return length_; }
   char last() const noexcept { return last_; }
   bool equalsIgnoreCase(std::string_view name) const noexcept {
-    return length_ == name.size() && os::equalsIgnoreCase(text_, name);
+    return length_ == name.size() && host::equalsIgnoreCase(text_, name);
   }
 
  private:
