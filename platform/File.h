@@ -1,7 +1,9 @@
 #pragma once
 // A file opened for writing, as CreateFile(CREATE_ALWAYS) / WriteFile.
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace os {
 
@@ -24,8 +26,9 @@ class File {
   void close();
 
  private:
-  explicit File(std::intptr_t handle) noexcept : handle_(handle) {}
+  File(std::intptr_t handle, std::string path) noexcept : handle_(handle), path_(std::move(path)) {}
   std::intptr_t handle_ = -1;
+  std::string path_;  // as the caller spelled it, for messages
 };
 
 }  // namespace os

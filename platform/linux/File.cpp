@@ -1,0 +1,80 @@
+// Files created for writing on drive C.
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/SystemError.h"
+#include "platform/linux/Host.h"
+
+namespace os {
+namespace {
+
+[[noreturn]] void failWrite(int err, std::string_view operation, const std::string& path) {
+  // A file that outgrew its limit (EFBIG) is a full disk as far as the program can tell.
+  host::fail(err == EFBIG ? error::DiskFull : host::errorCode(err), operation, path,
+             std::strerror(err));
+}
+
+}  // namespace
+
+File File::create(std::string_view path) {
+  constexpr std::string_view op = "CreateFile";
+  const host::Resolved r = host::resolve(path);
+  if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
+  if (r.exists) {
+    if (S_ISDIR(r.st.st_mode)) host::fail(error::AccessDenied, op, path, "is a folder");
+    if (host::isReadOnly(r.st)) host::fail(error::AccessDenied, op, path, "read-only");
+  }
+  const int fd = ::open(r.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) host::failErrno(errno, op, path);
+  return File(fd, std::string(path));
+}
+
+File::~File() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+  other.handle_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+void File::write(std::string_view bytes) {
+  if (handle_ < 0) failWrite(EBADF, "WriteFile", path_);
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failWrite(errno, "WriteFile", path_);
+    if (n == 0) failWrite(ENOSPC, "WriteFile", path_);
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+void File::flush() {
+  if (handle_ < 0) failWrite(EBADF, "FlushFileBuffers", path_);
+  if (::fsync(static_cast<int>(handle_)) != 0) failWrite(errno, "FlushFileBuffers", path_);
+}
+
+void File::close() {
+  if (handle_ < 0) return;
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (::close(fd) != 0 && errno != EINTR) failWrite(errno, "CloseHandle", path_);
+}
+
+}  // namespace os

@@ -1,0 +1,343 @@
+// The hive in memory and its regedit-style text form.
+#include "platform/linux/RegistryHive.h"
+
+#include <cstdio>
+
+#include "platform/SystemError.h"
+#include "platform/linux/Host.h"
+
+namespace os::host {
+namespace {
+
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
+
+std::string lowerCopy(std::string_view s) {
+  std::string out(s.size(), '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    out[i] = static_cast<char>(lower(static_cast<unsigned char>(s[i])));
+  }
+  return out;
+}
+
+bool hasLineBreakOrNul(std::string_view s) noexcept {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+void appendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  out += '"';
+}
+
+void appendHex(std::string& out, std::string_view prefix, std::string_view data,
+               std::size_t lineStart) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += prefix;
+  std::size_t column = out.size() - lineStart;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+    column += 2;
+    if (i + 1 < data.size()) {
+      out += ',';
+      ++column;
+      if (column > 76) {  // as regedit does: continue on the next line
+        out += "\\\n  ";
+        column = 2;
+      }
+    }
+  }
+}
+
+int hexDigit(char c) noexcept {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool startsWithIgnoreCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
+}
+
+class Parser {
+ public:
+  Parser(std::string_view text, std::string_view fileName) : text_(text), file_(fileName) {
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
+  }
+
+  Hive run() {
+    Hive hive;
+    HiveKey* key = nullptr;
+    bool header = false;
+    std::string_view line;
+    while (nextLine(line)) {
+      line = trim(line);
+      if (line.empty() || line[0] == ';') continue;
+      if (!header) {
+        if (line != kHeader) bad("not a registry file (\"" + std::string(kHeader) + "\" expected)");
+        header = true;
+      } else if (line[0] == '[') {
+        key = &hive.create(keyPath(line), created_);
+      } else {
+        if (key == nullptr) bad("value outside any key");
+        value(line, *key);
+      }
+    }
+    if (!header) bad("empty file");
+    return hive;
+  }
+
+ private:
+  bool nextLine(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    ++lineNumber_;
+    return true;
+  }
+
+  [[noreturn]] void bad(const std::string& problem) const {
+    throw SystemError(error::BadRegistryHive, "Registry hive " + std::string(file_) + ", line " +
+                                                  std::to_string(lineNumber_) + ": " + problem);
+  }
+
+  std::string keyPath(std::string_view line) {
+    if (line.back() != ']') bad("unterminated key name");
+    std::string_view name = line.substr(1, line.size() - 2);
+    if (!name.empty() && name[0] == '-') bad("deleting keys is not supported");
+    if (!startsWithIgnoreCase(name, kRoot) ||
+        (name.size() > kRoot.size() && name[kRoot.size()] != '\\')) {
+      bad("key outside HKEY_CURRENT_USER");
+    }
+    return normaliseKeyPath(name.substr(kRoot.size()));
+  }
+
+  // A quoted string starting at s[i] == '"'; moves i past the closing quote.
+  std::string quoted(std::string_view s, std::size_t& i) {
+    std::string out;
+    for (++i; i < s.size(); ++i) {
+      char c = s[i];
+      if (c == '"') {
+        ++i;
+        return out;
+      }
+      if (c == '\\') {
+        if (++i >= s.size() || (s[i] != '\\' && s[i] != '"')) bad("bad escape in a string");
+        c = s[i];
+      }
+      out += c;
+    }
+    bad("unterminated string");
+  }
+
+  void value(std::string_view line, HiveKey& key) {
+    std::size_t i = 0;
+    std::string name;
+    if (line[0] == '@') {
+      i = 1;
+    } else if (line[0] == '"') {
+      name = quoted(line, i);
+    } else {
+      bad("value name expected");
+    }
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size() || line[i] != '=') bad("\"=\" expected");
+    std::string_view data = trim(line.substr(i + 1));
+
+    RegistryValue v;
+    if (!data.empty() && data[0] == '"') {
+      std::size_t j = 0;
+      v.type = reg::Sz;
+      v.data = quoted(data, j);
+      v.data += '\0';
+      if (!trim(data.substr(j)).empty()) bad("text after a string");
+    } else if (startsWithIgnoreCase(data, "dword:")) {
+      const std::string_view digits = data.substr(6);
+      if (digits.empty() || digits.size() > 8) bad("bad dword");
+      std::uint32_t n = 0;
+      for (char c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0) bad("bad dword");
+        n = n * 16 + static_cast<std::uint32_t>(d);
+      }
+      v.type = reg::Dword;
+      for (int b = 0; b < 4; ++b) v.data += static_cast<char>((n >> (8 * b)) & 0xFF);
+    } else if (startsWithIgnoreCase(data, "hex")) {
+      hexValue(data, v);
+    } else if (data == "-") {
+      bad("deleting values is not supported");
+    } else {
+      bad("unknown value data");
+    }
+    if (HiveValue* existing = key.find(name)) {
+      existing->value = std::move(v);
+    } else {
+      key.values.push_back({std::move(name), std::move(v)});
+    }
+  }
+
+  void hexValue(std::string_view data, RegistryValue& v) {
+    std::size_t i = 3;
+    v.type = reg::Binary;
+    if (i < data.size() && data[i] == '(') {
+      const std::size_t close = data.find(')', i);
+      if (close == std::string_view::npos || close == i + 1 || close > i + 9) bad("bad hex type");
+      std::uint32_t type = 0;
+      for (std::size_t k = i + 1; k < close; ++k) {
+        const int d = hexDigit(data[k]);
+        if (d < 0) bad("bad hex type");
+        type = type * 16 + static_cast<std::uint32_t>(d);
+      }
+      v.type = type;
+      i = close + 1;
+    }
+    if (i >= data.size() || data[i] != ':') bad("\":\" expected after hex");
+    std::string bytes(data.substr(i + 1));
+    // Continuation lines: a final "\" joins the next line.
+    std::string_view next;
+    while (!bytes.empty() && bytes.back() == '\\') {
+      bytes.pop_back();
+      if (!nextLine(next)) bad("continuation at the end of the file");
+      bytes += trim(next);
+    }
+    std::size_t k = 0;
+    auto skipBlanks = [&] {
+      while (k < bytes.size() && (bytes[k] == ' ' || bytes[k] == '\t')) ++k;
+    };
+    skipBlanks();
+    while (k < bytes.size()) {
+      if (k + 1 >= bytes.size()) bad("bad hex byte");
+      const int hi = hexDigit(bytes[k]);
+      const int lo = hexDigit(bytes[k + 1]);
+      if (hi < 0 || lo < 0) bad("bad hex byte");
+      v.data += static_cast<char>(hi * 16 + lo);
+      k += 2;
+      skipBlanks();
+      if (k < bytes.size()) {
+        if (bytes[k] != ',') bad("\",\" expected between hex bytes");
+        ++k;
+        skipBlanks();
+        if (k >= bytes.size()) bad("bad hex byte");
+      }
+    }
+  }
+
+  std::string_view text_;
+  std::string_view file_;
+  std::size_t pos_ = 0;
+  std::size_t lineNumber_ = 0;
+  bool created_ = false;
+};
+
+}  // namespace
+
+HiveValue* HiveKey::find(std::string_view name) {
+  for (HiveValue& v : values) {
+    if (equalsIgnoreCase(v.name, name)) return &v;
+  }
+  return nullptr;
+}
+
+HiveKey* Hive::find(std::string_view path) {
+  const auto it = index_.find(lowerCopy(path));
+  return it == index_.end() ? nullptr : &keys_[it->second];
+}
+
+HiveKey& Hive::create(std::string_view path, bool& created) {
+  created = false;
+  if (HiveKey* key = find(path)) return *key;
+  if (!path.empty()) {
+    const std::size_t cut = path.rfind('\\');
+    bool parentCreated = false;
+    create(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut), parentCreated);
+  }
+  index_.emplace(lowerCopy(path), keys_.size());
+  keys_.push_back(HiveKey{std::string(path), {}});
+  created = true;
+  return keys_.back();
+}
+
+std::string Hive::toText() const {
+  std::string out(kHeader);
+  out += "\n";
+  for (const HiveKey& key : keys_) {
+    out += "\n[";
+    out += kRoot;
+    if (!key.path.empty()) out.append("\\").append(key.path);
+    out += "]\n";
+    for (const HiveValue& v : key.values) {
+      const std::size_t lineStart = out.size();
+      if (v.name.empty()) {
+        out += '@';
+      } else {
+        appendQuoted(out, v.name);
+      }
+      out += '=';
+      const RegistryValue& value = v.value;
+      if (isPlainText(value)) {
+        appendQuoted(out, std::string_view(value.data).substr(0, value.data.size() - 1));
+      } else if (value.type == reg::Dword && value.data.size() == 4) {
+        std::uint32_t n = 0;
+        for (int b = 3; b >= 0; --b) {
+          n = (n << 8) | static_cast<unsigned char>(value.data[static_cast<std::size_t>(b)]);
+        }
+        char text[16];
+        std::snprintf(text, sizeof text, "dword:%08x", n);
+        out += text;
+      } else if (value.type == reg::Binary) {
+        appendHex(out, "hex:", value.data, lineStart);
+      } else {
+        char prefix[24];
+        std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
+        appendHex(out, prefix, value.data, lineStart);
+      }
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+Hive Hive::parse(std::string_view text, std::string_view fileName) {
+  return Parser(text, fileName).run();
+}
+
+std::string normaliseKeyPath(std::string_view path) {
+  if (hasLineBreakOrNul(path)) {
+    throw SystemError(error::InvalidParameter, "Bad registry key name: " + std::string(path));
+  }
+  std::string out;
+  std::size_t i = 0;
+  while (i < path.size()) {
+    std::size_t j = path.find('\\', i);
+    if (j == std::string_view::npos) j = path.size();
+    if (j > i) {
+      if (!out.empty()) out += '\\';
+      out.append(path.substr(i, j - i));
+    }
+    i = j + 1;
+  }
+  return out;
+}
+
+bool isPlainText(const RegistryValue& value) noexcept {
+  const std::string& d = value.data;
+  return value.type == reg::Sz && !d.empty() && d.back() == '\0' &&
+         !hasLineBreakOrNul(std::string_view(d).substr(0, d.size() - 1));
+}
+
+}  // namespace os::host

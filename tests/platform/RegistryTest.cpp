@@ -1,0 +1,165 @@
+// HKEY_CURRENT_USER in user.reg: keys, values, the file format, reloads and failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "TempPrefix.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+
+namespace fs = std::filesystem;
+using os::RegistryKey;
+using os::RegistryValue;
+
+namespace {
+
+class RegistryTest : public TempPrefix {
+ protected:
+  std::string hiveText() {
+    std::ifstream in(prefix_ / "user.reg", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // Replaces user.reg the way an editor saving a new file would.
+  void writeHive(const std::string& text) {
+    os::ensureProfile();
+    std::ofstream(prefix_ / "edited.tmp", std::ios::binary) << text;
+    fs::rename(prefix_ / "edited.tmp", prefix_ / "user.reg");
+  }
+};
+
+TEST_F(RegistryTest, FreshProfileHasTheShellFolders) {
+  const auto key =
+      RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  ASSERT_TRUE(key.has_value());
+  const auto cache = key->query("Cache");
+  ASSERT_TRUE(cache.has_value());
+  EXPECT_EQ(cache->type, os::reg::Sz);
+  EXPECT_EQ(cache->data.rfind("C:\\users\\", 0), 0u);
+  EXPECT_NE(cache->data.find("\\AppData\\Local\\Microsoft\\Windows\\INetCache"), std::string::npos);
+  EXPECT_EQ(key->valueNames(), (std::vector<std::string>{"Cache", "History", "Recent", "Cookies"}));
+}
+
+TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
+  EXPECT_FALSE(RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  RegistryKey typed = RegistryKey::create("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  typed.setString("url1", "http://a.example/");
+  typed.setString("url2", "http://b.example/");
+  typed.setString("Other", "kept");
+
+  auto same = RegistryKey::open("software\\MICROSOFT\\internet explorer\\typedurls\\");
+  ASSERT_TRUE(same.has_value());
+  EXPECT_EQ(same->query("URL1")->data, std::string("http://a.example/\0", 18));
+  same->setString("URL1", "replaced");
+  EXPECT_EQ(typed.query("url1")->data, std::string("replaced\0", 9));  // one hive, shared
+  EXPECT_EQ(typed.valueNames(), (std::vector<std::string>{"url1", "url2", "Other"}));
+
+  EXPECT_TRUE(typed.deleteValue("URL2"));
+  EXPECT_FALSE(typed.deleteValue("url2"));
+  EXPECT_FALSE(typed.query("url2").has_value());
+  EXPECT_TRUE(RegistryKey::open("Software\\Microsoft").has_value());  // parents exist too
+  EXPECT_NE(hiveText().find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]"
+                            "\n\"url1\"=\"replaced\"\n\"Other\"=\"kept\"\n"),
+            std::string::npos);
+}
+
+TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
+  const std::vector<std::pair<std::string, RegistryValue>> values = {
+      {"plain", {os::reg::Sz, std::string("C:\\dir \"quoted\"\0", 16)}},
+      {"", {os::reg::Sz, std::string("default\0", 8)}},
+      {"no nul", {os::reg::Sz, "abc"}},
+      {"inner nul", {os::reg::Sz, std::string("a\0b\0", 4)}},
+      {"two lines", {os::reg::Sz, std::string("a\nb\0", 4)}},
+      {"empty", {os::reg::Sz, ""}},
+      {"expand", {os::reg::ExpandSz, std::string("%TEMP%\\x\0", 9)}},
+      {"multi", {os::reg::MultiSz, std::string("a\0b\0\0", 5)}},
+      {"count", {os::reg::Dword, std::string("\x2a\0\0\x80", 4)}},
+      {"short dword", {os::reg::Dword, std::string("\1\2", 2)}},
+      {"qword", {11, std::string("\1\2\3\4\5\6\7\x8", 8)}},
+      {"none", {os::reg::None, ""}},
+      {"blob", {os::reg::Binary, std::string(100, '\xfe')}},
+      {"name \\ \"odd\" = [x]", {os::reg::Binary, "\x01"}},
+  };
+  {
+    RegistryKey key = RegistryKey::create("\\Software\\Test");
+    for (const auto& [name, v] : values) key.setValue(name, v.type, v.data);
+  }
+  const std::string text = hiveText();
+  EXPECT_NE(text.find("\"plain\"=\"C:\\\\dir \\\"quoted\\\"\"\n"), std::string::npos);
+  EXPECT_NE(text.find("@=\"default\"\n"), std::string::npos);
+  EXPECT_NE(text.find("\"count\"=dword:8000002a\n"), std::string::npos);
+  EXPECT_NE(text.find("\"inner nul\"=hex(1):61,00,62,00\n"), std::string::npos);
+  EXPECT_NE(text.find(",\\\n  fe,"), std::string::npos);  // long data continues on a new line
+
+  // Another process starting on this file sees the same values.
+  fs::create_directories(prefix_ / "copy");
+  fs::copy(prefix_ / "drive_c", prefix_ / "copy/drive_c", fs::copy_options::recursive);
+  fs::copy_file(prefix_ / "user.reg", prefix_ / "copy/user.reg");
+  os::setPrefixFolder(prefix_ / "copy");
+  const auto key = RegistryKey::open("\\Software\\Test");
+  ASSERT_TRUE(key.has_value());
+  for (const auto& [name, v] : values) {
+    const auto got = key->query(name);
+    ASSERT_TRUE(got.has_value()) << name;
+    EXPECT_EQ(got->type, v.type) << name;
+    EXPECT_EQ(got->data, v.data) << name;
+  }
+  EXPECT_EQ(key->valueNames().size(), values.size());
+}
+
+TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
+  RegistryKey key = RegistryKey::create("\\Software\\Test");
+  key.setString("a", "1");
+  writeHive(
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
+      "; edited by hand\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+      "\"b\"=hex(7):61,00,\\\r\n"
+      "   00\r\n"
+      "\"B\"=dword:00000007\r\n");
+  EXPECT_FALSE(key.query("a").has_value());
+  EXPECT_EQ(key.query("b")->type, os::reg::Dword);  // the later line wins
+  EXPECT_EQ(key.valueNames(), (std::vector<std::string>{"b"}));
+
+  // The same file rewritten in place, same inode, different size.
+  std::ofstream(prefix_ / "user.reg", std::ios::binary | std::ios::app) << "\"c\"=\"appended\"\n";
+  EXPECT_TRUE(key.query("c").has_value());
+  key.setString("d", "saved");
+
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg"}));
+}
+
+TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
+  const std::string corrupt =
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Test]\n"
+      "\"a\"=dword:zz\n";
+  writeHive(corrupt);
+  try {
+    RegistryKey::create("\\Software\\Test").setString("b", "x");
+    FAIL() << "no error";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+    EXPECT_NE(std::string(e.what()).find("user.reg, line 4"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(RegistryKey::open("\\Software"), os::SystemError);
+  EXPECT_EQ(hiveText(), corrupt);
+
+  for (const char* bad :
+       {"", "REGEDIT4\n", "Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n",
+        "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\X]\n",
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"b\n",
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n"
+        "\"a\"=hex:1,2\n"}) {
+    writeHive(bad);
+    EXPECT_THROW(RegistryKey::open("\\X"), os::SystemError) << bad;
+  }
+}
+
+}  // namespace
