@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringDecoder>
@@ -57,7 +58,7 @@ class VisionneuseAide : public QDialog {
     setObjectName(QStringLiteral("VisionneuseAide"));
     setWindowTitle(QStringLiteral("Aide de Tidora 2000"));
     setModal(false);
-    resize(520, 440);
+    resize(720, 520);
     texte_ = new QTextBrowser(this);
     texte_->setObjectName(QStringLiteral("TexteAide"));
     texte_->setOpenExternalLinks(false);
@@ -83,8 +84,11 @@ class VisionneuseAide : public QDialog {
       // Not UTF-8: the Western single-byte encoding of the help's era.
       if (contenu.contains(QChar::ReplacementCharacter)) contenu = QString::fromLatin1(octets);
       if (Qt::mightBeRichText(contenu)) {
+        texte_->document()->setDefaultFont(font());
         texte_->setHtml(contenu);
       } else {
+        // Plain help text is laid out in columns.
+        texte_->document()->setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         texte_->setPlainText(contenu);
       }
     }
