@@ -1,0 +1,224 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cleaning/LibellesDossiers.h"
+#include "cleaning/MasqueSur.h"
+#include "platform/Attributes.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+#include "tests/cleaning/Environnement.h"
+
+namespace {
+
+using Menage = EnvironnementMenage;
+using ::testing::ElementsAre;
+using Liste = std::vector<std::string>;
+
+std::vector<std::string> Valeurs(const char* cle) {
+  auto k = os::RegistryKey::open(cle);
+  return k ? k->valueNames() : std::vector<std::string>{};
+}
+
+TEST(TexteTaille, KiloOctetsRoundedUp) {
+  EXPECT_EQ(TMenage::TexteTaille(0), "0 kO");
+  EXPECT_EQ(TMenage::TexteTaille(1), "1 kO");
+  EXPECT_EQ(TMenage::TexteTaille(1024), "1 kO");
+  EXPECT_EQ(TMenage::TexteTaille(1025), "2 kO");
+  EXPECT_EQ(TMenage::TexteTaille(5ull << 30), "5242880 kO");
+  EXPECT_EQ(TMenage::TexteTaille(~0ull), "18014398509481984 kO");
+}
+
+TEST(MasqueDangereux, OnlyMasksWithAFixedPartAndNoPath) {
+  for (const char* m : {"", "*", "*.*", "?", "?*.?", "...", "a\\b", "*.tmp\\..", "c:*.tmp", "x/y"})
+    EXPECT_TRUE(MasqueDangereux(m)) << m;
+  for (const char* m : {"*.tmp", "*.~*", "*.$*", "*.---", "rapport?.doc", "~*", "a"})
+    EXPECT_FALSE(MasqueDangereux(m)) << m;
+}
+
+// Every kind of trace goes, everything outside the plan stays, and the run says so.
+TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
+  const Liste traces = {cache + "\\page.htm",
+                        cache + "\\A1B2\\image.gif",
+                        cache + "\\A1B2\\INDEX.DAT",
+                        historique + "\\jour.url",
+                        recents + "\\lettre.lnk",
+                        cookies + "\\jean@site.txt",
+                        temp + "\\x.txt",
+                        temp + "\\sous\\profond\\double.tmp",
+                        sbdr + "\\rb001.cab",
+                        sbdr + "\\ancien\\rb002.cab",
+                        "C:\\Projets\\a.tmp",
+                        "C:\\Projets\\b.bak",
+                        "C:\\Projets\\rapport1.doc",
+                        "C:\\Projets\\c.$$$"};
+  const Liste gardes = {cache + "\\index.dat",
+                        historique + "\\MSHist\\index.dat",
+                        sbdr + "\\rb001.txt",
+                        "C:\\Projets\\rapport10.doc",
+                        "C:\\Projets\\notes.doc",
+                        "C:\\Projets\\a.tmpx",
+                        "C:\\Profil\\Documents\\lettre.doc",
+                        temp + "\\garde\\index.dat"};
+  for (const auto& f : traces) Creer(f, 100);
+  for (const auto& f : gardes) Creer(f, 100);
+  using namespace os::attr;
+  Creer(cache + "\\cache.tmp", 1000, ReadOnly | Hidden | System);  // also "*.tmp": once only
+  CreerDossier(temp + "\\vide\\vide aussi");
+  auto adresses = os::RegistryKey::create(kAdresses);
+  for (const char* n : {"url1", "url2", "url4"}) adresses.setString(n, "http://x");
+  auto recherches = os::RegistryKey::create(kRecherches);
+  for (const char* n : {"MRUList", "a", "b"}) recherches.setString(n, "*.doc");
+  PlanComplet();
+
+  menage.Lancer();
+
+  for (const auto& f : traces) EXPECT_FALSE(Existe(f)) << f;
+  EXPECT_FALSE(Existe(cache + "\\cache.tmp"));
+  for (const auto& f : gardes) EXPECT_TRUE(Existe(f)) << f;
+  EXPECT_EQ(menage.NbFichiers, traces.size() + 1);
+  EXPECT_EQ(menage.TailleTotale, traces.size() * 100 + 1000);
+  EXPECT_EQ(menage.NbEchecs, 0u);
+  // Emptied sub-folders of TEMP go, deepest first; TEMP itself and non-empty ones stay.
+  for (const char* d : {"\\sous", "\\vide"}) EXPECT_FALSE(Existe(temp + d)) << d;
+  EXPECT_TRUE(Existe(temp));
+  EXPECT_TRUE(Existe(cache + "\\A1B2"));  // other folders are left alone
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url4"));
+  EXPECT_TRUE(os::RegistryKey::open(kRecherches));
+  EXPECT_THAT(Valeurs(kRecherches), ElementsAre());
+
+  Liste attendus(LibellesDossiers.begin(), LibellesDossiers.end());
+  for (const char* m : {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log", "*.old", "*.---", "*.~*",
+                        "*.$*", "rapport?.doc"})
+    attendus.push_back(std::string("Recherche des fichiers ") + m);
+  attendus.push_back("FIN");
+  EXPECT_EQ(fenetre.enCours, attendus);
+  EXPECT_EQ(fenetre.nbFichiers.back(), "15");
+  EXPECT_EQ(fenetre.tailles.back(), "3 kO");
+  EXPECT_THAT(fenetre.messages, ElementsAre("15 fichiers pour un total de\r3 kO"));
+  EXPECT_FALSE(menage.EnCours());
+}
+
+// The exemption is by exact name, under folder passes and mask passes alike.
+TEST_F(Menage, IndexDatIsSkippedByExactNameOnly) {
+  Creer(temp + "\\index.dat");
+  Creer(temp + "\\sous\\Index.dat");  // one spelling per folder, as on Windows
+  Creer("C:\\Donnees\\index.dat");
+  Creer("C:\\Donnees\\Autres\\INDEX.DAT");
+  plan.TableDossiers[4] = temp;
+  plan.TableMotifs[10] = "*.dat";
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_TRUE(Existe(temp + "\\index.dat"));
+  EXPECT_TRUE(Existe("C:\\Donnees\\index.dat"));
+  EXPECT_FALSE(Existe(temp + "\\sous\\Index.dat"));
+  EXPECT_FALSE(Existe("C:\\Donnees\\Autres\\INDEX.DAT"));
+  EXPECT_EQ(menage.NbFichiers, 2u);
+}
+
+TEST_F(Menage, RefusedBeforeValidationResetsLabelsAndShowsOptions) {
+  Creer(temp + "\\x.txt");
+  PlanComplet();
+  plan.OptionsValidees = false;
+  menage.Lancer();
+  EXPECT_THAT(fenetre.nbFichiers, ElementsAre("0"));
+  EXPECT_THAT(fenetre.tailles, ElementsAre("0 kO"));
+  EXPECT_EQ(fenetre.options, 1);
+  EXPECT_TRUE(fenetre.enCours.empty());
+  EXPECT_TRUE(fenetre.messages.empty());
+  EXPECT_TRUE(Existe(temp + "\\x.txt"));
+  EXPECT_FALSE(os::RegistryKey::open(kAdresses));  // nothing else happens, not even the key
+}
+
+TEST_F(Menage, EmptyPlanEndsOnFinAndStillCreatesTheTypedAddressKey) {
+  plan.OptionsValidees = true;
+  ASSERT_FALSE(os::RegistryKey::open(kAdresses));
+  menage.Lancer();
+  EXPECT_THAT(fenetre.enCours, ElementsAre("FIN"));
+  EXPECT_THAT(fenetre.messages, ElementsAre("0 fichiers pour un total de\r0 kO"));
+  EXPECT_TRUE(os::RegistryKey::open(kAdresses));
+  EXPECT_EQ(fenetre.options, 0);
+
+  // Purge not chosen: the values stay.
+  os::RegistryKey::create(kAdresses).setString("url1", "http://x");
+  menage.Lancer();
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url1"));
+}
+
+TEST_F(Menage, RecentSearchPurgeNeverCreatesItsKey) {
+  plan.TableRegistre[0] = kRecherches;
+  plan.OptionsValidees = true;
+  EXPECT_NO_THROW(menage.Lancer());
+  EXPECT_FALSE(os::RegistryKey::open(kRecherches));
+  EXPECT_EQ(fenetre.messages.size(), 1u);
+}
+
+TEST_F(Menage, UnsafeMasksAreSkipped) {
+  for (const char* f :
+       {"C:\\Projets\\garde.txt", "C:\\Projets\\sans", "C:\\Projets\\a.tmp", "C:\\Projets\\b.log"})
+    Creer(f);
+  plan.TableMotifs = {"*.*", "*", "?*.?", "...", "Projets\\*.tmp", "c:*.tmp", "/*.tmp", "*.log"};
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_THAT(fenetre.enCours, ElementsAre("Recherche des fichiers *.log", "FIN"));
+  EXPECT_FALSE(Existe("C:\\Projets\\b.log"));
+  for (const char* f : {"C:\\Projets\\garde.txt", "C:\\Projets\\sans", "C:\\Projets\\a.tmp"})
+    EXPECT_TRUE(Existe(f)) << f;
+  EXPECT_EQ(menage.NbFichiers, 1u);
+}
+
+// Sizes beyond 32 bits add up and show without overflow.
+TEST_F(Menage, SizesPast4GiBAddUp) {
+  constexpr std::uint64_t kTrois = 3ull << 30;
+  Creer(temp + "\\grand1.vhd", kTrois);
+  Creer(temp + "\\grand2.vhd", kTrois);
+  Creer(temp + "\\petit.txt", 1);
+  plan.TableDossiers[4] = temp;
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_EQ(menage.NbFichiers, 3u);
+  EXPECT_EQ(menage.TailleTotale, 2 * kTrois + 1);
+  EXPECT_THAT(fenetre.messages, ElementsAre("3 fichiers pour un total de\r6291457 kO"));
+}
+
+// A file that cannot be deleted is counted, does not stop the run, and is reported.
+TEST_F(Menage, UndeletableFileIsCountedAndReported) {
+  Creer(cache + "\\verrou.txt", 10, os::attr::ReadOnly | os::attr::Hidden);
+  Creer(cache + "\\libre.txt", 10);
+  if (!Verrouiller(cache + "\\verrou.txt"))
+    GTEST_SKIP() << "this file system cannot make a file undeletable (immutable flag refused)";
+  plan.TableDossiers[0] = cache;
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_TRUE(Existe(cache + "\\verrou.txt"));
+  EXPECT_FALSE(Existe(cache + "\\libre.txt"));
+  EXPECT_EQ(menage.NbFichiers, 2u);
+  EXPECT_EQ(menage.NbEchecs, 1u);
+  EXPECT_THAT(fenetre.messages, ElementsAre("2 fichiers pour un total de\r1 kO\r"
+                                            "1 fichiers n'ont pas pu être supprimés"));
+}
+
+// A corrupt hive fails the run at the purge, after the passes; the run is over all the same.
+TEST_F(Menage, CorruptHiveEndsTheRunWithAnError) {
+  Creer(temp + "\\x.txt");
+  plan.TableDossiers[4] = temp;
+  plan.TableRegistre[1] = kAdresses;
+  plan.OptionsValidees = true;
+  std::ofstream(prefixe / "user.reg", std::ios::trunc) << "ceci n'est pas une ruche\r\n";
+  try {
+    menage.Lancer();
+    ADD_FAILURE() << "no error";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+  }
+  EXPECT_FALSE(menage.EnCours());
+  EXPECT_FALSE(Existe(temp + "\\x.txt"));
+  EXPECT_TRUE(fenetre.messages.empty());
+
+  std::filesystem::remove(prefixe / "user.reg");
+  menage.Lancer();  // not left "in progress"
+  EXPECT_THAT(fenetre.messages, ElementsAre("0 fichiers pour un total de\r0 kO"));
+}
+
+}  // namespace
