@@ -31,6 +31,7 @@ File File::create(std::string_view path) {
     if (S_ISDIR(r.st.st_mode)) host::fail(error::AccessDenied, op, path, "is a folder");
     if (host::isReadOnly(r.st)) host::fail(error::AccessDenied, op, path, "read-only");
   }
+  host::noteChange();
   const int fd = ::open(r.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) host::failErrno(errno, op, path);
   return File(fd, std::string(path));

@@ -18,6 +18,7 @@ void deleteFile(std::string_view path) {
   if (S_ISDIR(r.st.st_mode)) host::fail(error::AccessDenied, op, path, "is a folder");
   // Checked here rather than left to the host, so the refusal holds for root too.
   if (host::isReadOnly(r.st)) host::fail(error::AccessDenied, op, path, "read-only");
+  host::noteChange();
   if (unlink(r.path.c_str()) != 0) host::failErrno(errno, op, path);
 }
 
@@ -26,6 +27,7 @@ void createDirectory(std::string_view path) {
   const host::Resolved r = host::resolve(path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
   if (r.exists) host::fail(error::AlreadyExists, op, path, "already exists");
+  host::noteChange();
   if (mkdir(r.path.c_str(), 0777) != 0) host::failErrno(errno, op, path);
 }
 
@@ -39,10 +41,12 @@ void removeDirectory(std::string_view path) {
       host::fail(error::DirectoryInvalid, op, path, "not a folder");
     }
     // A link to a folder goes as a link; its target is left alone.
+    host::noteChange();
     if (unlink(r.path.c_str()) != 0) host::failErrno(errno, op, path);
     return;
   }
   if (!S_ISDIR(r.st.st_mode)) host::fail(error::DirectoryInvalid, op, path, "not a folder");
+  host::noteChange();
   if (rmdir(r.path.c_str()) != 0) {
     const int err = errno;
     host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, path);
@@ -58,6 +62,7 @@ void moveFileReplace(std::string_view from, std::string_view to) {
   if (target.exists && S_ISDIR(target.st.st_mode) && target.path != source.path) {
     host::fail(error::AccessDenied, op, to, "is a folder");
   }
+  host::noteChange();
   if (std::rename(source.path.c_str(), target.path.c_str()) != 0) {
     host::failErrno(errno, op, to);
   }

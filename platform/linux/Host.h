@@ -38,6 +38,10 @@ bool createFreshProfile(const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
 
+// Records that this process changed a folder's contents (directory searches then read folders
+// afresh rather than reuse a listing).
+void noteChange() noexcept;
+
 // ASCII lower case, without locale.
 inline unsigned char lower(unsigned char c) noexcept {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;

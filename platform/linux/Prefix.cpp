@@ -71,6 +71,7 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   s.prefix = std::filesystem::absolute(folder);
   s.driveRoot.clear();
   s.ensured = false;
+  host::noteChange();
 }
 
 bool ensureProfile() {

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <thread>
 #include <string>
 
 #include "TempPrefix.h"
@@ -164,6 +167,28 @@ TEST_F(DirectorySearchTest, DeletingDuringASearchIsSafe) {
   }
   EXPECT_EQ(deleted, 1);  // plain.tmp; the others are hidden, system or a folder
   EXPECT_FALSE(fs::exists(drive() / "data/plain.tmp"));
+}
+
+TEST_F(DirectorySearchTest, ASecondSearchSeesEveryChangeSinceTheFirst) {
+  // Past the clock tick of the folder's last change, so that its listing may be kept.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  const std::set<std::string> before = listing("C:\\data\\*.*", 63);
+  EXPECT_EQ(listing("C:\\data\\*.*", 63), before);
+
+  os::deleteFile("C:\\data\\plain.tmp");
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("plain.tmp"), 0u);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  listing("C:\\data\\*.*", 63);
+  std::ofstream(drive() / "data/outside.tmp") << "made by another program";
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("outside.tmp"), 1u);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  listing("C:\\data\\*.*", 63);
+  fs::rename(drive() / "data/NOEXT", drive() / "data/renamed");
+  const std::set<std::string> after = listing("C:\\data\\*.*", 63);
+  EXPECT_EQ(after.count("NOEXT"), 0u);
+  EXPECT_EQ(after.count("renamed"), 1u);
 }
 
 }  // namespace
