@@ -62,16 +62,16 @@ TForm1::TForm1(QWidget* parent)
   // Created bottom to top: each new child lies above the earlier ones.
   Shape1 = new ZoneSouris(QStringLiteral("Shape1"), QRect(310, 47, 27, 26),
                           QStringLiteral("Quitter l'application"), this);
-  Shape2 = new ZoneSouris(QStringLiteral("Shape2"), QRect(56, 86, 87, 49),
-                          QStringLiteral("Lance  la recherche et la suppression des fichiers"),
-                          this);
+  Shape2 =
+      new ZoneSouris(QStringLiteral("Shape2"), QRect(56, 86, 87, 49),
+                     QStringLiteral("Lance  la recherche et la suppression des fichiers"), this);
   ShapeOptions = new ZoneSouris(QStringLiteral("ShapeOptions"), QRect(152, 86, 87, 49),
                                 QStringLiteral("Choisissez vos options."), this);
   ShapeEffacer = new ZoneSouris(QStringLiteral("ShapeEffacer"), QRect(249, 86, 86, 49),
                                 QStringLiteral("Stopper le processus."), this);
-  LabelEnCours = new LabelFixe(QStringLiteral("LabelEnCours"), QRect(56, 208, 281, 17), 13,
-                               kBleuEnCours, QStringLiteral("Choisissez les options d'abord ..."),
-                               this);
+  LabelEnCours =
+      new LabelFixe(QStringLiteral("LabelEnCours"), QRect(56, 208, 281, 17), 13, kBleuEnCours,
+                    QStringLiteral("Choisissez les options d'abord ..."), this);
   LabelNbFichiers = new LabelFixe(QStringLiteral("LabelNbFichiers"), QRect(136, 269, 129, 21), 16,
                                   kRougeCompteurs, QStringLiteral("0"), this);
   LabelTaille = new LabelFixe(QStringLiteral("LabelTaille"), QRect(136, 328, 129, 19), 16,
@@ -135,13 +135,21 @@ void TForm1::Shape2MouseDown(Qt::MouseButton) {
   Menage.Lancer();
 }
 
-void TForm1::ShapeOptionsMouseDown(Qt::MouseButton) { MontrerOptions(); }
+void TForm1::ShapeOptionsMouseDown(Qt::MouseButton) {
+  MontrerOptions();
+}
 
-void TForm1::ShapeEffacerMouseDown(Qt::MouseButton) { Menage.Stopper(); }
+void TForm1::ShapeEffacerMouseDown(Qt::MouseButton) {
+  Menage.Stopper();
+}
 
-void TForm1::Shape1MouseDown(Qt::MouseButton) { DemanderFermeture(); }
+void TForm1::Shape1MouseDown(Qt::MouseButton) {
+  DemanderFermeture();
+}
 
-void TForm1::Shape3MouseDown(Qt::MouseButton) { ActionAide(this); }
+void TForm1::Shape3MouseDown(Qt::MouseButton) {
+  ActionAide(this);
+}
 
 void TForm1::FormKeyPress(QChar touche) {
   if (touche == u'$') {

@@ -30,7 +30,9 @@ QString Lignes(QString texte) {
 
 }  // namespace
 
-void AfficherMessage(const QString& texte) { Afficher(TypeMessage::Information, Lignes(texte)); }
+void AfficherMessage(const QString& texte) {
+  Afficher(TypeMessage::Information, Lignes(texte));
+}
 
 void AfficherErreur(const QString& message) {
   Afficher(TypeMessage::Erreur, Lignes(TexteErreur(message)));

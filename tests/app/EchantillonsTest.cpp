@@ -1,0 +1,61 @@
+// What start-up puts into a fresh profile: the sample traces and the help file.
+#include <QFile>
+
+#include "app/Echantillons.h"
+#include "app/FichierAide.h"
+#include "platform/Registry.h"
+#include "tests/app/Environnement.h"
+
+namespace {
+
+using EchantillonsTest = FenetresTest;
+
+TEST_F(EchantillonsTest, FullRunRemovesTheTracesAndKeepsTheRest) {
+  DeposerEchantillons();
+  const std::vector<Echantillon> liste = ListeEchantillons();
+  ASSERT_GE(liste.size(), 20u);
+  for (const Echantillon& e : liste) {
+    ASSERT_TRUE(Existe(e.chemin)) << e.chemin;
+    EXPECT_TRUE(os::hostPath(e.chemin).has_value()) << e.chemin;  // inside drive C
+  }
+  const std::optional<os::RegistryKey> adresses =
+      os::RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  ASSERT_TRUE(adresses.has_value());
+  EXPECT_TRUE(adresses->query("url3").has_value());
+
+  Valider({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17});
+  ASSERT_TRUE(PlanMenage.OptionsValidees);
+  Cliquer(form.get(), kLancer);
+  int supprimes = 0;
+  for (const Echantillon& e : liste) {
+    EXPECT_EQ(Existe(e.chemin), e.resteApresMenage) << e.chemin;
+    supprimes += e.resteApresMenage ? 0 : 1;
+  }
+  EXPECT_FALSE(adresses->query("url1").has_value());
+  EXPECT_FALSE(adresses->query("url3").has_value());
+  ASSERT_EQ(boites.size(), 1u);
+  EXPECT_TRUE(boites[0].texte.startsWith(QString::number(supprimes) + " fichiers pour"));
+}
+
+TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) {
+  const std::string chemin = CheminFichierAide();
+  EXPECT_EQ(chemin, "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp");
+  QFile embarque(QStringLiteral(":/skins/Tidora2000.hlp"));
+  if (!embarque.exists()) GTEST_SKIP() << "help text not embedded in this build";
+
+  ASSERT_FALSE(Existe(chemin));
+  EXPECT_TRUE(InstallerFichierAide());
+  ASSERT_TRUE(Existe(chemin));
+  QFile installe(*os::hostPath(chemin));
+  ASSERT_TRUE(installe.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(embarque.open(QIODevice::ReadOnly));
+  EXPECT_EQ(installe.readAll(), embarque.readAll());
+  installe.close();
+
+  // A help file of the user's own is left alone.
+  Creer(chemin, 3);
+  EXPECT_FALSE(InstallerFichierAide());
+  EXPECT_EQ(QFile(*os::hostPath(chemin)).size(), 3);
+}
+
+}  // namespace
