@@ -66,6 +66,10 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
   using namespace os::attr;
   Creer(cache + "\\cache.tmp", 1000, ReadOnly | Hidden | System);  // also "*.tmp": once only
   CreerDossier(temp + "\\vide\\vide aussi");
+  // A link in TEMP to a folder elsewhere: nothing is deleted or removed through it.
+  Creer("C:\\Ailleurs\\garde.txt");
+  CreerDossier("C:\\Ailleurs\\vide");
+  std::filesystem::create_directory_symlink(Hote("C:\\Ailleurs"), Hote(temp + "\\lien"));
   auto adresses = os::RegistryKey::create(kAdresses);
   for (const char* n : {"url1", "url2", "url4"}) adresses.setString(n, "http://x");
   auto recherches = os::RegistryKey::create(kRecherches);
@@ -83,6 +87,9 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
   // Emptied sub-folders of TEMP go, deepest first; TEMP itself and non-empty ones stay.
   for (const char* d : {"\\sous", "\\vide"}) EXPECT_FALSE(Existe(temp + d)) << d;
   EXPECT_TRUE(Existe(temp));
+  for (const char* f : {"C:\\Ailleurs\\garde.txt", "C:\\Ailleurs\\vide"})
+    EXPECT_TRUE(Existe(f)) << f;
+  EXPECT_TRUE(Existe(temp + "\\lien"));
   EXPECT_TRUE(Existe(cache + "\\A1B2"));  // other folders are left alone
   EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url4"));
   EXPECT_TRUE(os::RegistryKey::open(kRecherches));
