@@ -308,15 +308,15 @@ struct DirectorySearch::Impl {
 
   // Starts reading the folder, recording its listing when it can be trusted later.
   bool read() {
-    constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    constexpr int flags = O_RDONLY | O_DIRECTORY;
     const std::uint64_t generation = changes.load(std::memory_order_relaxed);
     timespec clock{};
     clock_gettime(CLOCK_REALTIME_COARSE, &clock);
-    fd = ::open(folder.c_str(), flags);
+    fd = host::openInDrive(folder, flags);
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
       bool parentMissing = false;
       if (!host::matchOnDisk(folder, host::driveRoot().size(), parentMissing)) return false;
-      fd = ::open(folder.c_str(), flags);
+      fd = host::openInDrive(folder, flags);
     }
     if (fd < 0) return false;
     buffer.reset(new char[kBufferSize]);

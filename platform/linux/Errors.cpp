@@ -21,6 +21,7 @@ std::uint32_t errorCode(int err) noexcept {
     case EISDIR:
     case EBUSY:
     case ETXTBSY:
+    case EXDEV:  // outside drive C
       return error::AccessDenied;
     case EEXIST:
       return error::AlreadyExists;

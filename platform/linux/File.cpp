@@ -27,13 +27,24 @@ File File::create(std::string_view path) {
   constexpr std::string_view op = "CreateFile";
   const host::Resolved r = host::resolve(path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
-  if (r.exists) {
-    if (S_ISDIR(r.st.st_mode)) host::fail(error::AccessDenied, op, path, "is a folder");
-    if (host::isReadOnly(r.st)) host::fail(error::AccessDenied, op, path, "read-only");
-  }
   host::noteChange();
-  const int fd = ::open(r.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Opened without truncation first, so that a read-only file is refused intact (for root too).
+  const int fd = host::openInDrive(r.path, O_WRONLY | O_CREAT, 0666);
   if (fd < 0) host::failErrno(errno, op, path);
+  struct stat st {};
+  int err = 0;
+  if (fstat(fd, &st) != 0) {
+    err = errno;
+  } else if (host::isReadOnly(st)) {
+    ::close(fd);
+    host::fail(error::AccessDenied, op, path, "read-only");
+  } else if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
+    err = errno;
+  }
+  if (err != 0) {
+    ::close(fd);
+    host::failErrno(err, op, path);
+  }
   return File(fd, std::string(path));
 }
 

@@ -79,20 +79,28 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes) {
   constexpr std::string_view op = "SetFileAttributes";
   const host::Resolved r = host::resolve(path);
   if (!r.exists) host::failMissing(r, op, path);
-  const char* hp = r.path.c_str();
+  // Acts in the folder opened confined to drive C, never through a link to elsewhere.
+  host::Parent parent;
+  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
+  struct stat st {};
+  if (fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    host::failErrno(errno, op, path);
+  }
+  std::string xattrPath = parent.procPath();
+  if (xattrPath.empty()) xattrPath = r.path;
+  const char* xp = xattrPath.c_str();
 
-  const bool link = S_ISLNK(r.st.st_mode);
+  const bool link = S_ISLNK(st.st_mode);
   const bool wantReadOnly = (attributes & attr::ReadOnly) != 0;
-  const bool readOnlyChanges = wantReadOnly != host::isReadOnly(r.st);
-  // Never through a link: its target may lie anywhere on the host.
+  const bool readOnlyChanges = wantReadOnly != host::isReadOnly(st);
   if (readOnlyChanges && link) {
     host::fail(error::NotSupported, op, path, "a link has no read-only attribute");
   }
   auto changeMode = [&] {
-    const mode_t mode = r.st.st_mode & 07777;
+    const mode_t mode = st.st_mode & 07777;
     const mode_t wanted =
         wantReadOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
-    if (fchmodat(AT_FDCWD, hp, wanted, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fchmodat(parent.fd, parent.name.c_str(), wanted, AT_SYMLINK_NOFOLLOW) != 0) {
       host::failErrno(errno, op, path);
     }
   };
@@ -101,13 +109,13 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes) {
   if (readOnlyChanges && !wantReadOnly) changeMode();
 
   const std::uint32_t wantStored = attributes & kStored;
-  if (wantStored != host::storedAttributes(hp)) {
+  if (wantStored != host::storedAttributes(xp)) {
     if (wantStored == 0) {
-      if (lremovexattr(hp, kDosAttrib) != 0 && errno != ENODATA) host::failErrno(errno, op, path);
+      if (lremovexattr(xp, kDosAttrib) != 0 && errno != ENODATA) host::failErrno(errno, op, path);
     } else {
       char text[16];
       const int n = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(wantStored));
-      if (lsetxattr(hp, kDosAttrib, text, static_cast<std::size_t>(n), 0) != 0) {
+      if (lsetxattr(xp, kDosAttrib, text, static_cast<std::size_t>(n), 0) != 0) {
         const int err = errno;
         if (err == ENOTSUP || (link && err == EPERM)) {
           host::fail(error::NotSupported, op, path, "hidden and system cannot be stored here");

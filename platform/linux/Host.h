@@ -33,6 +33,28 @@ bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing)
 // Lexical mapping, one lstat on the exact spelling, and a case-insensitive walk on a miss.
 Resolved resolve(std::string_view windowsPath);
 
+// An open descriptor of drive C (O_PATH), for opening files confined to it.
+int driveRootFd();
+// Opens the host path `hostPath` (below drive C) with drive C as the root: absolute links and
+// ".." resolve inside drive C. -1 with errno on failure (EXDEV: not below drive C).
+int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
+
+// The folder holding a file, opened confined to drive C, and the file's name in it: the *at()
+// calls on (fd, name) never act outside drive C. Closed when it dies.
+struct Parent {
+  int fd = -1;
+  std::string name;
+  Parent() = default;
+  Parent(const Parent&) = delete;
+  Parent& operator=(const Parent&) = delete;
+  ~Parent() { close(); }
+  // "/proc/self/fd/<fd>/<name>", for calls without an *at() form; empty without /proc.
+  std::string procPath() const;
+  void close() noexcept;
+};
+// Opens the parent of `hostPath`; false with errno on failure (drive C itself has no parent).
+bool openParent(const std::string& hostPath, Parent& out);
+
 // Creates what is missing of a fresh profile in `prefix`; true when it created anything.
 bool createFreshProfile(const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).

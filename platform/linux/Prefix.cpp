@@ -1,10 +1,13 @@
 // The prefix folder and the profile inside it.
 #include "platform/Prefix.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "platform/SystemError.h"
@@ -17,6 +20,7 @@ struct PrefixState {
   std::mutex mutex;
   std::filesystem::path prefix;  // empty until first use or setPrefixFolder
   std::string driveRoot;         // "<prefix>/drive_c" once the profile is known to exist
+  int driveFd = -1;              // drive_c opened O_PATH, once the profile is known to exist
   bool ensured = false;
 };
 
@@ -51,7 +55,15 @@ bool ensureLocked(PrefixState& s) {
   std::string prefix = s.prefix.lexically_normal().string();
   while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
   const bool created = host::createFreshProfile(prefix);
-  s.driveRoot = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
+  const std::string root = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
+  const int fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    throw SystemError(host::errorCode(errno),
+                      "Drive C cannot be opened: " + root + ": " + std::strerror(errno));
+  }
+  if (s.driveFd >= 0) close(s.driveFd);
+  s.driveFd = fd;
+  s.driveRoot = root;
   s.ensured = true;
   return created;
 }
@@ -93,6 +105,13 @@ const std::string& driveRoot() {
   std::lock_guard lock(s.mutex);
   ensureLocked(s);
   return s.driveRoot;
+}
+
+int driveRootFd() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  ensureLocked(s);
+  return s.driveFd;
 }
 
 }  // namespace host

@@ -4,9 +4,12 @@
 #include <sys/xattr.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "TempPrefix.h"
 #include "platform/Attributes.h"
+#include "platform/DirectorySearch.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
@@ -116,6 +119,32 @@ TEST_F(FileSystemTest, FoldersAndRenames) {
   os::deleteFile("C:\\work\\b.txt");
   os::removeDirectory("C:\\work");
   EXPECT_FALSE(fs::exists(drive() / "Work"));
+}
+
+TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC) {
+  const fs::path outside = prefix_ / "outside";
+  fs::create_directories(outside / "sub");
+  std::ofstream(outside / "victim.txt") << "keep";
+  os::ensureProfile();
+  fs::create_directory_symlink(outside, drive() / "abs");
+  fs::create_directory_symlink("../outside", drive() / "rel");
+  fs::create_symlink(outside / "victim.txt", drive() / "file-link");
+
+  for (const char* p : {"C:\\abs\\victim.txt", "C:\\rel\\victim.txt"}) {
+    EXPECT_THROW(os::deleteFile(p), os::SystemError) << p;
+    EXPECT_THROW(os::setFileAttributes(p, os::attr::ReadOnly | os::attr::Hidden), os::SystemError);
+    EXPECT_THROW(os::File::create(p), os::SystemError) << p;
+    EXPECT_THROW(os::moveFileReplace(p, "C:\\stolen.txt"), os::SystemError) << p;
+    EXPECT_FALSE(os::DirectorySearch(std::string(p) + "\\..\\*.*", 63).isOpen()) << p;
+  }
+  EXPECT_THROW(os::removeDirectory("C:\\abs\\sub"), os::SystemError);
+  EXPECT_THROW(os::File::create("C:\\file-link"), os::SystemError);
+
+  EXPECT_EQ(fs::file_size(outside / "victim.txt"), 4u);
+  EXPECT_NE(fs::status(outside / "victim.txt").permissions() & fs::perms::owner_write,
+            fs::perms::none);
+  EXPECT_TRUE(fs::is_directory(outside / "sub"));
+  EXPECT_FALSE(fs::exists(drive() / "stolen.txt"));
 }
 
 }  // namespace
