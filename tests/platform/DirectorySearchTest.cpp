@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "TempPrefix.h"
 #include "platform/Attributes.h"
