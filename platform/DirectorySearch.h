@@ -12,8 +12,9 @@ class DirectorySearch {
  public:
   // Starts a search for `pattern` ("C:\windows\*.tmp"). Entries carrying hidden, system,
   // volume-label or directory attributes that `attributeMask` lacks are skipped (read-only and
-  // archive never exclude). A search that cannot start (missing or unreadable folder, no match)
-  // is not an error: isOpen() is then false.
+  // archive never exclude). Entries come in the host's order; "." and ".." are entries like any
+  // other, except in the root of the drive, which has none. A search that cannot start (missing
+  // or unreadable folder, not a folder, no match) is not an error: isOpen() is then false.
   DirectorySearch(std::string_view pattern, std::uint32_t attributeMask);
   ~DirectorySearch();
   DirectorySearch(DirectorySearch&&) noexcept;
@@ -36,10 +37,10 @@ class DirectorySearch {
   bool isReparsePoint();
   // The full attribute word of the current entry, computed on first use.
   std::uint32_t attributes();
-  // Size in bytes of the current entry (0 for a directory), computed on first use.
+  // Size in bytes of the current entry (0 for a directory or a link), computed on first use.
   std::uint64_t size();
 
-  // Number of searches open in this process right now.
+  // Number of searches open in this process right now (each holds at most one host handle).
   static int openCount() noexcept;
 
  private:

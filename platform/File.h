@@ -10,7 +10,8 @@ namespace os {
 // Movable, not copyable; closed when the object dies.
 class File {
  public:
-  // Creates (or truncates) the file for writing; throws SystemError.
+  // Creates (or truncates) the file for writing; throws SystemError (AccessDenied for a folder
+  // or a read-only file, PathNotFound when its folder is missing).
   static File create(std::string_view path);
   ~File();
   File(File&& other) noexcept;

@@ -1,5 +1,6 @@
 #pragma once
-// File and folder services on Windows paths ("C:\windows\TEMP\a.tmp").
+// File and folder services on Windows paths ("C:\windows\TEMP\a.tmp"). On Linux every change
+// happens inside drive C: a link never leads one to a host file outside it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,18 +8,22 @@
 
 namespace os {
 
-// The file's attributes, or nothing when it does not exist or cannot be read.
+// The file's attributes, or nothing when it does not exist or cannot be read. A link is a
+// reparse point (plus directory when it points at one); names beginning with "." are hidden.
 std::optional<std::uint32_t> fileAttributes(std::string_view path);
-// Sets read-only, hidden and system (other bits are ignored); throws SystemError.
+// Sets read-only, hidden and system (other bits are ignored); throws SystemError. Acts on a link
+// itself: read-only, hidden or system cannot be set there (NotSupported), nor hidden or system
+// where the file system keeps no extended attributes; clearing what is not set always succeeds.
 void setFileAttributes(std::string_view path, std::uint32_t attributes);
 // Deletes a file; refuses read-only files, folders and missing files (throws SystemError).
 // A link is removed as a link, never its target.
 void deleteFile(std::string_view path);
 // Creates one folder; throws SystemError (AlreadyExists when it is there).
 void createDirectory(std::string_view path);
-// Removes an empty folder (not a link); throws SystemError.
+// Removes an empty folder; a link to a folder is removed as a link. Throws SystemError
+// (DirNotEmpty, DirectoryInvalid for a file).
 void removeDirectory(std::string_view path);
-// Renames `from` to `to`, replacing a file at `to`; throws SystemError.
+// Renames `from` to `to`, replacing a file (not a folder) at `to`; throws SystemError.
 void moveFileReplace(std::string_view from, std::string_view to);
 // The Windows directory, "C:\windows".
 std::string windowsDirectory();

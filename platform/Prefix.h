@@ -13,8 +13,9 @@ void setPrefixFolder(const std::filesystem::path& folder);
 // Creates the fresh profile (drive C folders, user.reg) when the prefix has none yet; returns
 // true when it created one.
 bool ensureProfile();
-// The host path of a Windows path on drive C, matching existing components case-insensitively;
-// nothing for any other drive or a path that is not absolute.
+// The host path of a Windows path on drive C, matching existing components case-insensitively
+// (a missing tail keeps its spelling); nothing for any other drive or a path that is not
+// absolute. "." and ".." are resolved first and never climb above drive C.
 std::optional<std::filesystem::path> hostPath(std::string_view windowsPath);
 
 }  // namespace os

@@ -1,5 +1,8 @@
 #pragma once
-// Keys and values of HKEY_CURRENT_USER. A key path with a leading "\" is from the root.
+// Keys and values of HKEY_CURRENT_USER. A key path with a leading "\" is from the root; key and
+// value names ignore case. On Linux the hive is the text file <prefix>/user.reg: every change is
+// saved at once (atomically), edits made to the file are seen by the next call, and a file that
+// cannot be read or parsed makes every call throw SystemError(BadRegistryHive) untouched.
 #include <cstdint>
 #include <memory>
 #include <optional>
