@@ -1,0 +1,211 @@
+// A cleaning run with the windows live on a virtual X display (the main window showing its
+// labels, the queue drained before every entry) against the same run with no window at all.
+// Prints both times and their ratio (windows / headless).
+//
+//   bench_gui [--quick] [--files=N (50000)] [--rounds=N (3)]
+//
+// Starts its own Xvfb on a free display (:137 and up) and stops it at the end.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/Unit1.h"
+#include "app/skin/Messages.h"
+#include "cleaning/FenetreMenage.h"
+#include "cleaning/Menage.h"
+#include "cleaning/PlanMenage.h"
+#include "options/Unit2.h"
+#include "platform/FileSystem.h"
+#include "platform/Prefix.h"
+#include "scanner/Scrute.h"
+
+namespace fs = std::filesystem;
+using Horloge = std::chrono::steady_clock;
+
+namespace {
+
+struct FenetreMuette : IFenetreMenage {
+  void AfficherEnCours(const std::string&) override {}
+  void AfficherNbFichiers(const std::string&) override {}
+  void AfficherTaille(const std::string&) override {}
+  void MontrerOptions() override {}
+  void Message(const std::string&) override {}
+};
+
+// 50 folders of 20 sub-folders each, the files spread evenly, a few bytes each.
+void Arbre(const fs::path& racine, int nbFichiers) {
+  constexpr int kDossiers = 50, kSous = 20;
+  const int parFeuille = (nbFichiers + kDossiers * kSous - 1) / (kDossiers * kSous);
+  int faits = 0;
+  for (int d = 0; d < kDossiers && faits < nbFichiers; ++d) {
+    for (int s = 0; s < kSous && faits < nbFichiers; ++s) {
+      const fs::path dossier = racine / ("d" + std::to_string(d)) / ("s" + std::to_string(s));
+      fs::create_directories(dossier);
+      for (int f = 0; f < parFeuille && faits < nbFichiers; ++f, ++faits)
+        std::ofstream(dossier / ("f" + std::to_string(f) + ".tmp")) << "trace " << faits;
+    }
+  }
+}
+
+double Secondes(Horloge::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// An Xvfb server of our own; stopped when this object dies.
+class Xvfb {
+ public:
+  Xvfb() {
+    for (int n = 137; n < 200 && pid_ <= 0; ++n) {
+      const std::string verrou = "/tmp/.X" + std::to_string(n) + "-lock";
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      if (fs::exists(verrou) || fs::exists(socket)) continue;
+      const std::string ecran = ":" + std::to_string(n);
+      const pid_t pid = fork();
+      if (pid == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        execlp("Xvfb", "Xvfb", ecran.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      for (int i = 0; i < 100 && !fs::exists(socket); ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      if (fs::exists(socket) && waitpid(pid, nullptr, WNOHANG) == 0) {
+        pid_ = pid;
+        ecran_ = ecran;
+      } else {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+      }
+    }
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Xvfb(const Xvfb&) = delete;
+  Xvfb& operator=(const Xvfb&) = delete;
+  const std::string& Ecran() const { return ecran_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string ecran_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int nbFichiers = 50000, tours = 3;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--quick") {
+      nbFichiers = 5000;
+      tours = 1;
+    } else if (arg.rfind("--files=", 0) == 0) {
+      nbFichiers = std::atoi(arg.c_str() + 8);
+    } else if (arg.rfind("--rounds=", 0) == 0) {
+      tours = std::atoi(arg.c_str() + 9);
+    } else {
+      std::printf("bench_gui [--quick] [--files=N (50000)] [--rounds=N (3)]\n");
+      return arg == "--help" ? 0 : 1;
+    }
+  }
+  if (nbFichiers <= 0 || tours <= 0) return 1;
+
+  Xvfb serveur;
+  if (serveur.Ecran().empty()) {
+    std::fprintf(stderr, "bench_gui: Xvfb could not be started (package xvfb)\n");
+    return 1;
+  }
+  setenv("DISPLAY", serveur.Ecran().c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  QApplication application(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
+
+  std::string modele = (fs::temp_directory_path() / "tidora-bench-gui-XXXXXX").string();
+  if (::mkdtemp(modele.data()) == nullptr) return 1;
+  const fs::path racine = modele;
+  os::setPrefixFolder(racine / "prefixe");
+  os::ensureProfile();
+  const std::string temp = os::windowsDirectory() + "\\TEMP";
+  const fs::path hoteTemp = *os::hostPath(temp);
+
+  // The windows as start-up makes them, the main one shown.
+  TForm1 form;
+  Form1 = &form;
+  TFormOptions options;
+  FormOptions = &options;
+  form.show();
+  for (int i = 0; i < 200 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::string resume;
+  InterceptionMessages = [&](TypeMessage, const QString& texte) { resume = texte.toStdString(); };
+
+  TScruteDossier scrute;
+  TPlanMenage plan;
+  plan.TableDossiers[4] = temp;
+  plan.OptionsValidees = true;
+  FenetreMuette muette;
+  TMenage sansFenetre(scrute, plan, muette);
+
+  double meilleurFenetres = 1e9, meilleurSans = 1e9;
+  bool correct = true;
+  for (int t = 0; t < tours; ++t) {
+    auto mesurerSans = [&] {
+      Arbre(hoteTemp, nbFichiers);
+      const auto debut = Horloge::now();
+      sansFenetre.Lancer();
+      meilleurSans = std::min(meilleurSans, Secondes(Horloge::now() - debut));
+      correct = correct && sansFenetre.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
+    };
+    auto mesurerFenetres = [&] {
+      Arbre(hoteTemp, nbFichiers);
+      PlanMenage.Clear();
+      PlanMenage.TableDossiers[4] = temp;
+      PlanMenage.OptionsValidees = true;
+      const auto debut = Horloge::now();
+      form.Shape2MouseDown(Qt::LeftButton);
+      meilleurFenetres = std::min(meilleurFenetres, Secondes(Horloge::now() - debut));
+      correct = correct && form.Menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
+    };
+    // Alternate which goes first, so that neither always meets a warmer cache.
+    if (t % 2 == 0) {
+      mesurerSans();
+      mesurerFenetres();
+    } else {
+      mesurerFenetres();
+      mesurerSans();
+    }
+  }
+  InterceptionMessages = nullptr;
+  fs::remove_all(racine);
+  if (!correct) {
+    std::fprintf(stderr, "bench_gui: a run did not delete all %d files\n", nbFichiers);
+    return 1;
+  }
+
+  const double ratio = meilleurFenetres / meilleurSans;
+  std::printf("cleaning run with the windows live (Xvfb) vs headless, %d files (best of %d)\n",
+              nbFichiers, tours);
+  std::printf("  windows  %.3f s  (%.0f files/s)\n", meilleurFenetres,
+              nbFichiers / meilleurFenetres);
+  std::printf("  headless %.3f s  (%.0f files/s)\n", meilleurSans, nbFichiers / meilleurSans);
+  std::printf("  ratio windows/headless %.2f (target <= 1.2)\n", ratio);
+  return ratio <= 1.2 ? 0 : 2;
+}
