@@ -1,0 +1,113 @@
+// Writing "options.ini": its exact bytes, and failures that must leave the old file whole.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Environnement.h"
+
+using Ecriture = EnvironnementOptions;
+
+namespace {
+const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
+
+// The message of the failure `action` ends with, or "" when it succeeds.
+template <typename F>
+std::string Echec(F action) {
+  try {
+    action();
+  } catch (const ErreurOptions& e) {
+    return e.what();
+  }
+  return "";
+}
+}  // namespace
+
+TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
+  Valider({}, "");
+  EXPECT_EQ(Lire(fichier), Vide);
+
+  auto cle = ShellFolders();
+  cle.setString("Cache", "C:\\Profil\\Cache");
+  cle.setValue("History", os::reg::Dword, "");  // size zero: empty, whatever its type
+  cle.deleteValue("Recent");
+  cle.setValue("Cookies", os::reg::ExpandSz, std::string("%USERPROFILE%\\Cookies\0x\0", 24));
+  const std::string w = os::windowsDirectory();
+  Valider(Cases({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}), "");
+  std::string attendu;
+  for (const std::string& ligne : std::initializer_list<std::string>{
+           "[Dossiers]", "Cache=C:\\Profil\\Cache",
+           "History=", "Recent=", "Cookies=%USERPROFILE%\\Cookies",
+           "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU",
+           "Temp=" + w + "\\TEMP", "Sbdr=" + w + "\\SYSBCKUP",
+           "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "[Fichiers]",
+           "xt1=*.tmp", "xt2=*.bak", "xt3=*.gid", "xt4=*.chk", "xt5=*.log", "xt6=*.old",
+           "xt7=*.---", "xt8=*.~*", "xt9=*.$*"}) {
+    attendu += ligne + "\r\n";
+  }
+  EXPECT_EQ(Lire(fichier), attendu);
+  Valider(Cases({9, 11}), "");
+  EXPECT_EQ(Lire(fichier), "[Dossiers]\r\n[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\n");
+  EXPECT_EQ(Contenu(), "options.ini ");
+}
+
+TEST_F(Ecriture, MasquesLibresDecoupesAuPointVirgule) {
+  const struct {
+    const char* masques;
+    const char* lignes;
+  } cas[] = {
+      {"*.txt;file*.*;test.txt", "xt11=*.txt\r\nxt12=file*.*\r\nxt13=test.txt\r\n"},
+      {"*.txt;", "xt11=*.txt\r\n"},
+      {";*.txt", "xt11=\r\nxt12=*.txt\r\n"},
+      {"a.x;;b.x; c.x", "xt11=a.x\r\nxt12=\r\nxt13=b.x\r\nxt14= c.x\r\n"},
+      {"", ""},
+  };
+  for (const auto& c : cas) {
+    Valider({}, c.masques);
+    EXPECT_EQ(Lire(fichier), Vide + c.lignes) << c.masques;
+  }
+}
+
+TEST_F(Ecriture, MasqueDangereuxRefuseSansRienEnregistrer) {
+  Ecrire(fichier, "ancien");
+  for (const std::string morceau : {"*", "*.*", "*.", "?*", " *.* ", "\"*\"", "C:\\x\\*.tmp",
+                                    "a/b.txt", "c:x", "a.x\nxt12=*"}) {
+    EXPECT_EQ(Echec([&] { Valider(Cases({9}), "ok.txt;" + morceau + ";b.txt"); }),
+              "Masque refusé : " + morceau);
+  }
+  EXPECT_EQ(Lire(fichier), "ancien");
+}
+
+TEST_F(Ecriture, ValeurDuRegistreDeMauvaisTypeArreteTout) {
+  Ecrire(fichier, "ancien");
+  ShellFolders().setValue("Cache", os::reg::Dword, std::string("\1\0\0\0", 4));
+  EXPECT_EQ(Echec([] { Valider(Cases({1, 9}), ""); }), "Type de données incorrect pour 'Cache'");
+  EXPECT_EQ(Lire(fichier), "ancien");
+  EXPECT_EQ(Echec([] { Valider(Cases({2}), ""); }), "");  // not read when not chosen
+}
+
+TEST_F(Ecriture, FichierImpossibleACreer) {
+  std::filesystem::create_directory(fichier);
+  EXPECT_EQ(Echec([] { Valider({}, ""); }), "Ne peut créer le fichier " + CheminOptions());
+  EXPECT_EQ(Contenu(), "options.ini ");
+}
+
+TEST_F(Ecriture, DisquePleinLaisseLAncienFichierEntier) {
+  Ecrire(fichier, "ancien");
+  const pid_t fils = fork();
+  ASSERT_GE(fils, 0);
+  if (fils == 0) {
+    // In a child of its own, so that the size limit holds even for root and ends with it.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limite{8, 8};
+    setrlimit(RLIMIT_FSIZE, &limite);
+    const std::string message = Echec([] { Valider(Cases({9, 10, 11}), ""); });
+    _exit(message == "Erreur d'écriture dans le flux" ? 0 : 1);
+  }
+  int statut = 0;
+  ASSERT_EQ(waitpid(fils, &statut, 0), fils);
+  ASSERT_TRUE(WIFEXITED(statut));
+  EXPECT_EQ(WEXITSTATUS(statut), 0);
+  EXPECT_EQ(Lire(fichier), "ancien");
+  EXPECT_EQ(Contenu(), "options.ini ");
+}

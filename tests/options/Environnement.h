@@ -1,0 +1,61 @@
+#pragma once
+// A fresh temporary prefix for each test, with the program's folder ready for "options.ini".
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+
+#include "options/FichierOptions.h"
+#include "platform/FileSystem.h"
+#include "platform/Prefix.h"
+#include "platform/Registry.h"
+
+class EnvironnementOptions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char modele[] = "/tmp/tidora-options-XXXXXX";
+    ASSERT_NE(mkdtemp(modele), nullptr);
+    prefixe = modele;
+    os::setPrefixFolder(prefixe);
+    os::ensureProfile();
+    dossier = *os::hostPath(os::executableFolder());
+    std::filesystem::create_directories(dossier);
+    fichier = dossier / "options.ini";
+  }
+  void TearDown() override { std::filesystem::remove_all(prefixe); }
+
+  static std::string Lire(const std::filesystem::path& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+  }
+  static void Ecrire(const std::filesystem::path& chemin, const std::string& texte) {
+    std::ofstream(chemin, std::ios::binary) << texte;
+  }
+  // Boxes 1 to 17 checked.
+  static ChoixOptions Cases(std::initializer_list<int> cochees) {
+    ChoixOptions choix{};
+    for (const int n : cochees) choix.at(n - 1) = true;
+    return choix;
+  }
+  static void Valider(const ChoixOptions& choix, const std::string& masques) {
+    EnregistrerOptions(ComposerOptions(choix, masques));
+  }
+  // Names in the program's folder, to see that no temporary file is left.
+  std::string Contenu() const {
+    std::string noms;
+    for (const auto& e : std::filesystem::directory_iterator(dossier)) {
+      noms += e.path().filename().string() + " ";
+    }
+    return noms;
+  }
+  static os::RegistryKey ShellFolders() {
+    return os::RegistryKey::create(
+        "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  }
+
+  std::filesystem::path prefixe, dossier, fichier;
+};

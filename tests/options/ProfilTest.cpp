@@ -1,0 +1,51 @@
+// The profile-string reader on files the program did not write.
+#include "Environnement.h"
+#include "platform/Profile.h"
+
+using Profil = EnvironnementOptions;
+
+TEST_F(Profil, ValeursNettoyeesEtClesAbsentes) {
+  Ecrire(fichier,
+         "[S]\r\n"
+         "a=  \t\"x y\"  \r\n"
+         "b='x\"\n"
+         "c=\"\n"
+         "d=''\n"
+         "e=\n"
+         "f\n"
+         "g = 'x' y'\n");
+  const auto lire = [&](const char* cle) {
+    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+  };
+  EXPECT_EQ(lire("a"), "x y");
+  EXPECT_EQ(lire("b"), "'x\"");  // quotes that do not match stay
+  EXPECT_EQ(lire("c"), "\"");
+  EXPECT_EQ(lire("d"), "");
+  EXPECT_EQ(lire("e"), "");          // empty, not absent
+  EXPECT_EQ(lire("f"), "<absent>");  // no "=": not a key
+  EXPECT_EQ(lire("g"), "x' y");
+  EXPECT_EQ(lire("h"), "<absent>");
+  EXPECT_EQ(os::getPrivateProfileString("T", "a", "<absent>", CheminOptions()), "<absent>");
+  for (const std::string& autre : {CheminOptions() + ".manque", os::executableFolder(),
+                                   std::string("D:\\options.ini"), std::string("options.ini")}) {
+    EXPECT_EQ(os::getPrivateProfileString("S", "a", "<absent>", autre), "<absent>") << autre;
+  }
+}
+
+TEST_F(Profil, OctetsQuelconquesEtLigneDeDixMegaOctets) {
+  std::string texte;
+  unsigned graine = 12345;
+  for (int i = 0; i < 1 << 20; ++i) {
+    graine = graine * 1103515245u + 12345u;
+    texte += static_cast<char>(graine >> 16);
+  }
+  texte += "\n[S]\nlong=" + std::string(10 << 20, 'z') + "\napres= ok \n[" +
+           std::string(10 << 20, ']') + "\nfin=x\n";
+  Ecrire(fichier, texte);
+  const auto lire = [&](const char* cle) {
+    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+  };
+  EXPECT_EQ(lire("long"), std::string(1023, 'z'));
+  EXPECT_EQ(lire("apres"), "ok");
+  EXPECT_EQ(lire("fin"), "<absent>");  // the long line opened another section
+}
