@@ -17,6 +17,12 @@ namespace {
 // The file's folder, opened confined to drive C, and the file's own lstat in it.
 void openExisting(std::string_view path, std::string_view op, host::Parent& parent,
                   struct stat& st) {
+  // The exact spelling first: three calls when it exists.
+  std::string exact;
+  if (host::lexicalPath(path, exact) && host::openParent(exact, parent) &&
+      fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    return;
+  }
   const host::Resolved r = host::resolve(path);
   if (!r.exists) host::failMissing(r, op, path);
   if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);

@@ -82,6 +82,8 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   std::lock_guard lock(s.mutex);
   s.prefix = std::filesystem::absolute(folder);
   s.driveRoot.clear();
+  if (s.driveFd >= 0) close(s.driveFd);
+  s.driveFd = -1;
   s.ensured = false;
   host::noteChange();
 }
