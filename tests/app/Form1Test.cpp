@@ -107,6 +107,16 @@ TEST_F(Form1Test, DollarShowsTheCreditsAndStarHidesThem) {
   form->LabelTaille->setFocus();
   QTest::keyClick(form->windowHandle(), '$');
   EXPECT_TRUE(form->Panel1->isVisible());
+  form->FormKeyPress(u'*');
+
+  // Keys typed in the options window are its own: "*.$*" is a mask, not the credits.
+  options->show();
+  options->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(options.get()));
+  options->EditEffacer->setFocus();
+  for (char touche : {'*', '.', '$', '*'}) QTest::keyClick(options->windowHandle(), touche);
+  EXPECT_EQ(options->EditEffacer->text(), "*.$*");
+  EXPECT_FALSE(form->Panel1->isVisible());
 }
 
 TEST_F(Form1Test, ShownCreditsPanelSwallowsPressesOverTheZones) {
