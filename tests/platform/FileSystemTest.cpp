@@ -75,6 +75,12 @@ TEST_F(FileSystemTest, LinksAreReparsePointsAndAreNeverFollowed) {
 
   // Clearing what a link cannot carry is fine; read-only never reaches the target.
   os::setFileAttributes("C:\\file-link", 0);
+  try {
+    os::setFileAttributes("C:\\file-link", Hidden);  // no extended attributes on a link
+    ADD_FAILURE() << "hidden set on a link";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::NotSupported);
+  }
   EXPECT_THROW(os::setFileAttributes("C:\\file-link", ReadOnly), os::SystemError);
   EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
 

@@ -65,7 +65,7 @@ TEST_F(PathTest, MatchesCaseInsensitivelyPreferringTheExactSpelling) {
   EXPECT_TRUE(os::fileAttributes("c:\\WINDOWS\\Temp").has_value());
 }
 
-TEST_F(PathTest, EnvironmentAndOverrideChooseThePrefix) {
+TEST_F(PathTest, OverrideChoosesThePrefix) {
   EXPECT_EQ(os::prefixFolder(), prefix_);
   os::setPrefixFolder(prefix_ / "other");
   EXPECT_TRUE(os::ensureProfile());

@@ -160,6 +160,17 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
     writeHive(bad);
     EXPECT_THROW(RegistryKey::open("\\X"), os::SystemError) << bad;
   }
+
+  // Unreadable: a folder where the file should be.
+  fs::remove(prefix_ / "user.reg");
+  fs::create_directory(prefix_ / "user.reg");
+  try {
+    RegistryKey::create("\\X");
+    ADD_FAILURE() << "no error";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+  }
+  EXPECT_TRUE(fs::is_directory(prefix_ / "user.reg"));
 }
 
 }  // namespace
