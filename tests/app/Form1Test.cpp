@@ -70,6 +70,12 @@ TEST_F(Form1Test, EveryButtonOfTheMouseWorksTheZones) {
     EXPECT_EQ(form->LabelEnCours->text(), "Choisissez les options d'abord ...");
   }
   EXPECT_TRUE(boites.empty());
+  // An elliptic zone answers anywhere in its bounding rectangle, corners included.
+  options->hide();
+  Cliquer(form.get(), QPoint(151, 87));
+  EXPECT_FALSE(options->isVisible());
+  Cliquer(form.get(), QPoint(152, 86));
+  EXPECT_TRUE(options->isVisible());
 
   QSignalSpy fermee(form.get(), &TForm1::Fermee);
   Cliquer(form.get(), kQuitter, Qt::MiddleButton);
