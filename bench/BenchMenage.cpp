@@ -1,0 +1,173 @@
+// A cleaning run of the temporary folder against `find ROOT -type f -delete` on an identical
+// copy of the tree. Everything happens in a temporary folder that is removed at the end.
+//
+//   bench_menage [--files=50000] [--rounds=3] [--quick]
+//
+// Each round builds both trees afresh (files of a few bytes in 50 x 20 folders), then times one
+// whole TMenage::Lancer() with only the temporary folder chosen (in this process, window calls
+// doing nothing) and one `find` process; which goes first alternates. Median of the rounds.
+// The run also removes the emptied sub-folders, which find does not: that is counted against it.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleaning/FenetreMenage.h"
+#include "cleaning/Menage.h"
+#include "cleaning/PlanMenage.h"
+#include "platform/FileSystem.h"
+#include "platform/Prefix.h"
+#include "scanner/Scrute.h"
+
+namespace fs = std::filesystem;
+using Horloge = std::chrono::steady_clock;
+
+namespace {
+
+struct FenetreMuette : IFenetreMenage {
+  void AfficherEnCours(const std::string&) override {}
+  void AfficherNbFichiers(const std::string&) override {}
+  void AfficherTaille(const std::string&) override {}
+  void MontrerOptions() override {}
+  void Message(const std::string&) override {}
+};
+
+// A temporary folder, removed with everything in it when the object dies.
+class DossierTemporaire {
+ public:
+  DossierTemporaire() {
+    std::string modele = (fs::temp_directory_path() / "tidora-bench-menage-XXXXXX").string();
+    if (mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
+    chemin_ = modele;
+  }
+  ~DossierTemporaire() {
+    std::error_code ec;
+    fs::remove_all(chemin_, ec);
+  }
+  DossierTemporaire(const DossierTemporaire&) = delete;
+  DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+  const fs::path& chemin() const { return chemin_; }
+
+ private:
+  fs::path chemin_;
+};
+
+// `nbFichiers` files of a few bytes spread evenly over 50 folders of 20 sub-folders each.
+void Arbre(const fs::path& racine, long nbFichiers) {
+  constexpr long kDossiers = 50, kSous = 20;
+  const long parFeuille = (nbFichiers + kDossiers * kSous - 1) / (kDossiers * kSous);
+  long faits = 0;
+  for (long d = 0; d < kDossiers && faits < nbFichiers; ++d) {
+    for (long s = 0; s < kSous && faits < nbFichiers; ++s) {
+      const fs::path dossier = racine / ("d" + std::to_string(d)) / ("s" + std::to_string(s));
+      fs::create_directories(dossier);
+      for (long f = 0; f < parFeuille && faits < nbFichiers; ++f, ++faits)
+        std::ofstream(dossier / ("f" + std::to_string(f) + ".tmp")) << "trace " << faits;
+    }
+  }
+}
+
+double Mediane(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+int Banc(long nbFichiers, int tours) {
+  if (nbFichiers < 1 || tours < 1) throw std::runtime_error("réglages invalides");
+  DossierTemporaire travail;
+  os::setPrefixFolder(travail.chemin() / "prefixe");
+  os::ensureProfile();
+  const std::string temp = os::windowsDirectory() + "\\TEMP";
+  const fs::path hoteTemp = os::hostPath(temp).value();
+  const fs::path copie = travail.chemin() / "copie";
+
+  TScruteDossier scrute;
+  TPlanMenage plan;
+  plan.TableDossiers[4] = temp;
+  plan.OptionsValidees = true;
+  FenetreMuette fenetre;
+  TMenage menage(scrute, plan, fenetre);
+
+  std::printf(
+      "Cleaning run against find -delete, %ld files, %d rounds (building the trees "
+      "takes a while)...\n",
+      nbFichiers, tours);
+  std::fflush(stdout);
+  std::vector<double> tempsRun, tempsFind;
+  bool justes = true;
+  for (int t = 0; t < tours; ++t) {
+    Arbre(hoteTemp, nbFichiers);
+    Arbre(copie, nbFichiers);
+    auto mesurerFind = [&] {
+      const auto debut = Horloge::now();
+      const std::string commande = "find '" + copie.string() + "' -type f -delete";
+      if (std::system(commande.c_str()) != 0) throw std::runtime_error("find a échoué");
+      tempsFind.push_back(std::chrono::duration<double>(Horloge::now() - debut).count());
+    };
+    auto mesurerRun = [&] {
+      const auto debut = Horloge::now();
+      menage.Lancer();
+      tempsRun.push_back(std::chrono::duration<double>(Horloge::now() - debut).count());
+    };
+    // Alternate which goes first, so that neither always meets the other's leftovers.
+    if (t % 2 == 0) {
+      mesurerFind();
+      mesurerRun();
+    } else {
+      mesurerRun();
+      mesurerFind();
+    }
+    justes = justes && menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers) &&
+             menage.NbEchecs == 0 && fs::is_empty(hoteTemp);
+    fs::remove_all(copie);
+  }
+
+  const double tr = Mediane(tempsRun), tf = Mediane(tempsFind);
+  std::printf("\nCleaning run, temporary folder only, median of %d rounds\n", tours);
+  std::printf("  %-40s %10s %12s\n", ("delete " + std::to_string(nbFichiers) + " files").c_str(),
+              "time (ms)", "files/s");
+  std::printf("  %-40s %10.1f %12.0f\n", "TMenage::Lancer", tr * 1000, nbFichiers / tr);
+  std::printf("  %-40s %10.1f %12.0f\n", "find ROOT -type f -delete", tf * 1000, nbFichiers / tf);
+  std::printf("  %-40s %10.2f   target <= 1.5: %s\n", "ratio run / find", tr / tf,
+              tr / tf <= 1.5 ? "met" : "MISSED");
+  if (!justes) {
+    std::printf("\nWRONG COUNTS: the run did not delete exactly the %ld files\n", nbFichiers);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    long nbFichiers = 50000;
+    int tours = 3;
+    for (int i = 1; i < argc; ++i) {
+      const std::string_view a = argv[i];
+      if (a == "--quick") {
+        nbFichiers = 5000, tours = 3;
+      } else if (a.rfind("--files=", 0) == 0) {
+        nbFichiers = std::stol(std::string(a.substr(8)));
+      } else if (a.rfind("--rounds=", 0) == 0) {
+        tours = std::stoi(std::string(a.substr(9)));
+      } else {
+        std::fprintf(a == "--help" ? stdout : stderr,
+                     "usage: %s [--files=N] [--rounds=N] [--quick]\n", argv[0]);
+        return a == "--help" ? 0 : 2;
+      }
+    }
+    return Banc(nbFichiers, tours);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_menage: %s\n", e.what());
+    return 1;
+  }
+}
