@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +15,23 @@
 
 namespace os::host {
 namespace {
+
+std::atomic<std::uint64_t> folderChanges{0};
+
+// The folder of the last file operation, kept open for the next one.
+struct KeptFolder {
+  std::string folder;
+  int fd = -1;
+  std::uint64_t generation = 0;
+  ~KeptFolder() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+KeptFolder& kept() {
+  static thread_local KeptFolder k;
+  return k;
+}
 
 // The path of `hostPath` relative to drive C ("." for drive C itself); false when it is not
 // below drive C.
@@ -71,15 +89,30 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
   return static_cast<int>(fd);
 }
 
-bool openParent(const std::string& hostPath, Parent& out) {
+void noteFolderChange() noexcept {
+  folderChanges.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool openParent(const std::string& hostPath, Parent& out, bool reuse) {
   const std::size_t cut = hostPath.rfind('/');
   if (cut == std::string::npos || hostPath.size() <= driveRoot().size()) {
     errno = EACCES;  // drive C itself has no parent to act in
     return false;
   }
   out.close();
-  out.fd = openInDrive(hostPath.substr(0, cut), O_PATH | O_DIRECTORY);
-  if (out.fd < 0) return false;
+  const std::string_view folder(hostPath.data(), cut);
+  const std::uint64_t generation = folderChanges.load(std::memory_order_relaxed);
+  KeptFolder& k = kept();
+  if (reuse && k.fd >= 0 && k.generation == generation && k.folder == folder) {
+    out.fd = k.fd;
+    out.owned = false;
+  } else {
+    out.folder.assign(folder);
+    out.fd = openInDrive(out.folder, O_PATH | O_DIRECTORY);
+    if (out.fd < 0) return false;
+    out.owned = true;
+    out.generation = generation;
+  }
   out.name.assign(hostPath, cut + 1, std::string::npos);
   return true;
 }
@@ -91,8 +124,19 @@ std::string Parent::procPath() const {
 }
 
 void Parent::close() noexcept {
-  if (fd >= 0) ::close(fd);
+  if (fd >= 0 && owned) {
+    KeptFolder& k = kept();
+    if (generation == folderChanges.load(std::memory_order_relaxed)) {
+      if (k.fd >= 0) ::close(k.fd);
+      k.fd = fd;
+      k.folder.swap(folder);
+      k.generation = generation;
+    } else {
+      ::close(fd);
+    }
+  }
   fd = -1;
+  owned = false;
 }
 
 }  // namespace os::host

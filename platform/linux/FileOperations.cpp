@@ -25,7 +25,7 @@ void openExisting(std::string_view path, std::string_view op, host::Parent& pare
   }
   const host::Resolved r = host::resolve(path);
   if (!r.exists) host::failMissing(r, op, path);
-  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
+  if (!host::openParent(r.path, parent, false)) host::failErrno(errno, op, path);
   if (fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     host::failErrno(errno, op, path);
   }
@@ -51,6 +51,7 @@ void deleteFile(std::string_view path) {
   // Checked here rather than left to the host, so the refusal holds for root too.
   if (host::isReadOnly(st)) host::fail(error::AccessDenied, op, path, "read-only");
   host::noteChange();
+  if (S_ISLNK(st.st_mode)) host::noteFolderChange();
   if (unlinkat(parent.fd, parent.name.c_str(), 0) != 0) host::failErrno(errno, op, path);
 }
 
@@ -80,6 +81,7 @@ void removeDirectory(std::string_view path) {
     host::fail(error::DirectoryInvalid, op, path, "not a folder");
   }
   host::noteChange();
+  host::noteFolderChange();
   if (unlinkat(parent.fd, parent.name.c_str(), flags) != 0) {
     const int err = errno;
     host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, path);
@@ -100,6 +102,7 @@ void moveFileReplace(std::string_view from, std::string_view to) {
     host::fail(error::AccessDenied, op, to, "is a folder");
   }
   host::noteChange();
+  host::noteFolderChange();
   if (renameat(source.fd, source.name.c_str(), target.fd, target.name.c_str()) != 0) {
     host::failErrno(errno, op, to);
   }

@@ -40,10 +40,15 @@ int driveRootFd();
 int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
 
 // The folder holding a file, opened confined to drive C, and the file's name in it: the *at()
-// calls on (fd, name) never act outside drive C. Closed when it dies.
+// calls on (fd, name) never act outside drive C. The last folder opened is kept open for the
+// next operation in it (a run deletes many files of one folder), until this process removes or
+// renames a folder or a link.
 struct Parent {
   int fd = -1;
   std::string name;
+  bool owned = false;  // false: the kept folder's descriptor, borrowed
+  std::string folder;  // when owned: the host path of the folder
+  std::uint64_t generation = 0;
   Parent() = default;
   Parent(const Parent&) = delete;
   Parent& operator=(const Parent&) = delete;
@@ -53,7 +58,10 @@ struct Parent {
   void close() noexcept;
 };
 // Opens the parent of `hostPath`; false with errno on failure (drive C itself has no parent).
-bool openParent(const std::string& hostPath, Parent& out);
+// `reuse` false opens the folder afresh even when it is the kept one.
+bool openParent(const std::string& hostPath, Parent& out, bool reuse = true);
+// Records that this process removed or renamed a folder or a link: kept folders are forgotten.
+void noteFolderChange() noexcept;
 
 // Creates what is missing of a fresh profile in `prefix`; true when it created anything.
 bool createFreshProfile(const std::string& prefix);

@@ -86,6 +86,7 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   s.driveFd = -1;
   s.ensured = false;
   host::noteChange();
+  host::noteFolderChange();
 }
 
 bool ensureProfile() {

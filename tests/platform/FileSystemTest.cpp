@@ -153,4 +153,24 @@ TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC) {
   EXPECT_FALSE(fs::exists(drive() / "stolen.txt"));
 }
 
+TEST_F(FileSystemTest, ARemadeFolderIsTheOneActedOn) {
+  makeFile("w/a.txt");
+  makeFile("w/b.txt");
+  os::deleteFile("C:\\w\\a.txt");
+  // Replaced by another program: same name, new folder.
+  fs::remove_all(drive() / "w");
+  makeFile("w/b.txt");
+  os::deleteFile("C:\\w\\b.txt");
+  EXPECT_FALSE(fs::exists(drive() / "w/b.txt"));
+  // Replaced through the platform, with a file of the same name left in the old one.
+  makeFile("w/c.txt");
+  os::deleteFile("C:\\w\\c.txt");
+  makeFile("w/c.txt");
+  os::moveFileReplace("C:\\w", "C:\\old");
+  makeFile("w/c.txt");
+  os::deleteFile("C:\\w\\c.txt");
+  EXPECT_FALSE(fs::exists(drive() / "w/c.txt"));
+  EXPECT_TRUE(fs::exists(drive() / "old/c.txt"));
+}
+
 }  // namespace
