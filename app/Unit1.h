@@ -60,8 +60,6 @@ class TForm1 : public FenetreHabillee, public IFenetreMenage {
 
   // Pushes the latest count and size texts to their labels now.
   void RafraichirLabels();
-  // True when a close was asked during a run and waits for the run to end.
-  bool FermetureDemandee() const noexcept { return fermerApresMenage_; }
 
  signals:
   // The window has closed for good (the program ends).

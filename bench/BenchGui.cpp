@@ -82,6 +82,8 @@ class Xvfb {
         if (waitpid(pid, nullptr, WNOHANG) == pid) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
+      // A server that lost the race for this number exits at once: give it the time to.
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
       if (fs::exists(socket) && waitpid(pid, nullptr, WNOHANG) == 0) {
         pid_ = pid;
         ecran_ = ecran;

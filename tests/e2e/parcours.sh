@@ -38,6 +38,8 @@ for n in $(seq 137 199); do
     kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
   done
+  # A server that lost the race for this number exits at once: give it the time to.
+  sleep 0.3
   if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
     export DISPLAY=":$n"
     break
