@@ -2,6 +2,8 @@
 // A borderless window whose whole client area is a skin picture. Components are child widgets
 // stacked in creation order (later = on top), so a press goes to the topmost one whose rectangle
 // holds the pointer; a press that reaches the window itself (the background picture) drags it.
+// The picture is painted, centred, by the window's first child "Image1", which lets presses
+// through to the window.
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
