@@ -6,8 +6,10 @@
 // Each round builds both trees afresh (files of a few bytes in 50 x 20 folders), then times one
 // whole TMenage::Lancer() with only the temporary folder chosen (in this process, window calls
 // doing nothing) and one `find` process; which goes first alternates. Median of the rounds.
+// Both trees are flushed to disk (sync) before the timings.
 // The run also removes the emptied sub-folders, which find does not: that is counted against it.
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -106,6 +108,10 @@ int Banc(long nbFichiers, int tours) {
   for (int t = 0; t < tours; ++t) {
     Arbre(hoteTemp, nbFichiers);
     Arbre(copie, nbFichiers);
+    // Both trees on disk, as a temporary folder's files usually are: otherwise the older tree
+    // would be half written back and the younger still in the cache, and deleting them costs
+    // differently.
+    ::sync();
     auto mesurerFind = [&] {
       const auto debut = Horloge::now();
       const std::string commande = "find '" + copie.string() + "' -type f -delete";
