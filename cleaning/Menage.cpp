@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "cleaning/DossierSur.h"
 #include "cleaning/DossiersVides.h"
 #include "cleaning/MasqueSur.h"
 #include "platform/FileSystem.h"
@@ -68,7 +69,7 @@ void TMenage::Lancer() {
   std::string dossierTemp;
   for (std::size_t i = 0; i < LibellesDossiers.size() && !stoppe_; ++i) {
     const std::string dossier = plan_.TableDossiers[i];
-    if (dossier.empty()) continue;
+    if (dossier.empty() || DossierDangereux(dossier)) continue;
     fenetre_.AfficherEnCours(LibellesDossiers[i]);
     if (i == kIndexTemp) dossierTemp = dossier;
     Passe(dossier, "*.*");
@@ -85,7 +86,7 @@ void TMenage::Lancer() {
 
   if (!stoppe_) {
     const std::string sauvegardes = plan_.TableDossiers[kIndexSauvegardes];
-    if (!sauvegardes.empty()) {
+    if (!sauvegardes.empty() && !DossierDangereux(sauvegardes)) {
       Passe(sauvegardes, "*.cab");
       scrute_.Dossier = kRacine;
       scrute_.SousDossier = true;

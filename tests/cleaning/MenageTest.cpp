@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "cleaning/DossierSur.h"
 #include "cleaning/LibellesDossiers.h"
 #include "cleaning/MasqueSur.h"
 #include "platform/Attributes.h"
@@ -172,6 +173,28 @@ TEST_F(Menage, UnsafeMasksAreSkipped) {
   EXPECT_FALSE(Existe("C:\\Projets\\b.log"));
   for (const char* f : {"C:\\Projets\\garde.txt", "C:\\Projets\\sans", "C:\\Projets\\a.tmp"})
     EXPECT_TRUE(Existe(f)) << f;
+  EXPECT_EQ(menage.NbFichiers, 1u);
+}
+
+TEST(DossierDangereux, OnlyFoldersBelowADriveRoot) {
+  for (const char* d : {"", "C:", "c:\\", "C:/", "C:\\.", "C:\\Temp\\..", "C:\\a\\..\\..\\",
+                        "\\windows", "windows\\TEMP", "1:\\x", "\\\\serveur\\partage"})
+    EXPECT_TRUE(DossierDangereux(d)) << d;
+  for (const char* d : {"C:\\windows\\TEMP", "c:\\a\\", "C:\\a\\b\\..", "C:/x", "d:\\x"})
+    EXPECT_FALSE(DossierDangereux(d)) << d;
+}
+
+// A folder entry naming a whole drive (a bad Shell Folders value, a hand-edited file) is never
+// emptied; the other passes run.
+TEST_F(Menage, FolderEntriesNamingADriveRootAreSkipped) {
+  for (const char* f : {"C:\\garde.txt", "C:\\Projets\\garde.doc"}) Creer(f);
+  Creer(temp + "\\x.txt");
+  plan.TableDossiers = {"C:\\", "c:", "C:\\Projets\\..", "", temp, "C:\\."};
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_THAT(fenetre.enCours, ElementsAre(LibellesDossiers[4], "FIN"));
+  EXPECT_FALSE(Existe(temp + "\\x.txt"));
+  for (const char* f : {"C:\\garde.txt", "C:\\Projets\\garde.doc"}) EXPECT_TRUE(Existe(f)) << f;
   EXPECT_EQ(menage.NbFichiers, 1u);
 }
 
