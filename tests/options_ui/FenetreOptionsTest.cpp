@@ -198,8 +198,8 @@ TEST_F(FenetreOptionsTest, WhereHelpOverlapsCloseTheHelpWins) {
 TEST_F(FenetreOptionsTest, CreationSetsTheBoxesFromTheFileAndRestoresTheFreeMasks) {
   PrefixeTemporaire::Ecrire(CheminOptions(),
                             "[Dossiers]\r\nCache=C:\\Cache\r\nHistory=\r\n"
-                            "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc "
-                            "Find Spec MRU\r\nSbdr=C:\\windows\\SYSBCKUP\r\n"
+                            "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                            "Doc Find Spec MRU\r\nSbdr=C:\\windows\\SYSBCKUP\r\n"
                             "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs\r\n"
                             "[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\nxt9=*.$*\r\n"
                             "xt11=*.txt\r\nxt12=a b.doc\r\n");
