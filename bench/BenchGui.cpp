@@ -15,14 +15,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "app/Unit1.h"
 #include "app/skin/Messages.h"
-#include "cleaning/FenetreMenage.h"
+#include "bench/Commun.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
 #include "options/Unit2.h"
@@ -31,46 +32,24 @@
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
-using Horloge = std::chrono::steady_clock;
+using banc::Arbre;
+using banc::DossierTemporaire;
+using banc::FenetreMuette;
+using banc::Horloge;
+using banc::Nom;
+using banc::Secondes;
 
 namespace {
-
-struct FenetreMuette : IFenetreMenage {
-  void AfficherEnCours(const std::string&) override {}
-  void AfficherNbFichiers(const std::string&) override {}
-  void AfficherTaille(const std::string&) override {}
-  void MontrerOptions() override {}
-  void Message(const std::string&) override {}
-};
-
-// 50 folders of 20 sub-folders each, the files spread evenly, a few bytes each.
-void Arbre(const fs::path& racine, int nbFichiers) {
-  constexpr int kDossiers = 50, kSous = 20;
-  const int parFeuille = (nbFichiers + kDossiers * kSous - 1) / (kDossiers * kSous);
-  int faits = 0;
-  for (int d = 0; d < kDossiers && faits < nbFichiers; ++d) {
-    for (int s = 0; s < kSous && faits < nbFichiers; ++s) {
-      const fs::path dossier = racine / ("d" + std::to_string(d)) / ("s" + std::to_string(s));
-      fs::create_directories(dossier);
-      for (int f = 0; f < parFeuille && faits < nbFichiers; ++f, ++faits)
-        std::ofstream(dossier / ("f" + std::to_string(f) + ".tmp")) << "trace " << faits;
-    }
-  }
-}
-
-double Secondes(Horloge::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
 
 // An Xvfb server of our own; stopped when this object dies.
 class Xvfb {
  public:
   Xvfb() {
     for (int n = 137; n < 200 && pid_ <= 0; ++n) {
-      const std::string verrou = "/tmp/.X" + std::to_string(n) + "-lock";
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      const std::string verrou = Nom("/tmp/.X", n, "-lock");
+      const std::string socket = Nom("/tmp/.X11-unix/X", n);
       if (fs::exists(verrou) || fs::exists(socket)) continue;
-      const std::string ecran = ":" + std::to_string(n);
+      const std::string ecran = Nom(":", n);
       const pid_t pid = fork();
       if (pid == 0) {
         std::freopen("/dev/null", "w", stderr);
@@ -138,10 +117,14 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
 
-  std::string modele = (fs::temp_directory_path() / "tidora-bench-gui-XXXXXX").string();
-  if (::mkdtemp(modele.data()) == nullptr) return 1;
-  const fs::path racine = modele;
-  os::setPrefixFolder(racine / "prefixe");
+  std::optional<DossierTemporaire> travail;
+  try {
+    travail.emplace("tidora-bench-gui");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_gui: %s\n", e.what());
+    return 1;
+  }
+  os::setPrefixFolder(travail->chemin() / "prefixe");
   os::ensureProfile();
   const std::string temp = os::windowsDirectory() + "\\TEMP";
   const fs::path hoteTemp = *os::hostPath(temp);
@@ -196,7 +179,6 @@ int main(int argc, char** argv) {
     }
   }
   InterceptionMessages = nullptr;
-  fs::remove_all(racine);
   if (!correct) {
     std::fprintf(stderr, "bench_gui: a run did not delete all %d files\n", nbFichiers);
     return 1;

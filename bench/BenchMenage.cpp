@@ -8,21 +8,18 @@
 // doing nothing) and one `find` process; which goes first alternates. Median of the rounds.
 // Both trees are flushed to disk (sync) before the timings.
 // The run also removes the emptied sub-folders, which find does not: that is counted against it.
-#include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cleaning/FenetreMenage.h"
+#include "bench/Commun.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/FileSystem.h"
@@ -30,61 +27,18 @@
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
-using Horloge = std::chrono::steady_clock;
+using banc::Arbre;
+using banc::DossierTemporaire;
+using banc::FenetreMuette;
+using banc::Horloge;
+using banc::Mediane;
+using banc::Secondes;
 
 namespace {
 
-struct FenetreMuette : IFenetreMenage {
-  void AfficherEnCours(const std::string&) override {}
-  void AfficherNbFichiers(const std::string&) override {}
-  void AfficherTaille(const std::string&) override {}
-  void MontrerOptions() override {}
-  void Message(const std::string&) override {}
-};
-
-// A temporary folder, removed with everything in it when the object dies.
-class DossierTemporaire {
- public:
-  DossierTemporaire() {
-    std::string modele = (fs::temp_directory_path() / "tidora-bench-menage-XXXXXX").string();
-    if (mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
-    chemin_ = modele;
-  }
-  ~DossierTemporaire() {
-    std::error_code ec;
-    fs::remove_all(chemin_, ec);
-  }
-  DossierTemporaire(const DossierTemporaire&) = delete;
-  DossierTemporaire& operator=(const DossierTemporaire&) = delete;
-  const fs::path& chemin() const { return chemin_; }
-
- private:
-  fs::path chemin_;
-};
-
-// `nbFichiers` files of a few bytes spread evenly over 50 folders of 20 sub-folders each.
-void Arbre(const fs::path& racine, long nbFichiers) {
-  constexpr long kDossiers = 50, kSous = 20;
-  const long parFeuille = (nbFichiers + kDossiers * kSous - 1) / (kDossiers * kSous);
-  long faits = 0;
-  for (long d = 0; d < kDossiers && faits < nbFichiers; ++d) {
-    for (long s = 0; s < kSous && faits < nbFichiers; ++s) {
-      const fs::path dossier = racine / ("d" + std::to_string(d)) / ("s" + std::to_string(s));
-      fs::create_directories(dossier);
-      for (long f = 0; f < parFeuille && faits < nbFichiers; ++f, ++faits)
-        std::ofstream(dossier / ("f" + std::to_string(f) + ".tmp")) << "trace " << faits;
-    }
-  }
-}
-
-double Mediane(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 int Banc(long nbFichiers, int tours) {
   if (nbFichiers < 1 || tours < 1) throw std::runtime_error("réglages invalides");
-  DossierTemporaire travail;
+  DossierTemporaire travail("tidora-bench-menage");
   os::setPrefixFolder(travail.chemin() / "prefixe");
   os::ensureProfile();
   const std::string temp = os::windowsDirectory() + "\\TEMP";
@@ -116,12 +70,12 @@ int Banc(long nbFichiers, int tours) {
       const auto debut = Horloge::now();
       const std::string commande = "find '" + copie.string() + "' -type f -delete";
       if (std::system(commande.c_str()) != 0) throw std::runtime_error("find a échoué");
-      tempsFind.push_back(std::chrono::duration<double>(Horloge::now() - debut).count());
+      tempsFind.push_back(Secondes(Horloge::now() - debut));
     };
     auto mesurerRun = [&] {
       const auto debut = Horloge::now();
       menage.Lancer();
-      tempsRun.push_back(std::chrono::duration<double>(Horloge::now() - debut).count());
+      tempsRun.push_back(Secondes(Horloge::now() - debut));
     };
     // Alternate which goes first, so that neither always meets the other's leftovers.
     if (t % 2 == 0) {

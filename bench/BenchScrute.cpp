@@ -28,13 +28,17 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/Commun.h"
 #include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
-using Horloge = std::chrono::steady_clock;
+using banc::DossierTemporaire;
+using banc::Horloge;
+using banc::Mediane;
+using banc::Secondes;
 
 namespace {
 
@@ -44,26 +48,6 @@ struct Reglages {
   int profondeur = 8;
   long petit = 20000;  // files of the small tree (memory comparison)
   int tours = 5;
-};
-
-// A temporary prefix, removed with everything in it when the object dies.
-class PrefixeTemporaire {
- public:
-  PrefixeTemporaire() {
-    std::string modele = (fs::temp_directory_path() / "tidora-bench-XXXXXX").string();
-    if (mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
-    chemin_ = modele;
-  }
-  ~PrefixeTemporaire() {
-    std::error_code ec;
-    fs::remove_all(chemin_, ec);
-  }
-  PrefixeTemporaire(const PrefixeTemporaire&) = delete;
-  PrefixeTemporaire& operator=(const PrefixeTemporaire&) = delete;
-  const fs::path& chemin() const { return chemin_; }
-
- private:
-  fs::path chemin_;
 };
 
 // Drive C of `prefixe` on the host, with its fresh profile.
@@ -142,7 +126,7 @@ double Lance(const std::vector<std::string>& arguments, int sortie = -1) {
   if (erreur != 0) throw std::runtime_error("lancement impossible : " + arguments[0]);
   int statut = 0;
   waitpid(pid, &statut, 0);
-  const double duree = std::chrono::duration<double>(Horloge::now() - debut).count();
+  const double duree = Secondes(Horloge::now() - debut);
   if (!WIFEXITED(statut) || WEXITSTATUS(statut) != 0)
     throw std::runtime_error(arguments[0] + " a échoué");
   return duree;
@@ -159,11 +143,6 @@ std::string Sortie(const std::vector<std::string>& arguments) {
   for (std::size_t n; (n = std::fread(bloc, 1, sizeof bloc, tampon)) > 0;) texte.append(bloc, n);
   std::fclose(tampon);
   return texte;
-}
-
-double Mediane(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 // Peak resident set of this process so far, in KiB.
@@ -205,8 +184,8 @@ bool LitEntier(std::string_view arg, std::string_view nom, long& valeur) {
 int Banc(const std::string& programme, Reglages r) {
   if (r.fichiers < 1 || r.dossiers < 1 || r.profondeur < 1 || r.petit < 1 || r.tours < 1)
     throw std::runtime_error("réglages invalides");
-  PrefixeTemporaire grand;
-  PrefixeTemporaire petit;
+  DossierTemporaire grand("tidora-bench");
+  DossierTemporaire petit("tidora-bench");
   std::printf(
       "Building %ld files in %ld folders (depth <= %d), and %ld files for the small tree...\n",
       r.fichiers, r.dossiers, r.profondeur, r.petit);
@@ -224,7 +203,7 @@ int Banc(const std::string& programme, Reglages r) {
   for (int i = 0; i < r.tours; ++i) {
     const auto debut = Horloge::now();
     trouves = Scrute(scrute);
-    tempsScrute.push_back(std::chrono::duration<double>(Horloge::now() - debut).count());
+    tempsScrute.push_back(Secondes(Horloge::now() - debut));
     tempsFind.push_back(Lance(find));
   }
   const std::string lignesFind = Sortie(find);

@@ -1,0 +1,54 @@
+#pragma once
+// Helpers shared by the benchmark programs: a window that shows nothing, a temporary folder that
+// cleans up after itself, the tree of throw-away files, and timing.
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleaning/FenetreMenage.h"
+
+namespace banc {
+
+using Horloge = std::chrono::steady_clock;
+
+// A window for cleaning runs that shows nothing and asks nothing.
+struct FenetreMuette : IFenetreMenage {
+  void AfficherEnCours(const std::string&) override {}
+  void AfficherNbFichiers(const std::string&) override {}
+  void AfficherTaille(const std::string&) override {}
+  void MontrerOptions() override {}
+  void Message(const std::string&) override {}
+};
+
+// A fresh folder in the system's temporary folder, removed with everything in it when the object
+// dies.
+class DossierTemporaire {
+ public:
+  // Creates "<temp>/<nom>-XXXXXX"; throws when it cannot.
+  explicit DossierTemporaire(std::string_view nom);
+  ~DossierTemporaire();
+  DossierTemporaire(const DossierTemporaire&) = delete;
+  DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+  // The folder on the host.
+  const std::filesystem::path& chemin() const { return chemin_; }
+
+ private:
+  std::filesystem::path chemin_;
+};
+
+// Writes `nbFichiers` "*.tmp" files of a few bytes spread evenly over 50 folders of 20
+// sub-folders each under `racine`.
+void Arbre(const std::filesystem::path& racine, long nbFichiers);
+
+// `avant`, the number `n` in decimal, then `apres`: "f" 12 ".tmp" gives "f12.tmp".
+std::string Nom(std::string_view avant, long n, std::string_view apres = {});
+
+// Seconds in `d`.
+double Secondes(Horloge::duration d);
+
+// Median of `v` (not empty).
+double Mediane(std::vector<double> v);
+
+}  // namespace banc
