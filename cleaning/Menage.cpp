@@ -131,10 +131,14 @@ void TMenage::PurgerRecherches() {
 }
 
 std::string TMenage::Resume() const {
-  std::string texte =
-      std::to_string(NbFichiers) + " fichiers pour un total de\r" + TexteTaille(TailleTotale);
+  // Built by appending: GCC 12 sees a false overlap (-Wrestrict) in "..." + std::string&&.
+  std::string texte = std::to_string(NbFichiers);
+  texte += " fichiers pour un total de\r";
+  texte += TexteTaille(TailleTotale);
   if (NbEchecs > 0) {
-    texte += "\r" + std::to_string(NbEchecs) + " fichiers n'ont pas pu être supprimés";
+    texte += '\r';
+    texte += std::to_string(NbEchecs);
+    texte += " fichiers n'ont pas pu être supprimés";
   }
   return texte;
 }

@@ -39,7 +39,7 @@ bool relativeToDrive(const std::string& hostPath, std::string& out) {
   const std::string& root = driveRoot();
   if (hostPath.compare(0, root.size(), root) != 0) return false;
   if (hostPath.size() == root.size()) {
-    out = ".";
+    out.assign(1, '.');  // not out = ".": GCC 12 sees a false overlap there (-Wrestrict)
     return true;
   }
   if (hostPath[root.size()] != '/') return false;
