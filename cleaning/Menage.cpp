@@ -150,7 +150,8 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   ++NbFichiers;
   TailleTotale += Sender.TailleFichier();
 
-  const std::string chemin = Sender.Fichier();
+  // The scanner's own text, unchanged until this handler returns; used before the window calls.
+  const std::string& chemin = Sender.Fichier();
   // No failure of one file stops the run; one that stays is counted as not deleted.
   try {
     const std::optional<std::uint32_t> attributs = os::fileAttributes(chemin);
