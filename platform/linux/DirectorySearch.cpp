@@ -95,6 +95,10 @@ void noteChange() noexcept {
 
 struct DirectorySearch::Impl {
   explicit Impl(std::string_view maskText) : mask(maskText) {}
+  // Also when a failure leaves the constructor before the search is handed over.
+  ~Impl() { close(); }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
   bool open = false;
   int fd = -1;  // the host folder while it is being read

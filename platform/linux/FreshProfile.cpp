@@ -73,10 +73,11 @@ void writeNewFile(const std::string& path, const std::string& text) {
     }
     done += static_cast<std::size_t>(n);
   }
-  if (fsync(fd) != 0 || close(fd) != 0) {
-    const int err = errno;
+  int failure = fsync(fd) == 0 ? 0 : errno;
+  if (close(fd) != 0 && failure == 0) failure = errno;  // closed whether or not fsync failed
+  if (failure != 0) {
     unlink(temp.c_str());
-    failProfile(path, err);
+    failProfile(path, failure);
   }
   if (rename(temp.c_str(), path.c_str()) != 0) {
     const int err = errno;

@@ -58,8 +58,9 @@ bool ensureLocked(PrefixState& s) {
   const std::string root = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
   const int fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
-    throw SystemError(host::errorCode(errno),
-                      "Drive C cannot be opened: " + root + ": " + std::strerror(errno));
+    const int err = errno;  // before building the message, which may allocate
+    throw SystemError(host::errorCode(err),
+                      "Drive C cannot be opened: " + root + ": " + std::strerror(err));
   }
   if (s.driveFd >= 0) close(s.driveFd);
   s.driveFd = fd;

@@ -45,8 +45,9 @@ Stamp stampOf(const struct stat& st) {
 std::string readAll(const std::string& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
+    const int err = errno;  // before building the message, which may allocate
     throw SystemError(error::BadRegistryHive,
-                      "Registry hive " + file + ": cannot be read: " + std::strerror(errno));
+                      "Registry hive " + file + ": cannot be read: " + std::strerror(err));
   }
   std::string text;
   char buffer[65536];
