@@ -4,6 +4,7 @@
 
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 
 std::string CheminFichierAide() {
   std::string chemin = os::executablePath();
@@ -21,8 +22,22 @@ bool InstallerFichierAide() {
   QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
   if (!source.open(QIODevice::ReadOnly)) return false;
   const QByteArray texte = source.readAll();
-  os::File fichier = os::File::create(chemin);
-  fichier.write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
-  fichier.close();
+  // Written beside it first, so that a failed write never leaves a truncated help file that
+  // later starts would take for the real one.
+  const std::string provisoire = chemin + ".tmp";
+  try {
+    os::File fichier = os::File::create(provisoire);
+    fichier.write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
+    fichier.flush();
+    fichier.close();
+    os::moveFileReplace(provisoire, chemin);
+  } catch (...) {
+    try {
+      os::deleteFile(provisoire);
+    } catch (const os::SystemError&) {
+      // Nothing was created.
+    }
+    throw;
+  }
   return true;
 }

@@ -1,9 +1,15 @@
 // What start-up puts into a fresh profile: the sample traces and the help file.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <csignal>
 
 #include "app/Echantillons.h"
 #include "app/FichierAide.h"
 #include "platform/Registry.h"
+#include "platform/SystemError.h"
 #include "tests/app/Environnement.h"
 
 namespace {
@@ -56,6 +62,36 @@ TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) 
   Creer(chemin, 3);
   EXPECT_FALSE(InstallerFichierAide());
   EXPECT_EQ(QFile(*os::hostPath(chemin)).size(), 3);
+}
+
+// A write that fails half-way (a full disk) leaves no truncated help file behind, so the next
+// start installs the whole one.
+TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
+  const std::string chemin = CheminFichierAide();
+  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
+    GTEST_SKIP() << "help text not embedded in this build";
+  const pid_t fils = fork();
+  ASSERT_GE(fils, 0);
+  if (fils == 0) {
+    // In a child of its own, so that the size limit holds even for root and ends with it.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limite{16, 16};
+    setrlimit(RLIMIT_FSIZE, &limite);
+    bool echec = false;
+    try {
+      InstallerFichierAide();
+    } catch (const os::SystemError&) {
+      echec = true;
+    }
+    _exit(echec ? 0 : 1);
+  }
+  int statut = 0;
+  ASSERT_EQ(waitpid(fils, &statut, 0), fils);
+  ASSERT_TRUE(WIFEXITED(statut));
+  EXPECT_EQ(WEXITSTATUS(statut), 0);
+  EXPECT_FALSE(Existe(chemin));
+  EXPECT_FALSE(Existe(chemin + ".tmp"));
+  EXPECT_TRUE(InstallerFichierAide());
 }
 
 }  // namespace
