@@ -3,22 +3,43 @@
 # asks for a run before validating (the options window comes), checks every choice, validates,
 # runs, answers the summary, quits, then compares the prefix with what must be gone and what
 # must stay. Usage: parcours.sh path/to/tidora2000
+#
+# No step relies on a fixed pause: after each action the script waits for what the program must
+# visibly do (a window mapped or gone, the input focus, a file written, the process ended), up
+# to TIDORA_E2E_DELAI seconds (30 by default), so that a loaded machine only makes it slower.
 set -uo pipefail
 
 exe="${1:?usage: parcours.sh path/to/tidora2000}"
-echec() { echo "e2e: ÉCHEC : $*" >&2; exit 1; }
+delai="${TIDORA_E2E_DELAI:-30}"
+etape="préparation"
+travail=""
+xvfb_pid=""
+app_pid=""
 
-for outil in Xvfb xdotool; do
+# Fails the current step, with what is on the screen and what the program wrote on stderr.
+echec() {
+  {
+    echo "e2e: ÉCHEC à l'étape « $etape » : $*"
+    if [ -n "$xvfb_pid" ] && [ -n "${DISPLAY:-}" ]; then
+      echo "e2e: fenêtres visibles (id x,y lxh) : $(fenetres | tr '\n' ';')"
+    fi
+    if [ -n "$travail" ] && [ -s "$travail/app.log" ]; then
+      echo "e2e: sortie d'erreur du programme :"
+      sed 's/^/e2e:   | /' "$travail/app.log"
+    fi
+  } >&2
+  exit 1
+}
+
+for outil in Xvfb xdotool timeout; do
   command -v "$outil" >/dev/null ||
-    echec "$outil est introuvable (paquets xvfb et xdotool, voir scripts/setup.sh)"
+    echec "$outil est introuvable (paquets xvfb, xdotool et coreutils, voir scripts/setup.sh)"
 done
 [ -x "$exe" ] || echec "programme introuvable : $exe"
 
 travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-e2e.XXXXXX")
 prefixe="$travail/prefixe"
 c="$prefixe/drive_c"
-xvfb_pid=""
-app_pid=""
 nettoyer() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
@@ -26,57 +47,94 @@ nettoyer() {
   rm -rf "$travail"
 }
 trap nettoyer EXIT
-trap 'exit 1' INT TERM
+trap 'exit 1' HUP INT TERM
 
-# A display of our own, from :137 up: the first number whose server starts and stays up.
-for n in $(seq 137 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$travail/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
+# xdotool never blocks the script for long, even against a stuck server.
+xdo() { timeout 20 xdotool "$@"; }
+
+# Visible windows of the program, one line each: "id x,y wxh" (screen position and size).
+fenetres() {
+  local w
+  for w in $(xdo search --onlyvisible --class tidora2000 2>/dev/null); do
+    xdo getwindowgeometry "$w" 2>/dev/null |
+      awk -v id="$w" '/Position/ {split($2, p, ",")} /Geometry/ {print id, p[1] "," p[2], $2}'
+  done
+}
+# The first visible window matching an awk condition on "id x,y wxh", or nothing.
+fenetre() { fenetres | awk "$1 {print \$1; exit}"; }
+visible() { [ -n "$(fenetre "$1")" ]; }
+cachee() { [ -z "$(fenetre "$1")" ]; }
+a_le_focus() { [ "$(xdo getwindowfocus -f 2>/dev/null)" = "$1" ]; }
+
+app_vivant() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
+# Repeats a check until it holds; fails once the delay is over or as soon as the program is gone.
+attendre() { # what is awaited, check command...
+  local attendu=$1 fin=$((SECONDS + delai))
+  shift
+  until "$@"; do
+    if ! app_vivant; then
+      wait "$app_pid" 2>/dev/null
+      local code=$?
+      app_pid=""
+      echec "le programme s'est arrêté (code $code) au lieu de : $attendu"
+    fi
+    [ "$SECONDS" -lt "$fin" ] || echec "pas de $attendu après $delai s"
     sleep 0.1
   done
-  # A server that lost the race for this number exits at once: give it the time to.
-  sleep 0.3
-  if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+}
+
+# A click at client coordinates: with no window manager, a window's screen position plus these.
+# The pointer is seen at its place before the button goes down.
+cliquer() { # x y [button]
+  xdo mousemove --sync "$1" "$2" click "${3:-1}" || echec "xdotool ne peut cliquer en $1,$2"
+}
+principale() { cliquer $((325 + $1)) $((171 + $2)) "${3:-}"; }
+options() { cliquer $((371 + $1)) $((326 + $2)); }
+est_principale='$2 == "325,171" && $3 == "395x392"'
+est_options='$2 == "371,326" && $3 == "485x349"'
+est_resume='$3 != "395x392" && $3 != "485x349" && $3 !~ /^[0-9]x/'
+
+# A display of our own, from :137 up. Xvfb writes its pid in the number's lock file, and a server
+# that loses the race for a number to another one exits: the number is ours once its lock holds
+# our server's pid and the server answers. That answer is a client leaving: -noreset keeps the
+# server from resetting then, a reset that would drop the program connecting at that moment.
+serveur_pret() { # display number
+  local proprietaire
+  read -r proprietaire 2>/dev/null <"/tmp/.X$1-lock" || return 1
+  [ "$proprietaire" = "$xvfb_pid" ] &&
+    DISPLAY=":$1" timeout 20 xdotool getdisplaygeometry >/dev/null 2>&1
+}
+etape="démarrage de Xvfb"
+for n in $(seq 137 199); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  fin=$((SECONDS + delai))
+  until serveur_pret "$n"; do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    if [ "$SECONDS" -ge "$fin" ]; then
+      kill "$xvfb_pid" 2>/dev/null
+      xvfb_pid=""
+      echec "Xvfb :$n ne répond pas après $delai s : $(cat "$travail/xvfb.log")"
+    fi
+    sleep 0.1
+  done
+  if serveur_pret "$n"; then
     export DISPLAY=":$n"
     break
   fi
-  kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 done
 [ -n "$xvfb_pid" ] || echec "Xvfb ne démarre pas : $(cat "$travail/xvfb.log")"
 echo "e2e: écran $DISPLAY, préfixe $prefixe"
 
-# Windows by their screen geometry "x,y wxh" among the visible ones.
-fenetres() {
-  local w
-  for w in $(xdotool search --onlyvisible --class tidora2000 2>/dev/null); do
-    xdotool getwindowgeometry "$w" 2>/dev/null |
-      awk -v id="$w" '/Position/ {split($2, p, ",")} /Geometry/ {print id, p[1] "," p[2], $2}'
-  done
-}
-attendre() { # description, awk condition on "id x,y wxh"
-  local i
-  for i in $(seq 150); do
-    fenetres | awk "$2 {found=1} END {exit !found}" && return 0
-    kill -0 "$app_pid" 2>/dev/null || echec "le programme s'est arrêté ($1)"
-    sleep 0.1
-  done
-  echec "$1 : rien à l'écran ; fenêtres : $(fenetres | tr '\n' ';')"
-}
-# Click at client coordinates of the main window (325,171) or the options window (371,326):
-# with no window manager, screen coordinates are the window's position plus these.
-principale() { xdotool mousemove $((325 + $1)) $((171 + $2)) click "${3:-1}"; sleep 0.15; }
-options() { xdotool mousemove $((371 + $1)) $((326 + $2)) click 1; sleep 0.05; }
 
 # First start on a brand-new prefix: the profile and its sample traces are created.
+etape="démarrage du programme"
 TIDORA_PREFIX="$prefixe" "$exe" >"$travail/app.log" 2>&1 &
 app_pid=$!
-attendre "fenêtre principale" '$2 == "325,171" && $3 == "395x392"'
+attendre "fenêtre principale à l'écran" visible "$est_principale"
 [ -f "$c/Program Files/Tidora 2000/Tidora2000.hlp" ] || echec "fichier d'aide non installé"
 [ -f "$c/Mes documents/lettre.bak" ] || echec "traces d'exemple absentes"
 
@@ -89,34 +147,59 @@ echo x >"$c/Projets/rapport.doc"
 echo x >"$c/windows/TEMP/cache/page.html"
 echo x >"$c/windows/TEMP/index.dat"
 
-# A start before any validation brings the options window.
+# A start before any validation brings the options window. It takes the input focus once the
+# program has handled its mapping: from then on it receives the clicks on its boxes.
+etape="lancement avant validation"
+ini="$c/Program Files/Tidora 2000/options.ini"
 principale 99 110 3
-attendre "fenêtre des options" '$2 == "371,326" && $3 == "485x349"'
+attendre "fenêtre des options à l'écran" visible "$est_options"
+id_options=$(fenetre "$est_options")
+attendre "focus sur la fenêtre des options" a_le_focus "$id_options"
 [ -f "$c/Projets/notes.tmp" ] || echec "un lancement non validé a supprimé des fichiers"
+[ -e "$ini" ] && echec "options.ini écrit sans validation : $(cat "$ini")"
 
-# Every choice, then VALIDER.
+# Every choice, then VALIDER. The clicks reach the program in order, so once options.ini is there
+# every box has been handled; the file is replaced whole, never seen half-written.
+etape="validation des options"
 for case in "224 108" "240 152" "240 174" "240 196" "240 218" "240 240" "240 262" "240 284" \
   "32 107" "32 129" "32 151" "32 173" "32 194" "120 107" "120 129" "120 151" "120 173"; do
   set -- $case
   options $(($1 + 7)) $(($2 + 8))
 done
 options 50 316
-sleep 0.3
-[ -f "$c/Program Files/Tidora 2000/options.ini" ] || echec "options.ini non écrit"
-grep -q '^xt9=\*\.\$\*' "$c/Program Files/Tidora 2000/options.ini" ||
-  echec "options.ini incomplet : $(cat "$c/Program Files/Tidora 2000/options.ini")"
-fenetres | grep -q ' 371,326 ' && echec "la fenêtre des options reste affichée après validation"
-
-# LANCER, then wait for the summary box and answer it.
-principale 99 110
-attendre "boîte de résumé" '$3 != "395x392" && $3 != "485x349" && $3 !~ /^[0-9]x/'
-xdotool key Return
-sleep 0.3
-if fenetres | awk '$3 != "395x392" && $3 !~ /^[0-9]x/ {f=1} END {exit !f}'; then
-  echec "la boîte de résumé ne se ferme pas avec Entrée"
+attendre "fichier options.ini écrit après VALIDER" test -f "$ini"
+attendues=(
+  '\[Dossiers\]' 'Cache=C:\\.+' 'History=C:\\.+' 'Recent=C:\\.+' 'Cookies=C:\\.+'
+  'DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU'
+  'Temp=C:\\windows\\TEMP' 'Sbdr=C:\\windows\\SYSBCKUP'
+  'TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs'
+  '\[Fichiers\]' 'xt1=\*\.tmp' 'xt2=\*\.bak' 'xt3=\*\.gid' 'xt4=\*\.chk' 'xt5=\*\.log'
+  'xt6=\*\.old' 'xt7=\*\.---' 'xt8=\*\.~\*' 'xt9=\*\.\$\*'
+)
+lignes=$(tr -d '\r' <"$ini")
+manquantes=""
+for motif in "${attendues[@]}"; do
+  grep -qxE -- "$motif" <<<"$lignes" || manquantes+=" $motif"
+done
+if [ -n "$manquantes" ] || [ "$(wc -l <<<"$lignes")" -ne "${#attendues[@]}" ]; then
+  echec "options.ini ne reflète pas toutes les cases cochées (manque :${manquantes:- rien, lignes en trop}) :
+$lignes"
 fi
+attendre "fermeture de la fenêtre des options après VALIDER" cachee "$est_options"
 
-# The prefix now: traces gone, documents and indexes kept.
+# LANCER, then the summary box: once it has the focus, Entrée closes it.
+etape="nettoyage et résumé"
+principale 99 110
+attendre "boîte de résumé à l'écran" visible "$est_resume"
+id_resume=$(fenetre "$est_resume")
+attendre "focus sur la boîte de résumé" a_le_focus "$id_resume"
+xdo key Return || echec "xdotool ne peut taper Entrée"
+attendre "fermeture de la boîte de résumé par Entrée (seule la fenêtre principale reste)" \
+  cachee '$3 != "395x392" && $3 !~ /^[0-9]x/'
+
+# The prefix now: traces gone, documents and indexes kept. The summary comes once the run is
+# over, so everything must already be in its final state.
+etape="contrôle du préfixe"
 doivent_partir=(
   "Projets/notes.tmp" "Projets/sous/ancien.bak" "Projets/sous/journal.log"
   "windows/TEMP/cache/page.html" "Mes documents/lettre.bak" "Mes documents/brouillon.tmp"
@@ -136,11 +219,15 @@ for f in "${doivent_rester[@]}"; do [ -e "$c/$f" ] || echec "disparu : $f"; done
 grep -q '"url1"' "$prefixe/user.reg" && echec "adresses tapées non purgées"
 
 # The close mark ends the program.
+etape="fermeture"
 principale 314 55
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && echec "le programme ne se ferme pas"
+fin=$((SECONDS + delai))
+while kill -0 "$app_pid" 2>/dev/null; do
+  [ "$SECONDS" -lt "$fin" ] || echec "le programme ne se ferme pas après $delai s"
+  sleep 0.1
+done
 wait "$app_pid"
 code=$?
 app_pid=""
-[ "$code" -eq 0 ] || echec "code de sortie $code : $(cat "$travail/app.log")"
+[ "$code" -eq 0 ] || echec "code de sortie $code"
 echo "e2e: parcours complet réussi"
