@@ -167,15 +167,15 @@ void TForm1::AfficherEnCours(const std::string& texte) {
 
 void TForm1::AfficherNbFichiers(const std::string& texte) {
   texteNbFichiers_ = QString::fromStdString(texte);
-  labelsEnRetard_ = true;
-  if (!dernierRafraichissement_.isValid() ||
-      dernierRafraichissement_.elapsed() >= kIntervalleLabels) {
-    RafraichirLabels();
-  }
+  LabelsChanges();
 }
 
 void TForm1::AfficherTaille(const std::string& texte) {
   texteTaille_ = QString::fromStdString(texte);
+  LabelsChanges();
+}
+
+void TForm1::LabelsChanges() {
   labelsEnRetard_ = true;
   if (!dernierRafraichissement_.isValid() ||
       dernierRafraichissement_.elapsed() >= kIntervalleLabels) {

@@ -60,6 +60,8 @@ class TForm1 : public FenetreHabillee, public IFenetreMenage {
 
   // Pushes the latest count and size texts to their labels now.
   void RafraichirLabels();
+  // Notes new count or size texts; they reach the labels at most every 30 ms.
+  void LabelsChanges();
 
  signals:
   // The window has closed for good (the program ends).

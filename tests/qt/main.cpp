@@ -1,4 +1,5 @@
-// The windows need an application object; the tests run without a display.
+// Entry point of the window test programs: the windows need an application object, and the
+// tests run without a display.
 #include <gtest/gtest.h>
 
 #include <QApplication>
