@@ -10,6 +10,9 @@ TIDORA_PACKAGES=(
   fonts-urw-base35
   xvfb xauth xdotool imagemagick
   findutils attr
+  ccache
+  wine wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  lintian desktop-file-utils dpkg-dev fakeroot file
 )
 
 tidora_install_packages() {
@@ -29,6 +32,8 @@ tidora_install_packages() {
 
 tidora_build() {
   local dir="${TIDORA_BUILD_DIR:-build}"
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
