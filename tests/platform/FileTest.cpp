@@ -1,8 +1,6 @@
 // Files written on drive C.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -57,28 +55,6 @@ TEST_F(FileTest, RefusesFoldersReadOnlyFilesAndMissingFolders) {
   EXPECT_EQ(createError("C:\\windows"), os::error::AccessDenied);
   EXPECT_EQ(createError("C:\\none\\a.txt"), os::error::PathNotFound);
   EXPECT_EQ(createError("D:\\a.txt"), os::error::PathNotFound);
-}
-
-TEST_F(FileTest, AWriteBeyondTheSizeLimitIsAFullDisk) {
-  os::File f = os::File::create("C:\\big.bin");
-  rlimit old{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::uint32_t code = 0;
-  std::string what;
-  try {
-    f.write(std::string(4000, 'x'));
-  } catch (const os::SystemError& e) {
-    code = e.code();
-    what = e.what();
-  }
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(code, os::error::DiskFull);
-  EXPECT_NE(what.find("C:\\big.bin"), std::string::npos) << what;
 }
 
 }  // namespace

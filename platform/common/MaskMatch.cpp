@@ -1,8 +1,8 @@
 // File-name masks with "*" and "?", matched without regard to case.
-#include "platform/linux/MaskMatch.h"
+#include "platform/common/MaskMatch.h"
 
 #include "platform/DirectorySearch.h"
-#include "platform/linux/Host.h"
+#include "platform/common/Text.h"
 
 namespace os {
 namespace host {
@@ -14,7 +14,7 @@ bool matchLowered(std::string_view name, std::string_view mask) noexcept {
   std::size_t starName = 0;
   while (n < name.size()) {
     if (m < mask.size() && (mask[m] == '?' || static_cast<unsigned char>(mask[m]) ==
-                                                  lower(static_cast<unsigned char>(name[n])))) {
+                                                  text::lower(static_cast<unsigned char>(name[n])))) {
       ++n;
       ++m;
     } else if (m < mask.size() && mask[m] == '*') {
@@ -33,7 +33,7 @@ bool matchLowered(std::string_view name, std::string_view mask) noexcept {
 
 Mask::Mask(std::string_view mask) : lowered_(mask.size(), '\0') {
   for (std::size_t i = 0; i < mask.size(); ++i) {
-    lowered_[i] = static_cast<char>(lower(static_cast<unsigned char>(mask[i])));
+    lowered_[i] = static_cast<char>(text::lower(static_cast<unsigned char>(mask[i])));
   }
   const std::string_view m(lowered_);
   all_ = m.find_first_not_of('*') == std::string_view::npos || m == "*.*";

@@ -1,0 +1,97 @@
+// File and folder services through the wide calls.
+#include "platform/FileSystem.h"
+
+#include "platform/Attributes.h"
+#include "platform/SystemError.h"
+#include "platform/windows/Win.h"
+
+namespace os {
+namespace {
+
+constexpr std::uint32_t kSettable = attr::ReadOnly | attr::Hidden | attr::System;
+// What SetFileAttributesW accepts besides those three.
+constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                        FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+
+std::string moduleFileName() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) win::failLast("GetModuleFileName", "");
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return win::toUtf8(buffer);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> fileAttributes(std::string_view path) {
+  std::wstring w;
+  if (!win::systemPath(path, w)) return std::nullopt;
+  const DWORD a = GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+void setFileAttributes(std::string_view path, std::uint32_t attributes) {
+  constexpr std::string_view op = "SetFileAttributes";
+  const std::wstring w = win::systemPathOrThrow(path, op);
+  const DWORD now = GetFileAttributesW(w.c_str());
+  if (now == INVALID_FILE_ATTRIBUTES) win::failLast(op, path);
+  DWORD wanted = (now & kKept) | (attributes & kSettable);
+  if (wanted == (now & (kKept | kSettable))) return;
+  if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileAttributesW(w.c_str(), wanted)) win::failLast(op, path);
+}
+
+void deleteFile(std::string_view path) {
+  constexpr std::string_view op = "DeleteFile";
+  if (!DeleteFileW(win::systemPathOrThrow(path, op).c_str())) win::failLast(op, path);
+}
+
+void createDirectory(std::string_view path) {
+  constexpr std::string_view op = "CreateDirectory";
+  if (!CreateDirectoryW(win::systemPathOrThrow(path, op).c_str(), nullptr)) {
+    win::failLast(op, path);
+  }
+}
+
+void removeDirectory(std::string_view path) {
+  constexpr std::string_view op = "RemoveDirectory";
+  if (!RemoveDirectoryW(win::systemPathOrThrow(path, op).c_str())) win::failLast(op, path);
+}
+
+void moveFileReplace(std::string_view from, std::string_view to) {
+  constexpr std::string_view op = "MoveFile";
+  const std::wstring source = win::systemPathOrThrow(from, op);
+  const std::wstring target = win::systemPathOrThrow(to, op);
+  if (!MoveFileExW(source.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    win::failLast(op, to);
+  }
+}
+
+std::string windowsDirectory() {
+  if (win::sandboxed()) return std::string(win::kSandboxWindows);
+  wchar_t buffer[MAX_PATH + 1];
+  const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) win::failLast("GetWindowsDirectory", "");
+  return win::toUtf8(std::wstring_view(buffer, n));
+}
+
+std::string executablePath() {
+  if (win::sandboxed()) return std::string(win::kSandboxProgram) + "\\Tidora2000.exe";
+  return moduleFileName();
+}
+
+std::string executableFolder() {
+  std::string path = executablePath();
+  const std::size_t cut = path.find_last_of("\\/");
+  path.resize(cut == std::string::npos ? 0 : cut);
+  return path;
+}
+
+}  // namespace os
