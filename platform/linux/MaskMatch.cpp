@@ -1,53 +1,58 @@
-// File-name masks with "*" and "?", matched without regard to case.
+// File-name masks with "*" and "?", matched character by character without regard to case.
 #include "platform/linux/MaskMatch.h"
 
 #include "platform/DirectorySearch.h"
-#include "platform/linux/Host.h"
+#include "platform/linux/CaseFold.h"
 
 namespace os {
 namespace host {
 
-bool matchLowered(std::string_view name, std::string_view mask) noexcept {
+bool matchFolded(std::string_view name, std::u32string_view mask) noexcept {
+  constexpr std::size_t none = std::u32string_view::npos;
   std::size_t n = 0;
   std::size_t m = 0;
-  std::size_t starMask = std::string_view::npos;
+  std::size_t starMask = none;  // the last "*" met, and where the name stood then
   std::size_t starName = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || static_cast<unsigned char>(mask[m]) ==
-                                                  lower(static_cast<unsigned char>(name[n])))) {
-      ++n;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starMask = m++;
-      starName = n;
-    } else if (starMask != std::string_view::npos) {
-      m = starMask + 1;
-      n = ++starName;
-    } else {
-      return false;
+    if (m < mask.size()) {
+      if (mask[m] == '*') {
+        starMask = m++;
+        starName = n;
+        if (m == mask.size()) return true;  // a final "*" takes the rest
+        continue;
+      }
+      std::size_t next = n;
+      const char32_t c = nextFolded(name, next);
+      if (mask[m] == '?' || mask[m] == c) {
+        n = next;
+        ++m;
+        continue;
+      }
     }
+    if (starMask == none) return false;
+    // Let the last "*" take one more character.
+    m = starMask + 1;
+    nextChar(name, starName);
+    n = starName;
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size();
 }
 
-Mask::Mask(std::string_view mask) : lowered_(mask.size(), '\0') {
-  for (std::size_t i = 0; i < mask.size(); ++i) {
-    lowered_[i] = static_cast<char>(lower(static_cast<unsigned char>(mask[i])));
-  }
-  const std::string_view m(lowered_);
-  all_ = m.find_first_not_of('*') == std::string_view::npos || m == "*.*";
-  if (m.size() >= 2 && m.substr(m.size() - 2) == ".*") {
-    trailingDotStar_ = true;
-  }
+Mask::Mask(std::string_view mask) {
+  folded_.reserve(mask.size());
+  for (std::size_t i = 0; i < mask.size();) folded_ += nextFolded(mask, i);
+  const std::u32string_view m(folded_);
+  all_ = m.find_first_not_of(U'*') == std::u32string_view::npos || m == U"*.*";
+  trailingDotStar_ = m.size() >= 2 && m.substr(m.size() - 2) == U".*";
 }
 
 bool Mask::matches(std::string_view name) const noexcept {
   if (all_) return !name.empty();
-  if (matchLowered(name, lowered_)) return true;
+  if (matchFolded(name, folded_)) return true;
   // "name.*" also matches "name": a trailing ".*" stands for an extension that may be absent.
   return trailingDotStar_ && name.find('.') == std::string_view::npos &&
-         matchLowered(name, std::string_view(lowered_).substr(0, lowered_.size() - 2));
+         matchFolded(name, std::u32string_view(folded_).substr(0, folded_.size() - 2));
 }
 
 }  // namespace host
