@@ -16,7 +16,14 @@ class Mask {
   bool matches(std::string_view name) const noexcept;
 
  private:
+  // The mask without its last `cut` characters against the whole name.
+  bool matchesWhole(std::string_view name, std::size_t cut) const noexcept;
+
   std::u32string folded_;
+  // When every folded character is ASCII: the same mask as bytes, for ASCII names.
+  bool ascii_ = false;
+  std::string asciiFolded_;
+  bool suffix_ = false;  // "*" then characters without "*" or "?" ("*.tmp")
   bool all_ = false;
   bool trailingDotStar_ = false;
 };
