@@ -44,16 +44,19 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes) {
   DWORD wanted = (now & kKept) | (attributes & kSettable);
   if (wanted == (now & (kKept | kSettable))) return;
   if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+  win::noteChange();
   if (!SetFileAttributesW(w.c_str(), wanted)) win::failLast(op, path);
 }
 
 void deleteFile(std::string_view path) {
   constexpr std::string_view op = "DeleteFile";
+  win::noteChange();
   if (!DeleteFileW(win::systemPathOrThrow(path, op).c_str())) win::failLast(op, path);
 }
 
 void createDirectory(std::string_view path) {
   constexpr std::string_view op = "CreateDirectory";
+  win::noteChange();
   if (!CreateDirectoryW(win::systemPathOrThrow(path, op).c_str(), nullptr)) {
     win::failLast(op, path);
   }
@@ -61,6 +64,7 @@ void createDirectory(std::string_view path) {
 
 void removeDirectory(std::string_view path) {
   constexpr std::string_view op = "RemoveDirectory";
+  win::noteChange();
   if (!RemoveDirectoryW(win::systemPathOrThrow(path, op).c_str())) win::failLast(op, path);
 }
 
@@ -68,6 +72,7 @@ void moveFileReplace(std::string_view from, std::string_view to) {
   constexpr std::string_view op = "MoveFile";
   const std::wstring source = win::systemPathOrThrow(from, op);
   const std::wstring target = win::systemPathOrThrow(to, op);
+  win::noteChange();
   if (!MoveFileExW(source.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     win::failLast(op, to);

@@ -48,7 +48,12 @@ bool toWide(std::string_view s, std::wstring& out) {
 
 std::string toUtf8(std::wstring_view w) {
   std::string out;
-  out.reserve(w.size());
+  assignUtf8(w, out);
+  return out;
+}
+
+void assignUtf8(std::wstring_view w, std::string& out) {
+  out.clear();
   for (std::size_t i = 0; i < w.size(); ++i) {
     char32_t c = static_cast<char16_t>(w[i]);
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size()) {
@@ -74,7 +79,6 @@ std::string toUtf8(std::wstring_view w) {
       out += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
-  return out;
 }
 
 }  // namespace os::win

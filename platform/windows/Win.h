@@ -15,6 +15,8 @@ namespace os::win {
 bool toWide(std::string_view utf8, std::wstring& out);
 // UTF-16 to UTF-8 (lone surrogates as above).
 std::string toUtf8(std::wstring_view utf16);
+// The same into `out`, whose storage is reused.
+void assignUtf8(std::wstring_view utf16, std::string& out);
 
 // The path handed to the system for the program's path `windowsPath`: inside a sandbox (see
 // Prefix.cpp) drive C is the sandbox's folder and nothing else can be reached; a long path
@@ -29,6 +31,10 @@ bool sandboxed();
 // The program's fixed folders inside a sandbox.
 inline constexpr std::string_view kSandboxWindows = "C:\\windows";
 inline constexpr std::string_view kSandboxProgram = "C:\\Program Files\\Tidora 2000";
+
+// Records that this process changed something on disk (directory searches then read folders
+// afresh rather than reuse a listing).
+void noteChange() noexcept;
 
 // HKEY_CURRENT_USER, or the sandbox's scratch key standing in for it.
 HKEY userRoot();

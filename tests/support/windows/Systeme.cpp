@@ -31,6 +31,7 @@ std::string CheminHote(const std::filesystem::path& p) {
 }
 
 // Runs a host program under Wine ("/bin/ln"), with its arguments; false when it cannot start.
+// Wine does not wait for a host program: the caller waits for its effect.
 bool CommandeHote(const std::wstring& programme, const std::vector<std::string>& arguments) {
   const std::wstring chemin = L"\\\\?\\unix" + std::filesystem::path(programme).make_preferred().wstring();
   std::wstring ligne = L"\"" + chemin + L"\"";
@@ -54,7 +55,9 @@ bool LienParLeSystemeHote(const std::filesystem::path& cible, const std::filesys
   const std::string hoteLien = CheminHote(lien);
   const std::string hoteCible = cible.is_absolute() ? CheminHote(cible) : cible.generic_string();
   if (hoteLien.empty() || hoteCible.empty()) return false;
-  return CommandeHote(L"/bin/ln", {"-s", "--", hoteCible, hoteLien});
+  if (!CommandeHote(L"/bin/ln", {"-s", "--", hoteCible, hoteLien})) return false;
+  for (int i = 0; i < 500 && !EstUnLien(lien); ++i) Sleep(10);
+  return true;
 }
 
 // Removes a tree by hand: attributes cleared, links removed without entering them.
@@ -118,7 +121,12 @@ void EffacerArbre(const std::filesystem::path& racine) {
   const std::string hote = CheminHote(racine);
   if (racine.filename().string().rfind("tidora-", 0) != 0) return;  // only what tests made
   if (!hote.empty()) {
-    CommandeHote(L"/bin/rm", {"-rf", "--", hote});
+    if (CommandeHote(L"/bin/rm", {"-rf", "--", hote})) {
+      for (int i = 0; i < 1000 && GetFileAttributesW(racine.c_str()) != INVALID_FILE_ATTRIBUTES;
+           ++i) {
+        Sleep(10);
+      }
+    }
     return;
   }
   EffacerAMain(racine.wstring());
