@@ -214,4 +214,18 @@ TEST_F(DirectorySearchTest, ASecondSearchSeesEveryChangeSinceTheFirst) {
   EXPECT_EQ(after.count("renamed"), 1u);
 }
 
+// A folder untouched for over a second has its listing kept between two searches; every change
+// made meanwhile by another program still shows.
+TEST_F(DirectorySearchTest, AnOldFolderStillShowsEveryChange) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  listing("C:\\data\\*.tmp", 63);
+  std::ofstream(drive() / "data/outside.tmp") << "made by another program";
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("outside.tmp"), 1u);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  listing("C:\\data\\*.tmp", 63);
+  fs::remove(drive() / "data/outside.tmp");
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("outside.tmp"), 0u);
+}
+
 }  // namespace
