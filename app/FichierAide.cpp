@@ -7,6 +7,21 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
+namespace {
+
+// A folder and its missing parents. A prefix the program did not make itself (a Wine prefix)
+// has no "C:\Program Files\Tidora 2000" until the program's first start there.
+void CreerDossier(const std::string& dossier) {
+  std::size_t fin = dossier.find('\\');  // the drive's root is always there
+  while (fin != std::string::npos) {
+    fin = dossier.find('\\', fin + 1);
+    const std::string partie = dossier.substr(0, fin);
+    if (!os::fileAttributes(partie)) os::createDirectory(partie);
+  }
+}
+
+}  // namespace
+
 std::string CheminFichierAide() {
   std::string chemin = os::executablePath();
   const std::size_t nom = chemin.rfind('\\');
@@ -27,6 +42,7 @@ bool InstallerFichierAide() {
   // truncated help file that later starts would take for the real one.
   std::optional<os::File> fichier;
   try {
+    CreerDossier(chemin.substr(0, chemin.rfind('\\')));
     fichier.emplace(os::File::createTemporary(chemin));
     fichier->write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
     fichier->flush();
