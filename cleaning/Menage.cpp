@@ -60,6 +60,7 @@ void TMenage::Lancer() {
   NbFichiers = 0;
   TailleTotale = 0;
   NbEchecs = 0;
+  echecs_.clear();
 
   // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
   // copied when its pass starts, never held across a pass.
@@ -99,6 +100,11 @@ void TMenage::Lancer() {
     });
   }
 
+  // A file that failed in one pass may have gone in a later one.
+  for (const auto& [cle, echec] : echecs_) {
+    if (os::fileAttributes(echec.first, echec.second)) ++NbEchecs;
+  }
+  echecs_.clear();
   fenetre_.AfficherEnCours("FIN");
   fenetre_.Message(Resume());
 }
@@ -161,7 +167,9 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   try {
     os::deleteListedFile(chemin, noms);
   } catch (const os::SystemError&) {
-    if (os::fileAttributes(chemin, noms)) ++NbEchecs;
+    if (os::fileAttributes(chemin, noms)) {
+      echecs_.try_emplace(os::fileKey(chemin, noms), chemin, noms);
+    }
   }
 
   fenetre_.AfficherNbFichiers(std::to_string(NbFichiers));

@@ -29,6 +29,10 @@ void deleteFile(std::string_view path);
 // attributes it shares with them stay. A link goes as a link; a folder or a mount point is
 // refused. Throws SystemError.
 void deleteListedFile(std::string_view path, std::size_t listedFrom);
+// A text that tells files apart: the same for every spelling of one path ("C:\WINDOWS\Temp\a",
+// "c:\windows\temp\.\a"), different for two files whose names differ only by case.
+std::string fileKey(std::string_view path);
+std::string fileKey(std::string_view path, std::size_t listedFrom);
 // Creates one folder; throws SystemError (AlreadyExists when it is there).
 void createDirectory(std::string_view path);
 // Removes an empty folder; a link to a folder is removed as a link. Throws SystemError
