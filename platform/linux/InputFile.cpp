@@ -1,4 +1,5 @@
-// Reading a file of drive C.
+// Reading a file of drive C: a regular file only, reached through no link (a pipe there must not
+// block the program).
 #include "platform/common/InputFile.h"
 
 #include <fcntl.h>
@@ -6,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/Prefix.h"
+#include "platform/linux/Host.h"
 
 namespace os::detail {
 
@@ -15,9 +16,9 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::open(std::string_view path) {
-  const auto host = hostPath(path);
-  if (!host) return false;
-  const int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) return false;
+  const int fd = host::openRegular(r.path, O_RDONLY, true);
   if (fd < 0) return false;
   handle_ = fd;
   return true;

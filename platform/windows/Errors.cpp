@@ -1,4 +1,4 @@
-// Failures of system calls, with the system's own message.
+// Failures of system calls, in French: what failed, where, and why.
 #include <string>
 
 #include "platform/SystemError.h"
@@ -8,22 +8,18 @@ namespace os::win {
 
 void fail(DWORD code, std::string_view operation, std::string_view path) {
   std::string what;
-  what.append(operation).append(" ").append(path).append(": ");
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring_view message(text, text == nullptr ? 0 : n);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' ||
-                              message.back() == L' ' || message.back() == L'.')) {
-    message.remove_suffix(1);
+  what.append(operation).append(" ").append(path).append(" : ");
+  switch (code) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      what += "fichier en cours d'utilisation";
+      break;
+    case ERROR_BAD_PATHNAME:
+      what += "chemin incorrect";
+      break;
+    default:
+      what += errorText(code);
   }
-  if (message.empty()) {
-    what += "error " + std::to_string(code);
-  } else {
-    what += toUtf8(message);
-  }
-  if (text != nullptr) LocalFree(text);
   throw SystemError(code, what);
 }
 

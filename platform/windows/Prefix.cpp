@@ -46,6 +46,10 @@ struct Sandbox {
   }
 };
 
+std::wstring pendingMarker(const Sandbox& s) {
+  return (s.prefix / ".first-start").wstring();
+}
+
 Sandbox& sandbox() {
   static Sandbox s;
   return s;
@@ -67,7 +71,7 @@ std::wstring loginName() {
 
 void makeFolder(const std::wstring& path) {
   if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    win::failLast("Creating the profile", win::toUtf8(path));
+    win::failLast("Ne peut créer le profil", win::toUtf8(path));
   }
 }
 
@@ -75,7 +79,7 @@ void setString(HKEY key, const wchar_t* name, const std::wstring& text) {
   const LSTATUS r =
       RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Creating the profile", "registry");
+  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Ne peut créer le profil", "HKEY_CURRENT_USER");
 }
 
 // Caller holds the mutex. Makes what is missing of the sandbox's profile.
@@ -89,6 +93,13 @@ bool ensureLocked(Sandbox& s) {
     const std::wstring user = L"users\\" + loginName();
     const std::wstring local = user + L"\\AppData\\Local\\Microsoft\\Windows";
     const std::wstring roaming = user + L"\\AppData\\Roaming\\Microsoft\\Windows";
+    // Until the first start's work is done (finishFreshProfile).
+    const HANDLE marker = CreateFileW(pendingMarker(s).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (marker == INVALID_HANDLE_VALUE) {
+      win::failLast("Ne peut créer le profil", win::toUtf8(pendingMarker(s)));
+    }
+    CloseHandle(marker);
     makeFolder(s.drive);
     for (const std::wstring& p :
          {std::wstring(L"windows"), std::wstring(L"windows\\TEMP"),
@@ -102,19 +113,19 @@ bool ensureLocked(Sandbox& s) {
     }
     created = true;
   } else if ((a & FILE_ATTRIBUTE_DIRECTORY) == 0 || (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    throw SystemError(error::AccessDenied, "Drive C must be a real folder: " + win::toUtf8(s.drive));
+    throw SystemError(error::AccessDenied, "Le lecteur C doit être un vrai dossier : " + win::toUtf8(s.drive));
   }
 
   const std::wstring key = std::wstring(kScratchParent) + L"\\" + s.scratchName;
   DWORD disposition = 0;
   LSTATUS r = RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &s.hive, &disposition);
-  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Creating the profile", "registry");
+  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Ne peut créer le profil", "HKEY_CURRENT_USER");
   if (disposition == REG_CREATED_NEW_KEY) {
     HKEY shell = nullptr;
     r = RegCreateKeyExW(s.hive, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                         0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &shell, nullptr);
-    if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Creating the profile", "registry");
+    if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Ne peut créer le profil", "HKEY_CURRENT_USER");
     const std::wstring base = L"C:\\users\\" + loginName() + L"\\AppData\\";
     setString(shell, L"Cache", base + L"Local\\Microsoft\\Windows\\INetCache");
     setString(shell, L"History", base + L"Local\\Microsoft\\Windows\\History");
@@ -179,6 +190,26 @@ bool ensureProfile() {
   Sandbox& s = sandbox();
   std::lock_guard lock(s.mutex);
   return ensureLocked(s);
+}
+
+// The system's own profile has no first start of ours; a sandbox's has, until marked done.
+bool freshProfilePending() {
+  Sandbox& s = sandbox();
+  std::lock_guard lock(s.mutex);
+  if (s.prefix.empty()) return false;
+  ensureLocked(s);
+  return GetFileAttributesW(pendingMarker(s).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void finishFreshProfile() {
+  Sandbox& s = sandbox();
+  std::lock_guard lock(s.mutex);
+  if (s.prefix.empty()) return;
+  ensureLocked(s);
+  const std::wstring marker = pendingMarker(s);
+  if (!DeleteFileW(marker.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    win::failLast("Ne peut terminer le profil", win::toUtf8(marker));
+  }
 }
 
 std::optional<std::filesystem::path> hostPath(std::string_view windowsPath) {

@@ -43,7 +43,7 @@ RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 
 RegistryKey RegistryKey::create(std::string_view path) {
-  constexpr std::string_view op = "RegCreateKeyEx";
+  constexpr std::string_view op = "Ne peut créer la clé";
   auto impl = std::make_unique<Impl>();
   impl->path = path;
   const LSTATUS r = RegCreateKeyExW(win::userRoot(), keyPath(path, op).c_str(), 0, nullptr, 0,
@@ -53,7 +53,7 @@ RegistryKey RegistryKey::create(std::string_view path) {
 }
 
 std::optional<RegistryKey> RegistryKey::open(std::string_view path) {
-  constexpr std::string_view op = "RegOpenKeyEx";
+  constexpr std::string_view op = "Ne peut ouvrir la clé";
   auto impl = std::make_unique<Impl>();
   impl->path = path;
   const LSTATUS r = RegOpenKeyExW(win::userRoot(), keyPath(path, op).c_str(), 0,
@@ -64,7 +64,7 @@ std::optional<RegistryKey> RegistryKey::open(std::string_view path) {
 }
 
 std::optional<RegistryValue> RegistryKey::query(std::string_view name) const {
-  constexpr std::string_view op = "RegQueryValueEx";
+  constexpr std::string_view op = "Ne peut lire la valeur";
   if (!impl_) return std::nullopt;
   const std::wstring w = valueName(name, op);
   std::string data(64, '\0');
@@ -90,8 +90,8 @@ std::optional<RegistryValue> RegistryKey::query(std::string_view name) const {
 }
 
 void RegistryKey::setValue(std::string_view name, std::uint32_t type, std::string_view data) {
-  constexpr std::string_view op = "RegSetValueEx";
-  if (!impl_) throw SystemError(error::InvalidParameter, "Registry key closed");
+  constexpr std::string_view op = "Ne peut écrire la valeur";
+  if (!impl_) throw SystemError(error::InvalidParameter, "Ne peut écrire la valeur " + std::string(name) + " : clé fermée");
   const std::wstring w = valueName(name, op);
   std::wstring text;
   const BYTE* bytes = reinterpret_cast<const BYTE*>(data.data());
@@ -113,7 +113,7 @@ void RegistryKey::setString(std::string_view name, std::string_view text) {
 }
 
 bool RegistryKey::deleteValue(std::string_view name) {
-  constexpr std::string_view op = "RegDeleteValue";
+  constexpr std::string_view op = "Ne peut supprimer la valeur";
   if (!impl_) return false;
   const LSTATUS r = RegDeleteValueW(impl_->key, valueName(name, op).c_str());
   if (r == ERROR_FILE_NOT_FOUND) return false;
@@ -127,7 +127,7 @@ std::vector<std::string> RegistryKey::valueNames() const {
   DWORD longest = 0;
   LSTATUS r = RegQueryInfoKeyW(impl_->key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, &longest, nullptr, nullptr, nullptr);
-  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "RegQueryInfoKey", impl_->path);
+  if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Ne peut lire les valeurs de la clé", impl_->path);
   std::wstring buffer(longest + 1, L'\0');
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(buffer.size());
@@ -139,7 +139,7 @@ std::vector<std::string> RegistryKey::valueNames() const {
       --index;
       continue;
     }
-    if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "RegEnumValue", impl_->path);
+    if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), "Ne peut lire les valeurs de la clé", impl_->path);
     names.push_back(win::toUtf8(std::wstring_view(buffer.data(), length)));
   }
   return names;

@@ -136,3 +136,15 @@ TEST_F(Ecriture, FichierImpossibleACreer) {
   EXPECT_EQ(Echec([] { Valider({}, ""); }), "Ne peut créer le fichier " + CheminOptions());
   EXPECT_EQ(Contenu(), "options.ini ");
 }
+
+// Windows never replaces a read-only file: the old one stays as it was, nothing left beside it.
+TEST_F(Ecriture, FichierEnLectureSeuleNonRemplace) {
+  Ecrire(fichier, "ancien");
+  std::filesystem::permissions(fichier, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions());
+  EXPECT_EQ(Lire(fichier), "ancien");
+  EXPECT_EQ(std::filesystem::status(fichier).permissions() & std::filesystem::perms::owner_write,
+            std::filesystem::perms::none);
+  EXPECT_EQ(Contenu(), "options.ini ");
+}

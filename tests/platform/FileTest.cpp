@@ -9,6 +9,9 @@
 #include "platform/Attributes.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/Prefix.h"
+#include "platform/Profile.h"
+#include "platform/Registry.h"
 #include "platform/SystemError.h"
 
 namespace fs = std::filesystem;
