@@ -163,4 +163,23 @@ TEST_F(FileSystemTest, ARemadeFolderIsTheOneActedOn) {
   EXPECT_TRUE(fs::exists(drive() / "old/c.txt"));
 }
 
+// What failed, where and why, in French, the same words on both systems.
+TEST_F(FileSystemTest, FailuresSayInFrenchWhatWhereAndWhy) {
+  const auto message = [](auto action) {
+    try {
+      action();
+    } catch (const os::SystemError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no failure");
+  };
+  makeFolder("Existe");
+  EXPECT_EQ(message([] { os::deleteFile("C:\\none.txt"); }),
+            "Ne peut supprimer le fichier C:\\none.txt : fichier introuvable");
+  EXPECT_EQ(message([] { os::createDirectory("C:\\Existe"); }),
+            "Ne peut créer le dossier C:\\Existe : existe déjà");
+  EXPECT_EQ(message([] { os::deleteFile("C:\\Existe"); }).rfind("Ne peut supprimer le fichier C:\\Existe : ", 0),
+            0u);
+}
+
 }  // namespace
