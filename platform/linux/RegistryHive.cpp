@@ -2,6 +2,7 @@
 #include "platform/linux/RegistryHive.h"
 
 #include <cstdio>
+#include <unordered_set>
 
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
@@ -87,16 +88,18 @@ class Parser {
       line = trim(line);
       if (line.empty() || line[0] == ';') continue;
       if (!header) {
-        if (line != kHeader) bad("not a registry file (\"" + std::string(kHeader) + "\" expected)");
+        if (line != kHeader) bad("ce n'est pas un fichier de registre (\"" + std::string(kHeader) + "\" attendu)");
         header = true;
       } else if (line[0] == '[') {
-        key = &hive.create(keyPath(line), created_);
+        const std::string path = keyPath(line);
+        key = &hive.create(path, created_);
+        names_ = &seen_[lowerCopy(path)];
       } else {
-        if (key == nullptr) bad("value outside any key");
+        if (key == nullptr) bad("valeur hors de toute clé");
         value(line, *key);
       }
     }
-    if (!header) bad("empty file");
+    if (!header) bad("fichier vide");
     return hive;
   }
 
@@ -112,17 +115,18 @@ class Parser {
   }
 
   [[noreturn]] void bad(const std::string& problem) const {
-    throw SystemError(error::BadRegistryHive, "Registry hive " + std::string(file_) + ", line " +
-                                                  std::to_string(lineNumber_) + ": " + problem);
+    throw SystemError(error::BadRegistryHive, "Base de registre illisible : " + std::string(file_) +
+                                                  ", ligne " + std::to_string(lineNumber_) +
+                                                  " : " + problem);
   }
 
   std::string keyPath(std::string_view line) {
-    if (line.back() != ']') bad("unterminated key name");
+    if (line.back() != ']') bad("nom de clé sans \"]\" final");
     std::string_view name = line.substr(1, line.size() - 2);
-    if (!name.empty() && name[0] == '-') bad("deleting keys is not supported");
+    if (!name.empty() && name[0] == '-') bad("la suppression de clés n'est pas prise en charge");
     if (!startsWithIgnoreCase(name, kRoot) ||
         (name.size() > kRoot.size() && name[kRoot.size()] != '\\')) {
-      bad("key outside HKEY_CURRENT_USER");
+      bad("clé hors de HKEY_CURRENT_USER");
     }
     return normaliseKeyPath(name.substr(kRoot.size()));
   }
@@ -137,12 +141,12 @@ class Parser {
         return out;
       }
       if (c == '\\') {
-        if (++i >= s.size() || (s[i] != '\\' && s[i] != '"')) bad("bad escape in a string");
+        if (++i >= s.size() || (s[i] != '\\' && s[i] != '"')) bad("échappement incorrect dans une chaîne");
         c = s[i];
       }
       out += c;
     }
-    bad("unterminated string");
+    bad("chaîne sans guillemet final");
   }
 
   void value(std::string_view line, HiveKey& key) {
@@ -153,10 +157,10 @@ class Parser {
     } else if (line[0] == '"') {
       name = quoted(line, i);
     } else {
-      bad("value name expected");
+      bad("nom de valeur attendu");
     }
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size() || line[i] != '=') bad("\"=\" expected");
+    if (i >= line.size() || line[i] != '=') bad("\"=\" attendu");
     std::string_view data = trim(line.substr(i + 1));
 
     RegistryValue v;
@@ -165,14 +169,14 @@ class Parser {
       v.type = reg::Sz;
       v.data = quoted(data, j);
       v.data += '\0';
-      if (!trim(data.substr(j)).empty()) bad("text after a string");
+      if (!trim(data.substr(j)).empty()) bad("texte après une chaîne");
     } else if (startsWithIgnoreCase(data, "dword:")) {
       const std::string_view digits = data.substr(6);
-      if (digits.empty() || digits.size() > 8) bad("bad dword");
+      if (digits.empty() || digits.size() > 8) bad("dword incorrect");
       std::uint32_t n = 0;
       for (char c : digits) {
         const int d = hexDigit(c);
-        if (d < 0) bad("bad dword");
+        if (d < 0) bad("dword incorrect");
         n = n * 16 + static_cast<std::uint32_t>(d);
       }
       v.type = reg::Dword;
@@ -180,14 +184,16 @@ class Parser {
     } else if (startsWithIgnoreCase(data, "hex")) {
       hexValue(data, v);
     } else if (data == "-") {
-      bad("deleting values is not supported");
+      bad("la suppression de valeurs n'est pas prise en charge");
     } else {
-      bad("unknown value data");
+      bad("données de valeur inconnues");
     }
-    if (HiveValue* existing = key.find(name)) {
-      existing->value = std::move(v);
-    } else {
+    // Names looked up in an index: a key of many values is read in linear time.
+    const auto [it, added] = names_->emplace(lowerCopy(name), key.values.size());
+    if (added) {
       key.values.push_back({std::move(name), std::move(v)});
+    } else {
+      key.values[it->second].value = std::move(v);
     }
   }
 
@@ -196,23 +202,23 @@ class Parser {
     v.type = reg::Binary;
     if (i < data.size() && data[i] == '(') {
       const std::size_t close = data.find(')', i);
-      if (close == std::string_view::npos || close == i + 1 || close > i + 9) bad("bad hex type");
+      if (close == std::string_view::npos || close == i + 1 || close > i + 9) bad("type hex incorrect");
       std::uint32_t type = 0;
       for (std::size_t k = i + 1; k < close; ++k) {
         const int d = hexDigit(data[k]);
-        if (d < 0) bad("bad hex type");
+        if (d < 0) bad("type hex incorrect");
         type = type * 16 + static_cast<std::uint32_t>(d);
       }
       v.type = type;
       i = close + 1;
     }
-    if (i >= data.size() || data[i] != ':') bad("\":\" expected after hex");
+    if (i >= data.size() || data[i] != ':') bad("\":\" attendu après hex");
     std::string bytes(data.substr(i + 1));
     // Continuation lines: a final "\" joins the next line.
     std::string_view next;
     while (!bytes.empty() && bytes.back() == '\\') {
       bytes.pop_back();
-      if (!nextLine(next)) bad("continuation at the end of the file");
+      if (!nextLine(next)) bad("ligne de suite attendue à la fin du fichier");
       bytes += trim(next);
     }
     std::size_t k = 0;
@@ -221,18 +227,18 @@ class Parser {
     };
     skipBlanks();
     while (k < bytes.size()) {
-      if (k + 1 >= bytes.size()) bad("bad hex byte");
+      if (k + 1 >= bytes.size()) bad("octet hexadécimal incorrect");
       const int hi = hexDigit(bytes[k]);
       const int lo = hexDigit(bytes[k + 1]);
-      if (hi < 0 || lo < 0) bad("bad hex byte");
+      if (hi < 0 || lo < 0) bad("octet hexadécimal incorrect");
       v.data += static_cast<char>(hi * 16 + lo);
       k += 2;
       skipBlanks();
       if (k < bytes.size()) {
-        if (bytes[k] != ',') bad("\",\" expected between hex bytes");
+        if (bytes[k] != ',') bad("\",\" attendu entre les octets hexadécimaux");
         ++k;
         skipBlanks();
-        if (k >= bytes.size()) bad("bad hex byte");
+        if (k >= bytes.size()) bad("octet hexadécimal incorrect");
       }
     }
   }
@@ -242,6 +248,9 @@ class Parser {
   std::size_t pos_ = 0;
   std::size_t lineNumber_ = 0;
   bool created_ = false;
+  // For each key read (lower-case path), its value names (lower case) -> index in its values.
+  std::unordered_map<std::string, std::unordered_map<std::string, std::size_t>> seen_;
+  std::unordered_map<std::string, std::size_t>* names_ = nullptr;
 };
 
 }  // namespace
@@ -251,6 +260,14 @@ HiveValue* HiveKey::find(std::string_view name) {
     if (equalsIgnoreCase(v.name, name)) return &v;
   }
   return nullptr;
+}
+
+std::size_t HiveKey::erase(const std::vector<std::string>& names) {
+  std::unordered_set<std::string> doomed;
+  for (const std::string& name : names) doomed.insert(lowerCopy(name));
+  const std::size_t before = values.size();
+  std::erase_if(values, [&](const HiveValue& v) { return doomed.count(lowerCopy(v.name)) != 0; });
+  return before - values.size();
 }
 
 HiveKey* Hive::find(std::string_view path) {
@@ -318,7 +335,8 @@ Hive Hive::parse(std::string_view text, std::string_view fileName) {
 
 std::string normaliseKeyPath(std::string_view path) {
   if (hasLineBreakOrNul(path)) {
-    throw SystemError(error::InvalidParameter, "Bad registry key name: " + std::string(path));
+    throw SystemError(error::InvalidParameter, "Nom de clé de registre refusé (saut de ligne ou caractère nul) : " +
+                                                   std::string(path));
   }
   std::string out;
   std::size_t i = 0;

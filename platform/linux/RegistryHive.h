@@ -21,6 +21,8 @@ struct HiveKey {
 
   // The value named `name` without regard to case, or null.
   HiveValue* find(std::string_view name);
+  // Removes the values named in `names` (without regard to case); returns how many went.
+  std::size_t erase(const std::vector<std::string>& names);
 };
 
 class Hive {
