@@ -1,6 +1,9 @@
 #include "cleaning/Menage.h"
 
+#include <exception>
 #include <optional>
+#include <unordered_set>
+#include <vector>
 
 #include "cleaning/DossierSur.h"
 #include "cleaning/DossiersVides.h"
@@ -18,6 +21,14 @@ constexpr const char* kRacine = "c:\\";
 constexpr std::size_t kIndexTemp = 4;
 constexpr std::size_t kIndexSauvegardes = 5;
 constexpr std::int32_t kNbMotifs = 20;
+
+// ASCII lower case: enough to compare with "url" and digits.
+std::string Minuscules(std::string texte) {
+  for (char& c : texte) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return texte;
+}
 
 // Read-only, hidden and system.
 constexpr std::uint32_t kProtections = 0x7;
@@ -93,12 +104,20 @@ void TMenage::Lancer() {
     }
   }
 
-  PurgerAdresses();
-  if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+  // A hive that cannot be read or saved skips the registry steps; the run goes on to its end,
+  // and the failure is reported after the summary.
+  std::exception_ptr echecRegistre;
+  try {
+    PurgerAdresses();
+    if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+  } catch (const os::SystemError&) {
+    echecRegistre = std::current_exception();
+  }
   if (!stoppe_ && !dossierTemp.empty()) SupprimerDossiersVides(dossierTemp);
 
   fenetre_.AfficherEnCours("FIN");
   fenetre_.Message(Resume());
+  if (echecRegistre) std::rethrow_exception(echecRegistre);
 }
 
 void TMenage::Stopper() {
@@ -115,19 +134,25 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
   scrute_.Execute();
 }
 
-// The key is created even when the purge is not chosen, as the program always did.
+// The key is created even when the purge is not chosen, as the program always did. "url1",
+// "url2", ... up to the first missing number go, all in one change of the hive.
 void TMenage::PurgerAdresses() {
   os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
   if (stoppe_ || plan_.TableRegistre[1].empty()) return;
-  for (int n = 1; cle.deleteValue("url" + std::to_string(n)); ++n) {
+  std::unordered_set<std::string> presents;
+  for (const std::string& nom : cle.valueNames()) presents.insert(Minuscules(nom));
+  std::vector<std::string> noms;
+  for (std::size_t n = 1; presents.count("url" + std::to_string(n)) != 0; ++n) {
+    noms.push_back("url" + std::to_string(n));
   }
+  cle.deleteValues(noms);
 }
 
-// Every value of the recent-search key goes; the key itself stays, and is never created.
+// Every value of the recent-search key goes, in one change; the key itself stays, and is never
+// created.
 void TMenage::PurgerRecherches() {
   std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCleRecherches);
-  if (!cle) return;
-  for (const std::string& nom : cle->valueNames()) cle->deleteValue(nom);
+  if (cle) cle->deleteValues(cle->valueNames());
 }
 
 std::string TMenage::Resume() const {
