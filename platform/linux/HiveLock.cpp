@@ -12,7 +12,6 @@
 
 #include "platform/SystemError.h"
 #include "platform/linux/HiveFailure.h"
-#include "platform/linux/Host.h"
 
 namespace os::host {
 
@@ -23,17 +22,13 @@ HiveLock::HiveLock(int folderFd, const std::string& name, const std::string& sho
   // O_NONBLOCK: a FIFO put there must not hang the open.
   fd_ = ::openat(folderFd, lockName.c_str(),
                  O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    const int err = errno;
-    throw SystemError(errorCode(err), "Verrou de la base de registre impossible à ouvrir : " +
-                                          lockShown + " : " + hiveReason(err));
-  }
+  if (fd_ < 0) failHive("Verrou de la base de registre impossible à ouvrir", lockShown, errno);
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw SystemError(error::AccessDenied, "Verrou de la base de registre refusé : " + lockShown +
-                                               " n'est pas un fichier ordinaire");
+    throw SystemError(error::BadRegistryHive, "Verrou de la base de registre refusé : " +
+                                                  lockShown + " : ce n'est pas un fichier ordinaire");
   }
   // Polled rather than blocking, so that the wait has an end; short sleeps keep the turn fair
   // against a writer that takes the lock again at once.
@@ -46,8 +41,7 @@ HiveLock::HiveLock(int folderFd, const std::string& name, const std::string& sho
       ::close(fd_);
       fd_ = -1;
       if (err != EWOULDBLOCK) {
-        throw SystemError(errorCode(err), "Verrou de la base de registre impossible à prendre : " +
-                                              lockShown + " : " + hiveReason(err));
+        failHive("Verrou de la base de registre impossible à prendre", lockShown, err);
       }
       throw SystemError(error::LockViolation,
                         "La base de registre " + shown + " reste verrouillée par un autre "

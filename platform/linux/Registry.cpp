@@ -89,8 +89,10 @@ class HiveFile {
     const Descriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) host::failHive(kUnreadable, file_, errno);
+    if (S_ISDIR(st.st_mode)) host::failHive(kUnreadable, file_, EISDIR);
     if (!S_ISREG(st.st_mode)) {
-      host::failHive(kUnreadable, file_, S_ISDIR(st.st_mode) ? EISDIR : EACCES);
+      throw SystemError(error::BadRegistryHive, std::string(kUnreadable) + " : " + file_ +
+                                                    " : ce n'est pas un fichier ordinaire");
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(st.st_size));

@@ -1,9 +1,13 @@
 // HKEY_CURRENT_USER in user.reg: keys, values, the file format, reloads and failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -235,6 +239,19 @@ TEST_F(RegistryTest, TwoProcessesChangingTheHiveLoseNothing) {
     _exit(0);
   }
   write("a");
+  {
+    // A writer finding the hive locked waits for it, and does not fail.
+    const int fd = ::open((prefix_ / "user.reg.lock").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    std::thread unlock([fd] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      ::close(fd);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NO_THROW(RegistryKey::create("\\Software\\Race").setString("a1", "w"));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    unlock.join();
+  }
   EXPECT_EQ(RegistryKey::create("\\Software\\Typed").deleteValues(urls), urls.size());
   write("c");
   int status = 0;
