@@ -2,7 +2,7 @@
 
 #include <exception>
 #include <optional>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "cleaning/DossierSur.h"
@@ -22,12 +22,19 @@ constexpr std::size_t kIndexTemp = 4;
 constexpr std::size_t kIndexSauvegardes = 5;
 constexpr std::int32_t kNbMotifs = 20;
 
-// ASCII lower case: enough to compare with "url" and digits.
-std::string Minuscules(std::string texte) {
-  for (char& c : texte) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// n for a value named "url<n>" (any case, n in decimal without leading zeros), else 0.
+std::size_t NumeroAdresse(std::string_view nom) {
+  if (nom.size() < 4 || nom.size() > 12) return 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if ((nom[i] | 0x20) != "url"[i]) return 0;
   }
-  return texte;
+  if (nom[3] == '0') return 0;
+  std::size_t n = 0;
+  for (const char c : nom.substr(3)) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + static_cast<std::size_t>(c - '0');
+  }
+  return n;
 }
 
 // Read-only, hidden and system.
@@ -139,12 +146,15 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
 void TMenage::PurgerAdresses() {
   os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
   if (stoppe_ || plan_.TableRegistre[1].empty()) return;
-  std::unordered_set<std::string> presents;
-  for (const std::string& nom : cle.valueNames()) presents.insert(Minuscules(nom));
-  std::vector<std::string> noms;
-  for (std::size_t n = 1; presents.count("url" + std::to_string(n)) != 0; ++n) {
-    noms.push_back("url" + std::to_string(n));
+  const std::vector<std::string> valeurs = cle.valueNames();
+  // present[n]: a value "url<n>" exists; numbers past the count cannot follow on from 1.
+  std::vector<bool> present(valeurs.size() + 2, false);
+  for (const std::string& nom : valeurs) {
+    const std::size_t n = NumeroAdresse(nom);
+    if (n < present.size()) present[n] = true;
   }
+  std::vector<std::string> noms;
+  for (std::size_t n = 1; present[n]; ++n) noms.push_back("url" + std::to_string(n));
   cle.deleteValues(noms);
 }
 

@@ -264,9 +264,15 @@ HiveValue* HiveKey::find(std::string_view name) {
 
 std::size_t HiveKey::erase(const std::vector<std::string>& names) {
   std::unordered_set<std::string> doomed;
+  doomed.reserve(names.size());
   for (const std::string& name : names) doomed.insert(lowerCopy(name));
   const std::size_t before = values.size();
-  std::erase_if(values, [&](const HiveValue& v) { return doomed.count(lowerCopy(v.name)) != 0; });
+  std::string lowered;
+  std::erase_if(values, [&](const HiveValue& v) {
+    lowered.assign(v.name);
+    for (char& c : lowered) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
+    return doomed.count(lowered) != 0;
+  });
   return before - values.size();
 }
 
