@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <mutex>
@@ -56,7 +57,14 @@ class HiveFile {
     const Descriptor folder(openFolder());
     const host::HiveLock lock(folder.fd, kHiveName, file_);
     refresh(folder.fd);
-    if (change(hive_)) save(folder.fd);
+    bool changed = false;
+    try {
+      changed = change(hive_);
+    } catch (...) {
+      loaded_ = false;  // half changed: read the file again next time
+      throw;
+    }
+    if (changed) save(folder.fd);
   }
 
  private:
@@ -95,7 +103,7 @@ class HiveFile {
                                                     " : ce n'est pas un fichier ordinaire");
     }
     std::string text;
-    text.reserve(static_cast<std::size_t>(st.st_size));
+    text.reserve(static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{1} << 26)));
     char buffer[65536];
     for (;;) {
       const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -239,7 +247,7 @@ void RegistryKey::setString(std::string_view name, std::string_view text) {
 }
 
 bool RegistryKey::deleteValue(std::string_view name) {
-  return deleteValues({std::string(name)}) == 1;
+  return deleteValues({std::string(name)}) > 0;
 }
 
 std::size_t RegistryKey::deleteValues(const std::vector<std::string>& names) {
