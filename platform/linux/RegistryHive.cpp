@@ -1,8 +1,8 @@
 // The hive in memory and its regedit-style text form.
 #include "platform/linux/RegistryHive.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <unordered_set>
 
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
@@ -91,15 +91,16 @@ class Parser {
         if (line != kHeader) bad("ce n'est pas un fichier de registre (\"" + std::string(kHeader) + "\" attendu)");
         header = true;
       } else if (line[0] == '[') {
-        const std::string path = keyPath(line);
-        key = &hive.create(path, created_);
-        names_ = &seen_[lowerCopy(path)];
+        filled_.push_back(keyPath(line));
+        key = &hive.create(filled_.back(), created_);
       } else {
         if (key == nullptr) bad("valeur hors de toute clé");
         value(line, *key);
       }
     }
     if (!header) bad("fichier vide");
+    // A name given twice keeps its first place and its last data.
+    for (const std::string& path : filled_) hive.find(path)->mergeSameNames();
     return hive;
   }
 
@@ -188,13 +189,7 @@ class Parser {
     } else {
       bad("données de valeur inconnues");
     }
-    // Names looked up in an index: a key of many values is read in linear time.
-    const auto [it, added] = names_->emplace(lowerCopy(name), key.values.size());
-    if (added) {
-      key.values.push_back({std::move(name), std::move(v)});
-    } else {
-      key.values[it->second].value = std::move(v);
-    }
+    key.values.push_back({std::move(name), std::move(v)});  // names given twice: see run()
   }
 
   void hexValue(std::string_view data, RegistryValue& v) {
@@ -248,9 +243,7 @@ class Parser {
   std::size_t pos_ = 0;
   std::size_t lineNumber_ = 0;
   bool created_ = false;
-  // For each key read (lower-case path), its value names (lower case) -> index in its values.
-  std::unordered_map<std::string, std::unordered_map<std::string, std::size_t>> seen_;
-  std::unordered_map<std::string, std::size_t>* names_ = nullptr;
+  std::vector<std::string> filled_;  // the keys of the sections read
 };
 
 }  // namespace
@@ -263,17 +256,47 @@ HiveValue* HiveKey::find(std::string_view name) {
 }
 
 std::size_t HiveKey::erase(const std::vector<std::string>& names) {
-  std::unordered_set<std::string> doomed;
+  // Sorted rather than hashed: no allocation per name, quicker on keys of many values.
+  std::vector<std::string> doomed;
   doomed.reserve(names.size());
-  for (const std::string& name : names) doomed.insert(lowerCopy(name));
-  const std::size_t before = values.size();
-  std::string lowered;
-  std::erase_if(values, [&](const HiveValue& v) {
-    lowered.assign(v.name);
-    for (char& c : lowered) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
-    return doomed.count(lowered) != 0;
-  });
-  return before - values.size();
+  for (const std::string& name : names) doomed.push_back(lowerCopy(name));
+  std::sort(doomed.begin(), doomed.end());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (std::binary_search(doomed.begin(), doomed.end(), lowerCopy(values[i].name))) continue;
+    if (kept != i) values[kept] = std::move(values[i]);
+    ++kept;
+  }
+  const std::size_t gone = values.size() - kept;
+  values.resize(kept);
+  return gone;
+}
+
+void HiveKey::mergeSameNames() {
+  if (values.size() < 2) return;
+  std::vector<std::pair<std::string, std::size_t>> order;  // name, place
+  order.reserve(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) order.emplace_back(lowerCopy(values[i].name), i);
+  std::sort(order.begin(), order.end());
+  std::vector<bool> drop(values.size(), false);
+  bool merged = false;
+  for (std::size_t i = 0; i < order.size();) {
+    std::size_t j = i + 1;
+    while (j < order.size() && order[j].first == order[i].first) drop[order[j++].second] = true;
+    if (j - i > 1) {
+      values[order[i].second].value = std::move(values[order[j - 1].second].value);
+      merged = true;
+    }
+    i = j;
+  }
+  if (!merged) return;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (drop[i]) continue;
+    if (kept != i) values[kept] = std::move(values[i]);
+    ++kept;
+  }
+  values.resize(kept);
 }
 
 HiveKey* Hive::find(std::string_view path) {
