@@ -13,14 +13,6 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 
-std::string lowerCopy(std::string_view s) {
-  std::string out(s.size(), '\0');
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    out[i] = static_cast<char>(lower(static_cast<unsigned char>(s[i])));
-  }
-  return out;
-}
-
 bool hasLineBreakOrNul(std::string_view s) noexcept {
   return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -259,11 +251,11 @@ std::size_t HiveKey::erase(const std::vector<std::string>& names) {
   // Sorted rather than hashed: no allocation per name, quicker on keys of many values.
   std::vector<std::string> doomed;
   doomed.reserve(names.size());
-  for (const std::string& name : names) doomed.push_back(lowerCopy(name));
+  for (const std::string& name : names) doomed.push_back(foldedCopy(name));
   std::sort(doomed.begin(), doomed.end());
   std::size_t kept = 0;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (std::binary_search(doomed.begin(), doomed.end(), lowerCopy(values[i].name))) continue;
+    if (std::binary_search(doomed.begin(), doomed.end(), foldedCopy(values[i].name))) continue;
     if (kept != i) values[kept] = std::move(values[i]);
     ++kept;
   }
@@ -276,7 +268,7 @@ void HiveKey::mergeSameNames() {
   if (values.size() < 2) return;
   std::vector<std::pair<std::string, std::size_t>> order;  // name, place
   order.reserve(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) order.emplace_back(lowerCopy(values[i].name), i);
+  for (std::size_t i = 0; i < values.size(); ++i) order.emplace_back(foldedCopy(values[i].name), i);
   std::sort(order.begin(), order.end());
   std::vector<bool> drop(values.size(), false);
   bool merged = false;
@@ -300,7 +292,7 @@ void HiveKey::mergeSameNames() {
 }
 
 HiveKey* Hive::find(std::string_view path) {
-  const auto it = index_.find(lowerCopy(path));
+  const auto it = index_.find(foldedCopy(path));
   return it == index_.end() ? nullptr : &keys_[it->second];
 }
 
@@ -312,7 +304,7 @@ HiveKey& Hive::create(std::string_view path, bool& created) {
     bool parentCreated = false;
     create(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut), parentCreated);
   }
-  index_.emplace(lowerCopy(path), keys_.size());
+  index_.emplace(foldedCopy(path), keys_.size());
   keys_.push_back(HiveKey{std::string(path), {}});
   created = true;
   return keys_.back();
