@@ -27,8 +27,7 @@ HiveLock::HiveLock(int folderFd, const std::string& name, const std::string& sho
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw SystemError(error::BadRegistryHive, "Verrou de la base de registre refusé : " +
-                                                  lockShown + " : ce n'est pas un fichier ordinaire");
+    failHive("Verrou de la base de registre refusé", lockShown, ENXIO);
   }
   // Polled rather than blocking, so that the wait has an end; short sleeps keep the turn fair
   // against a writer that takes the lock again at once.

@@ -97,11 +97,7 @@ class HiveFile {
     const Descriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) host::failHive(kUnreadable, file_, errno);
-    if (S_ISDIR(st.st_mode)) host::failHive(kUnreadable, file_, EISDIR);
-    if (!S_ISREG(st.st_mode)) {
-      throw SystemError(error::BadRegistryHive, std::string(kUnreadable) + " : " + file_ +
-                                                    " : ce n'est pas un fichier ordinaire");
-    }
+    if (!S_ISREG(st.st_mode)) host::failHive(kUnreadable, file_, S_ISDIR(st.st_mode) ? EISDIR : ENXIO);
     std::string text;
     text.reserve(static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{1} << 26)));
     char buffer[65536];
