@@ -39,5 +39,6 @@ void EnregistrerOptions(const std::vector<std::string>& lignes);
 // is left alone.
 void LireOptions(TPlanMenage& plan);
 
-// The free masks stored in the file (xt11.. joined with ";"), for the edit box at start-up.
+// The user's masks the plan gets from the file (xt11 to xt20, each read as LireOptions reads
+// it, the empty ones left out), joined with ";": the edit box's text at start-up.
 std::string MasquesLibres();
