@@ -121,6 +121,14 @@ bool RegistryKey::deleteValue(std::string_view name) {
   return true;
 }
 
+std::size_t RegistryKey::deleteValues(const std::vector<std::string>& names) {
+  std::size_t deleted = 0;
+  for (const std::string& name : names) {
+    if (deleteValue(name)) ++deleted;
+  }
+  return deleted;
+}
+
 std::vector<std::string> RegistryKey::valueNames() const {
   std::vector<std::string> names;
   if (!impl_) return names;

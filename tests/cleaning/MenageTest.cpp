@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <iterator>
 
 #include "cleaning/DossierSur.h"
 #include "cleaning/LibellesDossiers.h"
@@ -248,26 +251,38 @@ TEST_F(Menage, UndeletableFileMetByTwoPassesIsReportedOnce) {
                                             "2 fichiers n'ont pas pu être supprimés"));
 }
 
-// A corrupt hive fails the run at the purge, after the passes; the run is over all the same.
-TEST_F(Menage, CorruptHiveEndsTheRunWithAnError_Linux) {
+// A hive that cannot be read skips the registry steps only: the run still ends on "FIN" and the
+// summary, then reports the hive's failure; nothing of the hive changes.
+TEST_F(Menage, CorruptHiveSkipsTheRegistryStepsThenFailsAfterTheSummary_Linux) {
   Creer(temp + "\\x.txt");
+  CreerDossier(temp + "\\vide");
   plan.TableDossiers[4] = temp;
+  plan.TableRegistre[0] = kRecherches;
   plan.TableRegistre[1] = kAdresses;
   plan.OptionsValidees = true;
-  std::ofstream(prefixe / "user.reg", std::ios::trunc) << "ceci n'est pas une ruche\r\n";
+  const std::string corrompue = "ceci n'est pas une ruche\r\n";
+  std::ofstream(prefixe / "user.reg", std::ios::trunc) << corrompue;
   try {
     menage.Lancer();
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+    EXPECT_EQ(std::string(e.what()), "Base de registre illisible : " +
+                                         (prefixe / "user.reg").string() +
+                                         ", ligne 1 : ce n'est pas un fichier de registre "
+                                         "(\"Windows Registry Editor Version 5.00\" attendu)");
   }
   EXPECT_FALSE(menage.EnCours());
   EXPECT_FALSE(Existe(temp + "\\x.txt"));
-  EXPECT_TRUE(fenetre.messages.empty());
+  EXPECT_FALSE(Existe(temp + "\\vide"));
+  EXPECT_EQ(fenetre.enCours.back(), "FIN");
+  EXPECT_THAT(fenetre.messages, ElementsAre("1 fichiers pour un total de\r1 kO"));
+  std::ifstream relue(prefixe / "user.reg", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(relue), {}), corrompue);
 
   std::filesystem::remove(prefixe / "user.reg");
   menage.Lancer();  // not left "in progress"
-  EXPECT_THAT(fenetre.messages, ElementsAre("0 fichiers pour un total de\r0 kO"));
+  EXPECT_EQ(fenetre.messages.back(), "0 fichiers pour un total de\r0 kO");
 }
 
 }  // namespace
