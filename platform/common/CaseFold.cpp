@@ -24,7 +24,9 @@ bool isContinuation(unsigned char b) noexcept {
   return (b & 0xC0) == 0x80;
 }
 
-void append(std::string& out, char32_t c) {
+}  // namespace
+
+void appendChar(std::string& out, char32_t c) {
   if (c >= kInvalidByte) {
     out += static_cast<char>(c - kInvalidByte);
   } else if (c < 0x80) {
@@ -43,8 +45,6 @@ void append(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 char32_t nextChar(std::string_view s, std::size_t& i) noexcept {
   const auto b0 = static_cast<unsigned char>(s[i]);
@@ -118,7 +118,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept {
 std::string foldedCopy(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) append(out, nextFolded(s, i));
+  for (std::size_t i = 0; i < s.size();) appendChar(out, nextFolded(s, i));
   return out;
 }
 

@@ -14,6 +14,8 @@ constexpr char32_t kInvalidByte = 0x110000;
 
 // The character at s[i] (i < s.size()); moves i past it.
 char32_t nextChar(std::string_view s, std::size_t& i) noexcept;
+// Appends c in UTF-8: a surrogate as three bytes, as it stands; kInvalidByte + b as the byte b.
+void appendChar(std::string& out, char32_t c);
 // The simple case folding of a character; itself when it has none.
 char32_t foldCase(char32_t c) noexcept;
 

@@ -2,6 +2,8 @@
 // into U+FFFD, and the name would no longer lead back to its file.
 #include "platform/windows/Win.h"
 
+#include "platform/common/CaseFold.h"
+
 namespace os::win {
 
 bool toWide(std::string_view s, std::wstring& out) {
@@ -63,21 +65,7 @@ void assignUtf8(std::wstring_view w, std::string& out) {
         ++i;
       }
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    host::appendChar(out, c);
   }
 }
 
