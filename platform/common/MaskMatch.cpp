@@ -11,35 +11,52 @@ namespace {
 
 enum class Result { No, Yes, NotAscii };
 
-// matchFolded for an ASCII mask, one byte taken as one character: exact as long as every byte
-// of the name that it looks at is ASCII (a "*" may take any bytes), NotAscii otherwise.
-Result matchAscii(std::string_view name, std::string_view mask) noexcept {
+// The walk of a name against a mask with "*" and "?", shared by both matchers. `read(n, c)`
+// puts the folded character at name[n] in c and moves n past it; false when this matcher
+// cannot judge that character (NotAscii). Each "*" remembers where it stood, and a mismatch
+// lets the last one take one more character.
+template <typename MaskText, typename Read>
+Result walk(std::string_view name, MaskText mask, Read read) noexcept {
+  constexpr std::size_t none = MaskText::npos;
   std::size_t n = 0;
   std::size_t m = 0;
-  std::size_t starMask = std::string_view::npos;
+  std::size_t starMask = none;  // the last "*" met, and where the name stood then
   std::size_t starName = 0;
   while (n < name.size()) {
     if (m < mask.size()) {
       if (mask[m] == '*') {
         starMask = m++;
         starName = n;
-        if (m == mask.size()) return Result::Yes;
+        if (m == mask.size()) return Result::Yes;  // a final "*" takes the rest
         continue;
       }
-      const auto c = static_cast<unsigned char>(name[n]);
-      if (c >= 0x80) return Result::NotAscii;
-      if (mask[m] == '?' || static_cast<unsigned char>(mask[m]) == text::lower(c)) {
-        ++n;
+      char32_t c = 0;
+      std::size_t next = n;
+      if (!read(next, c)) return Result::NotAscii;
+      if (mask[m] == '?' || static_cast<char32_t>(mask[m]) == c) {
+        n = next;
         ++m;
         continue;
       }
     }
-    if (starMask == std::string_view::npos) return Result::No;
+    if (starMask == none) return Result::No;
     m = starMask + 1;
-    n = ++starName;
+    char32_t taken = 0;
+    read(starName, taken);  // the last "*" takes one more character
+    n = starName;
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size() ? Result::Yes : Result::No;
+}
+
+// matchFolded for an ASCII mask, one byte taken as one character: exact as long as every byte
+// of the name that it looks at is ASCII (a "*" may take any bytes), NotAscii otherwise.
+Result matchAscii(std::string_view name, std::string_view mask) noexcept {
+  return walk(name, mask, [name](std::size_t& n, char32_t& c) {
+    const auto b = static_cast<unsigned char>(name[n++]);
+    c = text::lower(b);
+    return b < 0x80;
+  });
 }
 
 // "*" then `tail`, without "*" or "?", ASCII: only the end of the name is looked at.
@@ -58,35 +75,10 @@ Result matchSuffix(std::string_view name, std::string_view tail) noexcept {
 }  // namespace
 
 bool matchFolded(std::string_view name, std::u32string_view mask) noexcept {
-  constexpr std::size_t none = std::u32string_view::npos;
-  std::size_t n = 0;
-  std::size_t m = 0;
-  std::size_t starMask = none;  // the last "*" met, and where the name stood then
-  std::size_t starName = 0;
-  while (n < name.size()) {
-    if (m < mask.size()) {
-      if (mask[m] == '*') {
-        starMask = m++;
-        starName = n;
-        if (m == mask.size()) return true;  // a final "*" takes the rest
-        continue;
-      }
-      std::size_t next = n;
-      const char32_t c = nextFolded(name, next);
-      if (mask[m] == '?' || mask[m] == c) {
-        n = next;
-        ++m;
-        continue;
-      }
-    }
-    if (starMask == none) return false;
-    // Let the last "*" take one more character.
-    m = starMask + 1;
-    nextChar(name, starName);
-    n = starName;
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
+  return walk(name, mask, [name](std::size_t& n, char32_t& c) {
+           c = nextFolded(name, n);
+           return true;
+         }) == Result::Yes;
 }
 
 Mask::Mask(std::string_view mask) {
