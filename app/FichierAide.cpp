@@ -1,7 +1,5 @@
 #include "app/FichierAide.h"
 
-#include <QFile>
-
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
@@ -16,18 +14,15 @@ std::string CheminFichierAide() {
   return chemin + ".hlp";
 }
 
-bool InstallerFichierAide() {
+bool InstallerFichierAide(std::string_view texte) {
   const std::string chemin = CheminFichierAide();
   if (os::fileAttributes(chemin)) return false;
-  QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
-  if (!source.open(QIODevice::ReadOnly)) return false;
-  const QByteArray texte = source.readAll();
   // Written beside it first, so that a failed write never leaves a truncated help file that
   // later starts would take for the real one.
   const std::string provisoire = chemin + ".tmp";
   try {
     os::File fichier = os::File::create(provisoire);
-    fichier.write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
+    fichier.write(texte);
     fichier.flush();
     fichier.close();
     os::moveFileReplace(provisoire, chemin);
