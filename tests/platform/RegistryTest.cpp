@@ -61,6 +61,12 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
   EXPECT_FALSE(typed.deleteValue("url2"));
   EXPECT_FALSE(typed.query("url2").has_value());
   EXPECT_TRUE(RegistryKey::open("Software\\Microsoft").has_value());  // parents exist too
+  // Every cased letter, not only ASCII.
+  RegistryKey::create("Software\\\u00c9diteur").setString("\u0421\u0447\u0451\u0442", "1");
+  auto editeur = RegistryKey::open("SOFTWARE\\\u00e9DITEUR");
+  ASSERT_TRUE(editeur.has_value());
+  EXPECT_TRUE(editeur->query("\u0441\u0427\u0401\u0422").has_value());
+  EXPECT_TRUE(editeur->deleteValue("\u0441\u0447\u0451\u0442"));
   EXPECT_NE(hiveText().find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]"
                             "\n\"url1\"=\"replaced\"\n\"Other\"=\"kept\"\n"),
             std::string::npos);
