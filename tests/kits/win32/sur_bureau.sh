@@ -13,10 +13,13 @@ fi
 command -v Xvfb >/dev/null || { echo "Xvfb est introuvable (paquet xvfb)"; exit 1; }
 
 travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-bureau.XXXXXX")
+# The program and its report stay on drive C: the test prefix has no drive for the host's files.
+sur_c=$(mktemp -d "$TIDORA_WINE_PREFIX/drive_c/tidora-bureau.XXXXXX")
+c="C:\\$(basename "$sur_c")"
 xvfb_pid=""
 nettoyer() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$travail"
+  rm -rf "$travail" "$sur_c"
 }
 trap nettoyer EXIT
 
@@ -35,11 +38,12 @@ wine_() {
   HOME="$TIDORA_WINE_HOME" WINEPREFIX="$TIDORA_WINE_PREFIX" WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$(head -n1 "$travail/ecran")" "$@"
 }
-resultat="$travail/resultat.xml"
+cp "$exe" "$sur_c/programme.exe"
+resultat="$sur_c/resultat.xml"
 # The desktop's own explorer opens the display; its programs draw there. It does not pass the
 # program's exit code on: the verdict comes from the program's report.
-wine_ timeout 300 wine explorer "/desktop=tidora$$,1024x768" "$(wine_ winepath -w "$exe")" \
-  "--gtest_output=xml:$(wine_ winepath -w "$resultat")" "$@" >/dev/null 2>&1
+(cd "$sur_c" && wine_ timeout 300 wine explorer "/desktop=tidora$$,1024x768" \
+  "$c\\programme.exe" "--gtest_output=xml:$c\\resultat.xml" "$@" >/dev/null 2>&1)
 if [ ! -s "$resultat" ]; then
   echo "Le programme n'a rien rapporté : $exe"
   exit 1
