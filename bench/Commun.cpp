@@ -1,8 +1,9 @@
 #include "bench/Commun.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -11,19 +12,10 @@ namespace fs = std::filesystem;
 namespace banc {
 
 DossierTemporaire::DossierTemporaire(std::string_view nom) {
-  // A name nobody holds yet: creating the folder is what claims it.
-  static std::mt19937_64 alea(std::random_device{}());
-  for (int essai = 0; essai < 100; ++essai) {
-    std::string nomDossier(nom);
-    nomDossier += '-';
-    nomDossier += std::to_string(alea() % 1000000000);
-    const fs::path candidat = fs::temp_directory_path() / nomDossier;
-    if (fs::create_directory(candidat)) {
-      chemin_ = candidat;
-      return;
-    }
-  }
-  throw std::runtime_error("aucun dossier temporaire libre");
+  std::string modele = (fs::temp_directory_path() / nom).string();
+  modele += "-XXXXXX";
+  if (mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
+  chemin_ = modele;
 }
 
 DossierTemporaire::~DossierTemporaire() {
