@@ -7,7 +7,6 @@
 #include "app/FichierAide.h"
 #include "kits/qt/Fenetres.h"
 #include "kits/qt/Garde.h"
-#include "platform/Prefix.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -19,9 +18,7 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   // A brand-new profile gets a few sample traces; the help file goes beside the executable.
-  Garde([] {
-    if (os::ensureProfile()) DeposerEchantillons();
-  });
+  Garde(PreparerProfil);
   Garde([] {
     QFile aide(QStringLiteral(":/skins/Tidora2000.hlp"));
     if (aide.open(QIODevice::ReadOnly)) InstallerFichierAide(aide.readAll().toStdString());

@@ -135,6 +135,7 @@ TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
   EXPECT_TRUE(key.query("c").has_value());
   key.setString("d", "saved");
 
+  os::finishFreshProfile();  // no first start here: the profile is done
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
