@@ -14,8 +14,17 @@ HWND lecteur = nullptr;
 // The file's text for an edit box: UTF-8 when it is valid, else the Western code page of the
 // help's era; lines end in CR LF.
 std::wstring TexteAide(const std::string& fichier) {
+  // A regular file only, the link itself when it is one: a pipe or a device in its place must
+  // not block the program.
   HANDLE h = CreateFileW(Large(fichier).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  BY_HANDLE_FILE_INFORMATION infos{};
+  if (h != INVALID_HANDLE_VALUE &&
+      (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &infos) ||
+       (infos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)) {
+    CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
   if (h == INVALID_HANDLE_VALUE) {
     return Large("Impossible d'ouvrir le fichier d'aide " + fichier + ".");
   }
