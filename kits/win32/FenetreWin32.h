@@ -6,7 +6,9 @@
 // run inside Garde().
 #include <windows.h>
 
+#include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "forms/Fenetre.h"
@@ -46,7 +48,7 @@ class FenetreWin32 : public IFenetre {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Traiter(UINT message, WPARAM wp, LPARAM lp);
   void Construire(const TComposant& composant);
-  void Peindre(HDC dc) const;
+  void Peindre(HDC dc, const RECT& zone) const;
   void Presser(int x, int y, TMouseButton bouton);
   bool EstVisible(std::string_view nom) const;
   void Redessiner(std::string_view nom);
@@ -63,4 +65,5 @@ class FenetreWin32 : public IFenetre {
   std::map<std::string, HWND, std::less<>> controles_;  // check boxes, edit boxes
   bool fermee_ = false;
   bool detruite_ = false;
+  std::optional<std::chrono::steady_clock::time_point> dernierVidage_;
 };
