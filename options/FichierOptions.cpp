@@ -133,7 +133,8 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
   std::optional<os::RegistryValue> valeur;
   try {
     valeur = cle.query(nom);
-  } catch (const os::SystemError&) {
+  } catch (const os::SystemError& e) {
+    if (e.code() == os::error::BadRegistryHive) throw ErreurOptions(e.what());
     throw ErreurOptions("Erreur à l'obtention des données pour '" + nom + "'");
   }
   if (!valeur || valeur->data.empty()) return {};
@@ -177,8 +178,10 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     std::optional<os::RegistryKey> cle;
     try {
       cle.emplace(os::RegistryKey::create(CleShellFolders));
-    } catch (const os::SystemError&) {
-      // Without the key, none of its lines is written.
+    } catch (const os::SystemError& e) {
+      // A key refused to us: none of its lines is written. Any other failure (a hive that
+      // cannot be read or saved) is not a missing key: it stops the validation.
+      if (e.code() != os::error::AccessDenied) throw ErreurOptions(e.what());
     }
     if (cle) {
       for (const auto& [c, nom] : DossiersShell) {
