@@ -2,7 +2,6 @@
 // Both forms bound to windows without a toolkit, made in start-up order over a throw-away
 // prefix.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -15,13 +14,13 @@
 #include "platform/Prefix.h"
 #include "platform/SystemError.h"
 #include "tests/forms/FenetreFactice.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 class FichesTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string modele = (std::filesystem::temp_directory_path() / "tidora-fiches-XXXXXX").string();
-    ASSERT_NE(mkdtemp(modele.data()), nullptr);
-    prefixe_ = modele;
+    prefixe_ = DossierTemporaireNeuf("tidora-fiches");
     os::setPrefixFolder(prefixe_);
     os::ensureProfile();
     std::filesystem::create_directories(*os::hostPath(os::executableFolder()));
@@ -30,7 +29,7 @@ class FichesTest : public testing::Test {
   void TearDown() override {
     form1.reset();
     formOptions.reset();
-    std::filesystem::remove_all(prefixe_);
+    EffacerArbre(prefixe_);
   }
 
   void Demarrer() {
