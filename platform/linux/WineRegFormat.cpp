@@ -501,6 +501,22 @@ std::string WineHive::toText() const {
 
 // ---- Reading
 
+// Decodes an escaped string up to `end` straight to UTF-8; plain text (most of a hive) is
+// copied as it is.
+bool decodeToUtf8(std::string_view s, std::size_t& pos, char end, std::string& out) {
+  std::size_t k = pos;
+  while (k < s.size() && s[k] != end && s[k] != '\\' && static_cast<unsigned char>(s[k]) < 0x80) ++k;
+  if (k < s.size() && s[k] == end) {
+    out.assign(s.substr(pos, k - pos));
+    pos = k;
+    return true;
+  }
+  std::u16string units;
+  if (!parseWineEscaped(s, pos, end, units)) return false;
+  out = utf16ToUtf8(units);
+  return true;
+}
+
 class WineParser {
  public:
   WineParser(std::string text, std::string_view fileName) : file_(fileName) {
@@ -555,14 +571,14 @@ class WineParser {
 
   WineKey& startKey(std::string_view line, std::size_t start) {
     std::size_t pos = 1;
-    std::u16string name;
-    if (!parseWineEscaped(line, pos, ']', name)) bad("nom de clé sans « ] »");
+    std::string name;
+    if (!decodeToUtf8(line, pos, ']', name)) bad("nom de clé sans « ] »");
     const std::string_view after = trimRight(line.substr(pos + 1));
     std::size_t k = 0;
     while (k < after.size() && (after[k] == ' ' || after[k] == '\t')) ++k;
     while (k < after.size() && after[k] >= '0' && after[k] <= '9') ++k;
     if (k != after.size()) bad("texte inattendu après le nom de la clé");
-    const std::string path = joinPath(utf16ToUtf8(name));
+    const std::string path = joinPath(name);
     WineKey* key = hive_.find(path);
     mergedBlock_ = key != nullptr && key->inFile_;
     if (mergedBlock_) {
@@ -619,15 +635,13 @@ class WineParser {
 
   void value(std::string_view line, WineKey& key, std::size_t pending, std::size_t start) {
     std::size_t i = 1;
-    std::u16string name;
+    WineValue v;
     if (line[0] == '"') {
-      if (!parseWineEscaped(line, i, '"', name)) bad("nom de valeur sans « \" » final");
+      if (!decodeToUtf8(line, i, '"', v.name)) bad("nom de valeur sans « \" » final");
       ++i;
     }
     if (i >= line.size() || line[i] != '=') bad("« = » attendu après le nom de la valeur");
     const std::string_view data = line.substr(i + 1);
-    WineValue v;
-    v.name = utf16ToUtf8(name);
     if (data.substr(0, 1) == "\"") {
       text(data, 1, reg::Sz, v.value);
     } else if (data.substr(0, 5) == "str:\"") {
@@ -671,12 +685,10 @@ class WineParser {
 
   void text(std::string_view data, std::size_t open, std::uint32_t type, RegistryValue& out) {
     std::size_t pos = open;
-    std::u16string units;
-    if (!parseWineEscaped(data, pos, '"', units)) bad("chaîne sans « \" » final");
+    if (!decodeToUtf8(data, pos, '"', out.data)) bad("chaîne sans « \" » final");
     if (!trimRight(data.substr(pos + 1)).empty()) bad("texte après la chaîne");
-    units += u'\0';
+    out.data += '\0';
     out.type = type;
-    out.data = utf16ToUtf8(units);
   }
 
   void hex(std::string_view data, RegistryValue& v) {
