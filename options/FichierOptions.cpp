@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cleaning/MasqueSur.h"
+#include "platform/DirectorySearch.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
@@ -108,6 +109,13 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
   return valeur->data.substr(0, valeur->data.find('\0'));
 }
 
+// The folder `nom` of `dossier` as it is spelled on disk (a Wine prefix has "temp"), or as
+// given when it is missing.
+std::string SousDossier(const std::string& dossier, const std::string& nom) {
+  os::DirectorySearch recherche(dossier + "\\" + nom, 0x10);  // folders included
+  return dossier + "\\" + (recherche.isOpen() && recherche.isDirectory() ? recherche.name() : nom);
+}
+
 void Supprimer(const std::string& chemin) noexcept {
   try {
     os::deleteFile(chemin);
@@ -134,8 +142,10 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     std::optional<os::RegistryKey> cle;
     try {
       cle.emplace(os::RegistryKey::create(CleShellFolders));
-    } catch (const os::SystemError&) {
-      // Without the key, none of its lines is written.
+    } catch (const os::SystemError& e) {
+      // A running Wine owns the hive: the validation is refused rather than incomplete.
+      if (e.code() == os::error::SharingViolation) throw ErreurOptions(e.what());
+      // Otherwise, without the key, none of its lines is written.
     }
     if (cle) {
       for (const auto& [c, nom] : DossiersShell) {
@@ -145,8 +155,8 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     }
   }
   const std::string windows = os::windowsDirectory();
-  if (choix[Temp]) lignes.push_back("Temp=" + windows + "\\TEMP");
-  if (choix[Sbdr]) lignes.push_back("Sbdr=" + windows + "\\SYSBCKUP");
+  if (choix[Temp]) lignes.push_back("Temp=" + SousDossier(windows, "TEMP"));
+  if (choix[Sbdr]) lignes.push_back("Sbdr=" + SousDossier(windows, "SYSBCKUP"));
   if (choix[TypedURL]) lignes.emplace_back(LigneTypedURL);
 
   lignes.emplace_back("[Fichiers]");

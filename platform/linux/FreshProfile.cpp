@@ -12,6 +12,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/WineRegFormat.h"
 
 namespace os::host {
 namespace {
@@ -31,7 +32,7 @@ std::string freshFolders(const std::string& login) {
   const std::string roaming = user + "/AppData/Roaming/Microsoft/Windows";
   std::string list;
   for (const std::string& p :
-       {std::string("windows"), std::string("windows/TEMP"), std::string("windows/SYSBCKUP"),
+       {std::string("windows"), std::string("windows/temp"), std::string("windows/SYSBCKUP"),
         std::string("users"), user, user + "/AppData", user + "/AppData/Local",
         user + "/AppData/Local/Microsoft", local, local + "/INetCache", local + "/History",
         local + "/INetCookies", user + "/AppData/Roaming", user + "/AppData/Roaming/Microsoft",
@@ -43,18 +44,21 @@ std::string freshFolders(const std::string& login) {
   return list;
 }
 
-// The hive of a fresh profile: the shell folders of the user.
+// The hive of a fresh profile, in Wine's format: the shell folders of the user.
 std::string freshHive(const std::string& login) {
-  const std::string base = "C:\\\\users\\\\" + login + "\\\\AppData\\\\";
-  std::string text = "Windows Registry Editor Version 5.00\n\n";
-  text +=
-      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
-      "Folders]\n";
-  text += "\"Cache\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\INetCache\"\n";
-  text += "\"History\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\History\"\n";
-  text += "\"Recent\"=\"" + base + "Roaming\\\\Microsoft\\\\Windows\\\\Recent\"\n";
-  text += "\"Cookies\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\INetCookies\"\n";
-  return text;
+  const std::string base = "C:\\users\\" + login + "\\AppData\\";
+  WineHive hive;
+  bool created = false;
+  WineKey& key =
+      hive.create("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", created);
+  auto set = [&key](const char* name, const std::string& path) {
+    key.set(name, RegistryValue{reg::Sz, path + '\0'});
+  };
+  set("Cache", base + "Local\\Microsoft\\Windows\\INetCache");
+  set("History", base + "Local\\Microsoft\\Windows\\History");
+  set("Recent", base + "Roaming\\Microsoft\\Windows\\Recent");
+  set("Cookies", base + "Local\\Microsoft\\Windows\\INetCookies");
+  return hive.toText();
 }
 
 void writeNewFile(const std::string& path, const std::string& text) {
@@ -124,6 +128,13 @@ bool createFreshProfile(const std::string& prefix) {
   } else if (!S_ISDIR(st.st_mode)) {
     // A link here could point drive C at the host's own files: refuse it.
     throw SystemError(error::AccessDenied, "Drive C must be a real folder: " + drive);
+  } else {
+    // A prefix made by Wine or Proton: the program's own folder (options, help) is added.
+    const std::string programs = drive + "/Program Files";
+    if (lstat(programs.c_str(), &st) != 0 && errno == ENOENT) makeFolder(programs);
+    if (lstat(programs.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      makeFolder(programs + "/Tidora 2000");
+    }
   }
   const std::string hive = prefix + "/user.reg";
   if (lstat(hive.c_str(), &st) != 0) {

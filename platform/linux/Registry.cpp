@@ -1,5 +1,7 @@
-// HKEY_CURRENT_USER kept in <prefix>/user.reg. One hive in memory is shared by every open key;
-// it is reloaded when the file changes on disk, and every change is saved at once, atomically.
+// HKEY_CURRENT_USER kept in <prefix>/user.reg, in Wine's format. One hive in memory is shared by
+// every open key; it is reloaded when the file changes on disk, and every change is saved at
+// once, atomically, never while a wineserver of the prefix runs (it would write its own copy
+// over ours).
 #include "platform/Registry.h"
 
 #include <fcntl.h>
@@ -14,6 +16,8 @@
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
 #include "platform/linux/RegistryHive.h"
+#include "platform/linux/WineRegFormat.h"
+#include "platform/linux/WineServer.h"
 
 namespace os {
 namespace {
@@ -73,7 +77,7 @@ class HiveFile {
   std::mutex mutex;
 
   // Brings the hive in memory up to date with the file; throws when it is unreadable or corrupt.
-  host::Hive& hive() {
+  host::WineHive& hive() {
     host::driveRoot();  // makes sure the profile (and its user.reg) exists
     const std::string file = (prefixFolder() / "user.reg").string();
     if (file != file_) {
@@ -89,7 +93,7 @@ class HiveFile {
     }
     if (!loaded_ || !(now == stamp_)) {
       loaded_ = false;
-      hive_ = now.size < 0 ? host::Hive() : host::Hive::parse(readAll(file_), file_);
+      hive_ = now.size < 0 ? host::WineHive() : host::readHiveText(readAll(file_), file_);
       stamp_ = now;
       loaded_ = true;
     }
@@ -139,7 +143,7 @@ class HiveFile {
 
  private:
   std::string file_;
-  host::Hive hive_;
+  host::WineHive hive_;
   Stamp stamp_;
   bool loaded_ = false;
 };
@@ -170,6 +174,7 @@ RegistryKey RegistryKey::create(std::string_view path) {
   auto impl = std::make_unique<Impl>(Impl{host::normaliseKeyPath(path)});
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
+  const host::WineLock wine(prefixFolder().string());  // from the read to the save
   bool created = false;
   h.hive().create(impl->path, created);
   if (created) h.save();
@@ -188,9 +193,9 @@ std::optional<RegistryValue> RegistryKey::query(std::string_view name) const {
   if (!impl_) return std::nullopt;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  host::HiveKey* key = h.hive().find(impl_->path);
+  host::WineKey* key = h.hive().find(impl_->path);
   if (key == nullptr) return std::nullopt;
-  const host::HiveValue* v = key->find(name);
+  const host::WineValue* v = key->find(name);
   if (v == nullptr) return std::nullopt;
   return v->value;
 }
@@ -200,15 +205,10 @@ void RegistryKey::setValue(std::string_view name, std::uint32_t type, std::strin
   checkValueName(name);
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
+  const host::WineLock wine(prefixFolder().string());  // from the read to the save
   bool created = false;
   // A key deleted behind our back (the file was edited) comes back.
-  host::HiveKey& key = h.hive().create(impl_->path, created);
-  RegistryValue value{type, std::string(data)};
-  if (host::HiveValue* v = key.find(name)) {
-    v->value = std::move(value);
-  } else {
-    key.values.push_back({std::string(name), std::move(value)});
-  }
+  h.hive().create(impl_->path, created).set(name, RegistryValue{type, std::string(data)});
   h.save();
 }
 
@@ -222,16 +222,11 @@ bool RegistryKey::deleteValue(std::string_view name) {
   if (!impl_) return false;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  host::HiveKey* key = h.hive().find(impl_->path);
-  if (key == nullptr) return false;
-  for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-    if (host::equalsIgnoreCase(it->name, name)) {
-      key->values.erase(it);
-      h.save();
-      return true;
-    }
-  }
-  return false;
+  const host::WineLock wine(prefixFolder().string());  // from the read to the save
+  host::WineKey* key = h.hive().find(impl_->path);
+  if (key == nullptr || !key->remove(name)) return false;
+  h.save();
+  return true;
 }
 
 std::vector<std::string> RegistryKey::valueNames() const {
@@ -239,9 +234,9 @@ std::vector<std::string> RegistryKey::valueNames() const {
   if (!impl_) return names;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  if (host::HiveKey* key = h.hive().find(impl_->path)) {
-    names.reserve(key->values.size());
-    for (const host::HiveValue& v : key->values) names.push_back(v.name);
+  if (host::WineKey* key = h.hive().find(impl_->path)) {
+    names.reserve(key->values().size());
+    for (const host::WineValue& v : key->values()) names.push_back(v.name);
   }
   return names;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/RegistryHive.h"
 
 namespace os::host {
 namespace {
@@ -751,6 +752,18 @@ class WineParser {
 
 WineHive WineHive::parse(std::string text, std::string_view fileName) {
   return WineParser(std::move(text), fileName).run();
+}
+
+WineHive readHiveText(std::string text, std::string_view fileName) {
+  if (isWineHiveText(text)) return WineHive::parse(std::move(text), fileName);
+  const Hive old = Hive::parse(text, fileName);
+  WineHive hive;
+  for (const HiveKey& k : old.keys()) {
+    bool created = false;
+    WineKey& key = hive.create(k.path, created);
+    for (const HiveValue& v : k.values) key.set(v.name, v.value);
+  }
+  return hive;
 }
 
 }  // namespace os::host

@@ -105,6 +105,11 @@ class WineHive {
   std::unordered_map<std::string, WineKey*> index_;          // folded path -> key
 };
 
+// Reads user.reg: Wine's format, or the regedit text format ("Windows Registry Editor Version
+// 5.00") of the program's earlier versions, whose keys are all written afresh, in Wine's format,
+// at the next save. Throws SystemError(BadRegistryHive) naming `fileName` and the line.
+WineHive readHiveText(std::string text, std::string_view fileName);
+
 // The form of a name used to compare names without regard to case.
 std::string foldName(std::string_view name);
 
