@@ -36,10 +36,12 @@ lignes_cle() {
                 dans && /^$/ { exit }
                 dans && !/^#/ { print }' "$P/user.reg"
 }
-# A key as Wine exports it, in UTF-8.
+# A key as Wine exports it, in UTF-8 (the prefix has no drive for host paths: the file goes to
+# drive C, and away at once).
 exporter() {
-  wine reg export "$1" "$travail/export.reg" /y >/dev/null 2>&1 || return 1
-  iconv -f UTF-16 -t UTF-8 "$travail/export.reg" | tr -d '\r' | sed 1d
+  wine reg export "$1" 'C:\tidora-export.reg' /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16 -t UTF-8 "$P/drive_c/tidora-export.reg" | tr -d '\r' | sed 1d
+  rm -f "$P/drive_c/tidora-export.reg"
 }
 dossier_serveur() {
   local nom=".wine-$(id -u)"
@@ -64,7 +66,7 @@ wineserver -p || echec "wineserver -p"
     wine reg add "$essai" /v multi /t REG_MULTI_SZ /d 'un\0deux' /f &&
     wine reg add "$essai" /v nombre /t REG_DWORD /d 305419896 /f &&
     wine reg add "$essai" /v octets /t REG_BINARY /d "$octets" /f &&
-    wine cmd /c 'echo x> C:\windows\temp\trace.tmp & mkdir C:\windows\temp\sous & echo x> C:\windows\temp\sous\journal.txt & echo x> "%LOCALAPPDATA%\Microsoft\Windows\INetCache\page.htm" & mkdir C:\ProgramData\Essai & echo x> C:\ProgramData\Essai\vieux.tmp & echo x> C:\ProgramData\Essai\garde.txt'
+    wine cmd /c 'echo x> C:\windows\temp\trace.tmp & mkdir C:\windows\temp\sous & echo x> C:\windows\temp\sous\journal.txt & echo x> %LOCALAPPDATA%\Microsoft\Windows\INetCache\page.htm & mkdir C:\ProgramData\Essai & echo x> C:\ProgramData\Essai\vieux.tmp & echo x> C:\ProgramData\Essai\garde.txt'
 } >/dev/null 2>&1 || echec "une commande de Wine a échoué"
 wineserver -k
 wineserver -w
@@ -97,10 +99,12 @@ etape="serveur en marche"
 exporter "$essai" >"$travail/essai-avant.txt" || echec "wine reg export"
 wineserver -k
 wineserver -w
+"$driver" valider >/dev/null || echec "validation refusée sans serveur"
+ini="$P/drive_c/Program Files/Tidora 2000/options.ini"
 wineserver -p || echec "wineserver -p"
 for _ in $(seq 100); do [ -S "$(dossier_serveur)/socket" ] && break; sleep 0.1; done
 [ -S "$(dossier_serveur)/socket" ] || echec "pas de socket dans $(dossier_serveur)"
-sha1sum "$P/user.reg" >"$travail/ruche.sha1"
+sha1sum "$P/user.reg" "$ini" >"$travail/ruche.sha1"
 sortie=$("$driver" valider 2>&1) && echec "validation acceptée avec un serveur en marche : $sortie"
 echo "$sortie"
 case "$sortie" in
@@ -114,13 +118,12 @@ echo "$sortie"
 printf '%s\n' "$sortie" | tail -3 | head -1 | grep -q '^en cours : FIN$' ||
   echec "le run ne finit pas par FIN, le résumé puis l'erreur"
 printf '%s\n' "$sortie" | tail -1 | grep -q 'wineserver -k' || echec "erreur du run absente"
-sha1sum -c --quiet "$travail/ruche.sha1" || echec "user.reg a changé sous un serveur en marche"
+sha1sum -c --quiet "$travail/ruche.sha1" || echec "user.reg ou options.ini a changé sous un serveur en marche"
 wineserver -k
 wineserver -w
 
 etape="nettoyage"
 etat_fichiers >"$travail/avant.txt"
-"$driver" valider >/dev/null || echec "validation refusée"
 sortie=$("$driver" menage 2>&1) || echec "run en échec : $sortie"
 echo "$sortie"
 etat_fichiers >"$travail/apres.txt"
