@@ -6,6 +6,21 @@
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 
+namespace {
+
+// A folder and its missing parents. A prefix the program did not make itself (a Wine prefix)
+// has no "C:\Program Files\Tidora 2000" until the program's first start there.
+void CreerDossier(const std::string& dossier) {
+  std::size_t fin = dossier.find('\\');  // the drive's root is always there
+  while (fin != std::string::npos) {
+    fin = dossier.find('\\', fin + 1);
+    const std::string partie = dossier.substr(0, fin);
+    if (!os::fileAttributes(partie)) os::createDirectory(partie);
+  }
+}
+
+}  // namespace
+
 std::string CheminFichierAide() {
   std::string chemin = os::executablePath();
   const std::size_t nom = chemin.rfind('\\');
@@ -22,6 +37,7 @@ bool InstallerFichierAide() {
   QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
   if (!source.open(QIODevice::ReadOnly)) return false;
   const QByteArray texte = source.readAll();
+  CreerDossier(chemin.substr(0, chemin.rfind('\\')));
   // Written beside it first, so that a failed write never leaves a truncated help file that
   // later starts would take for the real one.
   const std::string provisoire = chemin + ".tmp";

@@ -13,6 +13,8 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidora2000"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
+  // The menu entry installed as tidora2000.desktop: its name and icon go with the windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tidora2000"));
   // Closing the main window ends the program, even with the options window shown.
   QApplication::setQuitOnLastWindowClosed(false);
 

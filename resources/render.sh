@@ -1,5 +1,6 @@
 #!/bin/sh
-# Renders the skin masters (skins/*.svg) to the baseline JPEG pictures the windows load.
+# Renders the skin masters (skins/*.svg) to the baseline JPEG pictures the windows load, and
+# the icon master (icon/tidora2000.svg) to the 128x128 picture the desktop menus show.
 # Needs rsvg-convert (librsvg2-bin), ImageMagick's convert and the URW Gothic font
 # (fonts-urw-base35).
 set -eu
@@ -23,3 +24,7 @@ render() { # name width height
 render principale 395 392
 render options 485 349
 render credits 160 30
+
+rsvg-convert -w 128 -h 128 icon/tidora2000.svg -o "$tmp/icon.png"
+convert "$tmp/icon.png" -strip "PNG32:icon/tidora2000.png"
+echo "icon/tidora2000.png: $(identify -format '%wx%h %[channels]' icon/tidora2000.png)"

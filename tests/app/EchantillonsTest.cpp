@@ -64,6 +64,17 @@ TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) 
   EXPECT_EQ(QFile(*os::hostPath(chemin)).size(), 3);
 }
 
+// A prefix made by another program (a Wine prefix) has neither the program's folder nor, at
+// times, "Program Files": the help file makes its way there all the same.
+TEST_F(EchantillonsTest, HelpFileIsInstalledWhereTheProgramsFolderIsMissing) {
+  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
+    GTEST_SKIP() << "help text not embedded in this build";
+  os::removeDirectory("C:\\Program Files\\Tidora 2000");
+  os::removeDirectory("C:\\Program Files");
+  EXPECT_TRUE(InstallerFichierAide());
+  EXPECT_TRUE(Existe(CheminFichierAide()));
+}
+
 // A write that fails half-way (a full disk) leaves no truncated help file behind, so the next
 // start installs the whole one.
 TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {

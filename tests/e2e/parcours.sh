@@ -31,10 +31,6 @@ echec() {
   exit 1
 }
 
-for outil in Xvfb xdotool timeout; do
-  command -v "$outil" >/dev/null ||
-    echec "$outil est introuvable (paquets xvfb, xdotool et coreutils, voir scripts/setup.sh)"
-done
 [ -x "$exe" ] || echec "programme introuvable : $exe"
 
 travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-e2e.XXXXXX")
@@ -49,39 +45,7 @@ nettoyer() {
 trap nettoyer EXIT
 trap 'exit 1' HUP INT TERM
 
-# xdotool never blocks the script for long, even against a stuck server.
-xdo() { timeout 20 xdotool "$@"; }
-
-# Visible windows of the program, one line each: "id x,y wxh" (screen position and size).
-fenetres() {
-  local w
-  for w in $(xdo search --onlyvisible --class tidora2000 2>/dev/null); do
-    xdo getwindowgeometry "$w" 2>/dev/null |
-      awk -v id="$w" '/Position/ {split($2, p, ",")} /Geometry/ {print id, p[1] "," p[2], $2}'
-  done
-}
-# The first visible window matching an awk condition on "id x,y wxh", or nothing.
-fenetre() { fenetres | awk "$1 {print \$1; exit}"; }
-visible() { [ -n "$(fenetre "$1")" ]; }
-cachee() { [ -z "$(fenetre "$1")" ]; }
-a_le_focus() { [ "$(xdo getwindowfocus -f 2>/dev/null)" = "$1" ]; }
-
-app_vivant() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
-# Repeats a check until it holds; fails once the delay is over or as soon as the program is gone.
-attendre() { # what is awaited, check command...
-  local attendu=$1 fin=$((SECONDS + delai))
-  shift
-  until "$@"; do
-    if ! app_vivant; then
-      wait "$app_pid" 2>/dev/null
-      local code=$?
-      app_pid=""
-      echec "le programme s'est arrêté (code $code) au lieu de : $attendu"
-    fi
-    [ "$SECONDS" -lt "$fin" ] || echec "pas de $attendu après $delai s"
-    sleep 0.1
-  done
-}
+source "$(dirname "$0")/ecran.sh"
 
 # A click at client coordinates: with no window manager, a window's screen position plus these.
 # The pointer is seen at its place before the button goes down.
@@ -94,39 +58,8 @@ est_principale='$2 == "325,171" && $3 == "395x392"'
 est_options='$2 == "371,326" && $3 == "485x349"'
 est_resume='$3 != "395x392" && $3 != "485x349" && $3 !~ /^[0-9]x/'
 
-# A display of our own, from :137 up. Xvfb writes its pid in the number's lock file, and a server
-# that loses the race for a number to another one exits: the number is ours once its lock holds
-# our server's pid and the server answers. That answer is a client leaving: -noreset keeps the
-# server from resetting then, a reset that would drop the program connecting at that moment.
-serveur_pret() { # display number
-  local proprietaire
-  read -r proprietaire 2>/dev/null <"/tmp/.X$1-lock" || return 1
-  [ "$proprietaire" = "$xvfb_pid" ] &&
-    DISPLAY=":$1" timeout 20 xdotool getdisplaygeometry >/dev/null 2>&1
-}
 etape="démarrage de Xvfb"
-for n in $(seq 137 199); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  fin=$((SECONDS + delai))
-  until serveur_pret "$n"; do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    if [ "$SECONDS" -ge "$fin" ]; then
-      kill "$xvfb_pid" 2>/dev/null
-      xvfb_pid=""
-      echec "Xvfb :$n ne répond pas après $delai s : $(cat "$travail/xvfb.log")"
-    fi
-    sleep 0.1
-  done
-  if serveur_pret "$n"; then
-    export DISPLAY=":$n"
-    break
-  fi
-  wait "$xvfb_pid" 2>/dev/null
-  xvfb_pid=""
-done
-[ -n "$xvfb_pid" ] || echec "Xvfb ne démarre pas : $(cat "$travail/xvfb.log")"
+demarrer_ecran
 echo "e2e: écran $DISPLAY, préfixe $prefixe"
 
 
