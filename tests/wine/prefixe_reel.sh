@@ -48,6 +48,12 @@ dossier_serveur() {
   [ -f "$P/wineserver" ] && nom=$(cat "$P/wineserver")
   printf '/tmp/%s/server-%x-%x' "$nom" $(stat -L -c '%d %i' "$P")
 }
+# user.reg without the typed-address key.
+sans_adresses() {
+  awk 'index($0, "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs]") == 1 { dans = 1; next }
+       dans && /^$/ { dans = 0 }
+       !dans { print }' "$1"
+}
 etat_fichiers() { (cd "$P/drive_c" && find . \( -type f -o -type l \) | LC_ALL=C sort); }
 
 etape="traces mises par Wine"
@@ -124,6 +130,7 @@ wineserver -w
 
 etape="nettoyage"
 etat_fichiers >"$travail/avant.txt"
+cp "$P/user.reg" "$travail/user-avant.reg"
 sortie=$("$driver" menage 2>&1) || echec "run en échec : $sortie"
 echo "$sortie"
 etat_fichiers >"$travail/apres.txt"
@@ -131,6 +138,9 @@ echo "wine: supprimés par le run :"
 comm -23 "$travail/avant.txt" "$travail/apres.txt" | sed 's/^/wine:   /'
 
 etape="vérifications"
+cmp -s <(sans_adresses "$travail/user-avant.reg") <(sans_adresses "$P/user.reg") ||
+  echec "le run a changé user.reg hors de la clé TypedURLs"
+cmp -s "$travail/user-avant.reg" "$P/user.reg" && echec "le run n'a pas changé TypedURLs"
 for f in windows/temp/trace.tmp windows/temp/sous/journal.txt ProgramData/Essai/vieux.tmp; do
   [ -e "$P/drive_c/$f" ] && echec "$f est resté"
 done
