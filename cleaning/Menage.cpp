@@ -63,6 +63,7 @@ void TMenage::Lancer() {
   NbFichiers = 0;
   TailleTotale = 0;
   NbEchecs = 0;
+  echecs_.clear();
 
   // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
   // copied when its pass starts, never held across a pass.
@@ -97,6 +98,11 @@ void TMenage::Lancer() {
   if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
   if (!stoppe_ && !dossierTemp.empty()) SupprimerDossiersVides(dossierTemp);
 
+  // A file that failed in one pass may have gone in a later one.
+  for (const auto& [cle, chemin] : echecs_) {
+    if (os::fileAttributes(chemin)) ++NbEchecs;
+  }
+  echecs_.clear();
   fenetre_.AfficherEnCours("FIN");
   fenetre_.Message(Resume());
 }
@@ -164,7 +170,7 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   try {
     os::deleteFile(chemin);
   } catch (const os::SystemError&) {
-    if (os::fileAttributes(chemin)) ++NbEchecs;
+    if (os::fileAttributes(chemin)) echecs_.try_emplace(os::fileKey(chemin), chemin);
   }
 
   fenetre_.AfficherNbFichiers(std::to_string(NbFichiers));

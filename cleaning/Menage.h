@@ -12,6 +12,7 @@
 // validation during the run may rebuild it.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/LibellesDossiers.h"
@@ -41,7 +42,7 @@ class TMenage {
 
   std::uint64_t NbFichiers = 0;
   std::uint64_t TailleTotale = 0;
-  std::uint64_t NbEchecs = 0;  // files that could not be deleted
+  std::uint64_t NbEchecs = 0;  // files left undeleted at the end of the run, each once
   std::int32_t IndexMotif = 0;
 
  private:
@@ -57,4 +58,7 @@ class TMenage {
   IFenetreMenage& fenetre_;
   bool enCours_ = false;
   bool stoppe_ = false;
+  // The files whose deletion failed, by os::fileKey (a file met by two passes under two
+  // spellings is one file), with the path to look at again at the end.
+  std::unordered_map<std::string, std::string> echecs_;
 };

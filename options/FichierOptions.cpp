@@ -73,25 +73,56 @@ bool EstBlanc(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == 0x1a;
 }
 
-// What reading the file back makes of a written value: blanks around it removed, then one pair
-// of enclosing quotes, then cut to the longest value read.
+// What reading the file back makes of a written value, before the cut to the longest value
+// read: blanks around it removed, then one pair of enclosing quotes.
 std::string_view ValeurRelue(std::string_view v) {
   while (!v.empty() && EstBlanc(v.front())) v.remove_prefix(1);
   while (!v.empty() && EstBlanc(v.back())) v.remove_suffix(1);
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
-  return v.substr(0, LongueurMaxValeur);
+  return v;
 }
 
-// A piece is refused when the mask the plan would get from it is dangerous, or when it holds a
-// control character (a line end would split the line and add keys of its own).
-bool MorceauRefuse(std::string_view morceau) {
-  for (const char c : morceau) {
-    if (static_cast<unsigned char>(c) < 0x20) return true;
+// A control character: C0 (line ends, NUL, tabulation...), DEL, or C1 written in UTF-8.
+bool ACaractereDeControle(std::string_view texte) {
+  for (std::size_t i = 0; i < texte.size(); ++i) {
+    const auto c = static_cast<unsigned char>(texte[i]);
+    if (c < 0x20 || c == 0x7F) return true;
+    if (c == 0xC2 && i + 1 < texte.size()) {
+      const auto suivant = static_cast<unsigned char>(texte[i + 1]);
+      if (suivant >= 0x80 && suivant <= 0x9F) return true;
+    }
   }
+  return false;
+}
+
+// A piece is refused when the mask the plan would get from it is dangerous or cut short, or
+// when it holds a control character (a line end would split the line and add keys of its own).
+bool MorceauRefuse(std::string_view morceau) {
+  if (ACaractereDeControle(morceau)) return true;
   const std::string_view relu = ValeurRelue(morceau);
-  return !relu.empty() && MasqueDangereux(relu);
+  return relu.size() > LongueurMaxValeur || (!relu.empty() && MasqueDangereux(relu));
+}
+
+// A value taken from outside (registry, Windows directory) goes into the file only when reading
+// it back gives the very same text: otherwise the plan would hold a path nobody chose.
+void VerifierValeur(const std::string& nom, std::string_view valeur) {
+  if (ACaractereDeControle(valeur)) {
+    throw ErreurOptions("Saut de ligne ou caractère de contrôle dans la valeur '" + nom + "'");
+  }
+  if (valeur.size() > LongueurMaxValeur) {
+    throw ErreurOptions("Valeur trop longue pour '" + nom + "'");
+  }
+  if (ValeurRelue(valeur) != valeur) {
+    throw ErreurOptions("Espace ou guillemet au début ou à la fin de la valeur '" + nom + "'");
+  }
+}
+
+// The line "nom=valeur" for a value from outside.
+std::string Ligne(const std::string& nom, const std::string& valeur) {
+  VerifierValeur(nom, valeur);
+  return nom + "=" + valeur;
 }
 
 // A Shell Folders value as text: text types up to the first NUL, size zero as empty text.
@@ -149,14 +180,14 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     }
     if (cle) {
       for (const auto& [c, nom] : DossiersShell) {
-        if (choix[c]) lignes.push_back(nom + "=" + ValeurTexte(*cle, nom));
+        if (choix[c]) lignes.push_back(Ligne(nom, ValeurTexte(*cle, nom)));
       }
       if (choix[DocFind]) lignes.emplace_back(LigneDocFind);
     }
   }
   const std::string windows = os::windowsDirectory();
-  if (choix[Temp]) lignes.push_back("Temp=" + SousDossier(windows, "TEMP"));
-  if (choix[Sbdr]) lignes.push_back("Sbdr=" + SousDossier(windows, "SYSBCKUP"));
+  if (choix[Temp]) lignes.push_back(Ligne("Temp", SousDossier(windows, "TEMP")));
+  if (choix[Sbdr]) lignes.push_back(Ligne("Sbdr", SousDossier(windows, "SYSBCKUP")));
   if (choix[TypedURL]) lignes.emplace_back(LigneTypedURL);
 
   lignes.emplace_back("[Fichiers]");

@@ -23,8 +23,9 @@ class ErreurOptions : public std::runtime_error {
 std::string CheminOptions();
 
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
-// registry and the Windows directory. Throws ErreurOptions on a bad registry value or a refused
-// mask ("Masque refusé : ..."); nothing is saved then.
+// registry and the Windows directory. Throws ErreurOptions on a bad registry value (wrong type,
+// or a text that the file would not give back as it is: control character, too long, blanks or
+// quotes around it) or a refused mask ("Masque refusé : ..."); nothing is saved then.
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file only once the

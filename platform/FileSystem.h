@@ -18,6 +18,9 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes);
 // Deletes a file; refuses read-only files, folders and missing files (throws SystemError).
 // A link is removed as a link, never its target.
 void deleteFile(std::string_view path);
+// A text that tells files apart: the same for every spelling of one path ("C:\WINDOWS\Temp\a",
+// "c:\windows\temp\.\a"), different for two files whose names differ only by case.
+std::string fileKey(std::string_view path);
 // Creates one folder; throws SystemError (AlreadyExists when it is there).
 void createDirectory(std::string_view path);
 // Removes an empty folder; a link to a folder is removed as a link. Throws SystemError

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/CaseFold.h"
+
 namespace os::host {
 
 // The host folder of drive C ("<prefix>/drive_c") after making sure the profile exists.
@@ -72,11 +74,10 @@ std::string loginName();
 // afresh rather than reuse a listing).
 void noteChange() noexcept;
 
-// ASCII lower case, without locale.
+// ASCII lower case, without locale (names compare with equalsIgnoreCase, see CaseFold.h).
 inline unsigned char lower(unsigned char c) noexcept {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
-bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept;
 
 // The Windows error code for an errno value.
 std::uint32_t errorCode(int err) noexcept;

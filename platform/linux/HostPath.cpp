@@ -41,16 +41,6 @@ bool findIgnoreCase(const std::string& folder, std::string_view name, std::strin
 
 }  // namespace
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool lexicalPath(std::string_view windowsPath, std::string& out) {
   // Only "C:" followed by nothing or a separator; "C:name" is relative to a current folder.
   if (windowsPath.size() < 2 || windowsPath[1] != ':' || lower(windowsPath[0]) != 'c') {

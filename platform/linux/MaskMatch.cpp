@@ -1,53 +1,126 @@
-// File-name masks with "*" and "?", matched without regard to case.
+// File-name masks with "*" and "?", matched character by character without regard to case.
 #include "platform/linux/MaskMatch.h"
 
 #include "platform/DirectorySearch.h"
+#include "platform/linux/CaseFold.h"
 #include "platform/linux/Host.h"
 
 namespace os {
 namespace host {
+namespace {
 
-bool matchLowered(std::string_view name, std::string_view mask) noexcept {
+enum class Result { No, Yes, NotAscii };
+
+// matchFolded for an ASCII mask, one byte taken as one character: exact as long as every byte
+// of the name that it looks at is ASCII (a "*" may take any bytes), NotAscii otherwise.
+Result matchAscii(std::string_view name, std::string_view mask) noexcept {
   std::size_t n = 0;
   std::size_t m = 0;
   std::size_t starMask = std::string_view::npos;
   std::size_t starName = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || static_cast<unsigned char>(mask[m]) ==
-                                                  lower(static_cast<unsigned char>(name[n])))) {
-      ++n;
-      ++m;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starMask = m++;
-      starName = n;
-    } else if (starMask != std::string_view::npos) {
-      m = starMask + 1;
-      n = ++starName;
-    } else {
-      return false;
+    if (m < mask.size()) {
+      if (mask[m] == '*') {
+        starMask = m++;
+        starName = n;
+        if (m == mask.size()) return Result::Yes;
+        continue;
+      }
+      const auto c = static_cast<unsigned char>(name[n]);
+      if (c >= 0x80) return Result::NotAscii;
+      if (mask[m] == '?' || static_cast<unsigned char>(mask[m]) == lower(c)) {
+        ++n;
+        ++m;
+        continue;
+      }
     }
+    if (starMask == std::string_view::npos) return Result::No;
+    m = starMask + 1;
+    n = ++starName;
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size() ? Result::Yes : Result::No;
+}
+
+// "*" then `tail`, without "*" or "?", ASCII: only the end of the name is looked at.
+Result matchSuffix(std::string_view name, std::string_view tail) noexcept {
+  if (name.size() < tail.size()) return Result::No;  // each character takes a byte at least
+  const std::size_t start = name.size() - tail.size();
+  Result r = Result::Yes;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[start + i]);
+    if (c >= 0x80) return Result::NotAscii;
+    if (static_cast<unsigned char>(tail[i]) != lower(c)) r = Result::No;
+  }
+  return r;
+}
+
+}  // namespace
+
+bool matchFolded(std::string_view name, std::u32string_view mask) noexcept {
+  constexpr std::size_t none = std::u32string_view::npos;
+  std::size_t n = 0;
+  std::size_t m = 0;
+  std::size_t starMask = none;  // the last "*" met, and where the name stood then
+  std::size_t starName = 0;
+  while (n < name.size()) {
+    if (m < mask.size()) {
+      if (mask[m] == '*') {
+        starMask = m++;
+        starName = n;
+        if (m == mask.size()) return true;  // a final "*" takes the rest
+        continue;
+      }
+      std::size_t next = n;
+      const char32_t c = nextFolded(name, next);
+      if (mask[m] == '?' || mask[m] == c) {
+        n = next;
+        ++m;
+        continue;
+      }
+    }
+    if (starMask == none) return false;
+    // Let the last "*" take one more character.
+    m = starMask + 1;
+    nextChar(name, starName);
+    n = starName;
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size();
 }
 
-Mask::Mask(std::string_view mask) : lowered_(mask.size(), '\0') {
-  for (std::size_t i = 0; i < mask.size(); ++i) {
-    lowered_[i] = static_cast<char>(lower(static_cast<unsigned char>(mask[i])));
+Mask::Mask(std::string_view mask) {
+  folded_.reserve(mask.size());
+  for (std::size_t i = 0; i < mask.size();) folded_ += nextFolded(mask, i);
+  const std::u32string_view m(folded_);
+  all_ = m.find_first_not_of(U'*') == std::u32string_view::npos || m == U"*.*";
+  trailingDotStar_ = m.size() >= 2 && m.substr(m.size() - 2) == U".*";
+  ascii_ = true;
+  for (const char32_t c : m) {
+    if (c >= 0x80) {
+      ascii_ = false;
+      break;
+    }
+    asciiFolded_ += static_cast<char>(c);
   }
-  const std::string_view m(lowered_);
-  all_ = m.find_first_not_of('*') == std::string_view::npos || m == "*.*";
-  if (m.size() >= 2 && m.substr(m.size() - 2) == ".*") {
-    trailingDotStar_ = true;
+  suffix_ = ascii_ && !m.empty() && m[0] == '*' &&
+            m.find_first_of(U"*?", 1) == std::u32string_view::npos;
+}
+
+bool Mask::matchesWhole(std::string_view name, std::size_t cut) const noexcept {
+  if (ascii_) {
+    const std::string_view mask = std::string_view(asciiFolded_).substr(0, asciiFolded_.size() - cut);
+    const Result r = suffix_ ? matchSuffix(name, mask.substr(1)) : matchAscii(name, mask);
+    if (r != Result::NotAscii) return r == Result::Yes;
   }
+  return matchFolded(name, std::u32string_view(folded_).substr(0, folded_.size() - cut));
 }
 
 bool Mask::matches(std::string_view name) const noexcept {
   if (all_) return !name.empty();
-  if (matchLowered(name, lowered_)) return true;
+  if (matchesWhole(name, 0)) return true;
   // "name.*" also matches "name": a trailing ".*" stands for an extension that may be absent.
-  return trailingDotStar_ && name.find('.') == std::string_view::npos &&
-         matchLowered(name, std::string_view(lowered_).substr(0, lowered_.size() - 2));
+  return trailingDotStar_ && name.find('.') == std::string_view::npos && matchesWhole(name, 2);
 }
 
 }  // namespace host

@@ -5,8 +5,9 @@
 
 namespace os::host {
 
-// Matches `name` against a mask already in lower case ("*" any run, "?" one character).
-bool matchLowered(std::string_view name, std::string_view loweredMask) noexcept;
+// Matches the UTF-8 `name` against a mask whose characters are already folded (see CaseFold.h):
+// "*" any run of characters, "?" exactly one character.
+bool matchFolded(std::string_view name, std::u32string_view foldedMask) noexcept;
 
 class Mask {
  public:
@@ -15,7 +16,14 @@ class Mask {
   bool matches(std::string_view name) const noexcept;
 
  private:
-  std::string lowered_;
+  // The mask without its last `cut` characters against the whole name.
+  bool matchesWhole(std::string_view name, std::size_t cut) const noexcept;
+
+  std::u32string folded_;
+  // When every folded character is ASCII: the same mask as bytes, for ASCII names.
+  bool ascii_ = false;
+  std::string asciiFolded_;
+  bool suffix_ = false;  // "*" then characters without "*" or "?" ("*.tmp")
   bool all_ = false;
   bool trailingDotStar_ = false;
 };

@@ -69,9 +69,13 @@ class TrimmedPrefix {
   const std::string& text() const noexcept { return text_; }
   std::size_t length() const noexcept { return length_; }
   char last() const noexcept { return last_; }
+  // Needs a cap of at least capFor(name.size()).
   bool equalsIgnoreCase(std::string_view name) const noexcept {
-    return length_ == name.size() && host::equalsIgnoreCase(text_, name);
+    return length_ == text_.size() && host::equalsIgnoreCase(text_, name);
   }
+  // A name equal to one of `size` bytes, ignoring case, has at most three times as many: a
+  // character of one byte may fold from one of three ("k" from the Kelvin sign).
+  static std::size_t capFor(std::size_t size) noexcept { return 3 * size + 1; }
 
  private:
   std::size_t cap_;
@@ -89,9 +93,9 @@ class ProfileSearch {
   ProfileSearch(std::string_view section, std::string_view key)
       : section_(section),
         key_(key),
-        sectionAll_(section.size() + 1),
-        sectionName_(section.size() + 1),
-        keyName_(key.size() + 1),
+        sectionAll_(TrimmedPrefix::capFor(section.size())),
+        sectionName_(TrimmedPrefix::capFor(section.size())),
+        keyName_(TrimmedPrefix::capFor(key.size())),
         value_(kMaxValue + 2) {}
 
   // Feeds the next bytes of the file; true once the search is over.

@@ -12,14 +12,6 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 
-std::string lowerCopy(std::string_view s) {
-  std::string out(s.size(), '\0');
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    out[i] = static_cast<char>(lower(static_cast<unsigned char>(s[i])));
-  }
-  return out;
-}
-
 bool hasLineBreakOrNul(std::string_view s) noexcept {
   return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -254,7 +246,7 @@ HiveValue* HiveKey::find(std::string_view name) {
 }
 
 HiveKey* Hive::find(std::string_view path) {
-  const auto it = index_.find(lowerCopy(path));
+  const auto it = index_.find(foldedCopy(path));
   return it == index_.end() ? nullptr : &keys_[it->second];
 }
 
@@ -266,7 +258,7 @@ HiveKey& Hive::create(std::string_view path, bool& created) {
     bool parentCreated = false;
     create(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut), parentCreated);
   }
-  index_.emplace(lowerCopy(path), keys_.size());
+  index_.emplace(foldedCopy(path), keys_.size());
   keys_.push_back(HiveKey{std::string(path), {}});
   created = true;
   return keys_.back();

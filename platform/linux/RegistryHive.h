@@ -39,7 +39,7 @@ class Hive {
 
  private:
   std::vector<HiveKey> keys_;                           // in file order
-  std::unordered_map<std::string, std::size_t> index_;  // lower-case path -> keys_ index
+  std::unordered_map<std::string, std::size_t> index_;  // folded path -> keys_ index
 };
 
 // Joins the components of a key path ("\Software\X", "Software\\X\") as "Software\X"; throws

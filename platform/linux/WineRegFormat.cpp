@@ -305,13 +305,7 @@ std::uint64_t fileTimeNow() noexcept {
          static_cast<std::uint64_t>(ts.tv_nsec) / 100;
 }
 
-std::string foldName(std::string_view s) {
-  std::string out(s.size(), '\0');
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    out[i] = static_cast<char>(lower(static_cast<unsigned char>(s[i])));
-  }
-  return out;
-}
+std::string foldName(std::string_view s) { return foldedCopy(s); }
 
 // ---- WineKey
 

@@ -229,6 +229,24 @@ TEST_F(Menage, UndeletableFileIsCountedAndReported) {
                                             "1 fichiers n'ont pas pu être supprimés"));
 }
 
+// A file that stays is reported once however many passes met it, under whatever spelling
+// ("C:\windows\TEMP\x.tmp" from the folder pass, "c:\windows\TEMP\x.tmp" from "*.tmp").
+TEST_F(Menage, UndeletableFileMetByTwoPassesIsReportedOnce) {
+  Creer(temp + "\\verrou.tmp", 10);
+  Creer(cache + "\\verrou.txt", 10);
+  if (!Verrouiller(temp + "\\verrou.tmp") || !Verrouiller(cache + "\\verrou.txt"))
+    GTEST_SKIP() << "this file system cannot make a file undeletable (immutable flag refused)";
+  plan.TableDossiers[0] = cache;
+  plan.TableDossiers[4] = temp;
+  plan.TableMotifs[0] = "*.tmp";
+  plan.OptionsValidees = true;
+  menage.Lancer();
+  EXPECT_EQ(menage.NbFichiers, 3u);  // counted at each attempt, as ever
+  EXPECT_EQ(menage.NbEchecs, 2u);
+  EXPECT_THAT(fenetre.messages, ElementsAre("3 fichiers pour un total de\r1 kO\r"
+                                            "2 fichiers n'ont pas pu être supprimés"));
+}
+
 // A corrupt hive fails the run at the purge, after the passes; the run is over all the same.
 TEST_F(Menage, CorruptHiveEndsTheRunWithAnError) {
   Creer(temp + "\\x.txt");

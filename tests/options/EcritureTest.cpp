@@ -7,6 +7,7 @@
 #include "Environnement.h"
 
 using Ecriture = EnvironnementOptions;
+using namespace std::string_literals;
 
 namespace {
 const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
@@ -84,6 +85,55 @@ TEST_F(Ecriture, ValeurDuRegistreDeMauvaisTypeArreteTout) {
   EXPECT_EQ(Echec([] { Valider(Cases({1, 9}), ""); }), "Type de données incorrect pour 'Cache'");
   EXPECT_EQ(Lire(fichier), "ancien");
   EXPECT_EQ(Echec([] { Valider(Cases({2}), ""); }), "");  // not read when not chosen
+}
+
+// A value goes into the file only when reading the file back gives it unchanged: a line end
+// would add lines of its own ("xt1=*.doc"), a cut or trimmed path would name another folder.
+TEST_F(Ecriture, ValeurQueLaRelectureChangeraitArreteTout) {
+  Ecrire(fichier, "ancien");
+  const std::string controle = "Saut de ligne ou caract\u00e8re de contr\u00f4le dans la valeur '";
+  const std::string bord = "Espace ou guillemet au d\u00e9but ou \u00e0 la fin de la valeur '";
+  const struct {
+    const char* nom;
+    std::string valeur;
+    std::string message;  // "" when accepted
+  } cas[] = {
+      {"Cache", "C:\\Cache\r\n[Fichiers]\r\nxt1=*.doc", controle},
+      {"Cookies", "C:\\Cookies\nxt1=*.doc", controle},
+      {"Cache", "C:\\Ca\rche", controle},
+      {"Cache", "C:\\Ca\tche", controle},
+      {"Cache", "C:\\Ca\x1a", controle},
+      {"Cache", "C:\\Ca\x7f", controle},
+      {"Cache", "C:\\Ca\u0085che", controle},  // NEL, a control character of Latin-1
+      {"Cache", "C:\\Users\\x\\" + std::string(1024 - 11, 'a'), "Valeur trop longue pour '"},
+      {"History", " C:\\Historique", bord},
+      {"History", "C:\\Historique ", bord},
+      {"History", "\"C:\\Historique\"", bord},
+      {"History", "'C:\\Historique'", bord},
+      {"Cache", "C:\\Users\\x\\" + std::string(1023 - 11, 'a'), ""},
+      {"Cache", "C:\\Cache\0\r\nxt1=*.doc"s, ""},  // text ends at its NUL
+      {"Recent", "C:\\Mes documents\\l'\u00e9t\u00e9 \"86\"", ""},
+  };
+  for (const auto& c : cas) {
+    ShellFolders().setValue(c.nom, os::reg::Sz, c.valeur + '\0');
+    const std::string message = Echec([] { Valider(Cases({1, 2, 4, 5, 9}), ""); });
+    if (c.message.empty()) {
+      EXPECT_EQ(message, "") << c.valeur;
+      TPlanMenage plan;
+      LireOptions(plan);
+      const std::size_t index = std::string_view(c.nom) == "Recent" ? 2 : 0;
+      EXPECT_EQ(plan.TableDossiers[index], c.valeur.substr(0, c.valeur.find('\0')));
+      Ecrire(fichier, "ancien");
+    } else {
+      EXPECT_EQ(message, c.message + c.nom + "'") << c.valeur;
+      EXPECT_EQ(Lire(fichier), "ancien") << c.valeur;
+    }
+    ShellFolders().setString(c.nom, std::string("C:\\") + c.nom);
+  }
+  // A free mask that reading would cut short.
+  const std::string long_ = std::string(1030, 'a') + ".tmp";
+  EXPECT_EQ(Echec([&] { Valider({}, long_); }), "Masque refus\u00e9 : " + long_);
+  EXPECT_EQ(Lire(fichier), "ancien");
 }
 
 TEST_F(Ecriture, FichierImpossibleACreer) {

@@ -13,7 +13,10 @@ TEST_F(Profil, ValeursNettoyeesEtClesAbsentes) {
          "d=''\n"
          "e=\n"
          "f\n"
-         "g = 'x' y'\n");
+         "g = 'x' y'\n"
+         "[\u00c9t\u00e9]\n"
+         "Cl\u00e9=1\n"
+         "\u212aelvin=2\n");
   const auto lire = [&](const char* cle) {
     return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
   };
@@ -25,6 +28,9 @@ TEST_F(Profil, ValeursNettoyeesEtClesAbsentes) {
   EXPECT_EQ(lire("f"), "<absent>");  // no "=": not a key
   EXPECT_EQ(lire("g"), "x' y");
   EXPECT_EQ(lire("h"), "<absent>");
+  // Names ignore the case of every letter (the Kelvin sign is a capital k).
+  EXPECT_EQ(os::getPrivateProfileString("\u00e9T\u00c9", "CL\u00c9", "", CheminOptions()), "1");
+  EXPECT_EQ(os::getPrivateProfileString("\u00e9t\u00e9", "KELVIN", "", CheminOptions()), "2");
   EXPECT_EQ(os::getPrivateProfileString("T", "a", "<absent>", CheminOptions()), "<absent>");
   for (const std::string& autre : {CheminOptions() + ".manque", os::executableFolder(),
                                    std::string("D:\\options.ini"), std::string("options.ini")}) {

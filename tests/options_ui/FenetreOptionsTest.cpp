@@ -245,6 +245,14 @@ TEST_F(FenetreOptionsTest, ARefusedValidationShowsTheErrorAndChangesNothing) {
   ASSERT_EQ(boites.size(), 2u);
   EXPECT_EQ(boites[1].second, QStringLiteral("Type de données incorrect pour 'Cache'"));
 
+  // A folder location that would add lines of its own to the file.
+  os::RegistryKey::create("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+      .setString("Cache", "C:\\x\r\n[Fichiers]\r\nxt1=*.doc");
+  Presser(kValider);
+  ASSERT_EQ(boites.size(), 3u);
+  EXPECT_EQ(boites[2].second,
+            QStringLiteral("Saut de ligne ou caractère de contrôle dans la valeur 'Cache'"));
+
   EXPECT_TRUE(f.isVisible());
   EXPECT_FALSE(PlanMenage.OptionsValidees);
   EXPECT_EQ(PlanMenage.TableDossiers, avant.TableDossiers);

@@ -53,6 +53,27 @@ TEST(MatchesMask, WildcardsCaseAndTrailingDotStar) {
       {"aXbX", "a*b*c", false},
       {"", "*", false},
       {"x", "", false},
+      {"a*b", "a*", true},  // a "*" in a host name is a character like any other
+      // "?" is one character, not one byte of UTF-8; case is ignored for every cased letter.
+      {"\u00e9.dat", "??.dat", false},
+      {"\u00e9.dat", "?.dat", true},
+      {"rapport\u00e9.doc", "rapport?.doc", true},
+      {"\u00c9t\u00e9.txt", "\u00e9t\u00e9*.txt", true},
+      {"\u00c9T\u00c9", "\u00e9t\u00e9", true},
+      {"\u03a3\u038a\u03a3\u03a5\u03a6\u039f\u03a3", "\u03c3\u03af\u03c3\u03c5\u03c6\u03bf\u03c2", true},
+      {"\u041c\u043e\u0441\u043a\u0432\u0430.doc", "\u043c\u041e\u0421\u041a*.DOC", true},
+      {"\u0150z.txt", "\u0151Z.*", true},         // Latin Extended-A
+      {"\u01c5.x", "\u01c6.x", true},             // title case
+      {"\u212a.x", "k.x", true},                  // Kelvin sign
+      {"Stra\u00dfe", "STRASSE", false},           // one character never folds to two
+      {"e\u0301.txt", "\u00e9.txt", false},        // no normalisation
+      {"e\u0301.txt", "?.txt", false},
+      {"\u0131", "i", false},                      // dotless i is a letter of its own
+      // A byte outside valid UTF-8 is one character, equal only to itself.
+      {"\xe9.dat", "?.dat", true},
+      {"\xe9.dat", "\u00e9.dat", false},
+      {"\xc3\xc3.dat", "??.dat", true},
+      {"\xed\xa0\x80", "???", true},              // a surrogate is not a character
   };
   for (const Case& c : cases) {
     EXPECT_EQ(os::matchesMask(c.name, c.mask), c.matches) << c.name << " ~ " << c.mask;

@@ -63,6 +63,21 @@ TEST_F(PathTest, MatchesCaseInsensitivelyPreferringTheExactSpelling) {
   EXPECT_EQ(os::hostPath("C:\\WINDOWS\\temp\\New File.TMP"), drive() / "windows/temp/New File.TMP");
   EXPECT_EQ(os::hostPath("C:\\Missing\\Deeper"), drive() / "Missing/Deeper");
   EXPECT_TRUE(os::fileAttributes("c:\\WINDOWS\\Temp").has_value());
+
+  // Every cased letter, not only ASCII; bytes outside valid UTF-8 only match themselves.
+  makeFolder("users/\u00e9lodie/Cache");
+  makeFolder("\u03b1\u03b8\u03ae\u03bd\u03b1/\u043c\u043e\u0441\u043a\u0432\u0430");
+  makeFolder("\xe9t\xe9");
+  EXPECT_EQ(os::hostPath("C:\\USERS\\\u00c9LODIE\\CACHE"), drive() / "users/\u00e9lodie/Cache");
+  EXPECT_EQ(os::hostPath("C:\\\u0391\u0398\u0389\u039d\u0391\\\u041c\u041e\u0421\u041a\u0412\u0410"),
+            drive() / "\u03b1\u03b8\u03ae\u03bd\u03b1/\u043c\u043e\u0441\u043a\u0432\u0430");
+  EXPECT_EQ(os::hostPath("C:\\\xc9T\xc9"), drive() / "\xc9T\xc9");  // missing: kept as spelled
+  EXPECT_EQ(os::hostPath("C:\\\xe9T\xe9"), drive() / "\xe9t\xe9");
+  // One key for every spelling of a file, another for a name that differs only by case.
+  makeFile("data/a.tmp");
+  makeFile("data/A.tmp");
+  EXPECT_EQ(os::fileKey("c:\\DATA\\.\\a.tmp"), os::fileKey("C:\\data\\a.tmp"));
+  EXPECT_NE(os::fileKey("C:\\data\\A.tmp"), os::fileKey("C:\\data\\a.tmp"));
 }
 
 TEST_F(PathTest, OverrideChoosesThePrefix) {

@@ -63,6 +63,12 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
   EXPECT_FALSE(typed.deleteValue("url2"));
   EXPECT_FALSE(typed.query("url2").has_value());
   EXPECT_TRUE(RegistryKey::open("Software\\Microsoft").has_value());  // parents exist too
+  // Every cased letter, not only ASCII.
+  RegistryKey::create("Software\\\u00c9diteur").setString("\u0421\u0447\u0451\u0442", "1");
+  auto editeur = RegistryKey::open("SOFTWARE\\\u00e9DITEUR");
+  ASSERT_TRUE(editeur.has_value());
+  EXPECT_TRUE(editeur->query("\u0441\u0427\u0401\u0422").has_value());
+  EXPECT_TRUE(editeur->deleteValue("\u0441\u0447\u0451\u0442"));
   const std::string text = hiveText();
   const std::size_t key = text.find("\n[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] ");
   ASSERT_NE(key, std::string::npos) << text;
