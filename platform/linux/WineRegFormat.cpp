@@ -560,6 +560,7 @@ class WineParser {
       hive_.headerEnd_ = end;
       return;
     }
+    if (mergedBlock_) return;  // the key keeps the place and lines of its first block
     key->tail_ = pending;
     key->blockEnd_ = end;
   }

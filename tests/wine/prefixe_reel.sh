@@ -18,10 +18,16 @@ export TIDORA_PREFIX="$P"
 travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-wine.XXXXXX")
 etape="préparation"
 
+# The server stopped on every way out; what this check added to the prefix and the scratch
+# HOME goes, so that the next checks on the shared prefix find it as Wine made it.
 fin() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
-  rm -rf "$travail"
+  rm -rf "$travail" "${canaris:-}" "$HOME"/canari.* "$P/drive_c/ProgramData/Essai" \
+    "$P/drive_c/Program Files/Tidora 2000" "$P/drive_c/windows/temp/lien" \
+    "$P/drive_c/windows/temp/pendant.tmp" "$P/drive_c/tidora-export.reg"
+  [ -n "${cache:-}" ] && rm -f "$cache/dossier-lien" "$cache/fichier-lien.htm"
+  return 0
 }
 trap fin EXIT
 
