@@ -173,6 +173,21 @@ TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
   EXPECT_EQ(text.find("d\\x00e9faut"), std::string::npos);
 }
 
+TEST(WineRegFormatTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
+  const std::string text =
+      "WINE REGISTRY Version 2\n\n[A] 1\n\"x\"=\"1\"\n\"X\"=\"2\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n"
+      "[a] 1\n\"y\"=\"3\"\n\n[C] 1\n\"c\"=\"c\"\n";
+  WineHive hive = WineHive::parse(text, "user.reg");
+  EXPECT_EQ(valueOf(hive, "A", "x"), std::string("2\0", 2));  // the later line wins
+  EXPECT_EQ(valueOf(hive, "A", "y"), std::string("3\0", 2));
+  const std::string saved = hive.toText();
+  EXPECT_EQ(saved.find("[a]"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\"X\"=\"2\"\n\"y\"=\"3\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n[C] 1\n\"c\"=\"c\"\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_EQ(saved.find("\"x\"=\"1\""), std::string::npos);
+}
+
 TEST(WineRegFormatTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
   for (const std::string& bad :
        {std::string(""), "\xEF\xBB\xBFWINE REGISTRY Version 2\n"s,
