@@ -44,8 +44,22 @@ std::string freshFolders(const std::string& login) {
   return list;
 }
 
+// The "#arch=" line of the prefix's system.reg (a prefix Wine made), or "" when there is none:
+// Wine refuses a user.reg whose architecture differs from the prefix's.
+std::string archLine(const std::string& prefix) {
+  const int fd = open((prefix + "/system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return {};
+  char buffer[512];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  close(fd);
+  const std::string head(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  const std::size_t at = head.find("\n#arch=");
+  const std::size_t end = at == std::string::npos ? at : head.find('\n', at + 1);
+  return end == std::string::npos ? std::string() : head.substr(at + 1, end - at - 1);
+}
+
 // The hive of a fresh profile, in Wine's format: the shell folders of the user.
-std::string freshHive(const std::string& login) {
+std::string freshHive(const std::string& login, const std::string& arch) {
   const std::string base = "C:\\users\\" + login + "\\AppData\\";
   WineHive hive;
   bool created = false;
@@ -58,7 +72,9 @@ std::string freshHive(const std::string& login) {
   set("History", base + "Local\\Microsoft\\Windows\\History");
   set("Recent", base + "Roaming\\Microsoft\\Windows\\Recent");
   set("Cookies", base + "Local\\Microsoft\\Windows\\INetCookies");
-  return hive.toText();
+  std::string text = hive.toText();
+  if (!arch.empty()) text.replace(text.find("#arch=win64"), 11, arch);
+  return text;
 }
 
 void writeNewFile(const std::string& path, const std::string& text) {
@@ -139,7 +155,7 @@ bool createFreshProfile(const std::string& prefix) {
   const std::string hive = prefix + "/user.reg";
   if (lstat(hive.c_str(), &st) != 0) {
     if (errno != ENOENT) failProfile(hive, errno);
-    writeNewFile(hive, freshHive(loginName()));
+    writeNewFile(hive, freshHive(loginName(), archLine(prefix)));
     created = true;
   }
   return created;

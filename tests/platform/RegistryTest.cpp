@@ -251,4 +251,21 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
   EXPECT_TRUE(key.query("b").has_value());
 }
 
+// A prefix Wine made, without user.reg (Proton setting it up): the program adds its own folder,
+// and a hive Wine accepts, of the prefix's architecture.
+TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
+  fs::create_directories(prefix_ / "drive_c/windows/temp");
+  std::ofstream(prefix_ / "system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
+  EXPECT_TRUE(os::ensureProfile());
+  EXPECT_TRUE(fs::is_directory(drive() / "Program Files/Tidora 2000"));
+  const std::string text = hiveText();
+  EXPECT_EQ(text.substr(0, text.find("#arch=win32\n") + 12),
+            "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+            "#arch=win32\n");
+  EXPECT_TRUE(RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+                  ->query("Cache")
+                  .has_value());
+}
+
 }  // namespace
