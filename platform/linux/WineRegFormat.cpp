@@ -337,24 +337,37 @@ void WineKey::set(std::string_view name, RegistryValue value) {
   values_.push_back(std::move(v));
 }
 
-bool WineKey::remove(std::string_view name) {
-  bool found = false;
-  for (std::size_t i = 0; i < values_.size();) {
-    if (!equalsIgnoreCase(values_[i].name, name)) {
-      ++i;
+bool WineKey::remove(std::string_view name) { return erase({std::string(name)}) > 0; }
+
+std::size_t WineKey::erase(const std::vector<std::string>& names) {
+  // Sorted rather than hashed, and one pass over the values: quick on keys of many values.
+  std::vector<std::string> doomed;
+  doomed.reserve(names.size());
+  for (const std::string& name : names) doomed.push_back(foldName(name));
+  std::sort(doomed.begin(), doomed.end());
+  std::size_t gone = 0;
+  std::vector<std::pair<std::size_t, std::size_t>> kept;  // comment lines of removed values
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    WineValue& v = values_[i];
+    if (std::binary_search(doomed.begin(), doomed.end(), foldName(v.name))) {
+      // Comment lines before it stay where they were: before the next value, or at the end.
+      kept.insert(kept.end(), v.moved.begin(), v.moved.end());
+      if (v.begin > v.before) kept.emplace_back(v.before, v.begin);
+      ++gone;
       continue;
     }
-    found = true;
-    // Comment lines before it stay where they were: before the next value, or at the end.
-    WineValue& gone = values_[i];
-    auto kept = std::move(gone.moved);
-    if (gone.begin > gone.before) kept.emplace_back(gone.before, gone.begin);
-    auto& target = i + 1 < values_.size() ? values_[i + 1].moved : tailMoved_;
-    target.insert(target.begin(), kept.begin(), kept.end());
-    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!kept.empty()) {
+      v.moved.insert(v.moved.begin(), kept.begin(), kept.end());
+      kept.clear();
+    }
+    if (out != i) values_[out] = std::move(v);
+    ++out;
   }
-  if (found) touch();
-  return found;
+  values_.resize(out);
+  tailMoved_.insert(tailMoved_.begin(), kept.begin(), kept.end());
+  if (gone > 0) touch();
+  return gone;
 }
 
 // ---- WineHive
@@ -550,7 +563,7 @@ class WineParser {
 
  private:
   [[noreturn]] void bad(const std::string& problem) const {
-    throw SystemError(error::BadRegistryHive, "Ruche du registre " + std::string(file_) +
+    throw SystemError(error::BadRegistryHive, "Base de registre illisible : " + std::string(file_) +
                                                   ", ligne " + std::to_string(lineNumber_) +
                                                   " : " + problem);
   }

@@ -61,6 +61,8 @@ class WineKey {
   void set(std::string_view name, RegistryValue value);
   // Removes a value; false when there is none.
   bool remove(std::string_view name);
+  // Removes the values named in `names` (missing ones passed over); how many went.
+  std::size_t erase(const std::vector<std::string>& names);
   // The last-write time (FILETIME) this key is written with when changed.
   std::uint64_t modified() const noexcept { return modified_; }
 

@@ -159,17 +159,17 @@ TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
   EXPECT_EQ(after[5].substr(after[5].rfind(' ') + 1),
             std::to_string((ft - 116444736000000000ULL) / 10000000));
 
-  // A change in a key with comment and #class lines keeps them, and the other values' lines.
+  // A change in a key with comment and #class lines keeps them, and the other values' lines;
+  // the comment before a removed value stays in its place.
   WineHive again = WineHive::parse(kSample, "user.reg");
   os::host::WineKey* probe = again.find("Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9");
-  probe->remove("");
+  EXPECT_EQ(probe->erase({"", "EXPAND", "absent"}), 2u);
   probe->set("nombre", {os::reg::Dword, std::string("\x10\0\0\0", 4)});
   const std::string text = again.toText();
-  EXPECT_NE(text.find("#class=\"classe\"\n;; a comment Wine never writes\n\"expand\"=str(2)"),
+  EXPECT_NE(text.find("#class=\"classe\"\n;; a comment Wine never writes\n\"multi\"=str(7):\"un\\0deux\\0\"\n"
+                      "\"nombre\"=dword:00000010\n\"octets\""),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("\"multi\"=str(7):\"un\\0deux\\0\"\n\"nombre\"=dword:00000010\n\"octets\""),
-            std::string::npos);
   EXPECT_EQ(text.find("d\\x00e9faut"), std::string::npos);
 }
 
@@ -206,7 +206,7 @@ TEST(WineRegFormatTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
-    EXPECT_STREQ(e.what(), "Ruche du registre /p/user.reg, ligne 4 : dword incorrect");
+    EXPECT_STREQ(e.what(), "Base de registre illisible : /p/user.reg, ligne 4 : dword incorrect");
   }
 }
 
