@@ -62,7 +62,7 @@ sans_adresses() {
 }
 etat_fichiers() { (cd "$P/drive_c" && find . \( -type f -o -type l \) | LC_ALL=C sort); }
 
-etape="traces mises par Wine"
+etape="valeurs mises par Wine"
 adresses='HKCU\Software\Microsoft\Internet Explorer\TypedURLs'
 essai='HKCU\Software\Tidora Essai\Clé é'
 octets=$(printf '%02x' $(seq 0 99) | tr -d '\n')
@@ -77,29 +77,12 @@ wineserver -p || echec "wineserver -p"
     wine reg add "$essai" /v chemin /t REG_EXPAND_SZ /d '%USERPROFILE%\Temp' /f &&
     wine reg add "$essai" /v multi /t REG_MULTI_SZ /d 'un\0deux' /f &&
     wine reg add "$essai" /v nombre /t REG_DWORD /d 305419896 /f &&
-    wine reg add "$essai" /v octets /t REG_BINARY /d "$octets" /f &&
-    wine cmd /c 'echo x> C:\windows\temp\trace.tmp & mkdir C:\windows\temp\sous & echo x> C:\windows\temp\sous\journal.txt & echo x> %LOCALAPPDATA%\Microsoft\Windows\INetCache\page.htm & mkdir C:\ProgramData\Essai & echo x> C:\ProgramData\Essai\vieux.tmp & echo x> C:\ProgramData\Essai\garde.txt'
+    wine reg add "$essai" /v octets /t REG_BINARY /d "$octets" /f
 } >/dev/null 2>&1 || echec "une commande de Wine a échoué"
 wineserver -k
 wineserver -w
-cache=$(find "$P/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/INetCache' -type d | head -1)
-[ -f "$cache/page.htm" ] || echec "page.htm n'est pas dans le cache de Wine"
 lignes_cle '[Software\\Tidora Essai\\Cl\xe9 \xe9' >"$travail/wine.txt"
 [ "$(wc -l <"$travail/wine.txt")" -ge 7 ] || echec "les valeurs de l'essai manquent dans user.reg"
-
-etape="liens vers des canaris"
-canaris="$HOME/canaris"
-mkdir -p "$canaris"
-for m in tmp bak gid chk log old --- '~1' '$1' htm txt; do
-  echo canari >"$canaris/canari.$m"
-  echo canari >"$HOME/canari.$m"  # where Wine's own links (Documents, Desktop...) lead
-done
-ln -s "$canaris" "$cache/dossier-lien"
-ln -s "$canaris/canari.htm" "$cache/fichier-lien.htm"
-ln -s "$canaris" "$P/drive_c/windows/temp/lien"
-ln -s "$canaris/canari.tmp" "$P/drive_c/ProgramData/Essai/lien.tmp"
-ln -s "$canaris" "$P/drive_c/ProgramData/Essai/dossier.tmp"
-(cd "$HOME" && find . -type f -name 'canari.*' -exec sha1sum {} +) >"$travail/canaris.sha1"
 
 etape="réécriture des valeurs de Wine"
 "$driver" reecrire '\Software\Tidora Essai\Clé é' || echec "réécriture refusée"
@@ -131,8 +114,29 @@ printf '%s\n' "$sortie" | tail -3 | head -1 | grep -q '^en cours : FIN$' ||
   echec "le run ne finit pas par FIN, le résumé puis l'erreur"
 printf '%s\n' "$sortie" | tail -1 | grep -q 'wineserver -k' || echec "erreur du run absente"
 sha1sum -c --quiet "$travail/ruche.sha1" || echec "user.reg ou options.ini a changé sous un serveur en marche"
+
+etape="fichiers mis par Wine"
+wine cmd /c 'echo x> C:\windows\temp\trace.tmp & mkdir C:\windows\temp\sous & echo x> C:\windows\temp\sous\journal.txt & echo x> %LOCALAPPDATA%\Microsoft\Windows\INetCache\page.htm & mkdir C:\ProgramData\Essai & echo x> C:\ProgramData\Essai\vieux.tmp & echo x> C:\ProgramData\Essai\garde.txt' >/dev/null 2>&1 ||
+  echec "wine cmd"
 wineserver -k
 wineserver -w
+cache=$(find "$P/drive_c/users" -path '*/AppData/Local/Microsoft/Windows/INetCache' -type d | head -1)
+[ -f "$cache/page.htm" ] || echec "page.htm n'est pas dans le cache de Wine"
+
+etape="liens vers des canaris"
+canaris="$HOME/canaris"
+mkdir -p "$canaris"
+for m in tmp bak gid chk log old --- '~1' '$1' htm txt; do
+  echo canari >"$canaris/canari.$m"
+  echo canari >"$HOME/canari.$m"  # where Wine's own links (Documents, Desktop...) lead
+done
+ln -s "$canaris" "$cache/dossier-lien"
+ln -s "$canaris/canari.htm" "$cache/fichier-lien.htm"
+ln -s "$canaris" "$P/drive_c/windows/temp/lien"
+ln -s "$canaris/canari.tmp" "$P/drive_c/ProgramData/Essai/lien.tmp"
+ln -s "$canaris" "$P/drive_c/ProgramData/Essai/dossier.tmp"
+(cd "$HOME" && find . -type f -name 'canari.*' -exec sha1sum {} +) >"$travail/canaris.sha1"
+
 
 etape="nettoyage"
 etat_fichiers >"$travail/avant.txt"
