@@ -4,6 +4,7 @@
 
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 
@@ -98,4 +99,10 @@ void DeposerEchantillons() {
   adresses.setString("url1", "http://www.exemple.fr/");
   adresses.setString("url2", "http://www.journal-exemple.fr/actualites");
   adresses.setString("url3", "http://meteo.exemple.fr/");
+}
+
+void PreparerProfil() {
+  if (!os::freshProfilePending()) return;
+  DeposerEchantillons();
+  os::finishFreshProfile();
 }

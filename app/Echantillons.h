@@ -15,3 +15,8 @@ std::vector<Echantillon> ListeEchantillons();
 // Writes the samples and three typed addresses ("url1".."url3") through the platform layer;
 // existing files are overwritten, nothing outside drive C of the prefix is touched.
 void DeposerEchantillons();
+
+// First start: creates the profile when there is none, then puts in the samples while the
+// profile's first start is not marked done, so that one that failed half-way (a full disk) is
+// completed by the next. Throws SystemError.
+void PreparerProfil();

@@ -1,6 +1,7 @@
 #include "app/FichierAide.h"
 
 #include <QFile>
+#include <optional>
 
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -37,23 +38,28 @@ bool InstallerFichierAide() {
   QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
   if (!source.open(QIODevice::ReadOnly)) return false;
   const QByteArray texte = source.readAll();
-  CreerDossier(chemin.substr(0, chemin.rfind('\\')));
-  // Written beside it first, so that a failed write never leaves a truncated help file that
-  // later starts would take for the real one.
-  const std::string provisoire = chemin + ".tmp";
+  // Written beside it first, under a name of its own, so that a failed write never leaves a
+  // truncated help file that later starts would take for the real one.
+  std::optional<os::File> fichier;
   try {
-    os::File fichier = os::File::create(provisoire);
-    fichier.write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
-    fichier.flush();
-    fichier.close();
-    os::moveFileReplace(provisoire, chemin);
-  } catch (...) {
-    try {
-      os::deleteFile(provisoire);
-    } catch (const os::SystemError&) {
-      // Nothing was created.
+    CreerDossier(chemin.substr(0, chemin.rfind('\\')));
+    fichier.emplace(os::File::createTemporary(chemin));
+    fichier->write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
+    fichier->flush();
+    fichier->close();
+    os::moveFileReplace(fichier->path(), chemin);
+  } catch (const os::SystemError& e) {
+    if (fichier) {
+      const std::string provisoire = fichier->path();
+      fichier.reset();
+      try {
+        os::deleteFile(provisoire);
+      } catch (const os::SystemError&) {
+        // Already gone.
+      }
     }
-    throw;
+    throw os::SystemError(e.code(), "Ne peut installer le fichier d'aide " + chemin + " : " +
+                                        os::errorText(e.code()));
   }
   return true;
 }

@@ -7,7 +7,6 @@
 #include "app/Unit1.h"
 #include "app/skin/Garde.h"
 #include "options/Unit2.h"
-#include "platform/Prefix.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -19,9 +18,7 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   // A brand-new profile gets a few sample traces; the help file goes beside the executable.
-  Garde([] {
-    if (os::ensureProfile()) DeposerEchantillons();
-  });
+  Garde(PreparerProfil);
   Garde([] { InstallerFichierAide(); });
 
   TForm1 form1;

@@ -19,9 +19,6 @@ constexpr std::size_t kIndexTemp = 4;
 constexpr std::size_t kIndexSauvegardes = 5;
 constexpr std::int32_t kNbMotifs = 20;
 
-// Read-only, hidden and system.
-constexpr std::uint32_t kProtections = 0x7;
-
 }  // namespace
 
 TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre)
@@ -96,11 +93,16 @@ void TMenage::Lancer() {
 
   PurgerAdresses();
   if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
-  if (!stoppe_ && !dossierTemp.empty()) SupprimerDossiersVides(dossierTemp);
+  if (!stoppe_ && !dossierTemp.empty()) {
+    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, [this] {
+      if (scrute_.TraiterMessages) scrute_.TraiterMessages();
+      return !stoppe_;
+    });
+  }
 
   // A file that failed in one pass may have gone in a later one.
-  for (const auto& [cle, chemin] : echecs_) {
-    if (os::fileAttributes(chemin)) ++NbEchecs;
+  for (const auto& [cle, echec] : echecs_) {
+    if (os::fileAttributes(echec.first, echec.second)) ++NbEchecs;
   }
   echecs_.clear();
   fenetre_.AfficherEnCours("FIN");
@@ -158,19 +160,16 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
 
   // The scanner's own text, unchanged until this handler returns; used before the window calls.
   const std::string& chemin = Sender.Fichier();
+  // Acts on the very name the listing gave, never on a sibling that differs in case; a file with
+  // several names (hard links) loses this one only, the attributes it shares left alone.
+  const std::size_t noms = Sender.DebutNoms();
   // No failure of one file stops the run; one that stays is counted as not deleted.
   try {
-    const std::optional<std::uint32_t> attributs = os::fileAttributes(chemin);
-    if (attributs && (*attributs & kProtections) != 0) {
-      os::setFileAttributes(chemin, *attributs & 0xFFFFu & ~kProtections);
+    os::deleteListedFile(chemin, noms);
+  } catch (const os::SystemError&) {
+    if (os::fileAttributes(chemin, noms)) {
+      echecs_.try_emplace(os::fileKey(chemin, noms), chemin, noms);
     }
-  } catch (const os::SystemError&) {
-    // The deletion below will tell whether it mattered.
-  }
-  try {
-    os::deleteFile(chemin);
-  } catch (const os::SystemError&) {
-    if (os::fileAttributes(chemin)) echecs_.try_emplace(os::fileKey(chemin), chemin);
   }
 
   fenetre_.AfficherNbFichiers(std::to_string(NbFichiers));

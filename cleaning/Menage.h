@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/LibellesDossiers.h"
@@ -60,5 +61,5 @@ class TMenage {
   bool stoppe_ = false;
   // The files whose deletion failed, by os::fileKey (a file met by two passes under two
   // spellings is one file), with the path to look at again at the end.
-  std::unordered_map<std::string, std::string> echecs_;
+  std::unordered_map<std::string, std::pair<std::string, std::size_t>> echecs_;
 };

@@ -203,9 +203,9 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
 
 void EnregistrerOptions(const std::vector<std::string>& lignes) {
   const std::string chemin = CheminOptions();
-  // The new text goes to a file of its own first; the old file is replaced only once the new
-  // one is whole on the disk.
-  const std::string provisoire = chemin + ".tmp";
+  // The new text goes to a file of its own first, of a name no other save uses (two programs may
+  // validate at once); the old file is replaced only once the new one is whole on the disk, so
+  // the last complete save wins. A read-only file is not replaced.
   std::string texte;
   for (const std::string& ligne : lignes) {
     texte += ligne;
@@ -214,10 +214,11 @@ void EnregistrerOptions(const std::vector<std::string>& lignes) {
 
   std::optional<os::File> fichier;
   try {
-    fichier.emplace(os::File::create(provisoire));
+    fichier.emplace(os::File::createTemporary(chemin));
   } catch (const os::SystemError&) {
     throw ErreurOptions("Ne peut créer le fichier " + chemin);
   }
+  const std::string provisoire = fichier->path();
   try {
     fichier->write(texte);
     fichier->flush();

@@ -14,7 +14,9 @@ class DirectorySearch {
   // volume-label or directory attributes that `attributeMask` lacks are skipped (read-only and
   // archive never exclude). Entries come in the host's order; "." and ".." are entries like any
   // other, except in the root of the drive, which has none. A search that cannot start (missing
-  // or unreadable folder, not a folder, no match) is not an error: isOpen() is then false.
+  // or unreadable folder, not a folder, no match) is not an error: isOpen() is then false; so is
+  // a folder reached through a link or a mount point. A name holding "\" (which no Windows name
+  // holds: it would name another file) is never returned.
   DirectorySearch(std::string_view pattern, std::uint32_t attributeMask);
   ~DirectorySearch();
   DirectorySearch(DirectorySearch&&) noexcept;
@@ -33,7 +35,8 @@ class DirectorySearch {
   const std::string& name() const noexcept;
   // Directory attribute of the current entry (a link to a directory counts); cheap.
   bool isDirectory();
-  // Reparse-point attribute (symbolic link, junction) of the current entry; cheap.
+  // Reparse-point attribute of the current entry: a symbolic link, a junction, or a mount point
+  // (another file system or a bind mount mounted there).
   bool isReparsePoint();
   // The full attribute word of the current entry, computed on first use.
   std::uint32_t attributes();

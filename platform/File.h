@@ -1,5 +1,6 @@
 #pragma once
-// A file opened for writing, as CreateFile(CREATE_ALWAYS) / WriteFile.
+// A file opened for writing, as CreateFile(CREATE_ALWAYS) / WriteFile, and whole-file reading.
+// Only regular files are opened: a pipe or a device in a file's place is refused, never waited on.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ class File {
   // Creates (or truncates) the file for writing; throws SystemError (AccessDenied for a folder
   // or a read-only file, PathNotFound when its folder is missing).
   static File create(std::string_view path);
+  // Creates a new, empty file of a name of its own beside `path` ("<path>.<random>.tmp"), never
+  // opening one that exists: programs saving at once each write their own. Throws SystemError.
+  static File createTemporary(std::string_view path);
   ~File();
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
@@ -25,11 +29,16 @@ class File {
   void flush();
   // Closes now; throws SystemError when closing fails.
   void close();
+  // The file's Windows path.
+  const std::string& path() const noexcept { return path_; }
 
  private:
   File(std::intptr_t handle, std::string path) noexcept : handle_(handle), path_(std::move(path)) {}
   std::intptr_t handle_ = -1;
   std::string path_;  // as the caller spelled it, for messages
 };
+
+// The whole content of a regular file; throws SystemError.
+std::string readFile(std::string_view path);
 
 }  // namespace os

@@ -13,6 +13,11 @@ void setPrefixFolder(const std::filesystem::path& folder);
 // Creates the fresh profile (drive C folders, user.reg) when the prefix has none yet; returns
 // true when it created one.
 bool ensureProfile();
+// True while the first start of a fresh profile is not marked done: a start that failed half-way
+// (a full disk) leaves it so, and the next one completes the profile.
+bool freshProfilePending();
+// Marks the first start's work done.
+void finishFreshProfile();
 // The host path of a Windows path on drive C, matching existing components case-insensitively
 // (a missing tail keeps its spelling); nothing for any other drive or a path that is not
 // absolute. "." and ".." are resolved first and never climb above drive C.

@@ -12,6 +12,7 @@ inline constexpr std::uint32_t FileNotFound = 2;
 inline constexpr std::uint32_t PathNotFound = 3;
 inline constexpr std::uint32_t AccessDenied = 5;
 inline constexpr std::uint32_t InvalidData = 13;
+inline constexpr std::uint32_t WriteProtect = 19;  // a read-only disk
 inline constexpr std::uint32_t WriteFault = 29;
 inline constexpr std::uint32_t GenFailure = 31;
 inline constexpr std::uint32_t SharingViolation = 32;  // in use elsewhere (a running Wine)
@@ -28,7 +29,8 @@ inline constexpr std::uint32_t BadRegistryHive = 1015;  // ERROR_BADDB
 
 class SystemError : public std::runtime_error {
  public:
-  // `what` names the operation and its object, e.g. "DeleteFile C:\windows\TEMP\a.tmp".
+  // `what` is the French message the error box shows: what failed, where, and why, e.g.
+  // "Ne peut supprimer le fichier C:\windows\TEMP\a.tmp : accès refusé".
   SystemError(std::uint32_t code, const std::string& what);
   // The Windows error code.
   std::uint32_t code() const noexcept { return code_; }
@@ -36,5 +38,8 @@ class SystemError : public std::runtime_error {
  private:
   std::uint32_t code_;
 };
+
+// The French words for a Windows error code ("disque plein", "accès refusé"...).
+std::string errorText(std::uint32_t code);
 
 }  // namespace os

@@ -13,12 +13,6 @@ namespace {
 constexpr std::uint32_t kMasqueFichiers = 63;
 constexpr std::uint32_t kMasqueSousDossiers = 22;
 
-// A name that cannot be one component of a Windows path ("a\b", which a Linux folder may hold)
-// would make the reported path point at another file; such entries are passed over.
-bool NomUtilisable(std::string_view nom) noexcept {
-  return nom.find('\\') == nom.npos;
-}
-
 // A mask is matched against the names of one folder; a separator or a drive colon in it would
 // make the search look elsewhere while the reports still name files of this folder.
 bool MasqueUtilisable(std::string_view masque) noexcept {
@@ -55,6 +49,7 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, std::string& dossier,
   if (!dossier.empty() && dossier.back() == '\\') dossier.pop_back();
   // An empty folder ("" or "\") is neither the current folder nor the root: nothing to scan.
   if (dossier.empty()) return;
+  if (niveau == 0) debutNoms_ = dossier.size() + 1;
 
   ScruteFichiers(dossier, masque, masqueAttributs);
 
@@ -65,12 +60,12 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, std::string& dossier,
   if (!recherche.isOpen()) return;
   do {
     const std::string& nom = recherche.name();
-    if (nom == "." || nom == ".." || !recherche.isDirectory() || !NomUtilisable(nom)) continue;
+    if (nom == "." || nom == ".." || !recherche.isDirectory()) continue;
     dossierCourant_.assign(dossier).append(1, '\\').append(nom);
     if (OnDossier) OnDossier(*this, dossierCourant_);
     if (Arret) return;
-    // A directory link (symbolic link, junction) is reported but never entered: it could lead
-    // the walk out of the tree it was pointed at, or round in a loop.
+    // A directory link (symbolic link, junction) or a mount point is reported but never
+    // entered: it could lead the walk out of the tree it was pointed at, or round in a loop.
     if (recurse && !recherche.isReparsePoint()) {
       dossier.append(1, '\\').append(nom);
       ScruteRepertoire(niveau + 1, dossier, recurse, masqueAttributs, masque);
@@ -90,7 +85,7 @@ void TScruteDossier::ScruteFichiers(std::string& dossier, const std::string& mas
   if (!recherche.isOpen()) return;
   do {
     Vider();
-    if (recherche.isDirectory() || !NomUtilisable(recherche.name())) continue;
+    if (recherche.isDirectory()) continue;
     if (OnFichier) {
       fichier_.assign(dossier).append(1, '\\').append(recherche.name());
       tailleFichier_ = recherche.size();

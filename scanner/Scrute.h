@@ -7,8 +7,9 @@
 //   the directory search returns them: OnDossier(sub-folder), then everything beneath it
 //   (depth first, files of a folder before its sub-folders); OnFinExecute.
 // OnFichier: one matching file (never a folder); Fichier / NomFichier / TailleFichier describe it.
-// OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links are
-//   reported but never entered.
+// OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links and
+//   mount points are reported but never entered. Names holding "\" are passed over (the
+//   directory search never returns them).
 // Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
 //   reported. Setting Arret stops the walk: at most one more file is reported.
 // TraiterMessages is called before every entry of a file listing and after every sub-folder;
@@ -52,6 +53,9 @@ class TScruteDossier {
   const std::string& Fichier() const noexcept { return fichier_; }
   // File-name part of Fichier(): everything after its last "\" or ":".
   std::string_view NomFichier() const noexcept;
+  // Where, in Fichier(), the names the directory listings gave begin (after Dossier and a "\"):
+  // those names are exact, never to be matched again by case.
+  std::size_t DebutNoms() const noexcept { return debutNoms_; }
   // Size in bytes of the file being reported.
   std::uint64_t TailleFichier() const noexcept { return tailleFichier_; }
   // Full path of the sub-folder being reported.
@@ -68,5 +72,6 @@ class TScruteDossier {
 
   std::string fichier_;
   std::uint64_t tailleFichier_ = 0;
+  std::size_t debutNoms_ = 0;
   std::string dossierCourant_;
 };

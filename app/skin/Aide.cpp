@@ -13,7 +13,6 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFontDatabase>
 #include <QPointer>
 #include <QPushButton>
@@ -21,7 +20,10 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "platform/Prefix.h"
+#include <optional>
+
+#include "platform/File.h"
+#include "platform/SystemError.h"
 #endif
 
 QString HelpFile;
@@ -72,14 +74,19 @@ class VisionneuseAide : public QDialog {
 
   // Loads `fichier` (a Windows path) and shows it from the top.
   void Ouvrir(const QString& fichier) {
-    const auto hote = os::hostPath(fichier.toStdString());
-    QFile source;
-    if (hote) source.setFileName(*hote);
-    if (!hote || !source.open(QIODevice::ReadOnly)) {
+    // A regular file only, through no link: a pipe in its place must not block the program.
+    std::optional<QByteArray> lu;
+    try {
+      const std::string texte = os::readFile(fichier.toStdString());
+      lu.emplace(texte.data(), static_cast<qsizetype>(texte.size()));
+    } catch (const os::SystemError&) {
+      // Said in the viewer below.
+    }
+    if (!lu) {
       texte_->setPlainText(
           QStringLiteral("Impossible d'ouvrir le fichier d'aide %1.").arg(fichier));
     } else {
-      const QByteArray octets = source.readAll();
+      const QByteArray& octets = *lu;
       QString contenu = QStringDecoder(QStringDecoder::Utf8).decode(octets);
       // Not UTF-8: the Western single-byte encoding of the help's era.
       if (contenu.contains(QChar::ReplacementCharacter)) contenu = QString::fromLatin1(octets);

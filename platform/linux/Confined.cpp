@@ -1,8 +1,11 @@
-// Opening files with drive C as the root: links and ".." are resolved inside drive C, so that a
-// link in the prefix never lets an operation touch a host file outside it.
+// Opening files with drive C as the root, following no link and crossing no mount point: a link
+// or a mount in the prefix never lets an operation touch a file elsewhere, on the host or in
+// drive C, even when another program swaps a folder for a link during a run.
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,9 +50,19 @@ bool relativeToDrive(const std::string& hostPath, std::string& out) {
   return true;
 }
 
-// Where the kernel has no openat2: open normally, then check where the file really is.
+// The mount a descriptor is on; 0 when the kernel cannot tell.
+std::uint64_t mountOf(int fd) noexcept {
+  struct statx sx {};
+  if (statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0 || (sx.stx_mask & STATX_MNT_ID) == 0) {
+    return 0;
+  }
+  return sx.stx_mnt_id;
+}
+
+// Where the kernel has no openat2: open without following a last link, then check that the file
+// is where its path says (no link on the way) and on drive C's own mount.
 int openChecked(int rootFd, const std::string& relative, int flags, mode_t mode) {
-  const int fd = openat(rootFd, relative.c_str(), flags, mode);
+  const int fd = openat(rootFd, relative.c_str(), flags | O_NOFOLLOW, mode);
   if (fd < 0) return -1;
   char real[PATH_MAX];
   char rootReal[PATH_MAX];
@@ -57,9 +70,9 @@ int openChecked(int rootFd, const std::string& relative, int flags, mode_t mode)
   const ssize_t n = readlink(link.c_str(), real, sizeof real - 1);
   if (n > 0 && realpath(driveRoot().c_str(), rootReal) != nullptr) {
     real[n] = '\0';
-    const std::string r(real);
-    const std::string base(rootReal);
-    if (r == base || r.compare(0, base.size() + 1, base + "/") == 0) return fd;
+    const std::string expected =
+        relative == "." ? std::string(rootReal) : std::string(rootReal) + "/" + relative;
+    if (expected == real && mountOf(fd) == mountOf(rootFd)) return fd;
   }
   close(fd);
   errno = EXDEV;
@@ -78,7 +91,7 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
   open_how how{};
   how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
   how.mode = (flags & O_CREAT) != 0 ? mode : 0;
-  how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
+  how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV;
   long fd;
   do {
     fd = syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how);
@@ -87,6 +100,61 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
     return openChecked(rootFd, relative, flags | O_CLOEXEC, mode);
   }
   return static_cast<int>(fd);
+}
+
+int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode) {
+  const int fd = confined ? openInDrive(hostPath, flags | O_NONBLOCK, mode)
+                          : ::open(hostPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat st {};
+  int err = 0;
+  if (fstat(fd, &st) != 0) {
+    err = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    err = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    err = errno;
+  }
+  if (err != 0) {
+    ::close(fd);
+    errno = err;
+    return -1;
+  }
+  return fd;
+}
+
+int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept {
+  struct statx sx {};
+  if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &sx) != 0) {
+    return -1;
+  }
+  st = {};
+  st.st_mode = sx.stx_mode;
+  st.st_nlink = sx.stx_nlink;
+  st.st_ino = sx.stx_ino;
+  st.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  st.st_size = static_cast<off_t>(sx.stx_size);
+  st.st_uid = sx.stx_uid;
+  st.st_gid = sx.stx_gid;
+  if (mountPoint != nullptr) {
+    if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+      *mountPoint = (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    } else {
+      // Older kernels: on another device than the folder holding it.
+      struct stat folder {};
+      const std::string path(name);
+      const std::string dot =
+          dirFd != AT_FDCWD ? std::string(".") : path.substr(0, path.rfind('/') + 1) + ".";
+      *mountPoint = fstatat(dirFd, dot.c_str(), &folder, 0) == 0 && folder.st_dev != st.st_dev;
+    }
+  }
+  return 0;
+}
+
+bool isMountPoint(int dirFd, const char* name) noexcept {
+  struct stat st {};
+  bool mount = false;
+  return lstatAt(dirFd, name, st, &mount) == 0 && mount;
 }
 
 void noteFolderChange() noexcept {

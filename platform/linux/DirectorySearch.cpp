@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #include "platform/Attributes.h"
@@ -125,6 +126,7 @@ struct DirectorySearch::Impl {
   bool statFailed = false;
   struct stat st {};
   int directory = -1;  // -1 unknown
+  int mount = -1;      // the root of a mount, -1 unknown
   int stored = -1;     // hidden/system from the extended attribute, -1 unknown
   int attrs = -1;
 
@@ -132,6 +134,7 @@ struct DirectorySearch::Impl {
     haveStat = false;
     statFailed = false;
     directory = -1;
+    mount = -1;
     stored = -1;
     attrs = -1;
   }
@@ -161,6 +164,20 @@ struct DirectorySearch::Impl {
     const struct stat* s = lstatEntry();
     return s != nullptr && S_ISLNK(s->st_mode);
   }
+
+  // A mount point is a reparse point, as a link is: never entered nor changed.
+  bool isMount() {
+    if (mount < 0) {
+      mount = (type != DT_LNK &&
+               (fd >= 0 ? host::isMountPoint(fd, name.c_str())
+                        : host::isMountPoint(AT_FDCWD, fullPath())))
+                  ? 1
+                  : 0;
+    }
+    return mount == 1;
+  }
+
+  bool isReparsePoint() { return isLink() || isMount(); }
 
   bool isDirectory() {
     if (directory < 0) {
@@ -195,7 +212,7 @@ struct DirectorySearch::Impl {
     if (attrs < 0) {
       std::uint32_t a = 0;
       if (const struct stat* s = lstatEntry()) {
-        if (S_ISLNK(s->st_mode)) {
+        if (S_ISLNK(s->st_mode) || isMount()) {
           a |= attr::ReparsePoint;
           a |= isDirectory() ? attr::Directory : attr::Archive;
         } else {
@@ -282,6 +299,8 @@ struct DirectorySearch::Impl {
     while (readEntry(n, t)) {
       // The root of a drive has no "." or "..".
       if (atDriveRoot && n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+      // A Windows name never holds "\": as a path component it would name another file.
+      if (std::strchr(n, '\\') != nullptr) continue;
       if (!mask.matches(n)) continue;
       name.assign(n);
       type = t;
@@ -300,7 +319,7 @@ struct DirectorySearch::Impl {
     kept.valid = false;  // used once
     struct stat now {};
     if (kept.generation != changes.load(std::memory_order_relaxed) ||
-        stat(folder.c_str(), &now) != 0 || now.st_dev != kept.device || now.st_ino != kept.inode ||
+        lstat(folder.c_str(), &now) != 0 || now.st_dev != kept.device || now.st_ino != kept.inode ||
         !sameTime(now.st_mtim, kept.modified) || !sameTime(now.st_ctim, kept.changed)) {
       return false;
     }
@@ -394,7 +413,7 @@ bool DirectorySearch::isDirectory() {
 }
 
 bool DirectorySearch::isReparsePoint() {
-  return impl_ && impl_->isLink();
+  return impl_ && impl_->isReparsePoint();
 }
 
 std::uint32_t DirectorySearch::attributes() {

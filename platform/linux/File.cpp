@@ -2,10 +2,12 @@
 #include "platform/File.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -15,21 +17,21 @@
 namespace os {
 namespace {
 
+constexpr std::string_view kWrite = "Erreur d'écriture dans le fichier";
+
 [[noreturn]] void failWrite(int err, std::string_view operation, const std::string& path) {
-  // A file that outgrew its limit (EFBIG) is a full disk as far as the program can tell.
-  host::fail(err == EFBIG ? error::DiskFull : host::errorCode(err), operation, path,
-             std::strerror(err));
+  host::failErrno(err, operation, path);
 }
 
 }  // namespace
 
 File File::create(std::string_view path) {
-  constexpr std::string_view op = "CreateFile";
+  constexpr std::string_view op = "Ne peut créer le fichier";
   const host::Resolved r = host::resolve(path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
   host::noteChange();
   // Opened without truncation first, so that a read-only file is refused intact (for root too).
-  const int fd = host::openInDrive(r.path, O_WRONLY | O_CREAT, 0666);
+  const int fd = host::openRegular(r.path, O_WRONLY | O_CREAT, true, 0666);
   if (fd < 0) host::failErrno(errno, op, path);
   struct stat st {};
   int err = 0;
@@ -37,8 +39,8 @@ File File::create(std::string_view path) {
     err = errno;
   } else if (host::isReadOnly(st)) {
     ::close(fd);
-    host::fail(error::AccessDenied, op, path, "read-only");
-  } else if (S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
+    host::fail(error::AccessDenied, op, path, "lecture seule");
+  } else if (ftruncate(fd, 0) != 0) {
     err = errno;
   }
   if (err != 0) {
@@ -46,6 +48,47 @@ File File::create(std::string_view path) {
     host::failErrno(err, op, path);
   }
   return File(fd, std::string(path));
+}
+
+File File::createTemporary(std::string_view path) {
+  constexpr std::string_view op = "Ne peut créer le fichier";
+  const host::Resolved r = host::resolve(path);
+  if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
+  host::noteChange();
+  for (int attempt = 0;; ++attempt) {
+    std::uint32_t random = 0;
+    if (getrandom(&random, sizeof random, 0) != sizeof random) {
+      random = static_cast<std::uint32_t>(getpid()) * 2654435761u + static_cast<unsigned>(attempt);
+    }
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random));
+    const int fd = host::openInDrive(r.path + suffix, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) return File(fd, std::string(path) + suffix);
+    if (errno != EEXIST || attempt >= 100) host::failErrno(errno, op, std::string(path) + suffix);
+  }
+}
+
+std::string readFile(std::string_view path) {
+  constexpr std::string_view op = "Ne peut lire le fichier";
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) host::failMissing(r, op, path);
+  const int fd = host::openRegular(r.path, O_RDONLY, true);
+  if (fd < 0) host::failErrno(errno, op, path);
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      host::failErrno(err, op, path);
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return text;
 }
 
 File::~File() {
@@ -67,26 +110,26 @@ File& File::operator=(File&& other) noexcept {
 }
 
 void File::write(std::string_view bytes) {
-  if (handle_ < 0) failWrite(EBADF, "WriteFile", path_);
+  if (handle_ < 0) failWrite(EBADF, kWrite, path_);
   while (!bytes.empty()) {
     const ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failWrite(errno, "WriteFile", path_);
-    if (n == 0) failWrite(ENOSPC, "WriteFile", path_);
+    if (n < 0) failWrite(errno, kWrite, path_);
+    if (n == 0) failWrite(ENOSPC, kWrite, path_);
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
 }
 
 void File::flush() {
-  if (handle_ < 0) failWrite(EBADF, "FlushFileBuffers", path_);
-  if (::fsync(static_cast<int>(handle_)) != 0) failWrite(errno, "FlushFileBuffers", path_);
+  if (handle_ < 0) failWrite(EBADF, kWrite, path_);
+  if (::fsync(static_cast<int>(handle_)) != 0) failWrite(errno, kWrite, path_);
 }
 
 void File::close() {
   if (handle_ < 0) return;
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
-  if (::close(fd) != 0 && errno != EINTR) failWrite(errno, "CloseHandle", path_);
+  if (::close(fd) != 0 && errno != EINTR) failWrite(errno, "Erreur à la fermeture du fichier", path_);
 }
 
 }  // namespace os

@@ -52,7 +52,9 @@ std::uint32_t storedAttributes(const char* path) noexcept {
 
 std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st) {
   std::uint32_t a = 0;
-  if (S_ISLNK(st.st_mode)) {
+  if (!S_ISLNK(st.st_mode) && isMountPoint(AT_FDCWD, path)) {
+    a |= attr::ReparsePoint | (S_ISDIR(st.st_mode) ? attr::Directory : attr::Archive);
+  } else if (S_ISLNK(st.st_mode)) {
     struct stat target {};
     a |= attr::ReparsePoint;
     a |= (stat(path, &target) == 0 && S_ISDIR(target.st_mode)) ? attr::Directory : attr::Archive;
@@ -67,41 +69,24 @@ std::uint32_t attributesOf(const char* path, std::string_view name, const struct
   return a;
 }
 
-}  // namespace host
-
-std::optional<std::uint32_t> fileAttributes(std::string_view path) {
-  const host::Resolved r = host::resolve(path);
-  if (!r.exists) return std::nullopt;
-  return host::attributesOf(r.path.c_str(), lastComponent(r.path), r.st);
-}
-
-void setFileAttributes(std::string_view path, std::uint32_t attributes) {
-  constexpr std::string_view op = "SetFileAttributes";
-  const host::Resolved r = host::resolve(path);
-  if (!r.exists) host::failMissing(r, op, path);
-  // Acts in the folder opened confined to drive C, never through a link to elsewhere.
-  host::Parent parent;
-  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
-  struct stat st {};
-  if (fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    host::failErrno(errno, op, path);
-  }
+void setAttributesAt(const Parent& parent, const std::string& hostPath, const struct stat& st,
+                     std::uint32_t attributes, std::string_view op, std::string_view path) {
   std::string xattrPath = parent.procPath();
-  if (xattrPath.empty()) xattrPath = r.path;
+  if (xattrPath.empty()) xattrPath = hostPath;
   const char* xp = xattrPath.c_str();
 
   const bool link = S_ISLNK(st.st_mode);
   const bool wantReadOnly = (attributes & attr::ReadOnly) != 0;
-  const bool readOnlyChanges = wantReadOnly != host::isReadOnly(st);
+  const bool readOnlyChanges = wantReadOnly != isReadOnly(st);
   if (readOnlyChanges && link) {
-    host::fail(error::NotSupported, op, path, "a link has no read-only attribute");
+    fail(error::NotSupported, op, path, "un lien n'a pas d'attribut lecture seule");
   }
   auto changeMode = [&] {
     const mode_t mode = st.st_mode & 07777;
     const mode_t wanted =
         wantReadOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
     if (fchmodat(parent.fd, parent.name.c_str(), wanted, AT_SYMLINK_NOFOLLOW) != 0) {
-      host::failErrno(errno, op, path);
+      failErrno(errno, op, path);
     }
   };
   // Writing an extended attribute needs write access: make the file writable first, read-only
@@ -109,22 +94,50 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes) {
   if (readOnlyChanges && !wantReadOnly) changeMode();
 
   const std::uint32_t wantStored = attributes & kStored;
-  if (wantStored != host::storedAttributes(xp)) {
+  if (wantStored != storedAttributes(xp)) {
     if (wantStored == 0) {
-      if (lremovexattr(xp, kDosAttrib) != 0 && errno != ENODATA) host::failErrno(errno, op, path);
+      if (lremovexattr(xp, kDosAttrib) != 0 && errno != ENODATA) failErrno(errno, op, path);
     } else {
       char text[16];
       const int n = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(wantStored));
       if (lsetxattr(xp, kDosAttrib, text, static_cast<std::size_t>(n), 0) != 0) {
         const int err = errno;
         if (err == ENOTSUP || (link && err == EPERM)) {
-          host::fail(error::NotSupported, op, path, "hidden and system cannot be stored here");
+          fail(error::NotSupported, op, path, "caché et système ne peuvent être gardés ici");
         }
-        host::failErrno(err, op, path);
+        failErrno(err, op, path);
       }
     }
   }
   if (readOnlyChanges && wantReadOnly) changeMode();
+}
+
+}  // namespace host
+
+std::optional<std::uint32_t> fileAttributes(std::string_view path, std::size_t listedFrom) {
+  const host::Resolved r = host::resolve(path, listedFrom);
+  if (!r.exists) return std::nullopt;
+  return host::attributesOf(r.path.c_str(), lastComponent(r.path), r.st);
+}
+
+std::optional<std::uint32_t> fileAttributes(std::string_view path) {
+  return fileAttributes(path, std::string_view::npos);
+}
+
+void setFileAttributes(std::string_view path, std::uint32_t attributes) {
+  constexpr std::string_view op = "Ne peut changer les attributs de";
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) host::failMissing(r, op, path);
+  // Acts in the folder opened confined to drive C, never through a link to elsewhere.
+  host::Parent parent;
+  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
+  struct stat st {};
+  bool mount = false;
+  if (host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
+    host::failErrno(errno, op, path);
+  }
+  if (mount) host::fail(error::AccessDenied, op, path, "c'est un point de montage");
+  host::setAttributesAt(parent, r.path, st, attributes, op, path);
 }
 
 }  // namespace os

@@ -7,7 +7,11 @@
 namespace os {
 
 std::string fileKey(std::string_view path) {
-  host::Resolved r = host::resolve(path);
+  return fileKey(path, std::string_view::npos);
+}
+
+std::string fileKey(std::string_view path, std::size_t listedFrom) {
+  host::Resolved r = host::resolve(path, listedFrom);
   return r.valid ? std::move(r.path) : std::string(path);
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/Attributes.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
@@ -14,71 +15,105 @@
 namespace os {
 namespace {
 
-// The file's folder, opened confined to drive C, and the file's own lstat in it.
+// The file's folder, opened confined to drive C, and the file's own lstat in it; a mount point
+// is refused. `hostPath` receives the file's host path.
 void openExisting(std::string_view path, std::string_view op, host::Parent& parent,
-                  struct stat& st) {
+                  struct stat& st, std::string& hostPath,
+                  std::size_t listedFrom = std::string_view::npos) {
+  bool mount = false;
   // The exact spelling first: three calls when it exists.
-  std::string exact;
-  if (host::lexicalPath(path, exact) && host::openParent(exact, parent) &&
-      fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-    return;
+  if (!host::lexicalPath(path, hostPath) || !host::openParent(hostPath, parent) ||
+      host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
+    host::Resolved r = host::resolve(path, listedFrom);
+    if (!r.exists) host::failMissing(r, op, path);
+    if (!host::openParent(r.path, parent, false)) host::failErrno(errno, op, path);
+    if (host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
+      host::failErrno(errno, op, path);
+    }
+    hostPath = std::move(r.path);
   }
-  const host::Resolved r = host::resolve(path);
-  if (!r.exists) host::failMissing(r, op, path);
-  if (!host::openParent(r.path, parent, false)) host::failErrno(errno, op, path);
-  if (fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    host::failErrno(errno, op, path);
-  }
+  if (mount) host::fail(error::AccessDenied, op, path, "c'est un point de montage");
 }
 
 // The folder in which `path` is to be made.
-void openNew(std::string_view path, std::string_view op, host::Parent& parent, bool& exists) {
+void openNew(std::string_view path, std::string_view op, host::Parent& parent, bool& exists,
+             struct stat& st) {
   const host::Resolved r = host::resolve(path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
   if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
-  struct stat st {};
   exists = fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-}  // namespace
-
-void deleteFile(std::string_view path) {
-  constexpr std::string_view op = "DeleteFile";
-  host::Parent parent;
-  struct stat st {};
-  openExisting(path, op, parent, st);
-  if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, path, "is a folder");
-  // Checked here rather than left to the host, so the refusal holds for root too.
-  if (host::isReadOnly(st)) host::fail(error::AccessDenied, op, path, "read-only");
+void unlinkFile(const host::Parent& parent, const struct stat& st, std::string_view op,
+                std::string_view path) {
   host::noteChange();
   if (S_ISLNK(st.st_mode)) host::noteFolderChange();
   if (unlinkat(parent.fd, parent.name.c_str(), 0) != 0) host::failErrno(errno, op, path);
 }
 
+}  // namespace
+
+void deleteFile(std::string_view path) {
+  constexpr std::string_view op = "Ne peut supprimer le fichier";
+  host::Parent parent;
+  struct stat st {};
+  std::string hostPath;
+  openExisting(path, op, parent, st, hostPath);
+  if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, path, "c'est un dossier");
+  // Checked here rather than left to the host, so the refusal holds for root too.
+  if (host::isReadOnly(st)) host::fail(error::AccessDenied, op, path, "lecture seule");
+  unlinkFile(parent, st, op, path);
+}
+
+void deleteListedFile(std::string_view path, std::size_t listedFrom) {
+  constexpr std::string_view op = "Ne peut supprimer le fichier";
+  host::Parent parent;
+  struct stat st {};
+  std::string hostPath;
+  openExisting(path, op, parent, st, hostPath, listedFrom);
+  if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, path, "c'est un dossier");
+  // The attributes of a file with several names belong to all of them: only this name goes.
+  if (S_ISREG(st.st_mode) && st.st_nlink == 1) {
+    std::string xattrPath = parent.procPath();
+    if (xattrPath.empty()) xattrPath = hostPath;
+    if (host::isReadOnly(st) ||
+        (host::storedAttributes(xattrPath.c_str()) & (attr::Hidden | attr::System)) != 0) {
+      host::setAttributesAt(parent, hostPath, st, 0, op, path);
+    }
+  }
+  unlinkFile(parent, st, op, path);
+}
+
+void removeDirectory(std::string_view path) {
+  removeDirectory(path, std::string_view::npos);
+}
+
 void createDirectory(std::string_view path) {
-  constexpr std::string_view op = "CreateDirectory";
+  constexpr std::string_view op = "Ne peut créer le dossier";
   host::Parent parent;
   bool exists = false;
-  openNew(path, op, parent, exists);
-  if (exists) host::fail(error::AlreadyExists, op, path, "already exists");
+  struct stat st {};
+  openNew(path, op, parent, exists, st);
+  if (exists) host::fail(error::AlreadyExists, op, path, "existe déjà");
   host::noteChange();
   if (mkdirat(parent.fd, parent.name.c_str(), 0777) != 0) host::failErrno(errno, op, path);
 }
 
-void removeDirectory(std::string_view path) {
-  constexpr std::string_view op = "RemoveDirectory";
+void removeDirectory(std::string_view path, std::size_t listedFrom) {
+  constexpr std::string_view op = "Ne peut supprimer le dossier";
   host::Parent parent;
   struct stat st {};
-  openExisting(path, op, parent, st);
+  std::string hostPath;
+  openExisting(path, op, parent, st, hostPath, listedFrom);
   int flags = AT_REMOVEDIR;
   if (S_ISLNK(st.st_mode)) {
     struct stat target {};
     if (fstatat(parent.fd, parent.name.c_str(), &target, 0) != 0 || !S_ISDIR(target.st_mode)) {
-      host::fail(error::DirectoryInvalid, op, path, "not a folder");
+      host::fail(error::DirectoryInvalid, op, path, "ce n'est pas un dossier");
     }
     flags = 0;  // a link to a folder goes as a link; its target is left alone
   } else if (!S_ISDIR(st.st_mode)) {
-    host::fail(error::DirectoryInvalid, op, path, "not a folder");
+    host::fail(error::DirectoryInvalid, op, path, "ce n'est pas un dossier");
   }
   host::noteChange();
   host::noteFolderChange();
@@ -89,17 +124,25 @@ void removeDirectory(std::string_view path) {
 }
 
 void moveFileReplace(std::string_view from, std::string_view to) {
-  constexpr std::string_view op = "MoveFile";
   host::Parent source;
   struct stat st {};
-  openExisting(from, op, source, st);
+  std::string hostPath;
+  openExisting(from, "Ne peut déplacer le fichier", source, st, hostPath);
+  constexpr std::string_view op = "Ne peut remplacer le fichier";
   host::Parent target;
   bool exists = false;
-  openNew(to, op, target, exists);
   struct stat targetSt {};
-  if (exists && fstatat(target.fd, target.name.c_str(), &targetSt, AT_SYMLINK_NOFOLLOW) == 0 &&
-      S_ISDIR(targetSt.st_mode) && targetSt.st_ino != st.st_ino) {
-    host::fail(error::AccessDenied, op, to, "is a folder");
+  openNew(to, op, target, exists, targetSt);
+  // Windows replaces neither a read-only file nor a folder; a pipe or a device is no file either.
+  if (exists && targetSt.st_ino != st.st_ino) {
+    if (S_ISDIR(targetSt.st_mode)) host::fail(error::AccessDenied, op, to, "c'est un dossier");
+    if (!S_ISREG(targetSt.st_mode) && !S_ISLNK(targetSt.st_mode)) {
+      host::fail(error::AccessDenied, op, to, "ce n'est pas un fichier ordinaire");
+    }
+    if (host::isReadOnly(targetSt)) host::fail(error::AccessDenied, op, to, "lecture seule");
+    if (host::isMountPoint(target.fd, target.name.c_str())) {
+      host::fail(error::AccessDenied, op, to, "c'est un point de montage");
+    }
   }
   host::noteChange();
   host::noteFolderChange();

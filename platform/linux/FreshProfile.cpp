@@ -18,7 +18,14 @@ namespace os::host {
 namespace {
 
 [[noreturn]] void failProfile(const std::string& what, int err) {
-  throw SystemError(errorCode(err), "Creating the profile " + what + ": " + std::strerror(err));
+  throw SystemError(errorCode(err), "Ne peut créer le profil " + what + " : " + errnoText(err));
+}
+
+// Whether `path` exists (not following a link); throws when that cannot be told.
+bool present(const std::string& path, struct stat& st) {
+  if (lstat(path.c_str(), &st) == 0) return true;
+  if (errno != ENOENT) failProfile(path, errno);
+  return false;
 }
 
 void makeFolder(const std::string& path) {
@@ -125,39 +132,52 @@ std::string loginName() {
   return name;
 }
 
+std::string pendingMarker(const std::string& prefix) {
+  return prefix + "/.first-start";
+}
+
 bool createFreshProfile(const std::string& prefix) {
-  bool created = false;
   const std::string drive = prefix + "/drive_c";
+  const std::string hive = prefix + "/user.reg";
+  const std::string marker = pendingMarker(prefix);
   struct stat st {};
-  if (lstat(drive.c_str(), &st) != 0) {
-    if (errno != ENOENT) failProfile(drive, errno);
-    std::error_code ec;
-    std::filesystem::create_directories(prefix, ec);
-    if (ec) failProfile(prefix, ec.value());
-    makeFolder(drive);
-    const std::string list = freshFolders(loginName());
-    std::size_t start = 0;
-    for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
-      makeFolder(drive + "/" + list.substr(start, end - start));
-    }
-    created = true;
-  } else if (!S_ISDIR(st.st_mode)) {
+  const bool driveMissing = !present(drive, st);
+  if (!driveMissing && !S_ISDIR(st.st_mode)) {
     // A link here could point drive C at the host's own files: refuse it.
-    throw SystemError(error::AccessDenied, "Drive C must be a real folder: " + drive);
-  } else {
+    throw SystemError(error::AccessDenied, "Le lecteur C doit être un vrai dossier : " + drive);
+  }
+  if (!driveMissing) {
     // A prefix made by Wine or Proton: the program's own folder (options, help) is added.
     const std::string programs = drive + "/Program Files";
     if (lstat(programs.c_str(), &st) != 0 && errno == ENOENT) makeFolder(programs);
-    if (lstat(programs.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-      makeFolder(programs + "/Tidora 2000");
-    }
+    if (lstat(programs.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) makeFolder(programs + "/Tidora 2000");
   }
-  const std::string hive = prefix + "/user.reg";
-  if (lstat(hive.c_str(), &st) != 0) {
-    if (errno != ENOENT) failProfile(hive, errno);
+  const bool hiveMissing = !present(hive, st);
+  if (!driveMissing && hiveMissing && present(prefix + "/system.reg", st)) {
+    // Wine's own prefix without its user hive yet (Proton setting it up): the hive, of the
+    // prefix's architecture, and nothing else; it is not the program's fresh profile.
     writeNewFile(hive, freshHive(loginName(), archLine(prefix)));
-    created = true;
+    return false;
   }
+  const bool created = driveMissing || hiveMissing;
+  if (created) {
+    std::error_code ec;
+    std::filesystem::create_directories(prefix, ec);
+    if (ec) failProfile(prefix, ec.value());
+    // First, so that a start failing half-way from here on is completed by the next one.
+    const int fd = open(marker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) failProfile(prefix, errno);
+    close(fd);
+  } else if (!present(marker, st)) {
+    return false;
+  }
+  makeFolder(drive);
+  const std::string list = freshFolders(loginName());
+  std::size_t start = 0;
+  for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
+    makeFolder(drive + "/" + list.substr(start, end - start));
+  }
+  if (hiveMissing) writeNewFile(hive, freshHive(loginName(), ""));
   return created;
 }
 

@@ -33,13 +33,27 @@ bool lexicalPath(std::string_view windowsPath, std::string& out);
 // exists; otherwise `parentMissing` tells whether a folder on the way is missing.
 bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing);
 // Lexical mapping, one lstat on the exact spelling, and a case-insensitive walk on a miss.
-Resolved resolve(std::string_view windowsPath);
+// From `listedFrom` on, `windowsPath` holds names a directory listing gave: they are taken as
+// spelled, never matched again by case (a file gone since is never mistaken for a sibling).
+Resolved resolve(std::string_view windowsPath,
+                 std::size_t listedFrom = std::string_view::npos);
 
 // An open descriptor of drive C (O_PATH), for opening files confined to it.
 int driveRootFd();
-// Opens the host path `hostPath` (below drive C) with drive C as the root: absolute links and
-// ".." resolve inside drive C. -1 with errno on failure (EXDEV: not below drive C).
+// Opens the host path `hostPath` (below drive C) with drive C as the root, following no link and
+// crossing no mount point on the way, the last component included. -1 with errno on failure
+// (ELOOP: through a link; EXDEV: not below drive C, or across a mount point).
 int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
+// Opens a file to read or write only when it is a regular file (O_NONBLOCK, then its type is
+// checked: a pipe or a device never blocks the program). `confined`: through openInDrive. -1 with
+// errno on failure (ENXIO: not a regular file).
+int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode = 0);
+// True when `name` in the folder `dirFd` (AT_FDCWD: a full path) is the root of a mount (another
+// file system, a bind mount): like a link, never entered, changed nor removed.
+bool isMountPoint(int dirFd, const char* name) noexcept;
+// lstat of `name` in the folder `dirFd` (mode, links, inode, device, size, owner) that also tells
+// whether it is a mount point; -1 with errno on failure.
+int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept;
 
 // The folder holding a file, opened confined to drive C, and the file's name in it: the *at()
 // calls on (fd, name) never act outside drive C. The last folder opened is kept open for the
@@ -65,8 +79,11 @@ bool openParent(const std::string& hostPath, Parent& out, bool reuse = true);
 // Records that this process removed or renamed a folder or a link: kept folders are forgotten.
 void noteFolderChange() noexcept;
 
-// Creates what is missing of a fresh profile in `prefix`; true when it created anything.
+// Creates what is missing of a fresh profile in `prefix`; true when it created anything. While
+// the profile's first start is not marked done (finishFreshProfile), every call completes it.
 bool createFreshProfile(const std::string& prefix);
+// The file whose presence in the prefix means the first start's work is not done yet.
+std::string pendingMarker(const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
 
@@ -79,8 +96,9 @@ inline unsigned char lower(unsigned char c) noexcept {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-// The Windows error code for an errno value.
+// The Windows error code for an errno value, and its French words.
 std::uint32_t errorCode(int err) noexcept;
+std::string errnoText(int err);
 // Throws SystemError(code, "<operation> <windowsPath>: <detail>").
 [[noreturn]] void fail(std::uint32_t code, std::string_view operation, std::string_view windowsPath,
                        std::string_view detail);
@@ -99,6 +117,10 @@ inline bool isDotHidden(std::string_view name) noexcept {
 }
 // The Windows attribute word of the host file `path` named `name`, whose lstat is `st`.
 std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st);
+// Sets read-only, hidden and system of the file `parent` names (host path `hostPath`), whose
+// lstat is `st`; throws SystemError("<op> <path> : ...").
+void setAttributesAt(const Parent& parent, const std::string& hostPath, const struct stat& st,
+                     std::uint32_t attributes, std::string_view op, std::string_view path);
 // Read-only as Windows sees it: the owner's write bit is clear (links never are).
 inline bool isReadOnly(const struct stat& st) noexcept {
   return !S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0;

@@ -2,6 +2,7 @@
 #include "platform/Prefix.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -43,7 +44,8 @@ std::filesystem::path defaultPrefix() {
     home = (pw != nullptr && pw->pw_dir != nullptr && pw->pw_dir[0] == '/') ? pw->pw_dir : nullptr;
   }
   if (home == nullptr) {
-    throw SystemError(error::PathNotFound, "No prefix folder: set TIDORA_PREFIX");
+    throw SystemError(error::PathNotFound,
+                      "Aucun dossier pour le profil : définissez TIDORA_PREFIX");
   }
   return std::filesystem::path(home) / ".local/share/tidora";
 }
@@ -60,13 +62,19 @@ bool ensureLocked(PrefixState& s) {
   if (fd < 0) {
     const int err = errno;  // before building the message, which may allocate
     throw SystemError(host::errorCode(err),
-                      "Drive C cannot be opened: " + root + ": " + std::strerror(err));
+                      "Ne peut ouvrir le lecteur C " + root + " : " + host::errnoText(err));
   }
   if (s.driveFd >= 0) close(s.driveFd);
   s.driveFd = fd;
   s.driveRoot = root;
   s.ensured = true;
   return created;
+}
+
+// The first-start marker of the ensured profile.
+std::string pendingMarker(const PrefixState& s) {
+  constexpr std::size_t kDrive = sizeof "/drive_c" - 1;
+  return host::pendingMarker(s.driveRoot.substr(0, s.driveRoot.size() - kDrive));
 }
 
 }  // namespace
@@ -94,6 +102,26 @@ bool ensureProfile() {
   PrefixState& s = state();
   std::lock_guard lock(s.mutex);
   return ensureLocked(s);
+}
+
+bool freshProfilePending() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  ensureLocked(s);
+  struct stat st {};
+  return lstat(pendingMarker(s).c_str(), &st) == 0;
+}
+
+void finishFreshProfile() {
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  ensureLocked(s);
+  const std::string marker = pendingMarker(s);
+  if (unlink(marker.c_str()) != 0 && errno != ENOENT) {
+    const int err = errno;
+    throw SystemError(host::errorCode(err),
+                      "Ne peut terminer le profil " + marker + " : " + host::errnoText(err));
+  }
 }
 
 std::optional<std::filesystem::path> hostPath(std::string_view windowsPath) {

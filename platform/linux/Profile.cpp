@@ -5,6 +5,9 @@
 // short one.
 #include "platform/Profile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +16,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Prefix.h"
 #include "platform/linux/Host.h"
 
 namespace os {
@@ -265,10 +267,16 @@ struct FileCloser {
 
 std::string getPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName) {
-  const auto host = hostPath(fileName);
-  if (!host) return std::string(defaultValue);
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(host->c_str(), "rb"));
-  if (!file) return std::string(defaultValue);
+  // A regular file only, reached through no link: a pipe there must not block the program.
+  const host::Resolved r = host::resolve(fileName);
+  if (!r.exists) return std::string(defaultValue);
+  const int fd = host::openRegular(r.path, O_RDONLY, true);
+  if (fd < 0) return std::string(defaultValue);
+  std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "rb"));
+  if (!file) {
+    close(fd);
+    return std::string(defaultValue);
+  }
 
   ProfileSearch search(trimmed(section), trimmed(key));
   auto buffer = std::make_unique<char[]>(kChunk);

@@ -47,7 +47,8 @@ Stamp stampOf(const struct stat& st) {
 }
 
 std::string readAll(const std::string& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  // A regular file only: a pipe in its place must not block the program.
+  const int fd = host::openRegular(file, O_RDONLY, false);
   if (fd < 0) {
     const int err = errno;  // before building the message, which may allocate
     throw SystemError(error::BadRegistryHive,

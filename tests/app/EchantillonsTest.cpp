@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <csignal>
 
@@ -10,6 +11,7 @@
 #include "app/FichierAide.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
+#include "tests/Montages.h"
 #include "tests/app/Environnement.h"
 
 namespace {
@@ -91,8 +93,8 @@ TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
     bool echec = false;
     try {
       InstallerFichierAide();
-    } catch (const os::SystemError&) {
-      echec = true;
+    } catch (const os::SystemError& e) {
+      echec = std::string(e.what()) == "Ne peut installer le fichier d'aide " + chemin + " : disque plein";
     }
     _exit(echec ? 0 : 1);
   }
@@ -101,8 +103,30 @@ TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
   ASSERT_TRUE(WIFEXITED(statut));
   EXPECT_EQ(WEXITSTATUS(statut), 0);
   EXPECT_FALSE(Existe(chemin));
-  EXPECT_FALSE(Existe(chemin + ".tmp"));
+  EXPECT_TRUE(QDir(QString::fromStdString(*os::hostPath(os::executableFolder())))
+                  .entryList(QDir::Files)
+                  .isEmpty());
   EXPECT_TRUE(InstallerFichierAide());
+}
+
+// A first start cut short by a full disk leaves the samples half made; the next one completes them.
+TEST_F(EchantillonsTest, AFirstStartFailingHalfWayIsCompletedByTheNext) {
+  QTemporaryDir dossier;
+  const std::filesystem::path petit = dossier.path().toStdString();
+  Montages montages;
+  if (!montages.Tmpfs(petit, "nr_inodes=48")) GTEST_SKIP() << "mounting refused here";
+  os::setPrefixFolder(petit / "p");
+  EXPECT_THROW(PreparerProfil(), os::SystemError);
+  int deposes = 0;
+  for (const Echantillon& e : ListeEchantillons()) deposes += Existe(e.chemin);
+  EXPECT_GT(deposes, 0);
+  EXPECT_LT(deposes, static_cast<int>(ListeEchantillons().size()));
+
+  ASSERT_TRUE(Montages::Remonter(petit, 0, "nr_inodes=1000"));
+  os::setPrefixFolder(petit / "p");  // the next start
+  PreparerProfil();
+  for (const Echantillon& e : ListeEchantillons()) EXPECT_TRUE(Existe(e.chemin)) << e.chemin;
+  EXPECT_FALSE(os::freshProfilePending());
 }
 
 }  // namespace

@@ -139,6 +139,7 @@ TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
   EXPECT_TRUE(key.query("c").has_value());
   key.setString("d", "saved");
 
+  os::finishFreshProfile();  // no first start here: the profile is done
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
@@ -252,12 +253,13 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
 }
 
 // A prefix Wine made, without user.reg (Proton setting it up): the program adds its own folder,
-// and a hive Wine accepts, of the prefix's architecture.
+// and a hive Wine accepts, of the prefix's architecture; it is not a fresh profile of its own.
 TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
   fs::create_directories(prefix_ / "drive_c/windows/temp");
   std::ofstream(prefix_ / "system.reg", std::ios::binary)
       << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
-  EXPECT_TRUE(os::ensureProfile());
+  EXPECT_FALSE(os::ensureProfile());
+  EXPECT_FALSE(fs::exists(drive() / "users"));
   EXPECT_TRUE(fs::is_directory(drive() / "Program Files/Tidora 2000"));
   const std::string text = hiveText();
   EXPECT_EQ(text.substr(0, text.find("#arch=win32\n") + 12),
