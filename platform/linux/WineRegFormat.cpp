@@ -305,8 +305,6 @@ std::uint64_t fileTimeNow() noexcept {
          static_cast<std::uint64_t>(ts.tv_nsec) / 100;
 }
 
-std::string foldName(std::string_view s) { return foldedCopy(s); }
-
 // ---- WineKey
 
 const WineValue* WineKey::find(std::string_view name) const {
@@ -343,14 +341,14 @@ std::size_t WineKey::erase(const std::vector<std::string>& names) {
   // Sorted rather than hashed, and one pass over the values: quick on keys of many values.
   std::vector<std::string> doomed;
   doomed.reserve(names.size());
-  for (const std::string& name : names) doomed.push_back(foldName(name));
+  for (const std::string& name : names) doomed.push_back(foldedCopy(name));
   std::sort(doomed.begin(), doomed.end());
   std::size_t gone = 0;
   std::vector<std::pair<std::size_t, std::size_t>> kept;  // comment lines of removed values
   std::size_t out = 0;
   for (std::size_t i = 0; i < values_.size(); ++i) {
     WineValue& v = values_[i];
-    if (std::binary_search(doomed.begin(), doomed.end(), foldName(v.name))) {
+    if (std::binary_search(doomed.begin(), doomed.end(), foldedCopy(v.name))) {
       // Comment lines before it stay where they were: before the next value, or at the end.
       kept.insert(kept.end(), v.moved.begin(), v.moved.end());
       if (v.begin > v.before) kept.emplace_back(v.before, v.begin);
@@ -380,20 +378,20 @@ WineHive::WineHive() {
 }
 
 WineKey* WineHive::find(std::string_view path) {
-  const auto it = index_.find(foldName(path));
+  const auto it = index_.find(foldedCopy(path));
   return it == index_.end() ? nullptr : it->second;
 }
 
 WineKey& WineHive::insert(std::string path, bool implied) {
   // After the last key of its parent's subtree, so that the file stays in tree order.
   const std::size_t cut = path.rfind('\\');
-  const std::string parent = foldName(cut == std::string::npos ? "" : path.substr(0, cut));
+  const std::string parent = foldedCopy(cut == std::string::npos ? "" : path.substr(0, cut));
   std::size_t at = keys_.size();
   for (std::size_t i = 0; i < keys_.size(); ++i) {
-    if (foldName(keys_[i]->path_) != parent) continue;
+    if (foldedCopy(keys_[i]->path_) != parent) continue;
     at = i + 1;
     const std::string prefix = parent.empty() ? "" : parent + "\\";
-    while (at < keys_.size() && (prefix.empty() || foldName(keys_[at]->path_).rfind(prefix, 0) == 0))
+    while (at < keys_.size() && (prefix.empty() || foldedCopy(keys_[at]->path_).rfind(prefix, 0) == 0))
       ++at;
     break;
   }
@@ -404,7 +402,7 @@ WineKey& WineHive::insert(std::string path, bool implied) {
   key->modified_ = fileTimeNow();
   WineKey* raw = key.get();
   keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(at), std::move(key));
-  index_.emplace(foldName(raw->path_), raw);
+  index_.emplace(foldedCopy(raw->path_), raw);
   return *raw;
 }
 
@@ -414,7 +412,7 @@ WineKey& WineHive::append(std::string path, bool implied) {
   key->implied_ = implied;
   WineKey* raw = key.get();
   keys_.push_back(std::move(key));
-  index_.emplace(foldName(raw->path_), raw);
+  index_.emplace(foldedCopy(raw->path_), raw);
   return *raw;
 }
 

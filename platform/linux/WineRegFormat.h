@@ -63,8 +63,6 @@ class WineKey {
   bool remove(std::string_view name);
   // Removes the values named in `names` (missing ones passed over); how many went.
   std::size_t erase(const std::vector<std::string>& names);
-  // The last-write time (FILETIME) this key is written with when changed.
-  std::uint64_t modified() const noexcept { return modified_; }
 
  private:
   friend class WineHive;
@@ -78,7 +76,7 @@ class WineKey {
   bool implied_ = false;  // exists only as the parent of other keys: not written while empty
   std::size_t blockBegin_ = 0, headEnd_ = 0, tail_ = 0, blockEnd_ = 0;
   std::vector<std::pair<std::size_t, std::size_t>> tailMoved_;
-  std::uint64_t modified_ = 0;
+  std::uint64_t modified_ = 0;  // last-write time (FILETIME) written when changed
 };
 
 class WineHive {
@@ -88,8 +86,6 @@ class WineHive {
   WineKey* find(std::string_view path);
   // The key at `path`, created with its parents when missing; `created` tells whether it was.
   WineKey& create(std::string_view path, bool& created);
-  // Keys in the order they are written.
-  std::size_t keyCount() const noexcept { return keys_.size(); }
 
   // The hive in Wine's format: the text read, with only the changed keys written afresh.
   std::string toText() const;
@@ -103,16 +99,13 @@ class WineHive {
 
   std::string source_;  // the text read; "" for a new hive
   std::size_t headerEnd_ = 0;
-  std::vector<std::unique_ptr<WineKey>> keys_;               // in file order
-  std::unordered_map<std::string, WineKey*> index_;          // folded path -> key
+  std::vector<std::unique_ptr<WineKey>> keys_;       // in file order
+  std::unordered_map<std::string, WineKey*> index_;  // folded path -> key
 };
 
 // Reads user.reg: Wine's format, or the regedit text format ("Windows Registry Editor Version
 // 5.00") of the program's earlier versions, whose keys are all written afresh, in Wine's format,
 // at the next save. Throws SystemError(BadRegistryHive) naming `fileName` and the line.
 WineHive readHiveText(std::string text, std::string_view fileName);
-
-// The form of a name used to compare names without regard to case.
-std::string foldName(std::string_view name);
 
 }  // namespace os::host
