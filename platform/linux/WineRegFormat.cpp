@@ -765,7 +765,14 @@ WineHive readHiveText(std::string text, std::string_view fileName) {
   if (isWineHiveText(text)) return WineHive::parse(std::move(text), fileName);
   const Hive old = Hive::parse(text, fileName);
   WineHive hive;
-  for (const HiveKey& k : old.keys()) {
+  const std::vector<HiveKey>& keys = old.keys();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const HiveKey& k = keys[i];
+    // As Wine: a key with no values whose sub-keys follow is implied by them, not written.
+    if (k.values.empty() && i + 1 < keys.size() &&
+        foldedCopy(keys[i + 1].path).rfind(foldedCopy(k.path) + "\\", 0) == 0) {
+      continue;
+    }
     bool created = false;
     WineKey& key = hive.create(k.path, created);
     for (const HiveValue& v : k.values) key.set(v.name, v.value);

@@ -186,7 +186,7 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
 
 TEST_F(RegistryTest, AHiveOfTheEarlierFormatIsConvertedWithEveryValue) {
   writeHive(
-      "Windows Registry Editor Version 5.00\n\n"
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n[HKEY_CURRENT_USER\\Software]\n\n"
       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n"
       "\"url1\"=\"http://caf\xc3\xa9.example/\\\"q\\\"\"\n"
       "\n[HKEY_CURRENT_USER\\Software\\Cl\xc3\xa9 \xe2\x82\xac]\n"
@@ -210,6 +210,7 @@ TEST_F(RegistryTest, AHiveOfTheEarlierFormatIsConvertedWithEveryValue) {
   EXPECT_NE(text.find("\n[Software\\\\Cl\\xe9 \\x20ac] "), std::string::npos) << text;
   EXPECT_NE(text.find("\n@=\"d\\x00e9faut\"\n\"multi\"=str(7):\"a\\0b\\0\"\n"), std::string::npos);
   EXPECT_NE(text.find("\n\"lines\"=\"a\\nb\"\n"), std::string::npos);
+  EXPECT_EQ(text.find("[Software] "), std::string::npos);  // implied by its sub-keys
   for (std::size_t i = 0; i < where.size(); ++i) {
     const auto v = RegistryKey::open(where[i].first)->query(where[i].second);
     ASSERT_TRUE(v.has_value()) << where[i].second;
