@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -144,7 +145,7 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
   std::printf("  %-22s %9.0f %9.2f %9.2f %9.2f %14.2f\n", "large", texteGrand.size() / 1024.0,
               g.lecture, g.sauvegarde, tg, g.disque);
   std::printf("  %-22s %9s %9s %9s %9.2f   (total less the disk's own sync of the same text)\n",
-              "small, without sync", "", "", "", tp - p.disque);
+              "small, without sync", "", "", "", std::max(0.0, tp - p.disque));
   std::printf("  %-22s %9.1f   sizes ratio %.1f, no worse than linear: %s\n",
               "ratio large / small", tg / tp, tailles, tg / tp <= tailles ? "met" : "MISSED");
   return 0;
