@@ -96,13 +96,21 @@ TForm1::TForm1(QWidget* parent)
   ShapeOptions->OnMouseDown = [this](Qt::MouseButton b) { ShapeOptionsMouseDown(b); };
   ShapeEffacer->OnMouseDown = [this](Qt::MouseButton b) { ShapeEffacerMouseDown(b); };
   Shape3->OnMouseDown = [this](Qt::MouseButton b) { Shape3MouseDown(b); };
+  OnDetruite = [this] { FormDestroy(); };
 
   // The scanner as the window configures it; its events belong to the run.
   ScruteDossier1.Dossier = "c:\\";
   ScruteDossier1.Filtre = "*.*";
   ScruteDossier1.SousDossier = true;
   ScruteDossier1.MaxPenetration = 10000;
-  ScruteDossier1.TraiterMessages = [] { QCoreApplication::processEvents(); };
+  // Each drain first lets texts held back by the throttle through, once their time has come,
+  // so that they are never long behind even when no further file arrives.
+  ScruteDossier1.TraiterMessages = [this] {
+    if (labelsEnRetard_ && dernierRafraichissement_.elapsed() >= kIntervalleLabels) {
+      RafraichirLabels();
+    }
+    QCoreApplication::processEvents();
+  };
 
   QCoreApplication::instance()->installEventFilter(this);
   FormCreate();
@@ -128,7 +136,7 @@ void TForm1::Shape2MouseDown(Qt::MouseButton) {
       form.RafraichirLabels();
       if (form.fermerApresMenage_) {
         form.fermerApresMenage_ = false;
-        form.close();
+        form.Fermer();
       }
     }
   } fin{*this, premier};
@@ -149,6 +157,11 @@ void TForm1::Shape1MouseDown(Qt::MouseButton) {
 
 void TForm1::Shape3MouseDown(Qt::MouseButton) {
   ActionAide(this);
+}
+
+void TForm1::FormDestroy() {
+  detruite_ = true;
+  DemanderFermeture();
 }
 
 void TForm1::FormKeyPress(QChar touche) {
@@ -212,7 +225,17 @@ void TForm1::DemanderFermeture() {
     Menage.Stopper();
     return;
   }
-  close();
+  Fermer();
+}
+
+void TForm1::Fermer() {
+  if (!detruite_) {
+    close();
+    return;
+  }
+  if (fermee_) return;
+  fermee_ = true;
+  emit Fermee();
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* event) {

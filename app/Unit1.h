@@ -48,6 +48,8 @@ class TForm1 : public FenetreHabillee, public IFenetreMenage {
   void Shape1MouseDown(Qt::MouseButton bouton);
   // Help action.
   void Shape3MouseDown(Qt::MouseButton bouton);
+  // The window was destroyed from outside: the program ends, a run in progress stopped first.
+  void FormDestroy();
   // "$" shows the credits panel, "*" hides it; any other character does nothing.
   void FormKeyPress(QChar touche);
 
@@ -75,12 +77,16 @@ class TForm1 : public FenetreHabillee, public IFenetreMenage {
 
  private:
   void DemanderFermeture();
+  // Ends the program: closes the window, or only says so when the window is already gone.
+  void Fermer();
 
   QString texteNbFichiers_;
   QString texteTaille_;
   bool labelsEnRetard_ = false;
   QElapsedTimer dernierRafraichissement_;
   bool fermerApresMenage_ = false;
+  bool detruite_ = false;
+  bool fermee_ = false;
 };
 
 // The main window, created at start-up.

@@ -1,6 +1,9 @@
 #include "cleaning/Menage.h"
 
+#include <exception>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "cleaning/DossierSur.h"
 #include "cleaning/DossiersVides.h"
@@ -18,6 +21,21 @@ constexpr const char* kRacine = "c:\\";
 constexpr std::size_t kIndexTemp = 4;
 constexpr std::size_t kIndexSauvegardes = 5;
 constexpr std::int32_t kNbMotifs = 20;
+
+// n for a value named "url<n>" (any case, n in decimal without leading zeros), else 0.
+std::size_t NumeroAdresse(std::string_view nom) {
+  if (nom.size() < 4 || nom.size() > 12) return 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if ((nom[i] | 0x20) != "url"[i]) return 0;
+  }
+  if (nom[3] == '0') return 0;
+  std::size_t n = 0;
+  for (const char c : nom.substr(3)) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + static_cast<std::size_t>(c - '0');
+  }
+  return n;
+}
 
 }  // namespace
 
@@ -91,8 +109,15 @@ void TMenage::Lancer() {
     }
   }
 
-  PurgerAdresses();
-  if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+  // A hive that cannot be read or saved skips the registry steps; the run goes on to its end,
+  // and the failure is reported after the summary.
+  std::exception_ptr echecRegistre;
+  try {
+    PurgerAdresses();
+    if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+  } catch (const os::SystemError&) {
+    echecRegistre = std::current_exception();
+  }
   if (!stoppe_ && !dossierTemp.empty()) {
     SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, [this] {
       if (scrute_.TraiterMessages) scrute_.TraiterMessages();
@@ -107,6 +132,7 @@ void TMenage::Lancer() {
   echecs_.clear();
   fenetre_.AfficherEnCours("FIN");
   fenetre_.Message(Resume());
+  if (echecRegistre) std::rethrow_exception(echecRegistre);
 }
 
 void TMenage::Stopper() {
@@ -123,19 +149,28 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
   scrute_.Execute();
 }
 
-// The key is created even when the purge is not chosen, as the program always did.
+// The key is created even when the purge is not chosen, as the program always did. "url1",
+// "url2", ... up to the first missing number go, all in one change of the hive.
 void TMenage::PurgerAdresses() {
   os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
   if (stoppe_ || plan_.TableRegistre[1].empty()) return;
-  for (int n = 1; cle.deleteValue("url" + std::to_string(n)); ++n) {
+  const std::vector<std::string> valeurs = cle.valueNames();
+  // present[n]: a value "url<n>" exists; numbers past the count cannot follow on from 1.
+  std::vector<bool> present(valeurs.size() + 2, false);
+  for (const std::string& nom : valeurs) {
+    const std::size_t n = NumeroAdresse(nom);
+    if (n < present.size()) present[n] = true;
   }
+  std::vector<std::string> noms;
+  for (std::size_t n = 1; present[n]; ++n) noms.push_back("url" + std::to_string(n));
+  cle.deleteValues(noms);
 }
 
-// Every value of the recent-search key goes; the key itself stays, and is never created.
+// Every value of the recent-search key goes, in one change; the key itself stays, and is never
+// created.
 void TMenage::PurgerRecherches() {
   std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCleRecherches);
-  if (!cle) return;
-  for (const std::string& nom : cle->valueNames()) cle->deleteValue(nom);
+  if (cle) cle->deleteValues(cle->valueNames());
 }
 
 std::string TMenage::Resume() const {

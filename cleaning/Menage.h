@@ -7,7 +7,8 @@
 // pass ("*.cab" under TableDossiers[5]); the typed-address purge (its key is always created,
 // "url1", "url2", ... are deleted up to the first missing number when chosen); the recent-search
 // purge when chosen; the removal of the empty sub-folders of the temporary folder; "FIN"; the
-// summary. After Stopper() no further pass starts and neither purge nor the folder removal
+// summary. A registry failure (a hive that cannot be read or saved) skips what is left of the
+// registry steps; the run carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass starts and neither purge nor the folder removal
 // runs, but "FIN" and the summary still come. The plan is read afresh at each step: a
 // validation during the run may rebuild it.
 #include <cstdint>
@@ -30,7 +31,7 @@ class TMenage {
   TMenage& operator=(const TMenage&) = delete;
 
   // Start: the whole run; returns when it is over. Does nothing while a run is in progress.
-  // A registry failure propagates; the run is then over all the same.
+  // A registry failure is thrown after the summary; the run is then over all the same.
   void Lancer();
   // Stop: the pass in progress ends after at most one more file; no further pass starts.
   // Outside a run it does nothing.

@@ -54,6 +54,10 @@ const std::array<DossierShell, 4> DossiersShell = {
 // The longest value the reader returns.
 constexpr std::size_t LongueurMaxValeur = 1023;
 
+// The user's masks are xt11 to xt20.
+constexpr int PremierMasqueLibre = 11;
+constexpr int DernierMasque = 20;
+
 std::string Cle(int numero) {
   return "xt" + std::to_string(numero);
 }
@@ -130,7 +134,8 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
   std::optional<os::RegistryValue> valeur;
   try {
     valeur = cle.query(nom);
-  } catch (const os::SystemError&) {
+  } catch (const os::SystemError& e) {
+    if (e.code() == os::error::BadRegistryHive) throw ErreurOptions(e.what());
     throw ErreurOptions("Erreur à l'obtention des données pour '" + nom + "'");
   }
   if (!valeur || valeur->data.empty()) return {};
@@ -145,6 +150,14 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
 std::string SousDossier(const std::string& dossier, const std::string& nom) {
   os::DirectorySearch recherche(dossier + "\\" + nom, 0x10);  // folders included
   return dossier + "\\" + (recherche.isOpen() && recherche.isDirectory() ? recherche.name() : nom);
+}
+
+// The mask "xt<numero>" as the plan gets it: a missing key, an empty value and "Erreur" all
+// mean no mask.
+std::string LireMotif(int numero, const std::string& chemin) {
+  std::string motif = os::getPrivateProfileString("Fichiers", Cle(numero), "Erreur", chemin);
+  if (motif == "Erreur") motif.clear();
+  return motif;
 }
 
 void Supprimer(const std::string& chemin) noexcept {
@@ -174,9 +187,9 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     try {
       cle.emplace(os::RegistryKey::create(CleShellFolders));
     } catch (const os::SystemError& e) {
-      // A running Wine owns the hive: the validation is refused rather than incomplete.
-      if (e.code() == os::error::SharingViolation) throw ErreurOptions(e.what());
-      // Otherwise, without the key, none of its lines is written.
+      // A key refused to us: none of its lines is written. Any other failure (a hive that
+      // cannot be read or saved) is not a missing key: it stops the validation.
+      if (e.code() != os::error::AccessDenied) throw ErreurOptions(e.what());
     }
     if (cle) {
       for (const auto& [c, nom] : DossiersShell) {
@@ -249,9 +262,7 @@ void LireOptions(TPlanMenage& plan) {
     registre[i] = os::getPrivateProfileString("Dossiers", ClesRegistre[i], "", chemin);
   }
   for (std::size_t i = 0; i < motifs.size(); ++i) {
-    std::string motif =
-        os::getPrivateProfileString("Fichiers", Cle(static_cast<int>(i) + 1), "Erreur", chemin);
-    if (motif != "Erreur") motifs[i] = std::move(motif);
+    motifs[i] = LireMotif(static_cast<int>(i) + 1, chemin);
   }
   plan.TableDossiers = std::move(dossiers);
   plan.TableRegistre = std::move(registre);
@@ -260,14 +271,12 @@ void LireOptions(TPlanMenage& plan) {
 
 std::string MasquesLibres() {
   const std::string chemin = CheminOptions();
-  // No value read can hold a line end: this default means the key is absent.
-  const std::string absent = "<\n>";
   std::string masques;
-  for (int numero = 11;; ++numero) {
-    const std::string valeur = os::getPrivateProfileString("Fichiers", Cle(numero), absent, chemin);
-    if (valeur == absent) break;
-    if (numero > 11) masques += ';';
-    masques += valeur;
+  for (int numero = PremierMasqueLibre; numero <= DernierMasque; ++numero) {
+    const std::string masque = LireMotif(numero, chemin);
+    if (masque.empty()) continue;
+    if (!masques.empty()) masques += ';';
+    masques += masque;
   }
   return masques;
 }

@@ -25,7 +25,8 @@ std::string CheminOptions();
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
 // registry and the Windows directory. Throws ErreurOptions on a bad registry value (wrong type,
 // or a text that the file would not give back as it is: control character, too long, blanks or
-// quotes around it) or a refused mask ("Masque refusé : ..."); nothing is saved then.
+// quotes around it), a hive that cannot be read (its own message, naming the file and line) or
+// a refused mask ("Masque refusé : ..."); nothing is saved then.
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file only once the
@@ -38,5 +39,6 @@ void EnregistrerOptions(const std::vector<std::string>& lignes);
 // is left alone.
 void LireOptions(TPlanMenage& plan);
 
-// The free masks stored in the file (xt11.. joined with ";"), for the edit box at start-up.
+// The user's masks the plan gets from the file (xt11 to xt20, each read as LireOptions reads
+// it, the empty ones left out), joined with ";": the edit box's text at start-up.
 std::string MasquesLibres();

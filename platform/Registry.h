@@ -1,8 +1,12 @@
 #pragma once
 // Keys and values of HKEY_CURRENT_USER. A key path with a leading "\" is from the root; key and
 // value names ignore case. On Linux the hive is the text file <prefix>/user.reg: every change is
-// saved at once (atomically), edits made to the file are seen by the next call, and a file that
-// cannot be read or parsed makes every call throw SystemError(BadRegistryHive) untouched.
+// saved at once (atomically), under a lock shared with other processes, to the hive as the file
+// holds it then, so that two writers lose nothing of each other; edits made to the file are seen
+// by the next call. A file that cannot be read or parsed makes every call throw
+// SystemError(BadRegistryHive) with a French message naming the file (and the line), and is left
+// untouched: a key is "missing" only when the hive was read and does not hold it.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,6 +51,11 @@ class RegistryKey {
   void setString(std::string_view name, std::string_view text);
   // Deletes a value; false when it did not exist. Throws SystemError on other failures.
   bool deleteValue(std::string_view name);
+  // Deletes the values named in `names` that exist (missing ones are passed over) and returns
+  // how many went. On Linux this is one change of the hive, saved once, whatever the count; on
+  // Windows, RegDeleteValueW for each name (ERROR_FILE_NOT_FOUND passed over), where a failure
+  // may leave the earlier names deleted. Throws SystemError.
+  std::size_t deleteValues(const std::vector<std::string>& names);
   // Names of the key's values, in stored order.
   std::vector<std::string> valueNames() const;
 

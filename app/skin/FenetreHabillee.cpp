@@ -1,10 +1,12 @@
 #include "app/skin/FenetreHabillee.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QWindow>
+#include <cstdint>
 
 #include "app/skin/Garde.h"
 
@@ -33,6 +35,16 @@ class ImageFond : public QWidget {
   const QImage& fond_;
 };
 
+// The X protocol's DestroyNotify event, as the xcb platform hands it to native filters.
+struct DestructionX {
+  std::uint8_t type;
+  std::uint8_t rien;
+  std::uint16_t sequence;
+  std::uint32_t source;
+  std::uint32_t fenetre;
+};
+constexpr std::uint8_t kDestroyNotify = 17;
+
 }  // namespace
 
 FenetreHabillee::FenetreHabillee(QSize taille, QPoint position, QWidget* parent)
@@ -42,6 +54,29 @@ FenetreHabillee::FenetreHabillee(QSize taille, QPoint position, QWidget* parent)
   // First child, hence the lowest in the stacking order.
   auto* image = new ImageFond(fond_, this);
   image->setGeometry(rect());
+  QCoreApplication::instance()->installNativeEventFilter(&surveillance_);
+}
+
+FenetreHabillee::~FenetreHabillee() {
+  if (QCoreApplication::instance()) {
+    QCoreApplication::instance()->removeNativeEventFilter(&surveillance_);
+  }
+}
+
+bool FenetreHabillee::Surveillance::nativeEventFilter(const QByteArray& type, void* message,
+                                                      qintptr*) {
+  if (type != "xcb_generic_event_t" || fenetre_.detruite_ ||
+      !fenetre_.testAttribute(Qt::WA_WState_Created)) {
+    return false;
+  }
+  const auto* evenement = static_cast<const DestructionX*>(message);
+  if ((evenement->type & 0x7f) != kDestroyNotify ||
+      evenement->fenetre != static_cast<std::uint32_t>(fenetre_.winId())) {
+    return false;
+  }
+  fenetre_.detruite_ = true;
+  if (fenetre_.OnDetruite) Garde(fenetre_.OnDetruite);
+  return false;
 }
 
 void FenetreHabillee::SetFond(const QImage& fond) {

@@ -1,6 +1,7 @@
 // The hive in memory and its regedit-style text form.
 #include "platform/linux/RegistryHive.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/SystemError.h"
@@ -79,16 +80,19 @@ class Parser {
       line = trim(line);
       if (line.empty() || line[0] == ';') continue;
       if (!header) {
-        if (line != kHeader) bad("not a registry file (\"" + std::string(kHeader) + "\" expected)");
+        if (line != kHeader) bad("ce n'est pas un fichier de registre (\"" + std::string(kHeader) + "\" attendu)");
         header = true;
       } else if (line[0] == '[') {
-        key = &hive.create(keyPath(line), created_);
+        filled_.push_back(keyPath(line));
+        key = &hive.create(filled_.back(), created_);
       } else {
-        if (key == nullptr) bad("value outside any key");
+        if (key == nullptr) bad("valeur hors de toute clé");
         value(line, *key);
       }
     }
-    if (!header) bad("empty file");
+    if (!header) bad("fichier vide");
+    // A name given twice keeps its first place and its last data.
+    for (const std::string& path : filled_) hive.find(path)->mergeSameNames();
     return hive;
   }
 
@@ -104,17 +108,18 @@ class Parser {
   }
 
   [[noreturn]] void bad(const std::string& problem) const {
-    throw SystemError(error::BadRegistryHive, "Registry hive " + std::string(file_) + ", line " +
-                                                  std::to_string(lineNumber_) + ": " + problem);
+    throw SystemError(error::BadRegistryHive, "Base de registre illisible : " + std::string(file_) +
+                                                  ", ligne " + std::to_string(lineNumber_) +
+                                                  " : " + problem);
   }
 
   std::string keyPath(std::string_view line) {
-    if (line.back() != ']') bad("unterminated key name");
+    if (line.back() != ']') bad("nom de clé sans \"]\" final");
     std::string_view name = line.substr(1, line.size() - 2);
-    if (!name.empty() && name[0] == '-') bad("deleting keys is not supported");
+    if (!name.empty() && name[0] == '-') bad("la suppression de clés n'est pas prise en charge");
     if (!startsWithIgnoreCase(name, kRoot) ||
         (name.size() > kRoot.size() && name[kRoot.size()] != '\\')) {
-      bad("key outside HKEY_CURRENT_USER");
+      bad("clé hors de HKEY_CURRENT_USER");
     }
     return normaliseKeyPath(name.substr(kRoot.size()));
   }
@@ -129,12 +134,12 @@ class Parser {
         return out;
       }
       if (c == '\\') {
-        if (++i >= s.size() || (s[i] != '\\' && s[i] != '"')) bad("bad escape in a string");
+        if (++i >= s.size() || (s[i] != '\\' && s[i] != '"')) bad("échappement incorrect dans une chaîne");
         c = s[i];
       }
       out += c;
     }
-    bad("unterminated string");
+    bad("chaîne sans guillemet final");
   }
 
   void value(std::string_view line, HiveKey& key) {
@@ -145,10 +150,10 @@ class Parser {
     } else if (line[0] == '"') {
       name = quoted(line, i);
     } else {
-      bad("value name expected");
+      bad("nom de valeur attendu");
     }
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size() || line[i] != '=') bad("\"=\" expected");
+    if (i >= line.size() || line[i] != '=') bad("\"=\" attendu");
     std::string_view data = trim(line.substr(i + 1));
 
     RegistryValue v;
@@ -157,14 +162,14 @@ class Parser {
       v.type = reg::Sz;
       v.data = quoted(data, j);
       v.data += '\0';
-      if (!trim(data.substr(j)).empty()) bad("text after a string");
+      if (!trim(data.substr(j)).empty()) bad("texte après une chaîne");
     } else if (startsWithIgnoreCase(data, "dword:")) {
       const std::string_view digits = data.substr(6);
-      if (digits.empty() || digits.size() > 8) bad("bad dword");
+      if (digits.empty() || digits.size() > 8) bad("dword incorrect");
       std::uint32_t n = 0;
       for (char c : digits) {
         const int d = hexDigit(c);
-        if (d < 0) bad("bad dword");
+        if (d < 0) bad("dword incorrect");
         n = n * 16 + static_cast<std::uint32_t>(d);
       }
       v.type = reg::Dword;
@@ -172,15 +177,11 @@ class Parser {
     } else if (startsWithIgnoreCase(data, "hex")) {
       hexValue(data, v);
     } else if (data == "-") {
-      bad("deleting values is not supported");
+      bad("la suppression de valeurs n'est pas prise en charge");
     } else {
-      bad("unknown value data");
+      bad("données de valeur inconnues");
     }
-    if (HiveValue* existing = key.find(name)) {
-      existing->value = std::move(v);
-    } else {
-      key.values.push_back({std::move(name), std::move(v)});
-    }
+    key.values.push_back({std::move(name), std::move(v)});  // names given twice: see run()
   }
 
   void hexValue(std::string_view data, RegistryValue& v) {
@@ -188,23 +189,23 @@ class Parser {
     v.type = reg::Binary;
     if (i < data.size() && data[i] == '(') {
       const std::size_t close = data.find(')', i);
-      if (close == std::string_view::npos || close == i + 1 || close > i + 9) bad("bad hex type");
+      if (close == std::string_view::npos || close == i + 1 || close > i + 9) bad("type hex incorrect");
       std::uint32_t type = 0;
       for (std::size_t k = i + 1; k < close; ++k) {
         const int d = hexDigit(data[k]);
-        if (d < 0) bad("bad hex type");
+        if (d < 0) bad("type hex incorrect");
         type = type * 16 + static_cast<std::uint32_t>(d);
       }
       v.type = type;
       i = close + 1;
     }
-    if (i >= data.size() || data[i] != ':') bad("\":\" expected after hex");
+    if (i >= data.size() || data[i] != ':') bad("\":\" attendu après hex");
     std::string bytes(data.substr(i + 1));
     // Continuation lines: a final "\" joins the next line.
     std::string_view next;
     while (!bytes.empty() && bytes.back() == '\\') {
       bytes.pop_back();
-      if (!nextLine(next)) bad("continuation at the end of the file");
+      if (!nextLine(next)) bad("ligne de suite attendue à la fin du fichier");
       bytes += trim(next);
     }
     std::size_t k = 0;
@@ -213,18 +214,18 @@ class Parser {
     };
     skipBlanks();
     while (k < bytes.size()) {
-      if (k + 1 >= bytes.size()) bad("bad hex byte");
+      if (k + 1 >= bytes.size()) bad("octet hexadécimal incorrect");
       const int hi = hexDigit(bytes[k]);
       const int lo = hexDigit(bytes[k + 1]);
-      if (hi < 0 || lo < 0) bad("bad hex byte");
+      if (hi < 0 || lo < 0) bad("octet hexadécimal incorrect");
       v.data += static_cast<char>(hi * 16 + lo);
       k += 2;
       skipBlanks();
       if (k < bytes.size()) {
-        if (bytes[k] != ',') bad("\",\" expected between hex bytes");
+        if (bytes[k] != ',') bad("\",\" attendu entre les octets hexadécimaux");
         ++k;
         skipBlanks();
-        if (k >= bytes.size()) bad("bad hex byte");
+        if (k >= bytes.size()) bad("octet hexadécimal incorrect");
       }
     }
   }
@@ -234,6 +235,7 @@ class Parser {
   std::size_t pos_ = 0;
   std::size_t lineNumber_ = 0;
   bool created_ = false;
+  std::vector<std::string> filled_;  // the keys of the sections read
 };
 
 }  // namespace
@@ -243,6 +245,50 @@ HiveValue* HiveKey::find(std::string_view name) {
     if (equalsIgnoreCase(v.name, name)) return &v;
   }
   return nullptr;
+}
+
+std::size_t HiveKey::erase(const std::vector<std::string>& names) {
+  // Sorted rather than hashed: no allocation per name, quicker on keys of many values.
+  std::vector<std::string> doomed;
+  doomed.reserve(names.size());
+  for (const std::string& name : names) doomed.push_back(foldedCopy(name));
+  std::sort(doomed.begin(), doomed.end());
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (std::binary_search(doomed.begin(), doomed.end(), foldedCopy(values[i].name))) continue;
+    if (kept != i) values[kept] = std::move(values[i]);
+    ++kept;
+  }
+  const std::size_t gone = values.size() - kept;
+  values.resize(kept);
+  return gone;
+}
+
+void HiveKey::mergeSameNames() {
+  if (values.size() < 2) return;
+  std::vector<std::pair<std::string, std::size_t>> order;  // name, place
+  order.reserve(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) order.emplace_back(foldedCopy(values[i].name), i);
+  std::sort(order.begin(), order.end());
+  std::vector<bool> drop(values.size(), false);
+  bool merged = false;
+  for (std::size_t i = 0; i < order.size();) {
+    std::size_t j = i + 1;
+    while (j < order.size() && order[j].first == order[i].first) drop[order[j++].second] = true;
+    if (j - i > 1) {
+      values[order[i].second].value = std::move(values[order[j - 1].second].value);
+      merged = true;
+    }
+    i = j;
+  }
+  if (!merged) return;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (drop[i]) continue;
+    if (kept != i) values[kept] = std::move(values[i]);
+    ++kept;
+  }
+  values.resize(kept);
 }
 
 HiveKey* Hive::find(std::string_view path) {
@@ -310,7 +356,8 @@ Hive Hive::parse(std::string_view text, std::string_view fileName) {
 
 std::string normaliseKeyPath(std::string_view path) {
   if (hasLineBreakOrNul(path)) {
-    throw SystemError(error::InvalidParameter, "Bad registry key name: " + std::string(path));
+    throw SystemError(error::InvalidParameter, "Nom de clé de registre refusé (saut de ligne ou caractère nul) : " +
+                                                   std::string(path));
   }
   std::string out;
   std::size_t i = 0;

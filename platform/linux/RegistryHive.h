@@ -21,6 +21,11 @@ struct HiveKey {
 
   // The value named `name` without regard to case, or null.
   HiveValue* find(std::string_view name);
+  // Removes the values named in `names` (without regard to case); returns how many went.
+  std::size_t erase(const std::vector<std::string>& names);
+  // Merges the values of one name (without regard to case): the first keeps its place and
+  // takes the last one's data.
+  void mergeSameNames();
 };
 
 class Hive {

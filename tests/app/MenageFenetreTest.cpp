@@ -1,8 +1,11 @@
 // Cleaning runs started from the main window, and what the user can do while one drains the
 // event queue: stop, start again, quit, close.
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QSignalSpy>
+
+#include <cstdint>
 
 #include "tests/app/Environnement.h"
 
@@ -183,6 +186,59 @@ TEST_F(MenageFenetreTest, CountLabelsAreRepaintedAtMostEveryThirtyMilliseconds) 
   EXPECT_LE(vus.size(), ms / 30 + 3) << ms << " ms";
   EXPECT_EQ(form->LabelNbFichiers->text(), QString::number(kBeaucoup));
   EXPECT_EQ(form->LabelTaille->text(), QString::number((kBeaucoup * 2000 + 1023) / 1024) + " kO");
+}
+
+TEST_F(MenageFenetreTest, HeldBackCountsReachTheLabelsAtTheFirstDrainThirtyMillisecondsLater) {
+  form->AfficherNbFichiers("1");
+  form->AfficherTaille("1 kO");
+  form->AfficherNbFichiers("2");
+  form->AfficherTaille("2 kO");
+  // No further file: the scanner only drains the queue, in a long run of empty folders.
+  QTest::qSleep(40);
+  form->ScruteDossier1.TraiterMessages();
+  EXPECT_EQ(form->LabelNbFichiers->text(), "2");
+  EXPECT_EQ(form->LabelTaille->text(), "2 kO");
+}
+
+// What the X server tells the program when a tool destroys its window (DestroyNotify).
+void DetruireDuDehors(QWidget& fenetre) {
+  struct {
+    std::uint8_t type = 17, rien = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t source, fenetre;
+  } evenement;
+  evenement.source = evenement.fenetre = static_cast<std::uint32_t>(fenetre.winId());
+  qintptr resultat = 0;
+  QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &evenement,
+                                                          &resultat);
+}
+
+TEST_F(MenageFenetreTest, WindowDestroyedFromOutsideEndsTheProgramOnceTheRunIsStopped) {
+  QSignalSpy fermee(form.get(), &TForm1::Fermee);
+  DetruireDuDehors(*options);  // not the main window: nothing ends
+  EXPECT_EQ(fermee.count(), 0);
+
+  Remplir();
+  Valider({9});
+  int fermeeDansLeMenage = -1;
+  PendantLeMenage(40, [this, &fermee, &fermeeDansLeMenage] {
+    DetruireDuDehors(*form);
+    fermeeDansLeMenage = static_cast<int>(fermee.count());
+  });
+  Lancer();
+  ASSERT_EQ(actions, 1);
+  EXPECT_EQ(fermeeDansLeMenage, 0);
+  EXPECT_EQ(fermee.count(), 1);
+  EXPECT_FALSE(form->Menage.EnCours());
+  EXPECT_GT(Restants(), kNbFichiers - 60);
+  EXPECT_TRUE(boites.empty());
+
+  // Outside a run the program ends at once.
+  Arreter();
+  Demarrer();
+  QSignalSpy fermee2(form.get(), &TForm1::Fermee);
+  DetruireDuDehors(*form);
+  EXPECT_EQ(fermee2.count(), 1);
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <iterator>
 
 #include "cleaning/DossierSur.h"
 #include "cleaning/LibellesDossiers.h"
@@ -247,26 +253,91 @@ TEST_F(Menage, UndeletableFileMetByTwoPassesIsReportedOnce) {
                                             "2 fichiers n'ont pas pu être supprimés"));
 }
 
-// A corrupt hive fails the run at the purge, after the passes; the run is over all the same.
-TEST_F(Menage, CorruptHiveEndsTheRunWithAnError) {
+// A hive that cannot be read skips the registry steps only: the run still ends on "FIN" and the
+// summary, then reports the hive's failure; nothing of the hive changes.
+TEST_F(Menage, CorruptHiveSkipsTheRegistryStepsThenFailsAfterTheSummary) {
   Creer(temp + "\\x.txt");
+  CreerDossier(temp + "\\vide");
   plan.TableDossiers[4] = temp;
+  plan.TableRegistre[0] = kRecherches;
   plan.TableRegistre[1] = kAdresses;
   plan.OptionsValidees = true;
-  std::ofstream(prefixe / "user.reg", std::ios::trunc) << "ceci n'est pas une ruche\r\n";
+  const std::string corrompue = "ceci n'est pas une ruche\r\n";
+  std::ofstream(prefixe / "user.reg", std::ios::trunc) << corrompue;
   try {
     menage.Lancer();
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+    EXPECT_EQ(std::string(e.what()), "Base de registre illisible : " +
+                                         (prefixe / "user.reg").string() +
+                                         ", ligne 1 : ce n'est pas un fichier de registre "
+                                         "(\"Windows Registry Editor Version 5.00\" attendu)");
   }
   EXPECT_FALSE(menage.EnCours());
   EXPECT_FALSE(Existe(temp + "\\x.txt"));
-  EXPECT_TRUE(fenetre.messages.empty());
+  EXPECT_FALSE(Existe(temp + "\\vide"));
+  EXPECT_EQ(fenetre.enCours.back(), "FIN");
+  EXPECT_THAT(fenetre.messages, ElementsAre("1 fichiers pour un total de\r1 kO"));
+  std::ifstream relue(prefixe / "user.reg", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(relue), {}), corrompue);
 
   std::filesystem::remove(prefixe / "user.reg");
   menage.Lancer();  // not left "in progress"
-  EXPECT_THAT(fenetre.messages, ElementsAre("0 fichiers pour un total de\r0 kO"));
+  EXPECT_EQ(fenetre.messages.back(), "0 fichiers pour un total de\r0 kO");
+}
+
+// Purges of many values are one change each, and another process writing to the same key
+// during the run keeps its values while no purged one comes back.
+TEST_F(Menage, PurgesOfManyValuesAreQuickAndLoseNoOtherWriter) {
+  constexpr int kNombre = 10000;
+  std::string ruche = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\";
+  ruche += std::string(kAdresses + 1) + "]\n\"URL1\"=\"http://x\"\n";
+  for (int n = 2; n <= kNombre; ++n) ruche += "\"url" + std::to_string(n) + "\"=\"http://x\"\n";
+  ruche += "\"url" + std::to_string(kNombre + 2) + "\"=\"http://x\"\n";  // after the gap
+  ruche += std::string("[HKEY_CURRENT_USER\\") + (kRecherches + 1) + "]\n";
+  for (int n = 1; n <= kNombre; ++n) ruche += "\"" + std::to_string(n) + "\"=\"*.doc\"\n";
+  std::ofstream(prefixe / "user.reg", std::ios::trunc) << ruche;
+  plan.TableRegistre[0] = kRecherches;
+  plan.TableRegistre[1] = kAdresses;
+  plan.OptionsValidees = true;
+
+  int tube[2];
+  ASSERT_EQ(pipe(tube), 0);
+  const pid_t fils = fork();
+  ASSERT_GE(fils, 0);
+  if (fils == 0) {
+    int statut = 0;
+    try {
+      auto cle = os::RegistryKey::create(kAdresses);
+      for (int n = 1; n <= 60; ++n) {
+        cle.setString("autre" + std::to_string(n), "x");
+        if (n == 1 && write(tube[1], "!", 1) != 1) statut = 2;
+      }
+    } catch (...) {
+      statut = 1;
+    }
+    _exit(statut);
+  }
+  char c = 0;
+  ASSERT_EQ(read(tube[0], &c, 1), 1);  // the other writer has begun
+  const auto debut = std::chrono::steady_clock::now();
+  menage.Lancer();
+  const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
+  int statut = 0;
+  ASSERT_EQ(waitpid(fils, &statut, 0), fils);
+  EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0);
+  close(tube[0]);
+  close(tube[1]);
+
+  EXPECT_LT(duree.count(), 5.0);
+  Liste attendus = {"url" + std::to_string(kNombre + 2)};
+  for (int n = 1; n <= 60; ++n) attendus.push_back("autre" + std::to_string(n));
+  Liste valeurs = Valeurs(kAdresses);
+  std::sort(valeurs.begin(), valeurs.end());
+  std::sort(attendus.begin(), attendus.end());
+  EXPECT_EQ(valeurs, attendus);
+  EXPECT_THAT(Valeurs(kRecherches), ElementsAre());
 }
 
 }  // namespace

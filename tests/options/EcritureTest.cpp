@@ -137,6 +137,17 @@ TEST_F(Ecriture, ValeurQueLaRelectureChangeraitArreteTout) {
   EXPECT_EQ(Lire(fichier), "ancien");
 }
 
+// A hive that cannot be read is not a missing Shell Folders key: the ticked folders are not
+// dropped, the validation fails with the hive's message and saves nothing.
+TEST_F(Ecriture, RucheIllisibleArreteToutSansRienEnregistrer) {
+  Ecrire(fichier, "ancien");
+  Ecrire(prefixe / "user.reg", "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n@=?\n");
+  EXPECT_EQ(Echec([] { Valider(Cases({1, 2, 4, 5, 9}), ""); }),
+            "Base de registre illisible : " + (prefixe / "user.reg").string() +
+                ", ligne 3 : données de valeur inconnues");
+  EXPECT_EQ(Lire(fichier), "ancien");
+}
+
 TEST_F(Ecriture, FichierImpossibleACreer) {
   std::filesystem::create_directory(fichier);
   EXPECT_EQ(Echec([] { Valider({}, ""); }), "Ne peut créer le fichier " + CheminOptions());

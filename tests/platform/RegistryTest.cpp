@@ -1,10 +1,17 @@
 // HKEY_CURRENT_USER in user.reg: keys, values, the file format, reloads and failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "FakeWineServer.h"
 #include "TempPrefix.h"
@@ -143,7 +150,7 @@ TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg", "user.reg.lock"}));
 }
 
 TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
@@ -157,20 +164,53 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
     FAIL() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
-    EXPECT_NE(std::string(e.what()).find("user.reg, line 4"), std::string::npos) << e.what();
+    EXPECT_EQ(std::string(e.what()), "Base de registre illisible : " +
+                                         (prefix_ / "user.reg").string() +
+                                         ", ligne 4 : dword incorrect");
   }
   EXPECT_THROW(RegistryKey::open("\\Software"), os::SystemError);
   EXPECT_EQ(hiveText(), corrupt);
 
-  for (const char* bad :
-       {"", "REGEDIT4\n", "Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n",
-        "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\X]\n",
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"b\n",
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n"
-        "\"a\"=hex:1,2\n"}) {
-    writeHive(bad);
-    EXPECT_THROW(RegistryKey::open("\\X"), os::SystemError) << bad;
+  const struct {
+    const char* text;
+    const char* where;  // line and problem
+  } bad[] = {
+      {"", "ligne 0 : fichier vide"},
+      {"REGEDIT4\n", "ligne 1 : ce n'est pas un fichier de registre"},
+      {"Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n", "ligne 2 : valeur hors"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\X]\n", "ligne 2 : clé hors"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=\"b\n",
+       "ligne 3 : chaîne sans"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n\"a\"=hex:1,2\n",
+       "ligne 3 : octet hexadécimal incorrect"},
+  };
+  for (const auto& b : bad) {
+    writeHive(b.text);
+    try {
+      RegistryKey::open("\\X");
+      ADD_FAILURE() << "no error: " << b.text;
+    } catch (const os::SystemError& e) {
+      EXPECT_NE(std::string(e.what()).find("user.reg, " + std::string(b.where)), std::string::npos)
+          << e.what();
+    }
   }
+
+  // Never read through a link, never wait on a pipe: both are refused, and left as they are.
+  const std::string elsewhere = "Windows Registry Editor Version 5.00\n";
+  std::ofstream(prefix_ / "elsewhere.reg") << elsewhere;
+  fs::remove(prefix_ / "user.reg");
+  fs::create_symlink(prefix_ / "elsewhere.reg", prefix_ / "user.reg");
+  EXPECT_THROW(RegistryKey::create("\\X").setString("a", "b"), os::SystemError);
+  EXPECT_TRUE(fs::is_symlink(prefix_ / "user.reg"));
+  fs::remove(prefix_ / "user.reg");
+  ASSERT_EQ(mkfifo((prefix_ / "user.reg").c_str(), 0600), 0);
+  EXPECT_THROW(RegistryKey::open("\\X"), os::SystemError);
+  fs::remove(prefix_ / "user.reg");
+  fs::remove(prefix_ / "user.reg.lock");
+  fs::create_symlink(prefix_ / "elsewhere.reg", prefix_ / "user.reg.lock");
+  writeHive(elsewhere);
+  EXPECT_THROW(RegistryKey::create("\\X"), os::SystemError);
+  fs::remove(prefix_ / "user.reg.lock");
 
   // Unreadable: a folder where the file should be.
   fs::remove(prefix_ / "user.reg");
@@ -269,6 +309,55 @@ TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
   EXPECT_TRUE(RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
                   ->query("Cache")
                   .has_value());
+}
+
+// Two processes changing the hive at once: every value either one sets is kept, and values one
+// deletes meanwhile do not come back from the other's copy.
+TEST_F(RegistryTest, TwoProcessesChangingTheHiveLoseNothing) {
+  std::vector<std::string> urls;
+  {
+    RegistryKey typed = RegistryKey::create("\\Software\\Typed");
+    for (int n = 1; n <= 50; ++n) {
+      urls.push_back("url" + std::to_string(n));
+      typed.setString(urls.back(), "http://x");
+    }
+  }
+  auto write = [](const char* prefix) {
+    RegistryKey key = RegistryKey::create("\\Software\\Race");
+    for (int n = 1; n <= 150; ++n) key.setString(prefix + std::to_string(n), "v");
+  };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    try {
+      write("b");
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  }
+  write("a");
+  {
+    // A writer finding the hive locked waits for it, and does not fail.
+    const int fd = ::open((prefix_ / "user.reg.lock").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    std::thread unlock([fd] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      ::close(fd);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NO_THROW(RegistryKey::create("\\Software\\Race").setString("a1", "w"));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    unlock.join();
+  }
+  EXPECT_EQ(RegistryKey::create("\\Software\\Typed").deleteValues(urls), urls.size());
+  write("c");
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  EXPECT_EQ(RegistryKey::open("\\Software\\Race")->valueNames().size(), 450u);
+  EXPECT_TRUE(RegistryKey::open("\\Software\\Typed")->valueNames().empty());
 }
 
 }  // namespace
