@@ -1,9 +1,9 @@
 #include "bench/Commun.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,10 +12,19 @@ namespace fs = std::filesystem;
 namespace banc {
 
 DossierTemporaire::DossierTemporaire(std::string_view nom) {
-  std::string modele = (fs::temp_directory_path() / nom).string();
-  modele += "-XXXXXX";
-  if (mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
-  chemin_ = modele;
+  std::mt19937_64 alea(std::random_device{}() ^
+                       static_cast<std::uint64_t>(Horloge::now().time_since_epoch().count()));
+  static constexpr char chiffres[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  for (int essai = 0; essai < 100; ++essai) {
+    std::string suffixe = "-";
+    for (std::uint64_t n = alea(), i = 0; i < 6; ++i, n /= 36) suffixe += chiffres[n % 36];
+    const fs::path dossier = fs::temp_directory_path() / (std::string(nom) + suffixe);
+    if (fs::create_directory(dossier)) {
+      chemin_ = dossier;
+      return;
+    }
+  }
+  throw std::runtime_error("pas de dossier temporaire");
 }
 
 DossierTemporaire::~DossierTemporaire() {

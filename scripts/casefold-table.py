@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Writes platform/linux/CaseFoldTable.inc, the simple case folding of every character.
+"""Writes platform/common/CaseFoldTable.inc, the simple case folding of every character.
 
 Reads Unicode's CaseFolding.txt (Debian package unicode-data: /usr/share/unicode/CaseFolding.txt,
 or the file given as the first argument) and keeps the mappings of status C and S: one character
 to one character. Consecutive mappings with the same offset, on every code point or on every
 other one, become one run {first, last, offset, step}.
 
-    scripts/casefold-table.py [CaseFolding.txt] > platform/linux/CaseFoldTable.inc
+    scripts/casefold-table.py [CaseFolding.txt] > platform/common/CaseFoldTable.inc
 """
 import re
 import sys

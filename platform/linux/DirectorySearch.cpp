@@ -22,7 +22,7 @@
 
 #include "platform/Attributes.h"
 #include "platform/linux/Host.h"
-#include "platform/linux/MaskMatch.h"
+#include "platform/common/MaskMatch.h"
 
 namespace os {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/CaseFold.h"
+#include "platform/common/CaseFold.h"
 
 namespace os::host {
 

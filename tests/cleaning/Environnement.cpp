@@ -1,45 +1,16 @@
 #include "tests/cleaning/Environnement.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#endif
-
 #include <fstream>
 
 #include "platform/FileSystem.h"
 #include "platform/Prefix.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-// The immutable flag: not even root may delete the file or change its mode.
-bool Immuable(const fs::path& p, bool oui) {
-#ifndef __linux__
-  (void)p, (void)oui;
-  return false;
-#else
-  const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK);
-  if (fd < 0) return false;
-  int drapeaux = 0;
-  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &drapeaux) == 0;
-  if (ok) {
-    drapeaux = oui ? (drapeaux | FS_IMMUTABLE_FL) : (drapeaux & ~FS_IMMUTABLE_FL);
-    ok = ::ioctl(fd, FS_IOC_SETFLAGS, &drapeaux) == 0;
-  }
-  ::close(fd);
-  return ok;
-#endif
-}
-}  // namespace
-
 void EnvironnementMenage::SetUp() {
-  std::string modele = (fs::temp_directory_path() / "tidora-menage-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(modele.data()), nullptr);
-  prefixe = modele;
+  prefixe = DossierTemporaireNeuf("tidora-menage");
   os::setPrefixFolder(prefixe);
   os::ensureProfile();
   temp = os::windowsDirectory() + "\\TEMP";
@@ -50,9 +21,8 @@ void EnvironnementMenage::SetUp() {
 }
 
 void EnvironnementMenage::TearDown() {
-  for (const fs::path& p : verrous) Immuable(p, false);
-  std::error_code ec;
-  fs::remove_all(prefixe, ec);
+  for (const fs::path& p : verrous) Liberer(p);
+  EffacerArbre(prefixe);
 }
 
 fs::path EnvironnementMenage::Hote(const std::string& chemin) const {
@@ -79,7 +49,7 @@ bool EnvironnementMenage::Existe(const std::string& chemin) const {
 }
 
 bool EnvironnementMenage::Verrouiller(const std::string& chemin) {
-  if (!Immuable(Hote(chemin), true)) return false;
+  if (!RendreIndelebile(Hote(chemin))) return false;
   verrous.push_back(Hote(chemin));
   return true;
 }

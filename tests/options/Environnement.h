@@ -1,7 +1,6 @@
 #pragma once
 // A fresh temporary prefix for each test, with the program's folder ready for "options.ini".
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,20 +12,20 @@
 #include "platform/FileSystem.h"
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 class EnvironnementOptions : public ::testing::Test {
  protected:
   void SetUp() override {
-    char modele[] = "/tmp/tidora-options-XXXXXX";
-    ASSERT_NE(mkdtemp(modele), nullptr);
-    prefixe = modele;
+    prefixe = DossierTemporaireNeuf("tidora-options");
     os::setPrefixFolder(prefixe);
     os::ensureProfile();
     dossier = *os::hostPath(os::executableFolder());
     std::filesystem::create_directories(dossier);
     fichier = dossier / "options.ini";
   }
-  void TearDown() override { std::filesystem::remove_all(prefixe); }
+  void TearDown() override { EffacerArbre(prefixe); }
 
   static std::string Lire(const std::filesystem::path& chemin) {
     std::ifstream f(chemin, std::ios::binary);

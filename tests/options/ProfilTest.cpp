@@ -55,3 +55,37 @@ TEST_F(Profil, OctetsQuelconquesEtLigneDeDixMegaOctets) {
   EXPECT_EQ(lire("apres"), "ok");
   EXPECT_EQ(lire("fin"), "<absent>");  // the long line opened another section
 }
+
+// The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 anywhere, as
+// an older version wrote it, is read as Windows-1252 throughout.
+TEST_F(Profil, Utf8SinonWindows1252) {
+  const auto lire = [&](const char* cle) {
+    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+  };
+  const std::string utf8 = "[S]\r\nv=C:\\Mes documents\\Été € “x”\r\n";
+  for (const std::string& texte : {utf8, "\xEF\xBB\xBF" + utf8}) {
+    Ecrire(fichier, texte);
+    EXPECT_EQ(lire("v"), "C:\\Mes documents\\Été € “x”");
+  }
+  Ecrire(fichier, "[S]\r\nv=C:\\Mes documents\\\xC9t\xE9 \x80 \x93x\x94\r\nw=ascii\r\n");
+  EXPECT_EQ(lire("v"), "C:\\Mes documents\\Été € “x”");
+  EXPECT_EQ(lire("w"), "ascii");
+  Ecrire(fichier, "[S]\nv=été\nw=\xE9\n");
+  EXPECT_EQ(lire("v"), "Ã©tÃ©");
+  // Cut to 1023 bytes, a value loses the character it would split.
+  Ecrire(fichier, "[S]\nv=" + std::string(1022, 'a') + "é\n");
+  EXPECT_EQ(lire("v"), std::string(1022, 'a'));
+}
+
+// As the system reads: a CR alone ends a line, and the keys before the first section line make
+// the section without a name.
+TEST_F(Profil, FinsDeLigneCREtSectionSansNom) {
+  Ecrire(fichier, "k=avant\r[S]\rk=cr\r\r[]\rk=vide\n");
+  const auto lire = [&](const char* section) {
+    return os::getPrivateProfileString(section, "k", "<absent>", CheminOptions());
+  };
+  EXPECT_EQ(lire("S"), "cr");
+  EXPECT_EQ(lire(""), "avant");
+  Ecrire(fichier, "[]\nk=vide\n");
+  EXPECT_EQ(lire(""), "<absent>");  // the section without a name comes first, and is empty
+}

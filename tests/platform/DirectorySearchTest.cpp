@@ -1,6 +1,5 @@
 // Directory searches: name masks, attribute masks, and handles that always get closed.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "platform/Attributes.h"
 #include "platform/DirectorySearch.h"
 #include "platform/FileSystem.h"
+#include "tests/support/Systeme.h"
 
 namespace fs = std::filesystem;
 using namespace os::attr;
@@ -114,7 +114,7 @@ TEST_F(DirectorySearchTest, AttributeMaskExcludesOnlyWhatItLacks) {
 TEST_F(DirectorySearchTest, ReportsAttributesAndSizesOfEntries) {
   makeFile("data/big.bin");
   fs::resize_file(drive() / "data/big.bin", 5'000'000'000ULL);  // sparse, beyond 32 bits
-  fs::create_directory_symlink(drive() / "data/Sub.tmp", drive() / "data/link");
+  ASSERT_TRUE(LienDossier(drive() / "data/Sub.tmp", drive() / "data/link"));
   for (os::DirectorySearch s("C:\\data\\*", 63); s.isOpen(); s.next()) {
     const std::string& n = s.name();
     if (n == "big.bin") {
@@ -155,11 +155,13 @@ TEST_F(DirectorySearchTest, SearchesThatCannotStartAreClosed) {
     EXPECT_TRUE(s.name().empty());
     EXPECT_FALSE(s.next());
   }
-  chmod((drive() / "data").c_str(), 0);
-  if (geteuid() != 0) {
+  fs::permissions(drive() / "data", fs::perms::none);
+  std::error_code readable;
+  fs::directory_iterator(drive() / "data", readable);
+  if (readable) {  // not for a user who reads any folder whatever its permissions
     EXPECT_FALSE(os::DirectorySearch("C:\\data\\*.*", 63).isOpen());
   }
-  chmod((drive() / "data").c_str(), 0755);
+  fs::permissions(drive() / "data", fs::perms::owner_all);
   EXPECT_EQ(os::DirectorySearch::openCount(), 0);
 }
 
@@ -210,6 +212,20 @@ TEST_F(DirectorySearchTest, ASecondSearchSeesEveryChangeSinceTheFirst) {
   const std::set<std::string> after = listing("C:\\data\\*.*", 63);
   EXPECT_EQ(after.count("NOEXT"), 0u);
   EXPECT_EQ(after.count("renamed"), 1u);
+}
+
+// A folder untouched for over a second has its listing kept between two searches; every change
+// made meanwhile by another program still shows.
+TEST_F(DirectorySearchTest, AnOldFolderStillShowsEveryChange) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  listing("C:\\data\\*.tmp", 63);
+  std::ofstream(drive() / "data/outside.tmp") << "made by another program";
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("outside.tmp"), 1u);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  listing("C:\\data\\*.tmp", 63);
+  fs::remove(drive() / "data/outside.tmp");
+  EXPECT_EQ(listing("C:\\data\\*.*", 63).count("outside.tmp"), 0u);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // Attributes, deletion and the other file operations on drive C.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/xattr.h>
 
 #include <filesystem>
 #include <fstream>
@@ -39,19 +37,11 @@ TEST_F(FileSystemTest, AttributesRoundTrip) {
   os::setFileAttributes("C:\\docs\\a.txt", ReadOnly | Hidden | System | Directory | Archive);
   EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), ReadOnly | Hidden | System | Archive);
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
-  char text[16] = {};
-  ASSERT_GT(getxattr(file.c_str(), "user.DOSATTRIB", text, sizeof text - 1), 0);
-  EXPECT_STREQ(text, "0x6");
 
   os::setFileAttributes("C:\\docs\\a.txt", Hidden);
   EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Hidden | Archive);
   os::setFileAttributes("C:\\docs\\a.txt", 0);
   EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Archive);
-  EXPECT_LT(getxattr(file.c_str(), "user.DOSATTRIB", text, sizeof text), 0);
-
-  // The convention other tools write: "0x22" is hidden + archive.
-  ASSERT_EQ(setxattr(file.c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
-  EXPECT_EQ(os::fileAttributes("C:\\docs\\a.txt"), Hidden | Archive);
 
   EXPECT_EQ(errorOf([](std::string_view p) { os::setFileAttributes(p, 0); }, "C:\\docs\\no.txt"),
             os::error::FileNotFound);
@@ -66,7 +56,7 @@ TEST_F(FileSystemTest, DotNamesAreHidden) {
   EXPECT_EQ(os::fileAttributes("C:\\home\\.cache"), Hidden | Directory);
 }
 
-TEST_F(FileSystemTest, LinksAreReparsePointsAndAreNeverFollowed) {
+TEST_F(FileSystemTest, LinksAreReparsePointsAndAreNeverFollowed_Linux) {
   const fs::path target = makeFile("target/file.txt");
   fs::create_symlink(target, drive() / "file-link");
   fs::create_directory_symlink(drive() / "target", drive() / "dir-link");
@@ -127,7 +117,7 @@ TEST_F(FileSystemTest, FoldersAndRenames) {
   EXPECT_FALSE(fs::exists(drive() / "Work"));
 }
 
-TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC) {
+TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC_Linux) {
   const fs::path outside = prefix_ / "outside";
   fs::create_directories(outside / "sub");
   std::ofstream(outside / "victim.txt") << "keep";
@@ -171,6 +161,25 @@ TEST_F(FileSystemTest, ARemadeFolderIsTheOneActedOn) {
   os::deleteFile("C:\\w\\c.txt");
   EXPECT_FALSE(fs::exists(drive() / "w/c.txt"));
   EXPECT_TRUE(fs::exists(drive() / "old/c.txt"));
+}
+
+// What failed, where and why, in French, the same words on both systems.
+TEST_F(FileSystemTest, FailuresSayInFrenchWhatWhereAndWhy) {
+  const auto message = [](auto action) {
+    try {
+      action();
+    } catch (const os::SystemError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no failure");
+  };
+  makeFolder("Existe");
+  EXPECT_EQ(message([] { os::deleteFile("C:\\none.txt"); }),
+            "Ne peut supprimer le fichier C:\\none.txt : fichier introuvable");
+  EXPECT_EQ(message([] { os::createDirectory("C:\\Existe"); }),
+            "Ne peut créer le dossier C:\\Existe : existe déjà");
+  EXPECT_EQ(message([] { os::deleteFile("C:\\Existe"); }).rfind("Ne peut supprimer le fichier C:\\Existe : ", 0),
+            0u);
 }
 
 }  // namespace

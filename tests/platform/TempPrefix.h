@@ -1,27 +1,23 @@
 #pragma once
 // A fixture giving each test its own prefix in a temporary folder, removed afterwards.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "platform/Prefix.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 class TempPrefix : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (std::filesystem::temp_directory_path() / "tidora-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(templ.data()), nullptr);
-    prefix_ = templ;
+    prefix_ = DossierTemporaireNeuf("tidora-test");
     os::setPrefixFolder(prefix_);
   }
   void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(prefix_, ec);
+    EffacerArbre(prefix_);
   }
 
   std::filesystem::path drive() const { return prefix_ / "drive_c"; }

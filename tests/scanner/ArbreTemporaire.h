@@ -3,7 +3,6 @@
 // TScruteDossier whose reports are recorded as "F <file>", "D <folder>", "X" (OnExecute) and
 // "Z" (OnFinExecute).
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,13 +14,13 @@
 #include "platform/DirectorySearch.h"
 #include "platform/Prefix.h"
 #include "scanner/Scrute.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 class ArbreTemporaire : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string modele = (std::filesystem::temp_directory_path() / "tidora-scrute-XXXXXX");
-    ASSERT_NE(mkdtemp(modele.data()), nullptr);
-    prefixe_ = modele;
+    prefixe_ = DossierTemporaireNeuf("tidora-scrute");
     os::setPrefixFolder(prefixe_);
     os::ensureProfile();
     auto c = os::hostPath("c:\\");
@@ -41,11 +40,7 @@ class ArbreTemporaire : public ::testing::Test {
   }
 
   void TearDown() override {
-    std::error_code ec;
-    for (auto& p : std::filesystem::recursive_directory_iterator(prefixe_, ec))
-      std::filesystem::permissions(p.path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(prefixe_, ec);
+    EffacerArbre(prefixe_);
   }
 
   // Creates files and folders (a name ending in "/") under drive C, parents included.

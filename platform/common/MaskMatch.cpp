@@ -1,9 +1,9 @@
 // File-name masks with "*" and "?", matched character by character without regard to case.
-#include "platform/linux/MaskMatch.h"
+#include "platform/common/MaskMatch.h"
 
 #include "platform/DirectorySearch.h"
-#include "platform/linux/CaseFold.h"
-#include "platform/linux/Host.h"
+#include "platform/common/CaseFold.h"
+#include "platform/common/Text.h"
 
 namespace os {
 namespace host {
@@ -28,7 +28,7 @@ Result matchAscii(std::string_view name, std::string_view mask) noexcept {
       }
       const auto c = static_cast<unsigned char>(name[n]);
       if (c >= 0x80) return Result::NotAscii;
-      if (mask[m] == '?' || static_cast<unsigned char>(mask[m]) == lower(c)) {
+      if (mask[m] == '?' || static_cast<unsigned char>(mask[m]) == text::lower(c)) {
         ++n;
         ++m;
         continue;
@@ -50,7 +50,7 @@ Result matchSuffix(std::string_view name, std::string_view tail) noexcept {
   for (std::size_t i = 0; i < tail.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[start + i]);
     if (c >= 0x80) return Result::NotAscii;
-    if (static_cast<unsigned char>(tail[i]) != lower(c)) r = Result::No;
+    if (static_cast<unsigned char>(tail[i]) != text::lower(c)) r = Result::No;
   }
   return r;
 }

@@ -1,5 +1,5 @@
 // UTF-8 decoding and simple case folding from a compact table of Unicode's case foldings.
-#include "platform/linux/CaseFold.h"
+#include "platform/common/CaseFold.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,7 +17,7 @@ struct FoldRun {
 };
 
 constexpr FoldRun kFoldRuns[] = {
-#include "platform/linux/CaseFoldTable.inc"
+#include "platform/common/CaseFoldTable.inc"
 };
 
 bool isContinuation(unsigned char b) noexcept {

@@ -5,9 +5,6 @@
 // short one.
 #include "platform/Profile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/Host.h"
+#include "platform/common/InputFile.h"
+#include "platform/common/CaseFold.h"
 
 namespace os {
 namespace {
@@ -98,7 +96,10 @@ class ProfileSearch {
         sectionAll_(TrimmedPrefix::capFor(section.size())),
         sectionName_(TrimmedPrefix::capFor(section.size())),
         keyName_(TrimmedPrefix::capFor(key.size())),
-        value_(kMaxValue + 2) {}
+        value_(kMaxValue + 2) {
+    // The keys before the first section line make the section without a name.
+    if (section_.empty()) inSection_ = sectionSeen_ = true;
+  }
 
   // Feeds the next bytes of the file; true once the search is over.
   bool feed(const char* data, std::size_t size) {
@@ -106,14 +107,14 @@ class ProfileSearch {
     const char* end = data + size;
     while (p < end && !done_) {
       if (state_ == State::Skip) {
-        const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        if (lf == nullptr) return false;
-        p = static_cast<const char*>(lf) + 1;
+        while (p < end && *p != '\n' && *p != '\r') ++p;
+        if (p == end) return false;
+        ++p;
         endOfLine();
         continue;
       }
       const char c = *p++;
-      if (c == '\n') {
+      if (c == '\n' || c == '\r') {  // a CR alone ends a line too
         endOfLine();
       } else {
         step(c);
@@ -259,38 +260,117 @@ class ProfileSearch {
   std::optional<std::string> result_;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+// Tells whether a byte stream, fed in pieces, is UTF-8 throughout.
+class Utf8Check {
+ public:
+  void feed(const char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size && valid_; ++i) step(static_cast<unsigned char>(data[i]));
+  }
+  bool valid() const noexcept { return valid_ && need_ == 0; }
+  // Already known not to be UTF-8, whatever follows.
+  bool broken() const noexcept { return !valid_; }
+
+ private:
+  void step(unsigned char b) {
+    if (need_ > 0) {
+      if (b < low_ || b > high_) {
+        valid_ = false;
+        return;
+      }
+      low_ = 0x80;
+      high_ = 0xBF;
+      --need_;
+      return;
+    }
+    if (b < 0x80) return;
+    if (b >= 0xC2 && b <= 0xDF) {
+      need_ = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      need_ = 2;
+      if (b == 0xE0) low_ = 0xA0;   // no overlong form
+      if (b == 0xED) high_ = 0x9F;  // no surrogate
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      need_ = 3;
+      if (b == 0xF0) low_ = 0x90;
+      if (b == 0xF4) high_ = 0x8F;  // nothing past U+10FFFF
+    } else {
+      valid_ = false;
+    }
+  }
+
+  bool valid_ = true;
+  int need_ = 0;
+  unsigned char low_ = 0x80;
+  unsigned char high_ = 0xBF;
 };
+
+// Windows-1252 to UTF-8; the five unassigned bytes stand for the control characters of the
+// same number, as the system's own conversion does.
+std::string fromWindows1252(std::string_view text) {
+  static constexpr char16_t k80[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (const char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    const char16_t c = b < 0x80 ? b : b < 0xA0 ? k80[b - 0x80] : b;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// A value cut to the buffer's length may end inside a character: that part goes.
+void dropPartialCharacter(std::string& v) {
+  std::size_t start = v.size();
+  while (start > 0 && (static_cast<unsigned char>(v[start - 1]) & 0xC0) == 0x80) --start;
+  if (start == 0) return;
+  const auto lead = static_cast<unsigned char>(v[start - 1]);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  if (v.size() - (start - 1) < length) v.resize(start - 1);
+}
 
 }  // namespace
 
+// The file is UTF-8 (a byte-order mark is passed over); one that is not (written by an older
+// version) is read as Windows-1252. Names are ASCII either way.
 std::string getPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName) {
-  // A regular file only, reached through no link: a pipe there must not block the program.
-  const host::Resolved r = host::resolve(fileName);
-  if (!r.exists) return std::string(defaultValue);
-  const int fd = host::openRegular(r.path, O_RDONLY, true);
-  if (fd < 0) return std::string(defaultValue);
-  std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "rb"));
-  if (!file) {
-    close(fd);
-    return std::string(defaultValue);
-  }
+  detail::InputFile file;
+  if (!file.open(fileName)) return std::string(defaultValue);
 
   ProfileSearch search(trimmed(section), trimmed(key));
+  Utf8Check utf8;
   auto buffer = std::make_unique<char[]>(kChunk);
+  bool first = true;
+  bool searching = true;
   for (;;) {
-    const std::size_t n = std::fread(buffer.get(), 1, kChunk, file.get());
-    if (n == 0) {
-      if (std::ferror(file.get())) return std::string(defaultValue);
-      search.finish();
-      break;
-    }
-    if (search.feed(buffer.get(), n)) break;
+    const std::int64_t n = file.read(buffer.get(), kChunk);
+    if (n < 0) return std::string(defaultValue);
+    if (n == 0) break;
+    std::string_view chunk(buffer.get(), static_cast<std::size_t>(n));
+    if (first && chunk.starts_with("\xEF\xBB\xBF")) chunk.remove_prefix(3);
+    first = false;
+    utf8.feed(chunk.data(), chunk.size());
+    if (searching && search.feed(chunk.data(), chunk.size())) searching = false;
+    if (utf8.broken() && !searching) break;
   }
-  if (search.result()) return *search.result();
-  return std::string(defaultValue);
+  search.finish();
+  if (!search.result()) return std::string(defaultValue);
+  std::string value = *search.result();
+  if (!utf8.valid()) return fromWindows1252(value);
+  dropPartialCharacter(value);
+  return value;
 }
 
 }  // namespace os

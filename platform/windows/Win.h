@@ -1,0 +1,47 @@
+#pragma once
+// Shared pieces of the Windows backend: UTF-8 <-> UTF-16 at the system's seam, the path the
+// system is given for a program path, the registry root, and failures.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace os::win {
+
+// UTF-8 to UTF-16. A lone surrogate, which a Windows file name may hold, travels in UTF-8 as
+// its three-byte form, so that every name a listing gave comes back to the same file. False on
+// bytes that are not such UTF-8.
+bool toWide(std::string_view utf8, std::wstring& out);
+// UTF-16 to UTF-8 (lone surrogates as above).
+std::string toUtf8(std::wstring_view utf16);
+// The same into `out`, whose storage is reused.
+void assignUtf8(std::wstring_view utf16, std::string& out);
+
+// The path handed to the system for the program's path `windowsPath`: inside a sandbox (see
+// Prefix.cpp) drive C is the sandbox's folder and nothing else can be reached; a long path
+// gets the "\\?\" form. False when the path cannot be given (bad UTF-8, outside the sandbox).
+bool systemPath(std::string_view windowsPath, std::wstring& out);
+// The same; throws SystemError (InvalidName, PathNotFound) naming `operation`.
+std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view operation);
+// True when `windowsPath` names the root of drive C of a sandbox.
+bool isSandboxDriveRoot(std::string_view windowsPath);
+// True while a sandbox is set.
+bool sandboxed();
+// The program's fixed folders inside a sandbox.
+inline constexpr std::string_view kSandboxWindows = "C:\\windows";
+inline constexpr std::string_view kSandboxProgram = "C:\\Program Files\\Tidora 2000";
+
+// Records that this process changed something on disk (directory searches then read folders
+// afresh rather than reuse a listing).
+void noteChange() noexcept;
+
+// HKEY_CURRENT_USER, or the sandbox's scratch key standing in for it.
+HKEY userRoot();
+
+// Throws SystemError(code, "<operation> <path>: <system message>").
+[[noreturn]] void fail(DWORD code, std::string_view operation, std::string_view path);
+// The same with GetLastError().
+[[noreturn]] void failLast(std::string_view operation, std::string_view path);
+
+}  // namespace os::win
