@@ -1,5 +1,7 @@
 // The options window's logic, without a toolkit: what creation shows, validating, refusing and
 // hiding.
+#include <cctype>
+
 #include "cleaning/PlanMenage.h"
 #include "options/FichierOptions.h"
 #include "tests/forms/Environnement.h"
@@ -27,7 +29,12 @@ TEST_F(FormOptionsTest, ValidateSavesRebuildsThePlanAndHidesARefusalChangesNothi
   Valider({6, 3, 9, 17}, "*.txt;file*.*");
   EXPECT_FALSE(fenetreOptions.visible);
   EXPECT_TRUE(PlanMenage.OptionsValidees);
-  EXPECT_EQ(PlanMenage.TableDossiers[4], os::windowsDirectory() + "\\TEMP");
+  // The temporary folder as the system spells it.
+  std::string temp = PlanMenage.TableDossiers[4];
+  for (char& c : temp) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string attendu = os::windowsDirectory() + "\\temp";
+  for (char& c : attendu) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(temp, attendu);
   EXPECT_EQ(PlanMenage.TableMotifs[11], "file*.*");
   ASSERT_FALSE(formOptions->MemoOptions.empty());
   EXPECT_EQ(formOptions->MemoOptions.front(), "[Dossiers]");

@@ -106,11 +106,11 @@ TEST_F(FenetreOptionsTest, ValidatingWritesTheFileRebuildsThePlanAndHides) {
   ASSERT_TRUE(fichier);
   EXPECT_EQ(fichier->rfind("[Dossiers]\r\n", 0), 0u) << *fichier;
   EXPECT_NE(
-      fichier->find("\\TEMP\r\nTypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs\r\n"
+      fichier->find("\\temp\r\nTypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs\r\n"
                     "[Fichiers]\r\nxt1=*.tmp\r\nxt9=*.$*\r\nxt11=*.txt\r\nxt12=file*.*\r\n"),
       std::string::npos)
       << *fichier;
-  EXPECT_EQ(PlanMenage.TableDossiers[4], os::windowsDirectory() + "\\TEMP");
+  EXPECT_EQ(PlanMenage.TableDossiers[4], os::windowsDirectory() + "\\temp");
   EXPECT_FALSE(PlanMenage.TableRegistre[1].empty());
   EXPECT_TRUE(PlanMenage.TableDossiers[0].empty());
   EXPECT_EQ(PlanMenage.TableMotifs[0], "*.tmp");
