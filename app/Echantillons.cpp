@@ -51,7 +51,7 @@ std::vector<Echantillon> ListeEchantillons() {
   const std::string recents = DossierShell("Recent");
   const std::string cookies = DossierShell("Cookies");
   const std::string windows = os::windowsDirectory();
-  const std::string temp = windows + "\\TEMP";
+  const std::string temp = windows + "\\temp";
 
   std::vector<Echantillon> liste;
   // Browser cache: the index stays, the pages go.

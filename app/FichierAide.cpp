@@ -1,6 +1,5 @@
 #include "app/FichierAide.h"
 
-#include <QFile>
 #include <optional>
 
 #include "platform/File.h"
@@ -32,19 +31,16 @@ std::string CheminFichierAide() {
   return chemin + ".hlp";
 }
 
-bool InstallerFichierAide() {
+bool InstallerFichierAide(std::string_view texte) {
   const std::string chemin = CheminFichierAide();
   if (os::fileAttributes(chemin)) return false;
-  QFile source(QStringLiteral(":/skins/Tidora2000.hlp"));
-  if (!source.open(QIODevice::ReadOnly)) return false;
-  const QByteArray texte = source.readAll();
   // Written beside it first, under a name of its own, so that a failed write never leaves a
   // truncated help file that later starts would take for the real one.
   std::optional<os::File> fichier;
   try {
     CreerDossier(chemin.substr(0, chemin.rfind('\\')));
     fichier.emplace(os::File::createTemporary(chemin));
-    fichier->write(std::string_view(texte.constData(), static_cast<std::size_t>(texte.size())));
+    fichier->write(texte);
     fichier->flush();
     fichier->close();
     os::moveFileReplace(fichier->path(), chemin);

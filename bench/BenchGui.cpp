@@ -21,12 +21,11 @@
 #include <string>
 #include <thread>
 
-#include "app/Unit1.h"
-#include "app/skin/Messages.h"
+#include "kits/qt/Fenetres.h"
+#include "kits/qt/Messages.h"
 #include "bench/Commun.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
-#include "options/Unit2.h"
 #include "platform/FileSystem.h"
 #include "platform/Prefix.h"
 #include "scanner/Scrute.h"
@@ -130,10 +129,8 @@ int main(int argc, char** argv) {
   const fs::path hoteTemp = *os::hostPath(temp);
 
   // The windows as start-up makes them, the main one shown.
-  TForm1 form;
-  Form1 = &form;
-  TFormOptions options;
-  FormOptions = &options;
+  Fenetres fenetres;
+  FenetreHabillee& form = fenetres.principale;
   form.show();
   for (int i = 0; i < 200 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i) {
     QCoreApplication::processEvents();
@@ -165,9 +162,9 @@ int main(int argc, char** argv) {
       PlanMenage.TableDossiers[4] = temp;
       PlanMenage.OptionsValidees = true;
       const auto debut = Horloge::now();
-      form.Shape2MouseDown(Qt::LeftButton);
+      fenetres.form1.Shape2MouseDown(TMouseButton::mbLeft);
       meilleurFenetres = std::min(meilleurFenetres, Secondes(Horloge::now() - debut));
-      correct = correct && form.Menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
+      correct = correct && fenetres.form1.Menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
     };
     // Alternate which goes first, so that neither always meets a warmer cache.
     if (t % 2 == 0) {

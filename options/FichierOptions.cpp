@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cleaning/MasqueSur.h"
+#include "platform/DirectorySearch.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
@@ -144,6 +145,13 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
   return valeur->data.substr(0, valeur->data.find('\0'));
 }
 
+// The folder `nom` of `dossier` as it is spelled on disk (a Wine prefix has "temp"), or as
+// given when it is missing.
+std::string SousDossier(const std::string& dossier, const std::string& nom) {
+  os::DirectorySearch recherche(dossier + "\\" + nom, 0x10);  // folders included
+  return dossier + "\\" + (recherche.isOpen() && recherche.isDirectory() ? recherche.name() : nom);
+}
+
 // The mask "xt<numero>" as the plan gets it: a missing key, an empty value and "Erreur" all
 // mean no mask.
 std::string LireMotif(int numero, const std::string& chemin) {
@@ -191,8 +199,8 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
     }
   }
   const std::string windows = os::windowsDirectory();
-  if (choix[Temp]) lignes.push_back(Ligne("Temp", windows + "\\TEMP"));
-  if (choix[Sbdr]) lignes.push_back(Ligne("Sbdr", windows + "\\SYSBCKUP"));
+  if (choix[Temp]) lignes.push_back(Ligne("Temp", SousDossier(windows, "TEMP")));
+  if (choix[Sbdr]) lignes.push_back(Ligne("Sbdr", SousDossier(windows, "SYSBCKUP")));
   if (choix[TypedURL]) lignes.emplace_back(LigneTypedURL);
 
   lignes.emplace_back("[Fichiers]");

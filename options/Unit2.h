@@ -1,60 +1,45 @@
 #pragma once
-// TFormOptions: the skinned options window. Seventeen check boxes and a free-mask edit box over
+// TFormOptions: the options window's logic. Seventeen check boxes and a free-mask edit box over
 // the skin; validating writes "options.ini" and rebuilds PlanMenage, quitting only hides.
-#include <QString>
-#include <array>
+#include <string>
+#include <vector>
 
-#include "app/skin/FenetreHabillee.h"
+#include "forms/Fiche.h"
 
-class QCheckBox;
-class QLineEdit;
-class QPlainTextEdit;
-class QStyle;
-class ZoneSouris;
-
-class TFormOptions : public FenetreHabillee {
-  Q_OBJECT
+class TFormOptions : public TFiche {
  public:
-  // Builds the hidden window and runs FormCreate (loads the options file into PlanMenage).
-  explicit TFormOptions(QWidget* parent = nullptr);
+  TFormOptions();
   ~TFormOptions() override;
+  TFormOptions(const TFormOptions&) = delete;
+  TFormOptions& operator=(const TFormOptions&) = delete;
 
-  // Components, bottom to top: the zones, then the boxes and the edit box.
-  ZoneSouris* Shape1;  // "QUITTER"
-  ZoneSouris* Shape2;  // "VALIDER"
-  ZoneSouris* Shape3;  // close mark
-  ZoneSouris* Shape4;  // question mark
-  QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7,
-      *CheckBox8, *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12, *CheckBox13, *CheckBox14,
-      *CheckBox15, *CheckBox16, *CheckBox17;
-  QLineEdit* EditEffacer;
-  // Hidden buffer holding the lines of the last composed options file.
-  QPlainTextEdit* MemoOptions;
+  // The window's components and their boxes (Unit2Composants.cpp).
+  static const TDescription Composants;
+  const TDescription& Description() const override { return Composants; }
 
-  // The seventeen boxes in choice order (CheckBox1 first).
-  const std::array<QCheckBox*, 17>& CasesACocher() const { return cases_; }
+  // The hidden buffer holding the lines of the last composed options file.
+  std::vector<std::string> MemoOptions;
 
   // Applies the shape, reads the options file into PlanMenage, sets the boxes and the free masks.
-  void FormCreate();
+  void FormCreate() override;
   // Validate: composes and saves the options file, marks the options validated, reloads the
   // plan and hides. A failure (thrown) leaves the file, the plan and the window as they were.
-  void Shape2MouseDown(Qt::MouseButton button);
+  void Shape2MouseDown(TMouseButton button);
   // Quit: hides the window; the file and the plan are untouched.
-  void Shape1MouseDown(Qt::MouseButton button);
+  void Shape1MouseDown(TMouseButton button);
   // Close mark: hides the window, like Shape1MouseDown.
-  void Shape3MouseDown(Qt::MouseButton button);
+  void Shape3MouseDown(TMouseButton button);
   // Question mark: the help action.
-  void Shape4MouseDown(Qt::MouseButton button);
+  void Shape4MouseDown(TMouseButton button);
   // Edit box change: nothing to do.
   void EditEffacerChange();
+  // Shown modeless, by the main window.
+  void Montrer();
 
- protected:
-  // A press on the skin itself drags the window.
-  void Image1MouseDown(QMouseEvent* event) override;
-
- private:
-  std::array<QCheckBox*, 17> cases_{};
-  QStyle* styleCases_ = nullptr;
+  void MouseDown(std::string_view zone, TMouseButton bouton) override;
+  void Change(std::string_view edition) override;
+  // Closing only hides, as the close mark does.
+  void CloseQuery() override;
 };
 
 // The program's options window, made at start-up after the main window.

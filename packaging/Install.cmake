@@ -1,9 +1,17 @@
 # Installs the program the way Linux desktop programs are: bin/tidora2000, its menu entry, its
 # icons, its French manual page, and its copyright notice and changelog in
-# share/doc/tidora2000 (not in a folder named after the project).
+# share/doc/tidora2000 (not in a folder named after the project). On Windows, one folder: the
+# program, its help file beside it (where the help action looks) and a short French notice.
 include(GNUInstallDirs)
 
-install(TARGETS tidora2000 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  install(TARGETS tidora2000 RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/Tidora2000.hlp
+                ${PROJECT_SOURCE_DIR}/packaging/LISEZMOI.txt
+    DESTINATION .)
+else()
+  install(TARGETS tidora2000 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 if(NOT WIN32)
   set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging)

@@ -21,7 +21,10 @@ set(CPACK_STRIP_FILES ON)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 if(WIN32)
-  # The Windows build's package goes here.
+  # A ZIP holding one folder, "Tidora2000-<version>-win64", to unpack anywhere.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "Tidora2000-${PROJECT_VERSION}-win64")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_PACKAGE_RELEASE 1)

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t InvalidData = 13;
 inline constexpr std::uint32_t WriteProtect = 19;  // a read-only disk
 inline constexpr std::uint32_t WriteFault = 29;
 inline constexpr std::uint32_t GenFailure = 31;
+inline constexpr std::uint32_t SharingViolation = 32;  // in use elsewhere (a running Wine)
 inline constexpr std::uint32_t LockViolation = 33;  // held by another program
 inline constexpr std::uint32_t NotSupported = 50;
 inline constexpr std::uint32_t FileExists = 80;

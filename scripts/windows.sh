@@ -1,5 +1,6 @@
-# The Windows lane of ./test: the core (no windows yet) cross-compiled with MinGW-w64, and its
-# tests run by CTest under Wine in the shared headless prefix of scripts/wine.sh. Sourced, not run.
+# The Windows lane of ./test: the program, its windows included, cross-compiled with MinGW-w64,
+# and its tests run by CTest under Wine in the shared headless prefix of scripts/wine.sh (the
+# windows' own checks draw on a Wine desktop of their own). Sourced, not run.
 #
 # tidora_windows_build: configures and builds into $TIDORA_WINDOWS_BUILD_DIR (build-windows).
 # tidora_windows_test: starts the prefix's server for good and warms it with one wineboot (each
@@ -11,7 +12,7 @@ tidora_windows_build() {
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDORA_GUI=OFF "${launcher[@]}" >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
 

@@ -17,7 +17,7 @@ tidora_wine_prefix() {
   tidora_wine_env
   command -v wine >/dev/null || { echo "wine est introuvable (paquets wine, wine64)" >&2; return 1; }
   if [ -d "$dir/pfx" ]; then
-    HOME="$dir/home" WINEPREFIX="$dir/pfx" wineserver -k 2>/dev/null || true
+    tidora_wine_end "$dir/home" "$dir/pfx"
     rm -rf "$dir"
   fi
   mkdir -p "$dir/home"
@@ -30,8 +30,20 @@ tidora_wine_prefix() {
   export TIDORA_WINE_PREFIX="$dir/pfx"
 }
 
+# tidora_wine_end HOME PREFIX: ends every Wine program of the prefix, its server included, and
+# removes the server's folder that Debian's Wine names in PREFIX/wineserver (/tmp/wine-XXXXXX),
+# which Wine itself leaves behind.
+tidora_wine_end() {
+  local home="$1" pfx="$2" name=""
+  HOME="$home" WINEPREFIX="$pfx" wineserver -k 2>/dev/null || true
+  [ -r "$pfx/wineserver" ] && name=$(head -c 64 "$pfx/wineserver" 2>/dev/null | tr -d '\n')
+  if [[ "$name" =~ ^wine-[A-Za-z0-9]+$ ]] && [ -d "/tmp/$name" ] && [ ! -L "/tmp/$name" ]; then
+    rm -rf -- "/tmp/$name"
+  fi
+}
+
 # Ends every Wine program of the shared prefix (its server included).
 tidora_wine_stop() {
   [ -n "${TIDORA_WINE_PREFIX:-}" ] || return 0
-  HOME="$TIDORA_WINE_HOME" WINEPREFIX="$TIDORA_WINE_PREFIX" wineserver -k 2>/dev/null || true
+  tidora_wine_end "$TIDORA_WINE_HOME" "$TIDORA_WINE_PREFIX"
 }

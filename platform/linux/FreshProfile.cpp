@@ -12,6 +12,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/WineRegFormat.h"
 
 namespace os::host {
 namespace {
@@ -38,7 +39,7 @@ std::string freshFolders(const std::string& login) {
   const std::string roaming = user + "/AppData/Roaming/Microsoft/Windows";
   std::string list;
   for (const std::string& p :
-       {std::string("windows"), std::string("windows/TEMP"), std::string("windows/SYSBCKUP"),
+       {std::string("windows"), std::string("windows/temp"), std::string("windows/SYSBCKUP"),
         std::string("users"), user, user + "/AppData", user + "/AppData/Local",
         user + "/AppData/Local/Microsoft", local, local + "/INetCache", local + "/History",
         local + "/INetCookies", user + "/AppData/Roaming", user + "/AppData/Roaming/Microsoft",
@@ -50,17 +51,36 @@ std::string freshFolders(const std::string& login) {
   return list;
 }
 
-// The hive of a fresh profile: the shell folders of the user.
-std::string freshHive(const std::string& login) {
-  const std::string base = "C:\\\\users\\\\" + login + "\\\\AppData\\\\";
-  std::string text = "Windows Registry Editor Version 5.00\n\n";
-  text +=
-      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
-      "Folders]\n";
-  text += "\"Cache\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\INetCache\"\n";
-  text += "\"History\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\History\"\n";
-  text += "\"Recent\"=\"" + base + "Roaming\\\\Microsoft\\\\Windows\\\\Recent\"\n";
-  text += "\"Cookies\"=\"" + base + "Local\\\\Microsoft\\\\Windows\\\\INetCookies\"\n";
+// The "#arch=" line of the prefix's system.reg (a prefix Wine made), or "" when there is none:
+// Wine refuses a user.reg whose architecture differs from the prefix's.
+std::string archLine(const std::string& prefix) {
+  const int fd = open((prefix + "/system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return {};
+  char buffer[512];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  close(fd);
+  const std::string head(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  const std::size_t at = head.find("\n#arch=");
+  const std::size_t end = at == std::string::npos ? at : head.find('\n', at + 1);
+  return end == std::string::npos ? std::string() : head.substr(at + 1, end - at - 1);
+}
+
+// The hive of a fresh profile, in Wine's format: the shell folders of the user.
+std::string freshHive(const std::string& login, const std::string& arch) {
+  const std::string base = "C:\\users\\" + login + "\\AppData\\";
+  WineHive hive;
+  bool created = false;
+  WineKey& key =
+      hive.create("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", created);
+  auto set = [&key](const char* name, const std::string& path) {
+    key.set(name, RegistryValue{reg::Sz, path + '\0'});
+  };
+  set("Cache", base + "Local\\Microsoft\\Windows\\INetCache");
+  set("History", base + "Local\\Microsoft\\Windows\\History");
+  set("Recent", base + "Roaming\\Microsoft\\Windows\\Recent");
+  set("Cookies", base + "Local\\Microsoft\\Windows\\INetCookies");
+  std::string text = hive.toText();
+  if (!arch.empty()) text.replace(text.find("#arch=win64"), 11, arch);
   return text;
 }
 
@@ -126,7 +146,19 @@ bool createFreshProfile(const std::string& prefix) {
     // A link here could point drive C at the host's own files: refuse it.
     throw SystemError(error::AccessDenied, "Le lecteur C doit être un vrai dossier : " + drive);
   }
+  if (!driveMissing) {
+    // A prefix made by Wine or Proton: the program's own folder (options, help) is added.
+    const std::string programs = drive + "/Program Files";
+    if (lstat(programs.c_str(), &st) != 0 && errno == ENOENT) makeFolder(programs);
+    if (lstat(programs.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) makeFolder(programs + "/Tidora 2000");
+  }
   const bool hiveMissing = !present(hive, st);
+  if (!driveMissing && hiveMissing && present(prefix + "/system.reg", st)) {
+    // Wine's own prefix without its user hive yet (Proton setting it up): the hive, of the
+    // prefix's architecture, and nothing else; it is not the program's fresh profile.
+    writeNewFile(hive, freshHive(loginName(), archLine(prefix)));
+    return false;
+  }
   const bool created = driveMissing || hiveMissing;
   if (created) {
     std::error_code ec;
@@ -145,7 +177,7 @@ bool createFreshProfile(const std::string& prefix) {
   for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
     makeFolder(drive + "/" + list.substr(start, end - start));
   }
-  if (hiveMissing) writeNewFile(hive, freshHive(loginName()));
+  if (hiveMissing) writeNewFile(hive, freshHive(loginName(), ""));
   return created;
 }
 

@@ -1,7 +1,9 @@
-// HKEY_CURRENT_USER kept in <prefix>/user.reg. One hive in memory is shared by every open key.
-// Every call reads the file afresh (and parses it again only when its text changed). Every change
-// is made under the hive lock, shared with other processes, to the hive as the file holds at that
-// moment, and is saved atomically before the lock is let go: no writer loses another's change.
+// HKEY_CURRENT_USER kept in <prefix>/user.reg, in Wine's format. One hive in memory is shared by
+// every open key. Every call reads the file afresh (and parses it again only when its text
+// changed). Every change is made under the hive lock, shared with other processes, to the hive
+// as the file holds at that moment, and is saved atomically before the lock is let go: no writer
+// loses another's change. A change also holds Wine's own lock of the prefix and is refused while
+// a wineserver of the prefix runs: it would write its own copy of the hive over ours.
 #include "platform/Registry.h"
 
 #include <fcntl.h>
@@ -19,6 +21,8 @@
 #include "platform/linux/HiveLock.h"
 #include "platform/linux/Host.h"
 #include "platform/linux/RegistryHive.h"
+#include "platform/linux/WineRegFormat.h"
+#include "platform/linux/WineServer.h"
 
 namespace os {
 namespace {
@@ -44,7 +48,7 @@ class HiveFile {
   std::mutex mutex;
 
   // The hive as the file holds it now; throws when it is unreadable or corrupt.
-  host::Hive& current() {
+  host::WineHive& current() {
     const Descriptor folder(openFolder());
     refresh(folder.fd);
     return hive_;
@@ -56,6 +60,7 @@ class HiveFile {
   void update(Change&& change) {
     const Descriptor folder(openFolder());
     const host::HiveLock lock(folder.fd, kHiveName, file_);
+    const host::WineLock wine(prefix_);  // from the read to the rename
     refresh(folder.fd);
     bool changed = false;
     try {
@@ -74,6 +79,7 @@ class HiveFile {
     const std::string file = (prefix / kHiveName).string();
     if (file != file_) {
       file_ = file;
+      prefix_ = prefix.string();
       loaded_ = false;
     }
     const int fd = ::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -87,7 +93,7 @@ class HiveFile {
     const int fd = ::openat(folder, kHiveName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
       if (!(loaded_ && missing_)) {
-        hive_ = host::Hive();
+        hive_ = host::WineHive();
         text_.clear();
         missing_ = loaded_ = true;
       }
@@ -98,6 +104,7 @@ class HiveFile {
     struct stat st {};
     if (::fstat(fd, &st) != 0) host::failHive(kUnreadable, file_, errno);
     if (!S_ISREG(st.st_mode)) host::failHive(kUnreadable, file_, S_ISDIR(st.st_mode) ? EISDIR : ENXIO);
+    mode_ = st.st_mode & 07777;
     std::string text;
     text.reserve(static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{1} << 26)));
     char buffer[65536];
@@ -110,7 +117,7 @@ class HiveFile {
     }
     if (loaded_ && !missing_ && text == text_) return;
     loaded_ = false;
-    hive_ = host::Hive::parse(text, file_);
+    hive_ = host::readHiveText(text, file_);
     text_ = std::move(text);
     missing_ = false;
     loaded_ = true;
@@ -128,6 +135,7 @@ class HiveFile {
              std::to_string(counter++) + ".tmp";
       fd = ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     0600);
+      if (fd >= 0 && mode_ != 0) ::fchmod(fd, mode_);  // the new file keeps the old one's mode
       if (fd < 0 && (errno != EEXIST || attempt == 100)) {
         const int err = errno;
         loaded_ = false;
@@ -156,8 +164,10 @@ class HiveFile {
     ::fsync(folder);  // the rename reaches the disk with its folder
   }
 
-  std::string file_;   // the hive's host path, for messages
-  host::Hive hive_;
+  std::string file_;    // the hive's host path, for messages
+  std::string prefix_;  // the prefix folder
+  host::WineHive hive_;
+  mode_t mode_ = 0;     // the file's permissions when last read
   std::string text_;   // the file's text `hive_` was read from or saved as
   bool missing_ = false;
   bool loaded_ = false;
@@ -190,7 +200,7 @@ RegistryKey RegistryKey::create(std::string_view path) {
   auto impl = std::make_unique<Impl>(Impl{host::normaliseKeyPath(path)});
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  h.update([&](host::Hive& hive) {
+  h.update([&](host::WineHive& hive) {
     bool created = false;
     hive.create(impl->path, created);
     return created;
@@ -210,9 +220,9 @@ std::optional<RegistryValue> RegistryKey::query(std::string_view name) const {
   if (!impl_) return std::nullopt;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  host::HiveKey* key = h.current().find(impl_->path);
+  host::WineKey* key = h.current().find(impl_->path);
   if (key == nullptr) return std::nullopt;
-  const host::HiveValue* v = key->find(name);
+  const host::WineValue* v = key->find(name);
   if (v == nullptr) return std::nullopt;
   return v->value;
 }
@@ -222,16 +232,10 @@ void RegistryKey::setValue(std::string_view name, std::uint32_t type, std::strin
   checkValueName(name);
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  h.update([&](host::Hive& hive) {
+  h.update([&](host::WineHive& hive) {
     bool created = false;
     // A key deleted behind our back (the file was edited) comes back.
-    host::HiveKey& key = hive.create(impl_->path, created);
-    RegistryValue value{type, std::string(data)};
-    if (host::HiveValue* v = key.find(name)) {
-      v->value = std::move(value);
-    } else {
-      key.values.push_back({std::string(name), std::move(value)});
-    }
+    hive.create(impl_->path, created).set(name, RegistryValue{type, std::string(data)});
     return true;
   });
 }
@@ -251,8 +255,8 @@ std::size_t RegistryKey::deleteValues(const std::vector<std::string>& names) {
   std::size_t deleted = 0;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  h.update([&](host::Hive& hive) {
-    host::HiveKey* key = hive.find(impl_->path);
+  h.update([&](host::WineHive& hive) {
+    host::WineKey* key = hive.find(impl_->path);
     if (key == nullptr) return false;
     deleted = key->erase(names);
     return deleted > 0;
@@ -265,9 +269,9 @@ std::vector<std::string> RegistryKey::valueNames() const {
   if (!impl_) return names;
   HiveFile& h = hiveFile();
   std::lock_guard lock(h.mutex);
-  if (host::HiveKey* key = h.current().find(impl_->path)) {
-    names.reserve(key->values.size());
-    for (const host::HiveValue& v : key->values) names.push_back(v.name);
+  if (host::WineKey* key = h.current().find(impl_->path)) {
+    names.reserve(key->values().size());
+    for (const host::WineValue& v : key->values()) names.push_back(v.name);
   }
   return names;
 }

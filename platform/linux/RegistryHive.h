@@ -35,6 +35,8 @@ class Hive {
   // The key at `path`, created with its parents when missing; `created` tells whether it was.
   HiveKey& create(std::string_view path, bool& created);
 
+  // Keys in file order.
+  const std::vector<HiveKey>& keys() const noexcept { return keys_; }
   // The hive's text form.
   std::string toText() const;
   // Parses the text form; throws SystemError(BadRegistryHive) naming `fileName` and the line.

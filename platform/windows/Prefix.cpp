@@ -102,7 +102,7 @@ bool ensureLocked(Sandbox& s) {
     CloseHandle(marker);
     makeFolder(s.drive);
     for (const std::wstring& p :
-         {std::wstring(L"windows"), std::wstring(L"windows\\TEMP"),
+         {std::wstring(L"windows"), std::wstring(L"windows\\temp"),  // as Wine spells it
           std::wstring(L"windows\\SYSBCKUP"), std::wstring(L"users"), user, user + L"\\AppData",
           user + L"\\AppData\\Local", user + L"\\AppData\\Local\\Microsoft", local,
           local + L"\\INetCache", local + L"\\History", local + L"\\INetCookies",

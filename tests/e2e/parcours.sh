@@ -72,13 +72,13 @@ attendre "fenêtre principale à l'écran" visible "$est_principale"
 [ -f "$c/Mes documents/lettre.bak" ] || echec "traces d'exemple absentes"
 
 # Our own files, beside the samples.
-mkdir -p "$c/Projets/sous" "$c/windows/TEMP/cache"
+mkdir -p "$c/Projets/sous" "$c/windows/temp/cache"
 echo x >"$c/Projets/notes.tmp"
 echo x >"$c/Projets/sous/ancien.bak"
 echo x >"$c/Projets/sous/journal.log"
 echo x >"$c/Projets/rapport.doc"
-echo x >"$c/windows/TEMP/cache/page.html"
-echo x >"$c/windows/TEMP/index.dat"
+echo x >"$c/windows/temp/cache/page.html"
+echo x >"$c/windows/temp/index.dat"
 
 # A start before any validation brings the options window. It takes the input focus once the
 # program has handled its mapping: from then on it receives the clicks on its boxes.
@@ -104,7 +104,7 @@ attendre "fichier options.ini écrit après VALIDER" test -f "$ini"
 attendues=(
   '\[Dossiers\]' 'Cache=C:\\.+' 'History=C:\\.+' 'Recent=C:\\.+' 'Cookies=C:\\.+'
   'DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU'
-  'Temp=C:\\windows\\TEMP' 'Sbdr=C:\\windows\\SYSBCKUP'
+  'Temp=C:\\windows\\temp' 'Sbdr=C:\\windows\\SYSBCKUP'
   'TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs'
   '\[Fichiers\]' 'xt1=\*\.tmp' 'xt2=\*\.bak' 'xt3=\*\.gid' 'xt4=\*\.chk' 'xt5=\*\.log'
   'xt6=\*\.old' 'xt7=\*\.---' 'xt8=\*\.~\*' 'xt9=\*\.\$\*'
@@ -135,12 +135,12 @@ attendre "fermeture de la boîte de résumé par Entrée (seule la fenêtre prin
 etape="contrôle du préfixe"
 doivent_partir=(
   "Projets/notes.tmp" "Projets/sous/ancien.bak" "Projets/sous/journal.log"
-  "windows/TEMP/cache/page.html" "Mes documents/lettre.bak" "Mes documents/brouillon.tmp"
+  "windows/temp/cache/page.html" "Mes documents/lettre.bak" "Mes documents/brouillon.tmp"
   "Mes documents/Projets/compte rendu.old" "windows/SYSBCKUP/rb000.cab" "windows/setupact.log"
   "Program Files/Jeux/partie.chk"
 )
 doivent_rester=(
-  "Projets/rapport.doc" "windows/TEMP/index.dat" "Mes documents/lettre.doc"
+  "Projets/rapport.doc" "windows/temp/index.dat" "Mes documents/lettre.doc"
   "Mes documents/Projets/compte rendu.txt" "Program Files/Tidora 2000/options.ini"
   "Program Files/Tidora 2000/Tidora2000.hlp"
 )

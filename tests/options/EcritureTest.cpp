@@ -35,7 +35,7 @@ TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
            "[Dossiers]", "Cache=C:\\Profil\\Cache",
            "History=", "Recent=", "Cookies=%USERPROFILE%\\Cookies",
            "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU",
-           "Temp=" + w + "\\TEMP", "Sbdr=" + w + "\\SYSBCKUP",
+           "Temp=" + w + "\\temp", "Sbdr=" + w + "\\SYSBCKUP",  // as on disk
            "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "[Fichiers]",
            "xt1=*.tmp", "xt2=*.bak", "xt3=*.gid", "xt4=*.chk", "xt5=*.log", "xt6=*.old",
            "xt7=*.---", "xt8=*.~*", "xt9=*.$*"}) {

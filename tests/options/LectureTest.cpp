@@ -30,7 +30,7 @@ TEST_F(Lecture, CeQuiEstEcritRevientDansLePlan) {
   TPlanMenage plan;
   LireOptions(plan);
   EXPECT_EQ(plan.TableDossiers[0], "");  // chosen, but its Shell Folders value is missing
-  EXPECT_EQ(plan.TableDossiers[4], os::windowsDirectory() + "\\TEMP");
+  EXPECT_EQ(plan.TableDossiers[4], os::windowsDirectory() + "\\temp");
   EXPECT_EQ(plan.TableRegistre[0], "");
   EXPECT_EQ(plan.TableRegistre[1], "\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
   const decltype(plan.TableMotifs) attendus = {

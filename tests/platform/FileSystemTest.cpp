@@ -82,8 +82,8 @@ TEST_F(FileSystemTest, LinksAreReparsePointsAndAreNeverFollowed_Linux) {
 }
 
 TEST_F(FileSystemTest, DeleteRefusesReadOnlyFoldersAndMissingFiles) {
-  const fs::path file = makeFile("windows/TEMP/a.tmp");
-  makeFile("windows/TEMP/hidden.tmp");
+  const fs::path file = makeFile("windows/temp/a.tmp");
+  makeFile("windows/temp/hidden.tmp");
   os::setFileAttributes("C:\\windows\\TEMP\\a.tmp", ReadOnly);
   EXPECT_EQ(errorOf(os::deleteFile, "C:\\windows\\TEMP\\a.tmp"), os::error::AccessDenied);
   EXPECT_TRUE(fs::exists(file));
@@ -97,7 +97,7 @@ TEST_F(FileSystemTest, DeleteRefusesReadOnlyFoldersAndMissingFiles) {
   EXPECT_FALSE(fs::exists(file));
   os::setFileAttributes("C:\\windows\\TEMP\\hidden.tmp", Hidden | System);
   os::deleteFile("C:\\windows\\TEMP\\hidden.tmp");
-  EXPECT_TRUE(fs::is_empty(drive() / "windows/TEMP"));
+  EXPECT_TRUE(fs::is_empty(drive() / "windows/temp"));
 }
 
 TEST_F(FileSystemTest, FoldersAndRenames) {

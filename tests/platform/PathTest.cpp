@@ -19,7 +19,7 @@ using PathTest = TempPrefix;
 TEST_F(PathTest, FreshProfileHasWindowsUserAndProgramFolders) {
   EXPECT_TRUE(os::ensureProfile());
   EXPECT_FALSE(os::ensureProfile());
-  for (const char* folder : {"windows/TEMP", "windows/SYSBCKUP", "Program Files/Tidora 2000"}) {
+  for (const char* folder : {"windows/temp", "windows/SYSBCKUP", "Program Files/Tidora 2000"}) {
     EXPECT_TRUE(fs::is_directory(drive() / folder)) << folder;
   }
   const fs::path users = drive() / "users";
@@ -39,8 +39,8 @@ TEST_F(PathTest, FreshProfileHasWindowsUserAndProgramFolders) {
 }
 
 TEST_F(PathTest, MapsDriveCOnlyAndNeverClimbsAboveIt) {
-  EXPECT_EQ(os::hostPath("C:\\windows\\TEMP\\a.tmp"), drive() / "windows/TEMP/a.tmp");
-  EXPECT_EQ(os::hostPath("c:/windows/./TEMP//a.tmp"), drive() / "windows/TEMP/a.tmp");
+  EXPECT_EQ(os::hostPath("C:\\windows\\TEMP\\a.tmp"), drive() / "windows/temp/a.tmp");
+  EXPECT_EQ(os::hostPath("c:/windows/./TEMP//a.tmp"), drive() / "windows/temp/a.tmp");
   EXPECT_EQ(os::hostPath("C:\\"), drive());
   EXPECT_EQ(os::hostPath("C:"), drive());
   EXPECT_EQ(os::hostPath("C:\\..\\..\\etc\\passwd"), drive() / "etc/passwd");
@@ -60,7 +60,7 @@ TEST_F(PathTest, MatchesCaseInsensitivelyPreferringTheExactSpelling) {
   makeFolder("data");
   EXPECT_EQ(os::hostPath("C:\\Data\\Sub"), drive() / "Data/Sub");
   EXPECT_EQ(os::hostPath("C:\\data"), drive() / "data");
-  EXPECT_EQ(os::hostPath("C:\\WINDOWS\\temp\\New File.TMP"), drive() / "windows/TEMP/New File.TMP");
+  EXPECT_EQ(os::hostPath("C:\\WINDOWS\\temp\\New File.TMP"), drive() / "windows/temp/New File.TMP");
   EXPECT_EQ(os::hostPath("C:\\Missing\\Deeper"), drive() / "Missing/Deeper");
   EXPECT_TRUE(os::fileAttributes("c:\\WINDOWS\\Temp").has_value());
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "FakeWineServer.h"
 #include "TempPrefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
@@ -74,9 +76,10 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
   ASSERT_TRUE(editeur.has_value());
   EXPECT_TRUE(editeur->query("\u0441\u0427\u0401\u0422").has_value());
   EXPECT_TRUE(editeur->deleteValue("\u0441\u0447\u0451\u0442"));
-  EXPECT_NE(hiveText().find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]"
-                            "\n\"url1\"=\"replaced\"\n\"Other\"=\"kept\"\n"),
-            std::string::npos);
+  const std::string text = hiveText();
+  const std::size_t key = text.find("\n[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] ");
+  ASSERT_NE(key, std::string::npos) << text;
+  EXPECT_NE(text.find("\n\"url1\"=\"replaced\"\n\"Other\"=\"kept\"\n", key), std::string::npos);
 }
 
 TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
@@ -101,10 +104,11 @@ TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
     for (const auto& [name, v] : values) key.setValue(name, v.type, v.data);
   }
   const std::string text = hiveText();
+  EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n", 0), 0u);
   EXPECT_NE(text.find("\"plain\"=\"C:\\\\dir \\\"quoted\\\"\"\n"), std::string::npos);
   EXPECT_NE(text.find("@=\"default\"\n"), std::string::npos);
   EXPECT_NE(text.find("\"count\"=dword:8000002a\n"), std::string::npos);
-  EXPECT_NE(text.find("\"inner nul\"=hex(1):61,00,62,00\n"), std::string::npos);
+  EXPECT_NE(text.find("\"inner nul\"=\"a\\0b\"\n"), std::string::npos);
   EXPECT_NE(text.find(",\\\n  fe,"), std::string::npos);  // long data continues on a new line
 
   // Another process starting on this file sees the same values.
@@ -218,6 +222,93 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
   }
   EXPECT_TRUE(fs::is_directory(prefix_ / "user.reg"));
+}
+
+TEST_F(RegistryTest, AHiveOfTheEarlierFormatIsConvertedWithEveryValue) {
+  writeHive(
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n[HKEY_CURRENT_USER\\Software]\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n"
+      "\"url1\"=\"http://caf\xc3\xa9.example/\\\"q\\\"\"\n"
+      "\n[HKEY_CURRENT_USER\\Software\\Cl\xc3\xa9 \xe2\x82\xac]\n"
+      "@=\"d\xc3\xa9" "faut\"\n"
+      "\"multi\"=hex(7):61,00,62,00,00\n"
+      "\"expand\"=hex(2):25,54,25,00\n"
+      "\"lines\"=hex(1):61,0a,62,00\n"
+      "\"n\"=dword:0000002a\n"
+      "\"blob\"=hex:01,02\n");
+  const std::vector<std::pair<std::string, std::string>> where = {
+      {"\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", ""},      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "multi"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "expand"}, {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "lines"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "n"},      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "blob"}};
+  std::vector<RegistryValue> before;
+  for (const auto& [key, name] : where) before.push_back(*RegistryKey::open(key)->query(name));
+
+  RegistryKey::create("\\Software\\Other").setString("x", "y");  // the first save converts it
+  const std::string text = hiveText();
+  EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\n[Software\\\\Cl\\xe9 \\x20ac] "), std::string::npos) << text;
+  EXPECT_NE(text.find("\n@=\"d\\x00e9faut\"\n\"multi\"=str(7):\"a\\0b\\0\"\n"), std::string::npos);
+  EXPECT_NE(text.find("\n\"lines\"=\"a\\nb\"\n"), std::string::npos);
+  EXPECT_EQ(text.find("[Software] "), std::string::npos);  // implied by its sub-keys
+  for (std::size_t i = 0; i < where.size(); ++i) {
+    const auto v = RegistryKey::open(where[i].first)->query(where[i].second);
+    ASSERT_TRUE(v.has_value()) << where[i].second;
+    EXPECT_EQ(v->type, before[i].type) << where[i].second;
+    EXPECT_EQ(v->data, before[i].data) << where[i].second;
+  }
+}
+
+TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
+  RegistryKey key = RegistryKey::create("\\Software\\Test");
+  key.setString("a", "1");
+  const std::string saved = hiveText();
+  FakeWineServer server(prefix_);
+  ASSERT_TRUE(server.started());
+  const std::string message = "Registre du préfixe " + prefix_.string() +
+                              " non modifié : Wine l'utilise (wineserver, processus " +
+                              std::to_string(server.pid()) +
+                              ") ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »";
+  const std::vector<std::function<void()>> changes = {
+      [&] { key.setString("b", "2"); },
+      [&] { key.deleteValue("a"); },
+      [&] { key.deleteValue("missing"); },
+      [&] { RegistryKey::create("\\Software\\Test"); },
+      [&] { RegistryKey::create("\\Software\\New"); },
+  };
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    try {
+      changes[i]();
+      ADD_FAILURE() << "change " << i << " accepted";
+    } catch (const os::SystemError& e) {
+      EXPECT_EQ(e.code(), os::error::SharingViolation);
+      EXPECT_EQ(e.what(), message);
+    }
+  }
+  EXPECT_EQ(hiveText(), saved);
+  // Reading is fine meanwhile; once the server is gone, changes go through again.
+  EXPECT_EQ(key.query("a")->data, std::string("1\0", 2));
+  server.stop();
+  key.setString("b", "2");
+  EXPECT_TRUE(key.query("b").has_value());
+}
+
+// A prefix Wine made, without user.reg (Proton setting it up): the program adds its own folder,
+// and a hive Wine accepts, of the prefix's architecture; it is not a fresh profile of its own.
+TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
+  fs::create_directories(prefix_ / "drive_c/windows/temp");
+  std::ofstream(prefix_ / "system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
+  EXPECT_FALSE(os::ensureProfile());
+  EXPECT_FALSE(fs::exists(drive() / "users"));
+  EXPECT_TRUE(fs::is_directory(drive() / "Program Files/Tidora 2000"));
+  const std::string text = hiveText();
+  EXPECT_EQ(text.substr(0, text.find("#arch=win32\n") + 12),
+            "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+            "#arch=win32\n");
+  EXPECT_TRUE(RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+                  ->query("Cache")
+                  .has_value());
 }
 
 // Two processes changing the hive at once: every value either one sets is kept, and values one

@@ -1,0 +1,9 @@
+#pragma once
+// The program's help reader: a small modeless window, made once and reused, that shows the help
+// file's text, or says why it cannot.
+#include <QString>
+
+class QWidget;
+
+// Shows `fichier` (a Windows path) from the top, centred on `parent` when first shown.
+void MontrerLecteurAide(QWidget* parent, const QString& fichier);

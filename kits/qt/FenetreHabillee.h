@@ -1,0 +1,86 @@
+#pragma once
+// The Qt window of a form: borderless, built from the form's description, every component a
+// child widget stacked in table order (later = on top), so that a press goes to the topmost one
+// whose rectangle holds the pointer; a press that reaches the window itself (the skin, "Image1")
+// drags it. The form's handlers run inside Garde().
+#include <QAbstractNativeEventFilter>
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include "forms/Fenetre.h"
+#include "forms/Fiche.h"
+
+class QStyle;
+
+class FenetreHabillee : public QWidget, public IFenetre {
+  Q_OBJECT
+ public:
+  // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate.
+  explicit FenetreHabillee(TFiche& fiche);
+  ~FenetreHabillee() override;
+
+  // The component named `nom`, as the widget kind `T`.
+  template <class T>
+  T* Composant(const char* nom) const {
+    return findChild<T*>(QString::fromLatin1(nom));
+  }
+  TFiche& Fiche() const { return fiche_; }
+
+  // Drag action: asks the window system to move the window with the pointer; where it
+  // refuses, the window follows the mouse events by hand until the button is released.
+  void Glisser(QMouseEvent* event);
+
+  // IFenetre.
+  void AppliquerForme(const TForme& forme) override;
+  void Montrer() override;
+  void Cacher() override;
+  void Fermer() override;
+  void SetTexte(std::string_view composant, const std::string& texte) override;
+  std::string Texte(std::string_view composant) const override;
+  void SetCoche(std::string_view caseACocher, bool coche) override;
+  bool Coche(std::string_view caseACocher) const override;
+  void SetVisible(std::string_view composant, bool visible) override;
+  void Message(const std::string& texte) override;
+  void MontrerAide(const std::string& fichier) override;
+  void TraiterMessages() override;
+
+ signals:
+  // The window has closed for good.
+  void Fermee();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  // Background press: calls Image1MouseDown(), which drags by default.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  virtual void Image1MouseDown(QMouseEvent* event) { Glisser(event); }
+  // Key preview, when the form asks for it.
+  bool eventFilter(QObject* objet, QEvent* event) override;
+  // Closing is the form's decision (CloseQuery).
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Watches the window system's events for the destruction of this window from outside.
+  class Surveillance : public QAbstractNativeEventFilter {
+   public:
+    explicit Surveillance(FenetreHabillee& fenetre) : fenetre_(fenetre) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* resultat) override;
+
+   private:
+    FenetreHabillee& fenetre_;
+  };
+
+  void Construire(const TComposant& composant);
+  QWidget* Enfant(std::string_view nom) const;
+
+  TFiche& fiche_;
+  Surveillance surveillance_{*this};
+  bool detruite_ = false;
+  QImage fond_;
+  QStyle* styleControles_ = nullptr;
+  QWidget* dernierControle_ = nullptr;
+  bool glisseManuel_ = false;
+  QPoint origineGlisse_;
+};

@@ -1,0 +1,11 @@
+#include "kits/qt/Fenetres.h"
+
+Fenetres::Fenetres() {
+  Form1 = &form1;
+  FormOptions = &formOptions;
+}
+
+Fenetres::~Fenetres() {
+  if (Form1 == &form1) Form1 = nullptr;
+  if (FormOptions == &formOptions) FormOptions = nullptr;
+}

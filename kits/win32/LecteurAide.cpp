@@ -1,0 +1,117 @@
+#include "kits/win32/LecteurAide.h"
+
+#include <string>
+
+#include "kits/win32/Texte.h"
+
+namespace {
+
+constexpr wchar_t kClasse[] = L"Tidora2000Aide";
+constexpr int kIdTexte = 1;
+
+HWND lecteur = nullptr;
+
+// The file's text for an edit box: UTF-8 when it is valid, else the Western code page of the
+// help's era; lines end in CR LF.
+std::wstring TexteAide(const std::string& fichier) {
+  // A regular file only, the link itself when it is one: a pipe or a device in its place must
+  // not block the program.
+  HANDLE h = CreateFileW(Large(fichier).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  BY_HANDLE_FILE_INFORMATION infos{};
+  if (h != INVALID_HANDLE_VALUE &&
+      (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &infos) ||
+       (infos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)) {
+    CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    return Large("Impossible d'ouvrir le fichier d'aide " + fichier + ".");
+  }
+  std::string octets;
+  char tampon[16384];
+  DWORD lus = 0;
+  while (ReadFile(h, tampon, sizeof tampon, &lus, nullptr) && lus > 0) octets.append(tampon, lus);
+  CloseHandle(h);
+
+  std::wstring texte;
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, octets.data(),
+                                    static_cast<int>(octets.size()), nullptr, 0);
+  if (n > 0 || octets.empty()) {
+    texte = Large(octets);
+  } else {
+    const int m =
+        MultiByteToWideChar(1252, 0, octets.data(), static_cast<int>(octets.size()), nullptr, 0);
+    texte.resize(static_cast<std::size_t>(m));
+    MultiByteToWideChar(1252, 0, octets.data(), static_cast<int>(octets.size()), texte.data(), m);
+  }
+  std::wstring lignes;
+  for (std::size_t i = 0; i < texte.size(); ++i) {
+    if (texte[i] == L'\n' && (i == 0 || texte[i - 1] != L'\r')) lignes += L'\r';
+    lignes += texte[i];
+  }
+  return lignes;
+}
+
+LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
+  switch (message) {
+    case WM_SIZE:
+      MoveWindow(GetDlgItem(hwnd, kIdTexte), 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+      return 0;
+    case WM_CLOSE:
+      ShowWindow(hwnd, SW_HIDE);
+      return 0;
+    case WM_DESTROY:
+      lecteur = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd, message, wp, lp);
+}
+
+HWND Creer() {
+  WNDCLASSEXW classe{};
+  classe.cbSize = sizeof classe;
+  classe.lpfnWndProc = Procedure;
+  classe.hInstance = GetModuleHandleW(nullptr);
+  classe.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  classe.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  classe.lpszClassName = kClasse;
+  classe.hIcon = LoadIconW(classe.hInstance, MAKEINTRESOURCEW(1));
+  RegisterClassExW(&classe);
+  HWND fenetre = CreateWindowExW(0, kClasse, L"Aide de Tidora 2000", WS_OVERLAPPEDWINDOW,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, 720, 520, nullptr, nullptr,
+                                 classe.hInstance, nullptr);
+  HWND texte = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                   ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                               0, 0, 0, 0, fenetre, reinterpret_cast<HMENU>(kIdTexte),
+                               classe.hInstance, nullptr);
+  SendMessageW(texte, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
+               TRUE);
+  RECT client;
+  GetClientRect(fenetre, &client);
+  MoveWindow(texte, 0, 0, client.right, client.bottom, FALSE);
+  return fenetre;
+}
+
+}  // namespace
+
+void MontrerLecteurAide(HWND parent, const std::string& fichier) {
+  const bool nouveau = lecteur == nullptr;
+  if (nouveau) lecteur = Creer();
+  if (lecteur == nullptr) return;
+  HWND texte = GetDlgItem(lecteur, kIdTexte);
+  SetWindowTextW(texte, TexteAide(fichier).c_str());
+  SendMessageW(texte, EM_SETSEL, 0, 0);
+  SendMessageW(texte, EM_SCROLLCARET, 0, 0);
+  if (!IsWindowVisible(lecteur) && parent != nullptr) {
+    RECT p, l;
+    GetWindowRect(parent, &p);
+    GetWindowRect(lecteur, &l);
+    const int x = (p.left + p.right) / 2 - (l.right - l.left) / 2;
+    const int y = (p.top + p.bottom) / 2 - (l.bottom - l.top) / 2;
+    SetWindowPos(lecteur, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  }
+  ShowWindow(lecteur, SW_SHOW);
+  SetForegroundWindow(lecteur);
+}

@@ -1,0 +1,146 @@
+// Wine's lock on a prefix, and the check that no server of it runs.
+#include "platform/linux/WineServer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/SystemError.h"
+
+namespace os::host {
+namespace {
+
+// The server name Debian's Wine keeps in <prefix>/wineserver, or "" when there is none.
+std::string debianName(const std::string& prefix) {
+  const int fd = ::open((prefix + "/wineserver").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return {};
+  char buffer[256];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  if (n <= 0) return {};
+  std::string name(buffer, static_cast<std::size_t>(n));
+  while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' '))
+    name.pop_back();
+  // One plain component of /tmp, nothing else.
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+      name.find('\0') != std::string::npos) {
+    return {};
+  }
+  return name;
+}
+
+[[noreturn]] void refuse(const std::string& prefix, const std::string& who) {
+  throw SystemError(error::SharingViolation,
+                    "Registre du préfixe " + prefix + " non modifié : " + who +
+                        " ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »");
+}
+
+// The process holding a lock that conflicts with a write lock on `fd`, or 0.
+pid_t lockHolder(int fd) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  if (::fcntl(fd, F_OFD_GETLK, &fl) != 0 || fl.l_type == F_UNLCK) return 0;
+  return fl.l_pid > 0 ? fl.l_pid : -1;
+}
+
+// Takes a write lock on the whole of `fd` (a lock of the open file, never of this process as a
+// whole: closing another descriptor of the same file keeps it). False when another holds one.
+bool lockWhole(int fd) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+std::string processText(pid_t pid) {
+  return pid > 0 ? "processus " + std::to_string(pid) : "processus inconnu";
+}
+
+// The process of a server answering on the socket `path`, or 0 when none answers.
+pid_t answeringServer(const std::string& path) {
+  sockaddr_un addr{};
+  if (path.size() >= sizeof addr.sun_path) return 0;
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (s < 0) return 0;
+  pid_t pid = 0;
+  if (::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ||
+      errno == EAGAIN || errno == EINPROGRESS) {
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    pid = ::getsockopt(s, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 && cred.pid > 0 ? cred.pid
+                                                                                     : -1;
+  }
+  ::close(s);
+  return pid;
+}
+
+}  // namespace
+
+std::vector<std::string> wineServerFolders(const std::string& prefix) {
+  std::vector<std::string> folders;
+  struct stat st {};
+  if (::stat(prefix.c_str(), &st) != 0) return folders;
+  char server[64];
+  std::snprintf(server, sizeof server, "/server-%llx-%llx",
+                static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  folders.push_back("/tmp/.wine-" + std::to_string(::getuid()) + server);
+  if (const std::string name = debianName(prefix); !name.empty()) {
+    folders.push_back("/tmp/" + name + server);
+  }
+  return folders;
+}
+
+WineLock::WineLock(const std::string& prefix) {
+  try {
+    for (const std::string& folder : wineServerFolders(prefix)) {
+      struct stat st {};
+      if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        continue;  // no server ever ran there (or not one of ours)
+      const std::string lock = folder + "/lock";
+      const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+      if (fd < 0) continue;
+      held_.push_back(fd);
+      if (!lockWhole(fd)) {
+        refuse(prefix, "Wine l'utilise (wineserver, " + processText(lockHolder(fd)) + ")");
+      }
+      if (const pid_t pid = answeringServer(folder + "/socket"); pid != 0) {
+        refuse(prefix, "Wine l'utilise (wineserver, " + processText(pid) + ")");
+      }
+    }
+    // Proton: pfx.lock beside pfx/ while it sets the prefix up (a record lock or a flock).
+    std::string base = prefix;
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (const int fd = ::open((base + ".lock").c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        fd >= 0) {
+      held_.push_back(fd);
+      const bool recordFree = lockWhole(fd);
+      const pid_t holder = recordFree ? 0 : lockHolder(fd);
+      if (!recordFree || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        refuse(prefix, "Proton le prépare (pfx.lock tenu par le " + processText(holder) + ")");
+      }
+    }
+  } catch (...) {
+    release();
+    throw;
+  }
+}
+
+WineLock::~WineLock() { release(); }
+
+void WineLock::release() noexcept {
+  for (int fd : held_) ::close(fd);  // closing drops both kinds of lock
+  held_.clear();
+}
+
+}  // namespace os::host

@@ -1,0 +1,31 @@
+#pragma once
+// A running wineserver keeps its prefix's registry in memory and writes it back over any change
+// made from outside. Before changing user.reg, take the lock Wine itself takes when its server
+// starts (and Proton's pfx.lock), and make sure no server answers.
+#include <string>
+#include <vector>
+
+namespace os::host {
+
+// The folders where a server of the prefix folder `prefix` keeps its lock and socket:
+// /tmp/<name>/server-<dev>-<inode>, with <name> ".wine-<uid>" and, for Debian's Wine, the name
+// stored in <prefix>/wineserver. Empty when the prefix folder does not exist.
+std::vector<std::string> wineServerFolders(const std::string& prefix);
+
+// Holds Wine's lock of a prefix while it lives: no server can start meanwhile.
+class WineLock {
+ public:
+  // Locks `lock` in every server folder of `prefix` that exists and pfx.lock beside a Proton
+  // prefix. Throws SystemError(SharingViolation), with a French message naming the prefix and
+  // the process, when a server runs or Proton is setting the prefix up; nothing is then held.
+  explicit WineLock(const std::string& prefix);
+  ~WineLock();
+  WineLock(const WineLock&) = delete;
+  WineLock& operator=(const WineLock&) = delete;
+
+ private:
+  void release() noexcept;
+  std::vector<int> held_;
+};
+
+}  // namespace os::host

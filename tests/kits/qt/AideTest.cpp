@@ -1,0 +1,82 @@
+// The program's help reader, and the labels' font.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QTextBrowser>
+#include <filesystem>
+
+#include "kits/qt/Aide.h"
+#include "kits/qt/Polices.h"
+#include "tests/kits/qt/Prefixe.h"
+
+namespace {
+
+const std::string kFichierAide = "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp";
+
+// The viewer's windows and the text the visible one shows.
+struct EtatVisionneuse {
+  int fenetres = 0;
+  bool visible = false;
+  QString texte;
+};
+
+EtatVisionneuse Visionneuse() {
+  EtatVisionneuse etat;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() != "VisionneuseAide") continue;
+    ++etat.fenetres;
+    etat.visible = w->isVisible();
+    if (auto* texte = w->findChild<QTextBrowser*>()) etat.texte = texte->toPlainText();
+  }
+  return etat;
+}
+
+class AideTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::remove(PrefixeTemporaire::Hote(kFichierAide));
+  }
+  void TearDown() override {
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+  }
+  PrefixeTemporaire prefixe;
+};
+
+TEST_F(AideTest, AMissingHelpFileIsReportedByTheViewer) {
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
+  const EtatVisionneuse etat = Visionneuse();
+  EXPECT_TRUE(etat.visible);
+  EXPECT_EQ(etat.texte.toStdString(),
+            "Impossible d'ouvrir le fichier d'aide " + kFichierAide + ".");
+}
+
+TEST_F(AideTest, TheHelpFileIsShownInOneReusedViewer) {
+  PrefixeTemporaire::Ecrire(kFichierAide, "AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n");
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
+  EtatVisionneuse etat = Visionneuse();
+  EXPECT_EQ(etat.fenetres, 1);
+  EXPECT_TRUE(etat.visible);
+  EXPECT_EQ(etat.texte, QStringLiteral("AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n"));
+
+  // Another file in the same reader; not UTF-8, it is read as Latin-1.
+  PrefixeTemporaire::Ecrire("C:\\Autre.hlp", "Autre aide, \xE9t\xE9 en Latin-1");
+  MontrerLecteurAide(nullptr, QStringLiteral("C:\\Autre.hlp"));
+  EXPECT_EQ(Visionneuse().texte, QStringLiteral("Autre aide, été en Latin-1"));
+}
+
+TEST(PoliceLabels, WithoutCenturyGothicATrueDemiBoldFaceIsUsed) {
+  if (QFontDatabase::hasFamily("Century Gothic") || !QFontDatabase::hasFamily("URW Gothic")) {
+    GTEST_SKIP() << "needs URW Gothic and no Century Gothic";
+  }
+  const QFont police = PoliceLabels(13);
+  const QFontInfo info(police);
+  // Families found twice carry their foundry: "URW Gothic [UKWN]".
+  EXPECT_TRUE(info.family().startsWith("URW Gothic")) << info.family().toStdString();
+  EXPECT_EQ(info.styleName().toStdString(), "Demi");
+  EXPECT_EQ(info.pixelSize(), 13);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The Win32 kit under Wine: windows built from the forms' tables, which component a press of
+// each button reaches, the key preview, the controls' texts, the drain and the ways a window
+// goes away.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "kits/win32/Boucle.h"
+#include "kits/win32/FenetreWin32.h"
+#include "kits/win32/Images.h"
+#include "kits/win32/Texte.h"
+#include "options/Unit2.h"
+
+namespace {
+
+// A form that records what its window sends it.
+class FicheEspion : public TFiche {
+ public:
+  explicit FicheEspion(const TDescription& description) : description_(description) {}
+  const TDescription& Description() const override { return description_; }
+  void FormCreate() override { ++creations; }
+  void MouseDown(std::string_view zone, TMouseButton bouton) override {
+    presses.push_back(std::string(zone) + "/" + std::to_string(static_cast<int>(bouton)));
+  }
+  bool KeyPress(char32_t c) override {
+    touches += static_cast<char>(c);
+    return c == U'$';
+  }
+  void Change(std::string_view edition) override { changes.emplace_back(edition); }
+  void CloseQuery() override { ++demandesFermeture; }
+  void Destroy() override { ++destructions; }
+
+  int creations = 0, demandesFermeture = 0, destructions = 0;
+  std::vector<std::string> presses, changes;
+  std::string touches;
+
+ private:
+  const TDescription& description_;
+};
+
+// The options window's table with the main window's key preview.
+const TDescription& AvecApercu() {
+  static const TDescription d = [] {
+    TDescription copie = TFormOptions::Composants;
+    copie.apercuTouches = true;
+    return copie;
+  }();
+  return d;
+}
+
+// Windows need a screen: Wine without one cannot make them.
+class FenetreWin32Test : public testing::Test {
+ protected:
+  void SetUp() override {
+    HWND essai = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    if (essai == nullptr) GTEST_SKIP() << "pas d'écran pour les fenêtres (voir sur_bureau.sh)";
+    DestroyWindow(essai);
+  }
+};
+
+void Presser(const FenetreWin32& f, UINT message, int x, int y) {
+  SendMessageW(f.Handle(), message, 0, MAKELPARAM(x, y));
+}
+
+HWND Controle(const FenetreWin32& f, int rang) {
+  HWND c = GetWindow(f.Handle(), GW_CHILD);
+  for (int i = 0; i < rang && c != nullptr; ++i) c = GetWindow(c, GW_HWNDNEXT);
+  return c;
+}
+
+TEST_F(FenetreWin32Test, WindowsTakeTheirTablesPlaceSizeAndShape) {
+  FicheEspion fiche(TForm1::Composants);
+  FenetreWin32 f(fiche, false);
+  EXPECT_EQ(fiche.creations, 1);
+  RECT r;
+  GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.left, 325);
+  EXPECT_EQ(r.top, 171);
+  EXPECT_EQ(r.right - r.left, 395);
+  EXPECT_EQ(r.bottom - r.top, 392);
+  EXPECT_EQ(GetWindowLongW(f.Handle(), GWL_STYLE) & WS_CAPTION, 0);
+
+  f.AppliquerForme({TForme::Ellipse});
+  HRGN forme = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(f.Handle(), forme), ERROR);
+  EXPECT_TRUE(PtInRegion(forme, 197, 196));
+  EXPECT_TRUE(PtInRegion(forme, 2, 196));
+  EXPECT_FALSE(PtInRegion(forme, 10, 10));
+  DeleteObject(forme);
+
+  // The boxes: 17 check boxes 14 or 15 pixels wide in tab order, then the edit box.
+  FicheEspion options(TFormOptions::Composants);
+  FenetreWin32 o(options, false);
+  for (int i = 0; i < 18; ++i) {
+    HWND c = Controle(o, i);
+    ASSERT_NE(c, nullptr) << i;
+    wchar_t classe[16];
+    GetClassNameW(c, classe, 16);
+    RECT b;
+    GetWindowRect(c, &b);
+    EXPECT_EQ(std::wstring(classe), i < 17 ? L"Button" : L"Edit") << i;
+    if (i < 17) {
+      EXPECT_EQ(b.right - b.left, i < 8 ? 14 : 15) << i;
+    }
+    EXPECT_TRUE(GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) << i;
+  }
+}
+
+TEST_F(FenetreWin32Test, EveryButtonReachesTheTopmostZoneLabelsAndTheShownPanelKeepTheirPresses) {
+  FicheEspion fiche(TForm1::Composants);
+  FenetreWin32 f(fiche, false);
+  Presser(f, WM_LBUTTONDOWN, 99, 110);   // start
+  Presser(f, WM_RBUTTONDOWN, 330, 70);   // help over the close mark
+  Presser(f, WM_MBUTTONDOWN, 325, 88);   // help over the stop zone's corner
+  Presser(f, WM_RBUTTONDOWN, 152, 86);   // the options zone's corner
+  Presser(f, WM_LBUTTONDOWN, 200, 279);  // a label: nothing
+  f.SetVisible("Panel1", true);
+  Presser(f, WM_LBUTTONDOWN, 190, 131);  // the shown panel over the options zone: nothing
+  f.SetVisible("Panel1", false);
+  Presser(f, WM_LBUTTONDOWN, 190, 131);
+  EXPECT_EQ(fiche.presses, (std::vector<std::string>{"Shape2/0", "Shape3/1", "Shape3/2",
+                                                     "ShapeOptions/1", "ShapeOptions/0"}));
+}
+
+TEST_F(FenetreWin32Test, KeyPreviewSeesCharactersBeforeTheControlsAndTextsAreUnicode) {
+  FicheEspion fiche(AvecApercu());
+  FenetreWin32 f(fiche, false);
+  HWND edition = Controle(f, 17);
+  for (wchar_t c : {L'$', L'a', L'*'}) PostMessageW(edition, WM_CHAR, c, 0);
+  Vider();
+  EXPECT_EQ(fiche.touches, "$a*");
+  EXPECT_EQ(f.Texte("EditEffacer"), "a*");  // "$" went no further
+
+  f.SetTexte("EditEffacer", "été;*.$*");
+  EXPECT_EQ(f.Texte("EditEffacer"), "été;*.$*");
+  EXPECT_FALSE(fiche.changes.empty());
+  EXPECT_EQ(fiche.changes.back(), "EditEffacer");
+  f.SetCoche("CheckBox9", true);
+  EXPECT_TRUE(f.Coche("CheckBox9"));
+  EXPECT_FALSE(f.Coche("CheckBox10"));
+
+  // Without key preview the control gets every character.
+  FicheEspion sans(TFormOptions::Composants);
+  FenetreWin32 o(sans, false);
+  PostMessageW(Controle(o, 17), WM_CHAR, L'$', 0);
+  Vider();
+  EXPECT_EQ(o.Texte("EditEffacer"), "$");
+  EXPECT_EQ(sans.touches, "");
+}
+
+TEST_F(FenetreWin32Test, CloseAsksTheFormDestructionTellsItAndTheMainWindowEndsTheLoop) {
+  FicheEspion fiche(TForm1::Composants);
+  FenetreWin32 f(fiche, true);
+  SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(fiche.demandesFermeture, 1);
+  EXPECT_TRUE(IsWindow(f.Handle()));
+  DestroyWindow(f.Handle());  // as a tool would
+  EXPECT_EQ(fiche.destructions, 1);
+
+  FicheEspion autre(TForm1::Composants);
+  FenetreWin32 g(autre, true);
+  g.Fermer();
+  EXPECT_EQ(g.Handle(), nullptr);
+  EXPECT_EQ(autre.destructions, 0);
+  // The drain leaves the quit request to the loop.
+  Vider();
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(ImagesTest, SkinsAreDecodedFromTheProgramsResources) {
+  DemarrerImages();
+  for (const auto& [nom, largeur, hauteur] :
+       {std::tuple{"principale.jpg", 395, 392}, {"options.jpg", 485, 349}, {"credits.jpg", 160, 30}}) {
+    HBITMAP image = ChargerImage(nom);
+    ASSERT_NE(image, nullptr) << nom;
+    BITMAP b;
+    GetObjectW(image, sizeof b, &b);
+    EXPECT_EQ(b.bmWidth, largeur) << nom;
+    EXPECT_EQ(b.bmHeight, hauteur) << nom;
+    DeleteObject(image);
+  }
+  EXPECT_EQ(ChargerImage("absente.jpg"), nullptr);
+  EXPECT_EQ(LignesWindows("12 fichiers\r1 kO\r\nfin\n"), L"12 fichiers\r\n1 kO\r\nfin\r\n");
+}
+
+}  // namespace

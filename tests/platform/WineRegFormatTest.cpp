@@ -1,0 +1,213 @@
+// Wine's registry format: escapes, value forms, and a hive written back as it was read.
+#include <gtest/gtest.h>
+
+#include "platform/SystemError.h"
+#include "platform/linux/WineRegFormat.h"
+
+using os::RegistryValue;
+using namespace std::string_literals;
+using os::host::WineHive;
+
+namespace {
+
+// As Wine 8.0 wrote it, with a few lines Wine also writes or reads (#class, #link, comments).
+const std::string kSample =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
+    "\n"
+    "#arch=win64\n"
+    "\n"
+    "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] 1796641473\n"
+    "#time=1dd863abdab8c9c\n"
+    "\"url1\"=\"http://www.exemple.fr/\"\n"
+    "\"url2\"=\"http://journal.example/caf\\xe9?q=\\\"a b\\\"\"\n"
+    "\"url4\"=\"http://garde.example/\"\n"
+    "\n"
+    "[Software\\\\Probe\\\\Sous cl\\xe9 \\xe9] 1796641474\n"
+    "#time=1dd863abe493000\n"
+    "#class=\"classe\"\n"
+    "@=\"d\\x00e9faut\"\n"
+    ";; a comment Wine never writes\n"
+    "\"expand\"=str(2):\"%USERPROFILE%\\\\Temp\"\n"
+    "\"multi\"=str(7):\"un\\0deux\\0\"\n"
+    "\"nombre\"=dword:12345678\n"
+    "\"octets\"=hex:00,ff,10,ab\n"
+    "\"qword\"=hex(b):88,77,66,55,44,33,22,11\n"
+    "\"long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\n"
+    "  17,18,19\n"
+    "\"brut\"=\"caf\xc3\xa9\"\n"
+    "\n"
+    "[Software\\\\Wine\\\\Link] 1796641475\n"
+    "#time=1dd863abe493001\n"
+    "#link\n"
+    "\"SymbolicLinkValue\"=hex(6):5c,00\n";
+
+std::string valueOf(WineHive& hive, const char* key, const char* name) {
+  const os::host::WineKey* k = hive.find(key);
+  if (k == nullptr) return "<no key>";
+  const os::host::WineValue* v = k->find(name);
+  return v == nullptr ? "<no value>" : v->value.data;
+}
+
+TEST(WineRegFormatTest, EscapesAndValueFormsAreWineOwn) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    RegistryValue value;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"", {os::reg::Sz, "d\xc3\xa9" "faut\0"s}, "@=\"d\\x00e9faut\"\n"},
+      {"caf\xc3\xa9", {os::reg::Sz, "\xc3\xa9 \xe2\x82\xac!\0"s}, "\"caf\\xe9\"=\"\\xe9 \\x20ac!\"\n"},
+      {"emoji", {os::reg::Sz, "\xf0\x9f\x98\x80\0"s}, "\"emoji\"=\"\\xd83d\\xde00\"\n"},
+      {"q\"b\\", {os::reg::Sz, "a\\\"\t\r\n\0"s}, "\"q\\\"b\\\\\"=\"a\\\\\\\"\\t\\r\\n\"\n"},
+      {"m", {os::reg::MultiSz, "a\0b\0\0"s}, "\"m\"=str(7):\"a\\0b\\0\"\n"},
+      {"x", {os::reg::ExpandSz, "%T%\0"s}, "\"x\"=str(2):\"%T%\"\n"},
+      {"nul7", {os::reg::Sz, "\0" "7\x01\0"s}, "\"nul7\"=\"\\0007\\1\"\n"},
+      {"d", {os::reg::Dword, "\x2a\0\0\x80"s}, "\"d\"=dword:8000002a\n"},
+      {"short", {os::reg::Dword, "\1\2"s}, "\"short\"=hex(4):01,02\n"},
+      {"no nul", {os::reg::Sz, "ab"}, "\"no nul\"=hex(1):61,00,62,00\n"},
+      {"bad utf8", {os::reg::Sz, "\xff\0"s}, "\"bad utf8\"=\"\\xdcff\"\n"},
+      {"b", {os::reg::Binary, "\x01\xfe"}, "\"b\"=hex:01,fe\n"},
+      {"none", {os::reg::None, ""}, "\"none\"=hex(0):\n"},
+  };
+  std::string text(os::host::kWineHeader);
+  text += "\n[Software\\\\T] 1\n";
+  for (const Case& c : cases) {
+    const std::string line = os::host::wineValueText(c.name, c.value);
+    EXPECT_EQ(line, c.line) << c.name;
+    text += line;
+  }
+  // 100 bytes: lines go on after ",\" like Wine's, and every value reads back the same.
+  const std::string blob(100, '\xfe');
+  const std::string blobText = os::host::wineValueText("blob", {os::reg::Binary, blob});
+  EXPECT_EQ(blobText.substr(0, 83),
+            "\"blob\"=hex:fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,\\\n  fe");
+  text += blobText;
+  WineHive hive = WineHive::parse(text, "user.reg");
+  const os::host::WineKey* key = hive.find("software\\t");
+  ASSERT_NE(key, nullptr);
+  for (const Case& c : cases) {
+    const os::host::WineValue* v = key->find(c.name);
+    ASSERT_NE(v, nullptr) << c.name;
+    EXPECT_EQ(v->value.type, c.value.type) << c.name;
+    EXPECT_EQ(v->value.data, c.value.data) << c.name;
+  }
+  EXPECT_EQ(key->find("blob")->value.data, blob);
+}
+
+TEST(WineRegFormatTest, AHiveReadAndSavedUnchangedIsByteIdentical) {
+  WineHive hive = WineHive::parse(kSample, "user.reg");
+  EXPECT_EQ(hive.toText(), kSample);
+  EXPECT_EQ(valueOf(hive, "Software\\Microsoft\\Internet Explorer\\TypedURLs", "URL2"),
+            "http://journal.example/caf\xc3\xa9?q=\"a b\"" + std::string(1, '\0'));
+  EXPECT_EQ(valueOf(hive, "software\\probe\\sous cl\xc3\xa9 \xc3\xa9", ""),
+            std::string("d\xc3\xa9" "faut\0", 8));
+  EXPECT_EQ(valueOf(hive, "Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9", "multi"),
+            std::string("un\0deux\0\0", 9));
+  EXPECT_EQ(valueOf(hive, "Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9", "brut"),
+            std::string("caf\xc3\xa9\0", 6));  // raw UTF-8, as Wine also reads it
+  EXPECT_NE(hive.find("Software\\Probe"), nullptr);  // implied by its sub-key
+
+  // A fresh key goes in tree order and its implied parent is not written.
+  bool created = false;
+  hive.create("Software\\Probe\\Neuve\\Feuille", created).set("v", {os::reg::Dword, "\1\0\0\0"s});
+  EXPECT_TRUE(created);
+  const std::string text = hive.toText();
+  const std::size_t fresh = text.find("[Software\\\\Probe\\\\Neuve\\\\Feuille] ");
+  ASSERT_NE(fresh, std::string::npos);
+  EXPECT_GT(fresh, text.find("\"brut\""));
+  EXPECT_LT(fresh, text.find("[Software\\\\Wine\\\\Link]"));
+  EXPECT_EQ(text.find("[Software\\\\Probe\\\\Neuve]"), std::string::npos);
+  EXPECT_NE(text.find("\"v\"=dword:00000001\n\n[Software\\\\Wine"), std::string::npos) << text;
+  EXPECT_EQ(WineHive::parse(text, "user.reg").toText(), text);
+}
+
+// The lines of `text` between the line starting with `from` and the next key line.
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return lines;
+}
+
+TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
+  WineHive hive = WineHive::parse(kSample, "user.reg");
+  os::host::WineKey* typed = hive.find("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  ASSERT_NE(typed, nullptr);
+  EXPECT_TRUE(typed->remove("URL1"));
+  EXPECT_FALSE(typed->remove("url1"));
+  const std::vector<std::string> before = linesOf(kSample);
+  const std::vector<std::string> after = linesOf(hive.toText());
+  ASSERT_EQ(after.size() + 1, before.size());
+  // Only the key's time lines changed, and url1's line went.
+  EXPECT_EQ(after[5].rfind("[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] ", 0), 0u);
+  EXPECT_NE(after[5], before[5]);
+  EXPECT_EQ(after[6].rfind("#time=", 0), 0u);
+  EXPECT_NE(after[6], before[6]);
+  EXPECT_EQ(std::vector(after.begin() + 7, after.end()),
+            std::vector(before.begin() + 8, before.end()));
+  EXPECT_EQ(std::vector(after.begin(), after.begin() + 5),
+            std::vector(before.begin(), before.begin() + 5));
+  // The written time is the key's: seconds since 1970 and the FILETIME agree.
+  const unsigned long long ft = std::stoull(after[6].substr(6), nullptr, 16);
+  EXPECT_EQ(after[5].substr(after[5].rfind(' ') + 1),
+            std::to_string((ft - 116444736000000000ULL) / 10000000));
+
+  // A change in a key with comment and #class lines keeps them, and the other values' lines;
+  // the comment before a removed value stays in its place.
+  WineHive again = WineHive::parse(kSample, "user.reg");
+  os::host::WineKey* probe = again.find("Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9");
+  EXPECT_EQ(probe->erase({"", "EXPAND", "absent"}), 2u);
+  probe->set("nombre", {os::reg::Dword, std::string("\x10\0\0\0", 4)});
+  const std::string text = again.toText();
+  EXPECT_NE(text.find("#class=\"classe\"\n;; a comment Wine never writes\n\"multi\"=str(7):\"un\\0deux\\0\"\n"
+                      "\"nombre\"=dword:00000010\n\"octets\""),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("d\\x00e9faut"), std::string::npos);
+}
+
+TEST(WineRegFormatTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
+  const std::string text =
+      "WINE REGISTRY Version 2\n\n[A] 1\n\"x\"=\"1\"\n\"X\"=\"2\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n"
+      "[a] 1\n\"y\"=\"3\"\n\n[C] 1\n\"c\"=\"c\"\n";
+  WineHive hive = WineHive::parse(text, "user.reg");
+  EXPECT_EQ(valueOf(hive, "A", "x"), std::string("2\0", 2));  // the later line wins
+  EXPECT_EQ(valueOf(hive, "A", "y"), std::string("3\0", 2));
+  const std::string saved = hive.toText();
+  EXPECT_EQ(saved.find("[a]"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\"X\"=\"2\"\n\"y\"=\"3\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n[C] 1\n\"c\"=\"c\"\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_EQ(saved.find("\"x\"=\"1\""), std::string::npos);
+}
+
+TEST(WineRegFormatTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
+  for (const std::string& bad :
+       {std::string(""), "\xEF\xBB\xBFWINE REGISTRY Version 2\n"s,
+        "Windows Registry Editor Version 5.00\n"s,
+        "WINE REGISTRY Version 2\n\"a\"=\"b\"\n"s,
+        "WINE REGISTRY Version 2\n[X] 1\n\"a\"=\"b\n"s,
+        "WINE REGISTRY Version 2\n[X] 1\n\"a\"=dword:zz\n"s,
+        "WINE REGISTRY Version 2\n[X] 1\n\"a\"=hex:1,2\n"s,
+        "WINE REGISTRY Version 2\n[X] 1\n\"a\"=hex:01,\\\n"s,
+        "WINE REGISTRY Version 2\n[X\n"s,
+        "WINE REGISTRY Version 2\n[X] 1\nvaleur\n"s}) {
+    EXPECT_THROW(WineHive::parse(bad, "user.reg"), os::SystemError) << bad;
+  }
+  try {
+    WineHive::parse("WINE REGISTRY Version 2\n\n[X] 1\n\"a\"=dword:zz\n", "/p/user.reg");
+    ADD_FAILURE() << "no error";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::BadRegistryHive);
+    EXPECT_STREQ(e.what(), "Base de registre illisible : /p/user.reg, ligne 4 : dword incorrect");
+  }
+}
+
+}  // namespace
