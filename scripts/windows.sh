@@ -12,7 +12,7 @@ tidora_windows_build() {
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDORA_GUI=ON "${launcher[@]}" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
 
