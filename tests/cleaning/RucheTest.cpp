@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 
 #include "platform/Registry.h"
@@ -23,9 +22,9 @@ std::vector<std::string> Valeurs(const char* cle) {
   return k ? k->valueNames() : std::vector<std::string>{};
 }
 
-// Purges of many values are one change each, and another process writing to the same key
-// during the run keeps its values while no purged one comes back.
-TEST_F(Menage, PurgesOfManyValuesAreQuickAndLoseNoOtherWriter_Linux) {
+// Purges of many values (their speed is measured by bench/run purge), and another process
+// writing to the same key during the run keeps its values while no purged one comes back.
+TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {
   constexpr int kNombre = 10000;
   std::string ruche = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\";
   ruche += std::string(kAdresses + 1) + "]\n\"URL1\"=\"http://x\"\n";
@@ -57,16 +56,13 @@ TEST_F(Menage, PurgesOfManyValuesAreQuickAndLoseNoOtherWriter_Linux) {
   }
   char c = 0;
   ASSERT_EQ(read(tube[0], &c, 1), 1);  // the other writer has begun
-  const auto debut = std::chrono::steady_clock::now();
   menage.Lancer();
-  const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
   int statut = 0;
   ASSERT_EQ(waitpid(fils, &statut, 0), fils);
   EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0);
   close(tube[0]);
   close(tube[1]);
 
-  EXPECT_LT(duree.count(), 5.0);
   Liste attendus = {"url" + std::to_string(kNombre + 2)};
   for (int n = 1; n <= 60; ++n) attendus.push_back("autre" + std::to_string(n));
   Liste valeurs = Valeurs(kAdresses);
