@@ -31,12 +31,10 @@
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
-using banc::Arbre;
+using banc::ComparerFenetresEtSans;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
-using banc::Horloge;
 using banc::Nom;
-using banc::Secondes;
 
 namespace {
 
@@ -146,47 +144,19 @@ int main(int argc, char** argv) {
   FenetreMuette muette;
   TMenage sansFenetre(scrute, plan, muette);
 
-  double meilleurFenetres = 1e9, meilleurSans = 1e9;
-  bool correct = true;
-  for (int t = 0; t < tours; ++t) {
-    auto mesurerSans = [&] {
-      Arbre(hoteTemp, nbFichiers);
-      const auto debut = Horloge::now();
-      sansFenetre.Lancer();
-      meilleurSans = std::min(meilleurSans, Secondes(Horloge::now() - debut));
-      correct = correct && sansFenetre.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
-    };
-    auto mesurerFenetres = [&] {
-      Arbre(hoteTemp, nbFichiers);
-      PlanMenage.Clear();
-      PlanMenage.TableDossiers[4] = temp;
-      PlanMenage.OptionsValidees = true;
-      const auto debut = Horloge::now();
-      fenetres.form1.Shape2MouseDown(TMouseButton::mbLeft);
-      meilleurFenetres = std::min(meilleurFenetres, Secondes(Horloge::now() - debut));
-      correct = correct && fenetres.form1.Menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
-    };
-    // Alternate which goes first, so that neither always meets a warmer cache.
-    if (t % 2 == 0) {
-      mesurerSans();
-      mesurerFenetres();
-    } else {
-      mesurerFenetres();
-      mesurerSans();
-    }
-  }
+  const int resultat = ComparerFenetresEtSans(
+      "bench_gui", "cleaning run with the windows live (Xvfb) vs headless", tours, nbFichiers,
+      hoteTemp, [&] {
+        sansFenetre.Lancer();
+        return sansFenetre.NbFichiers;
+      },
+      [&] {
+        PlanMenage.Clear();
+        PlanMenage.TableDossiers[4] = temp;
+        PlanMenage.OptionsValidees = true;
+        fenetres.form1.Shape2MouseDown(TMouseButton::mbLeft);
+        return fenetres.form1.Menage.NbFichiers;
+      });
   InterceptionMessages = nullptr;
-  if (!correct) {
-    std::fprintf(stderr, "bench_gui: a run did not delete all %d files\n", nbFichiers);
-    return 1;
-  }
-
-  const double ratio = meilleurFenetres / meilleurSans;
-  std::printf("cleaning run with the windows live (Xvfb) vs headless, %d files (best of %d)\n",
-              nbFichiers, tours);
-  std::printf("  windows  %.3f s  (%.0f files/s)\n", meilleurFenetres,
-              nbFichiers / meilleurFenetres);
-  std::printf("  headless %.3f s  (%.0f files/s)\n", meilleurSans, nbFichiers / meilleurSans);
-  std::printf("  ratio windows/headless %.2f (target <= 1.2)\n", ratio);
-  return ratio <= 1.2 ? 0 : 2;
+  return resultat;
 }

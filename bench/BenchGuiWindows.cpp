@@ -23,11 +23,9 @@
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
-using banc::Arbre;
+using banc::ComparerFenetresEtSans;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
-using banc::Horloge;
-using banc::Secondes;
 
 namespace {
 
@@ -106,48 +104,19 @@ int main(int argc, char** argv) {
   FenetreMuette muette;
   TMenage sansFenetre(scrute, plan, muette);
 
-  double meilleurFenetres = 1e9, meilleurSans = 1e9;
-  bool correct = true;
-  for (int t = 0; t < tours; ++t) {
-    auto mesurerSans = [&] {
-      Arbre(hoteTemp, nbFichiers);
-      const auto debut = Horloge::now();
-      sansFenetre.Lancer();
-      meilleurSans = std::min(meilleurSans, Secondes(Horloge::now() - debut));
-      correct = correct && sansFenetre.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
-    };
-    auto mesurerFenetres = [&] {
-      Arbre(hoteTemp, nbFichiers);
-      PlanMenage.Clear();
-      PlanMenage.TableDossiers[4] = temp;
-      PlanMenage.OptionsValidees = true;
-      const auto debut = Horloge::now();
-      form1.Shape2MouseDown(TMouseButton::mbLeft);
-      meilleurFenetres = std::min(meilleurFenetres, Secondes(Horloge::now() - debut));
-      correct = correct && form1.Menage.NbFichiers == static_cast<std::uint64_t>(nbFichiers);
-    };
-    // Alternate which goes first, so that neither always meets a warmer cache.
-    if (t % 2 == 0) {
-      mesurerSans();
-      mesurerFenetres();
-    } else {
-      mesurerFenetres();
-      mesurerSans();
-    }
-  }
+  const int resultat = ComparerFenetresEtSans(
+      "bench_gui_windows", "cleaning run with the Win32 windows live vs headless", tours,
+      nbFichiers, hoteTemp, [&] {
+        sansFenetre.Lancer();
+        return sansFenetre.NbFichiers;
+      },
+      [&] {
+        PlanMenage.Clear();
+        PlanMenage.TableDossiers[4] = temp;
+        PlanMenage.OptionsValidees = true;
+        form1.Shape2MouseDown(TMouseButton::mbLeft);
+        return form1.Menage.NbFichiers;
+      });
   form1.Attacher(&principale);
-  if (!correct) {
-    std::fprintf(stderr, "bench_gui_windows: a run did not delete all %ld files\n", nbFichiers);
-    return 1;
-  }
-
-  const double ratio = meilleurFenetres / meilleurSans;
-  std::printf("cleaning run with the Win32 windows live vs headless, %ld files (best of %d)\n",
-              nbFichiers, tours);
-  std::printf("  windows  %.3f s  (%.0f files/s)\n", meilleurFenetres,
-              static_cast<double>(nbFichiers) / meilleurFenetres);
-  std::printf("  headless %.3f s  (%.0f files/s)\n", meilleurSans,
-              static_cast<double>(nbFichiers) / meilleurSans);
-  std::printf("  ratio windows/headless %.2f (target <= 1.2)\n", ratio);
-  return ratio <= 1.2 ? 0 : 2;
+  return resultat;
 }

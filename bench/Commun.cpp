@@ -1,6 +1,7 @@
 #include "bench/Commun.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -61,6 +62,43 @@ double Secondes(Horloge::duration d) {
 double Mediane(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+int ComparerFenetresEtSans(const char* programme, const char* titre, int tours, long nbFichiers,
+                           const std::filesystem::path& hoteTemp,
+                           const std::function<std::uint64_t()>& sansFenetre,
+                           const std::function<std::uint64_t()>& avecFenetres) {
+  double meilleurFenetres = 1e9, meilleurSans = 1e9;
+  bool correct = true;
+  auto mesurer = [&](const std::function<std::uint64_t()>& lancer, double& meilleur) {
+    Arbre(hoteTemp, nbFichiers);
+    const auto debut = Horloge::now();
+    const std::uint64_t nb = lancer();
+    meilleur = std::min(meilleur, Secondes(Horloge::now() - debut));
+    correct = correct && nb == static_cast<std::uint64_t>(nbFichiers);
+  };
+  for (int t = 0; t < tours; ++t) {
+    if (t % 2 == 0) {
+      mesurer(sansFenetre, meilleurSans);
+      mesurer(avecFenetres, meilleurFenetres);
+    } else {
+      mesurer(avecFenetres, meilleurFenetres);
+      mesurer(sansFenetre, meilleurSans);
+    }
+  }
+  if (!correct) {
+    std::fprintf(stderr, "%s: a run did not delete all %ld files\n", programme, nbFichiers);
+    return 1;
+  }
+
+  const double ratio = meilleurFenetres / meilleurSans;
+  std::printf("%s, %ld files (best of %d)\n", titre, nbFichiers, tours);
+  std::printf("  windows  %.3f s  (%.0f files/s)\n", meilleurFenetres,
+              static_cast<double>(nbFichiers) / meilleurFenetres);
+  std::printf("  headless %.3f s  (%.0f files/s)\n", meilleurSans,
+              static_cast<double>(nbFichiers) / meilleurSans);
+  std::printf("  ratio windows/headless %.2f (target <= 1.2)\n", ratio);
+  return ratio <= 1.2 ? 0 : 2;
 }
 
 }  // namespace banc

@@ -2,7 +2,9 @@
 // Helpers shared by the benchmark programs: a window that shows nothing, a temporary folder that
 // cleans up after itself, the tree of throw-away files, and timing.
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,5 +52,15 @@ double Secondes(Horloge::duration d);
 
 // Median of `v` (not empty).
 double Mediane(std::vector<double> v);
+
+// A cleaning run with the windows live against the same run headless: `tours` rounds, each on a
+// fresh tree of `nbFichiers` files (see Arbre) under `hoteTemp`, alternating which goes first so
+// that neither always meets a warmer cache. Each callable runs once and returns the files it
+// counted. Prints the table under `titre`; returns 0 when the ratio meets its target (<= 1.2),
+// 2 when it does not, 1 when a run missed files (said on stderr with `programme`).
+int ComparerFenetresEtSans(const char* programme, const char* titre, int tours, long nbFichiers,
+                           const std::filesystem::path& hoteTemp,
+                           const std::function<std::uint64_t()>& sansFenetre,
+                           const std::function<std::uint64_t()>& avecFenetres);
 
 }  // namespace banc

@@ -359,6 +359,10 @@ std::string normaliseKeyPath(std::string_view path) {
     throw SystemError(error::InvalidParameter, "Nom de clé de registre refusé (saut de ligne ou caractère nul) : " +
                                                    std::string(path));
   }
+  return joinKeyPath(path);
+}
+
+std::string joinKeyPath(std::string_view path) {
   std::string out;
   std::size_t i = 0;
   while (i < path.size()) {

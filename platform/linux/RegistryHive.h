@@ -50,6 +50,8 @@ class Hive {
 // Joins the components of a key path ("\Software\X", "Software\\X\") as "Software\X"; throws
 // SystemError(InvalidParameter) for names the hive file cannot hold (line breaks, NUL).
 std::string normaliseKeyPath(std::string_view path);
+// The same join without the check, for names read from a hive file.
+std::string joinKeyPath(std::string_view path);
 // A REG_SZ written as "text": valid text with one final NUL and no other NUL or line break.
 bool isPlainText(const RegistryValue& value) noexcept;
 

@@ -586,7 +586,7 @@ class WineParser {
     while (k < after.size() && (after[k] == ' ' || after[k] == '\t')) ++k;
     while (k < after.size() && after[k] >= '0' && after[k] <= '9') ++k;
     if (k != after.size()) bad("texte inattendu après le nom de la clé");
-    const std::string path = joinPath(name);
+    const std::string path = joinKeyPath(name);
     WineKey* key = hive_.find(path);
     mergedBlock_ = key != nullptr && key->inFile_;
     if (mergedBlock_) {
@@ -624,21 +624,6 @@ class WineParser {
     if (hive_.find(parent) != nullptr) return;
     addParents(parent);
     hive_.append(std::string(parent), true);
-  }
-
-  static std::string joinPath(std::string_view path) {
-    std::string out;
-    std::size_t i = 0;
-    while (i <= path.size()) {
-      std::size_t j = path.find('\\', i);
-      if (j == std::string_view::npos) j = path.size();
-      if (j > i) {
-        if (!out.empty()) out += '\\';
-        out.append(path.substr(i, j - i));
-      }
-      i = j + 1;
-    }
-    return out;
   }
 
   void value(std::string_view line, WineKey& key, std::size_t pending, std::size_t start) {
