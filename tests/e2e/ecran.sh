@@ -1,7 +1,23 @@
 # Shared by the scripts that drive the real program on a virtual X display: starting Xvfb on a
 # display of our own, finding the program's windows, waiting for an effect. Sourced, not run.
 # The script that sources it sets delai (seconds), travail (its temporary folder), xvfb_pid and
-# app_pid (empty until started), and defines echec, which reports a failure and exits.
+# app_pid (empty until started), etape (the step under way) and journal (the word that heads
+# every line it reports).
+
+# Fails the current step, with what is on the screen and what the program wrote on stderr.
+echec() {
+  {
+    echo "$journal: ÉCHEC à l'étape « $etape » : $*"
+    if [ -n "${xvfb_pid:-}" ] && [ -n "${DISPLAY:-}" ]; then
+      echo "$journal: fenêtres visibles (id x,y lxh) : $(fenetres | tr '\n' ';')"
+    fi
+    if [ -n "${travail:-}" ] && [ -s "$travail/app.log" ]; then
+      echo "$journal: sortie d'erreur du programme :"
+      sed "s/^/$journal:   | /" "$travail/app.log"
+    fi
+  } >&2
+  exit 1
+}
 
 # xdotool never blocks the script for long, even against a stuck server.
 xdo() { timeout 20 xdotool "$@"; }

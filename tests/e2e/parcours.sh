@@ -16,20 +16,8 @@ travail=""
 xvfb_pid=""
 app_pid=""
 
-# Fails the current step, with what is on the screen and what the program wrote on stderr.
-echec() {
-  {
-    echo "e2e: ÉCHEC à l'étape « $etape » : $*"
-    if [ -n "$xvfb_pid" ] && [ -n "${DISPLAY:-}" ]; then
-      echo "e2e: fenêtres visibles (id x,y lxh) : $(fenetres | tr '\n' ';')"
-    fi
-    if [ -n "$travail" ] && [ -s "$travail/app.log" ]; then
-      echo "e2e: sortie d'erreur du programme :"
-      sed 's/^/e2e:   | /' "$travail/app.log"
-    fi
-  } >&2
-  exit 1
-}
+journal="e2e"
+source "$(dirname "$0")/ecran.sh"
 
 [ -x "$exe" ] || echec "programme introuvable : $exe"
 
@@ -44,8 +32,6 @@ nettoyer() {
 }
 trap nettoyer EXIT
 trap 'exit 1' HUP INT TERM
-
-source "$(dirname "$0")/ecran.sh"
 
 # A click at client coordinates: with no window manager, a window's screen position plus these.
 # The pointer is seen at its place before the button goes down.

@@ -19,10 +19,8 @@ xvfb_pid=""
 app_pid=""
 dossier=""
 
-echec() {
-  echo "e2e windows : ÉCHEC à l'étape « $etape » : $*" >&2
-  exit 1
-}
+journal="e2e windows"
+source "$(dirname "$0")/ecran.sh"
 
 if [ -z "${TIDORA_WINE_PREFIX:-}" ] || [ -z "${TIDORA_WINE_HOME:-}" ]; then
   echo "Pas de préfixe Wine de test (TIDORA_WINE_PREFIX, TIDORA_WINE_HOME) : ignoré"
@@ -47,8 +45,6 @@ nettoyer() {
 }
 trap nettoyer EXIT
 trap 'exit 1' HUP INT TERM
-
-source "$(dirname "$0")/ecran.sh"
 
 cp "$exe" "$dossier/Tidora2000.exe"
 cp "$aide" "$dossier/Tidora2000.hlp"

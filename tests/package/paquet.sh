@@ -15,16 +15,8 @@ travail=""
 xvfb_pid=""
 app_pid=""
 
-echec() {
-  {
-    echo "paquet: ÉCHEC à l'étape « $etape » : $*"
-    if [ -n "$travail" ] && [ -s "$travail/app.log" ]; then
-      echo "paquet: sortie d'erreur du programme :"
-      sed 's/^/paquet:   | /' "$travail/app.log"
-    fi
-  } >&2
-  exit 1
-}
+journal="paquet"
+source "$(dirname "$0")/../e2e/ecran.sh"
 
 for outil in lintian dpkg-deb desktop-file-validate file; do
   command -v "$outil" >/dev/null ||
@@ -40,7 +32,6 @@ nettoyer() {
 }
 trap nettoyer EXIT
 trap 'exit 1' HUP INT TERM
-source "$(dirname "$0")/../e2e/ecran.sh"
 
 etape="construction du paquet"
 "$cpack_exe" --config "$config" -G DEB -B "$travail/cpack" >"$travail/cpack.log" 2>&1 ||
