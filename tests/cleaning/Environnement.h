@@ -11,6 +11,7 @@
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
+#include "platform/Registry.h"
 #include "scanner/Scrute.h"
 
 // Records everything the run shows.
@@ -49,6 +50,12 @@ class EnvironnementMenage : public ::testing::Test {
   static constexpr const char* kAdresses = "\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
   static constexpr const char* kRecherches =
       "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU";
+
+  // The names of the values of key `cle`; none when it is missing.
+  static std::vector<std::string> Valeurs(const char* cle) {
+    auto k = os::RegistryKey::open(cle);
+    return k ? k->valueNames() : std::vector<std::string>{};
+  }
 
   std::filesystem::path prefixe;
   std::vector<std::filesystem::path> verrous;

@@ -21,11 +21,6 @@ using Menage = EnvironnementMenage;
 using ::testing::ElementsAre;
 using Liste = std::vector<std::string>;
 
-std::vector<std::string> Valeurs(const char* cle) {
-  auto k = os::RegistryKey::open(cle);
-  return k ? k->valueNames() : std::vector<std::string>{};
-}
-
 TEST(TexteTaille, KiloOctetsRoundedUp) {
   EXPECT_EQ(TMenage::TexteTaille(0), "0 kO");
   EXPECT_EQ(TMenage::TexteTaille(1), "1 kO");

@@ -17,11 +17,6 @@ using Menage = EnvironnementMenage;
 using ::testing::ElementsAre;
 using Liste = std::vector<std::string>;
 
-std::vector<std::string> Valeurs(const char* cle) {
-  auto k = os::RegistryKey::open(cle);
-  return k ? k->valueNames() : std::vector<std::string>{};
-}
-
 // Purges of many values (their speed is measured by bench/run purge), and another process
 // writing to the same key during the run keeps its values while no purged one comes back.
 TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {

@@ -10,22 +10,6 @@
 
 using Ecriture = EnvironnementOptions;
 
-namespace {
-
-const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
-
-template <typename F>
-std::string Echec(F action) {
-  try {
-    action();
-  } catch (const ErreurOptions& e) {
-    return e.what();
-  }
-  return "";
-}
-
-}  // namespace
-
 TEST_F(Ecriture, DisquePleinLaisseLAncienFichierEntier_Linux) {
   Ecrire(fichier, "ancien");
   const pid_t fils = fork();

@@ -4,21 +4,6 @@
 using Ecriture = EnvironnementOptions;
 using namespace std::string_literals;
 
-namespace {
-const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
-
-// The message of the failure `action` ends with, or "" when it succeeds.
-template <typename F>
-std::string Echec(F action) {
-  try {
-    action();
-  } catch (const ErreurOptions& e) {
-    return e.what();
-  }
-  return "";
-}
-}  // namespace
-
 TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
   Valider({}, "");
   EXPECT_EQ(Lire(fichier), Vide);

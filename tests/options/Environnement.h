@@ -51,6 +51,19 @@ class EnvironnementOptions : public ::testing::Test {
     }
     return noms;
   }
+  // The message of the failure `action` ends with, or "" when it succeeds.
+  template <typename F>
+  static std::string Echec(F action) {
+    try {
+      action();
+    } catch (const ErreurOptions& e) {
+      return e.what();
+    }
+    return "";
+  }
+  // The file with every choice off.
+  static inline const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
+
   static os::RegistryKey ShellFolders() {
     return os::RegistryKey::create(
         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
