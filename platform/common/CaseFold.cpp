@@ -52,8 +52,8 @@ char32_t nextChar(std::string_view s, std::size_t& i) noexcept {
     ++i;
     return b0;
   }
-  // Length and the range of the second byte that keeps the sequence shortest-form, below
-  // U+110000 and outside the surrogates.
+  // Length and the range of the second byte that keeps the sequence shortest-form and below
+  // U+110000 (surrogates are taken: see CaseFold.h).
   std::size_t length = 0;
   unsigned char low = 0x80;
   unsigned char high = 0xBF;
@@ -65,7 +65,6 @@ char32_t nextChar(std::string_view s, std::size_t& i) noexcept {
     length = 3;
     c = b0 & 0x0F;
     if (b0 == 0xE0) low = 0xA0;
-    if (b0 == 0xED) high = 0x9F;
   } else if (b0 >= 0xF0 && b0 <= 0xF4) {
     length = 4;
     c = b0 & 0x07;

@@ -1,7 +1,10 @@
 #pragma once
 // Names compared as Windows compares them: UTF-8 text read one character at a time, and each
-// character folded to one case (Unicode simple case folding, no normalisation). A byte that
-// does not begin a valid UTF-8 sequence is one character of its own, equal only to itself.
+// character folded to one case (Unicode simple case folding, no normalisation).
+//
+// The one UTF-8 decoder of the program, nextChar, with one rule: a lone surrogate (which a
+// Windows name may hold) is written as its three bytes and read as one character; any other
+// byte that does not begin a valid sequence is one character of its own, equal only to itself.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,7 +15,8 @@ namespace os::host {
 // code point.
 constexpr char32_t kInvalidByte = 0x110000;
 
-// The character at s[i] (i < s.size()); moves i past it.
+// The character at s[i] (i < s.size()); moves i past it. A byte outside any valid sequence gives
+// kInvalidByte + that byte.
 char32_t nextChar(std::string_view s, std::size_t& i) noexcept;
 // Appends c in UTF-8: a surrogate as three bytes, as it stands; kInvalidByte + b as the byte b.
 void appendChar(std::string& out, char32_t c);

@@ -260,48 +260,54 @@ class ProfileSearch {
   std::optional<std::string> result_;
 };
 
-// Tells whether a byte stream, fed in pieces, is UTF-8 throughout.
+// How many bytes at the end of `s` begin a character that needs more than are left (0 to 3).
+std::size_t incompleteTail(std::string_view s) noexcept {
+  for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back) {
+    const auto b = static_cast<unsigned char>(s[s.size() - back]);
+    if (b < 0x80) return 0;
+    if (b >= 0xC0) {
+      const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+      return length > back ? back : 0;
+    }
+  }
+  return 0;
+}
+
+// Tells whether a byte stream, fed in pieces, is UTF-8 throughout, as host::nextChar reads it.
 class Utf8Check {
  public:
-  void feed(const char* data, std::size_t size) {
-    for (std::size_t i = 0; i < size && valid_; ++i) step(static_cast<unsigned char>(data[i]));
+  void feed(std::string_view piece) {
+    if (!valid_) return;
+    if (!carry_.empty()) {
+      // The character begun at the end of the last piece, with what this one adds to it.
+      std::string head = carry_;
+      head.append(piece.substr(0, 4 - carry_.size()));
+      if (incompleteTail(head) == head.size()) {
+        carry_ = std::move(head);
+        return;
+      }
+      std::size_t used = 0;
+      valid_ = host::nextChar(head, used) < host::kInvalidByte;
+      if (!valid_) return;
+      piece.remove_prefix(used - carry_.size());
+      carry_.clear();
+    }
+    const std::size_t whole = piece.size() - incompleteTail(piece);
+    for (std::size_t i = 0; i < whole;) {
+      if (host::nextChar(piece.substr(0, whole), i) >= host::kInvalidByte) {
+        valid_ = false;
+        return;
+      }
+    }
+    carry_.assign(piece.substr(whole));
   }
-  bool valid() const noexcept { return valid_ && need_ == 0; }
+  bool valid() const noexcept { return valid_ && carry_.empty(); }
   // Already known not to be UTF-8, whatever follows.
   bool broken() const noexcept { return !valid_; }
 
  private:
-  void step(unsigned char b) {
-    if (need_ > 0) {
-      if (b < low_ || b > high_) {
-        valid_ = false;
-        return;
-      }
-      low_ = 0x80;
-      high_ = 0xBF;
-      --need_;
-      return;
-    }
-    if (b < 0x80) return;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need_ = 1;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need_ = 2;
-      if (b == 0xE0) low_ = 0xA0;   // no overlong form
-      if (b == 0xED) high_ = 0x9F;  // no surrogate
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need_ = 3;
-      if (b == 0xF0) low_ = 0x90;
-      if (b == 0xF4) high_ = 0x8F;  // nothing past U+10FFFF
-    } else {
-      valid_ = false;
-    }
-  }
-
   bool valid_ = true;
-  int need_ = 0;
-  unsigned char low_ = 0x80;
-  unsigned char high_ = 0xBF;
+  std::string carry_;  // the first bytes of a character the next piece ends
 };
 
 // Windows-1252 to UTF-8; the five unassigned bytes stand for the control characters of the
@@ -332,18 +338,13 @@ std::string fromWindows1252(std::string_view text) {
 
 // A value cut to the buffer's length may end inside a character: that part goes.
 void dropPartialCharacter(std::string& v) {
-  std::size_t start = v.size();
-  while (start > 0 && (static_cast<unsigned char>(v[start - 1]) & 0xC0) == 0x80) --start;
-  if (start == 0) return;
-  const auto lead = static_cast<unsigned char>(v[start - 1]);
-  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  if (v.size() - (start - 1) < length) v.resize(start - 1);
+  v.resize(v.size() - incompleteTail(v));
 }
 
 }  // namespace
 
-// The file is UTF-8 (a byte-order mark is passed over); one that is not (written by an older
-// version) is read as Windows-1252. Names are ASCII either way.
+// The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 is read as
+// Windows-1252. Names are ASCII either way.
 std::string getPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName) {
   detail::InputFile file;
@@ -361,7 +362,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
     std::string_view chunk(buffer.get(), static_cast<std::size_t>(n));
     if (first && chunk.starts_with("\xEF\xBB\xBF")) chunk.remove_prefix(3);
     first = false;
-    utf8.feed(chunk.data(), chunk.size());
+    utf8.feed(chunk);
     if (searching && search.feed(chunk.data(), chunk.size())) searching = false;
     if (utf8.broken() && !searching) break;
   }

@@ -9,33 +9,9 @@ namespace os::win {
 bool toWide(std::string_view s, std::wstring& out) {
   out.clear();
   out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      out += static_cast<wchar_t>(b);
-      ++i;
-      continue;
-    }
-    std::size_t n;
-    char32_t c;
-    char32_t min;
-    if ((b & 0xE0) == 0xC0) {
-      n = 2, c = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      n = 3, c = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      n = 4, c = b & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + n > s.size()) return false;
-    for (std::size_t k = 1; k < n; ++k) {
-      const auto t = static_cast<unsigned char>(s[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      c = (c << 6) | (t & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF) return false;
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = host::nextChar(s, i);
+    if (c >= host::kInvalidByte) return false;  // a byte the system cannot be given
     if (c >= 0x10000) {
       c -= 0x10000;
       out += static_cast<wchar_t>(0xD800 + (c >> 10));
@@ -43,7 +19,6 @@ bool toWide(std::string_view s, std::wstring& out) {
     } else {
       out += static_cast<wchar_t>(c);  // a surrogate here is a lone one, kept as such
     }
-    i += n;
   }
   return true;
 }

@@ -56,8 +56,9 @@ TEST_F(Profil, OctetsQuelconquesEtLigneDeDixMegaOctets) {
   EXPECT_EQ(lire("fin"), "<absent>");  // the long line opened another section
 }
 
-// The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 anywhere, as
-// an older version wrote it, is read as Windows-1252 throughout.
+// The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 anywhere is
+// read as Windows-1252 throughout. A character cut between two pieces of the read is whole
+// UTF-8 all the same.
 TEST_F(Profil, Utf8SinonWindows1252) {
   const auto lire = [&](const char* cle) {
     return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
@@ -72,6 +73,13 @@ TEST_F(Profil, Utf8SinonWindows1252) {
   EXPECT_EQ(lire("w"), "ascii");
   Ecrire(fichier, "[S]\nv=été\nw=\xE9\n");
   EXPECT_EQ(lire("v"), "Ã©tÃ©");
+  // The file is read in pieces of 64 KiB: "€" or the emoji begins in one and ends in the next.
+  for (std::size_t debut = 65530; debut <= 65536; ++debut) {
+    Ecrire(fichier, "[S]\nz=" + std::string(debut - 9, 'a') + "\nv=\u20ac\U0001F600\n");
+    EXPECT_EQ(lire("v"), "\u20ac\U0001F600") << debut;
+  }
+  Ecrire(fichier, "[S]\nv=\u00e9\n;" + std::string(65533, 'a') + "\xE2\x82");  // cut short
+  EXPECT_EQ(lire("v"), "\u00c3\u00a9");
   // Cut to 1023 bytes, a value loses the character it would split.
   Ecrire(fichier, "[S]\nv=" + std::string(1022, 'a') + "é\n");
   EXPECT_EQ(lire("v"), std::string(1022, 'a'));

@@ -73,7 +73,8 @@ TEST(MatchesMask, WildcardsCaseAndTrailingDotStar) {
       {"\xe9.dat", "?.dat", true},
       {"\xe9.dat", "\u00e9.dat", false},
       {"\xc3\xc3.dat", "??.dat", true},
-      {"\xed\xa0\x80", "???", true},              // a surrogate is not a character
+      {"\xed\xa0\x80", "?", true},                // a lone surrogate is one character
+      {"\xed\xa0\x80", "???", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(os::matchesMask(c.name, c.mask), c.matches) << c.name << " ~ " << c.mask;
