@@ -1,9 +1,7 @@
 #include "app/FichierAide.h"
 
-#include <optional>
-
-#include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/StoredFile.h"
 #include "platform/SystemError.h"
 
 namespace {
@@ -34,28 +32,14 @@ std::string CheminFichierAide() {
 bool InstallerFichierAide(std::string_view texte) {
   const std::string chemin = CheminFichierAide();
   if (os::fileAttributes(chemin)) return false;
-  // Written beside it first, under a name of its own, so that a failed write never leaves a
-  // truncated help file that later starts would take for the real one.
-  std::optional<os::File> fichier;
+  // Saved whole, under its lock, and only where no file is (one another program put there
+  // meanwhile stays): a failed write never leaves a truncated help file that later starts would
+  // take for the real one.
   try {
     CreerDossier(chemin.substr(0, chemin.rfind('\\')));
-    fichier.emplace(os::File::createTemporary(chemin));
-    fichier->write(texte);
-    fichier->flush();
-    fichier->close();
-    os::moveFileReplace(fichier->path(), chemin);
+    return os::saveFile(chemin, texte, true);
   } catch (const os::SystemError& e) {
-    if (fichier) {
-      const std::string provisoire = fichier->path();
-      fichier.reset();
-      try {
-        os::deleteFile(provisoire);
-      } catch (const os::SystemError&) {
-        // Already gone.
-      }
-    }
     throw os::SystemError(e.code(), "Ne peut installer le fichier d'aide " + chemin + " : " +
                                         os::errorText(e.code()));
   }
-  return true;
 }

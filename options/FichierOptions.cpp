@@ -6,10 +6,10 @@
 
 #include "cleaning/MasqueSur.h"
 #include "platform/DirectorySearch.h"
-#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/StoredFile.h"
 #include "platform/SystemError.h"
 
 namespace {
@@ -160,14 +160,6 @@ std::string LireMotif(int numero, const std::string& chemin) {
   return motif;
 }
 
-void Supprimer(const std::string& chemin) noexcept {
-  try {
-    os::deleteFile(chemin);
-  } catch (...) {
-    // The failure being reported matters more than a leftover.
-  }
-}
-
 }  // namespace
 
 std::string CheminOptions() {
@@ -216,35 +208,18 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
 
 void EnregistrerOptions(const std::vector<std::string>& lignes) {
   const std::string chemin = CheminOptions();
-  // The new text goes to a file of its own first, of a name no other save uses (two programs may
-  // validate at once); the old file is replaced only once the new one is whole on the disk, so
-  // the last complete save wins. A read-only file is not replaced.
   std::string texte;
   for (const std::string& ligne : lignes) {
     texte += ligne;
     texte += "\r\n";
   }
-
-  std::optional<os::File> fichier;
+  // Replaced whole, under the file's lock: the last complete save wins, and a read-only file is
+  // not replaced.
   try {
-    fichier.emplace(os::File::createTemporary(chemin));
-  } catch (const os::SystemError&) {
-    throw ErreurOptions("Ne peut créer le fichier " + chemin);
-  }
-  const std::string provisoire = fichier->path();
-  try {
-    fichier->write(texte);
-    fichier->flush();
-    fichier->close();
-  } catch (const os::SystemError&) {
-    fichier.reset();
-    Supprimer(provisoire);
+    os::saveFile(chemin, texte);
+  } catch (const os::WriteError&) {
     throw ErreurOptions("Erreur d'écriture dans le flux");
-  }
-  try {
-    os::moveFileReplace(provisoire, chemin);
   } catch (const os::SystemError&) {
-    Supprimer(provisoire);
     throw ErreurOptions("Ne peut créer le fichier " + chemin);
   }
 }

@@ -29,10 +29,10 @@ std::string CheminOptions();
 // a refused mask ("Masque refusé : ..."); nothing is saved then.
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
 
-// Saves the lines as "options.ini" (CR LF after each), replacing the old file only once the
-// new one is whole; programs saving at once never mix their texts. Throws ErreurOptions (a
-// read-only file is not replaced: "Ne peut créer le fichier ..."); the old file is then left as
-// it was.
+// Saves the lines as "options.ini" (CR LF after each), replacing the old file atomically under
+// its lock ("options.ini.lock" beside it): programs saving at once never mix their texts. Throws
+// ErreurOptions (a read-only file is not replaced: "Ne peut créer le fichier ..."; writing fails:
+// "Erreur d'écriture dans le flux"); the old file is then left as it was.
 void EnregistrerOptions(const std::vector<std::string>& lignes);
 
 // Fills the plan's tables from "options.ini" (a missing file empties them). OptionsValidees

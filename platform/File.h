@@ -14,9 +14,6 @@ class File {
   // Creates (or truncates) the file for writing; throws SystemError (AccessDenied for a folder
   // or a read-only file, PathNotFound when its folder is missing).
   static File create(std::string_view path);
-  // Creates a new, empty file of a name of its own beside `path` ("<path>.<random>.tmp"), never
-  // opening one that exists: programs saving at once each write their own. Throws SystemError.
-  static File createTemporary(std::string_view path);
   ~File();
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;

@@ -2,12 +2,10 @@
 #include "platform/File.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -48,24 +46,6 @@ File File::create(std::string_view path) {
     host::failErrno(err, op, path);
   }
   return File(fd, std::string(path));
-}
-
-File File::createTemporary(std::string_view path) {
-  constexpr std::string_view op = "Ne peut créer le fichier";
-  const host::Resolved r = host::resolve(path);
-  if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
-  host::noteChange();
-  for (int attempt = 0;; ++attempt) {
-    std::uint32_t random = 0;
-    if (getrandom(&random, sizeof random, 0) != sizeof random) {
-      random = static_cast<std::uint32_t>(getpid()) * 2654435761u + static_cast<unsigned>(attempt);
-    }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random));
-    const int fd = host::openInDrive(r.path + suffix, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd >= 0) return File(fd, std::string(path) + suffix);
-    if (errno != EEXIST || attempt >= 100) host::failErrno(errno, op, std::string(path) + suffix);
-  }
 }
 
 std::string readFile(std::string_view path) {

@@ -1,4 +1,6 @@
-// The fresh user profile created on first use of a prefix.
+// The fresh user profile created on first use of a prefix. Every file of the prefix folder is
+// opened by name in the folder, never through a link nor waiting on a FIFO; user.reg is written as
+// every change of it is, under the hive's lock and Wine's.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -9,57 +11,89 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/SystemError.h"
+#include "platform/linux/FolderFile.h"
+#include "platform/linux/Hive.h"
+#include "platform/linux/HiveFile.h"
+#include "platform/linux/HiveText.h"
 #include "platform/linux/Host.h"
-#include "platform/linux/WineRegFormat.h"
 
 namespace os::host {
 namespace {
+
+constexpr const char* kMarker = ".first-start";
 
 [[noreturn]] void failProfile(const std::string& what, int err) {
   throw SystemError(errorCode(err), "Ne peut créer le profil " + what + " : " + errnoText(err));
 }
 
-// Whether `path` exists (not following a link); throws when that cannot be told.
-bool present(const std::string& path, struct stat& st) {
-  if (lstat(path.c_str(), &st) == 0) return true;
-  if (errno != ENOENT) failProfile(path, errno);
+// A descriptor closed when the object dies.
+struct Folder {
+  int fd = -1;
+  explicit Folder(int f) noexcept : fd(f) {}
+  ~Folder() {
+    if (fd >= 0) ::close(fd);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+};
+
+// Whether `name` exists in the folder `folderFd` (not following a link); throws when that
+// cannot be told. `shown` names it in messages.
+bool present(int folderFd, const char* name, const std::string& shown, struct stat& st) {
+  if (::fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) return true;
+  if (errno != ENOENT) failProfile(shown, errno);
   return false;
 }
 
-void makeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) failProfile(path, errno);
+// Whether the regular file `name` exists in `folderFd`; anything else there is refused.
+bool regularPresent(int folderFd, const char* name, const std::string& shown) {
+  struct stat st {};
+  if (!present(folderFd, name, shown, st)) return false;
+  if (!S_ISREG(st.st_mode)) failProfile(shown, S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : ENXIO);
+  return true;
+}
+
+// Creates the folders of `relative` ("a/b/c") below the folder `rootFd`, parents first, each in
+// the one before it: never through a link. A link or a file on the way is left as it is, and
+// nothing is created below it.
+void makeFolders(int rootFd, const std::string& relative, const std::string& shown) {
+  int fd = ::dup(rootFd);
+  std::size_t start = 0;
+  while (fd >= 0 && start < relative.size()) {
+    std::size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    const std::string name = relative.substr(start, end - start);
+    if (::mkdirat(fd, name.c_str(), 0777) != 0 && errno != EEXIST) {
+      const int err = errno;
+      ::close(fd);
+      failProfile(shown + "/" + relative, err);
+    }
+    const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+    start = end + 1;
+  }
+  if (fd >= 0) ::close(fd);
 }
 
 // Folders of a fresh drive C, relative to drive_c, parents first.
-std::string freshFolders(const std::string& login) {
+std::vector<std::string> freshFolders(const std::string& login) {
   const std::string user = "users/" + login;
   const std::string local = user + "/AppData/Local/Microsoft/Windows";
   const std::string roaming = user + "/AppData/Roaming/Microsoft/Windows";
-  std::string list;
-  for (const std::string& p :
-       {std::string("windows"), std::string("windows/temp"), std::string("windows/SYSBCKUP"),
-        std::string("users"), user, user + "/AppData", user + "/AppData/Local",
-        user + "/AppData/Local/Microsoft", local, local + "/INetCache", local + "/History",
-        local + "/INetCookies", user + "/AppData/Roaming", user + "/AppData/Roaming/Microsoft",
-        roaming, roaming + "/Recent", std::string("Program Files"),
-        std::string("Program Files/Tidora 2000")}) {
-    list += p;
-    list += '\n';
-  }
-  return list;
+  return {"windows/temp",        "windows/SYSBCKUP",     local + "/INetCache",
+          local + "/History",    local + "/INetCookies", roaming + "/Recent",
+          "Program Files/Tidora 2000"};
 }
 
 // The "#arch=" line of the prefix's system.reg (a prefix Wine made), or "" when there is none:
 // Wine refuses a user.reg whose architecture differs from the prefix's.
-std::string archLine(const std::string& prefix) {
-  const int fd = open((prefix + "/system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return {};
-  char buffer[512];
-  const ssize_t n = ::read(fd, buffer, sizeof buffer);
-  close(fd);
-  const std::string head(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+std::string archLine(int prefixFd) {
+  std::string head;
+  if (!readRegularAt(prefixFd, "system.reg", head, 512)) return {};
   const std::size_t at = head.find("\n#arch=");
   const std::size_t end = at == std::string::npos ? at : head.find('\n', at + 1);
   return end == std::string::npos ? std::string() : head.substr(at + 1, end - at - 1);
@@ -68,9 +102,9 @@ std::string archLine(const std::string& prefix) {
 // The hive of a fresh profile, in Wine's format: the shell folders of the user.
 std::string freshHive(const std::string& login, const std::string& arch) {
   const std::string base = "C:\\users\\" + login + "\\AppData\\";
-  WineHive hive;
+  Hive hive;
   bool created = false;
-  WineKey& key =
+  HiveKey& key =
       hive.create("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", created);
   auto set = [&key](const char* name, const std::string& path) {
     key.set(name, RegistryValue{reg::Sz, path + '\0'});
@@ -79,38 +113,20 @@ std::string freshHive(const std::string& login, const std::string& arch) {
   set("History", base + "Local\\Microsoft\\Windows\\History");
   set("Recent", base + "Roaming\\Microsoft\\Windows\\Recent");
   set("Cookies", base + "Local\\Microsoft\\Windows\\INetCookies");
-  std::string text = hive.toText();
+  std::string text = hiveText(hive);
   if (!arch.empty()) text.replace(text.find("#arch=win64"), 11, arch);
   return text;
 }
 
-void writeNewFile(const std::string& path, const std::string& text) {
-  const std::string temp = path + ".new";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) failProfile(path, errno);
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : ENOSPC;
-      close(fd);
-      unlink(temp.c_str());
-      failProfile(path, err);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  int failure = fsync(fd) == 0 ? 0 : errno;
-  if (close(fd) != 0 && failure == 0) failure = errno;  // closed whether or not fsync failed
-  if (failure != 0) {
-    unlink(temp.c_str());
-    failProfile(path, failure);
-  }
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    unlink(temp.c_str());
-    failProfile(path, err);
-  }
+// Writes user.reg when there is none, as every change of it is written: under the hive's lock
+// and Wine's (refused while a wineserver of the prefix runs), atomically.
+void writeHive(int prefixFd, const std::string& prefix, const std::string& text) {
+  const std::string shown = prefix + "/" + kHiveName;
+  HiveChange change(prefixFd, prefix, shown);
+  std::string existing;
+  mode_t mode = 0;
+  if (readHiveFile(prefixFd, shown, existing, mode)) return;  // written meanwhile
+  change.save(text, Existing::Kept);
 }
 
 }  // namespace
@@ -133,51 +149,59 @@ std::string loginName() {
 }
 
 std::string pendingMarker(const std::string& prefix) {
-  return prefix + "/.first-start";
+  return prefix + "/" + kMarker;
+}
+
+bool firstStartPending(const std::string& prefix) {
+  const Folder folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) {
+    if (errno == ENOENT) return false;
+    failProfile(prefix, errno);
+  }
+  return regularPresent(folder.fd, kMarker, pendingMarker(prefix));
 }
 
 bool createFreshProfile(const std::string& prefix) {
+  std::error_code ec;
+  std::filesystem::create_directories(prefix, ec);
+  if (ec) failProfile(prefix, ec.value());
+  const Folder folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) failProfile(prefix, errno);
   const std::string drive = prefix + "/drive_c";
-  const std::string hive = prefix + "/user.reg";
-  const std::string marker = pendingMarker(prefix);
   struct stat st {};
-  const bool driveMissing = !present(drive, st);
+  const bool driveMissing = !present(folder.fd, "drive_c", drive, st);
   if (!driveMissing && !S_ISDIR(st.st_mode)) {
     // A link here could point drive C at the host's own files: refuse it.
     throw SystemError(error::AccessDenied, "Le lecteur C doit être un vrai dossier : " + drive);
   }
+  const std::string hive = prefix + "/" + kHiveName;
+  const bool hiveMissing = !present(folder.fd, kHiveName, hive, st);
   if (!driveMissing) {
     // A prefix made by Wine or Proton: the program's own folder (options, help) is added.
-    const std::string programs = drive + "/Program Files";
-    if (lstat(programs.c_str(), &st) != 0 && errno == ENOENT) makeFolder(programs);
-    if (lstat(programs.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) makeFolder(programs + "/Tidora 2000");
-  }
-  const bool hiveMissing = !present(hive, st);
-  if (!driveMissing && hiveMissing && present(prefix + "/system.reg", st)) {
-    // Wine's own prefix without its user hive yet (Proton setting it up): the hive, of the
-    // prefix's architecture, and nothing else; it is not the program's fresh profile.
-    writeNewFile(hive, freshHive(loginName(), archLine(prefix)));
-    return false;
+    const Folder driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (driveFd.fd < 0) failProfile(drive, errno);
+    makeFolders(driveFd.fd, "Program Files/Tidora 2000", drive);
+    if (hiveMissing && regularPresent(folder.fd, "system.reg", prefix + "/system.reg")) {
+      // Wine's own prefix without its user hive yet (Proton setting it up): the hive, of the
+      // prefix's architecture, and nothing else; it is not the program's fresh profile.
+      writeHive(folder.fd, prefix, freshHive(loginName(), archLine(folder.fd)));
+      return false;
+    }
   }
   const bool created = driveMissing || hiveMissing;
   if (created) {
-    std::error_code ec;
-    std::filesystem::create_directories(prefix, ec);
-    if (ec) failProfile(prefix, ec.value());
     // First, so that a start failing half-way from here on is completed by the next one.
-    const int fd = open(marker.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) failProfile(prefix, errno);
-    close(fd);
-  } else if (!present(marker, st)) {
+    const int fd = openRegularAt(folder.fd, kMarker, O_WRONLY | O_CREAT, 0666);
+    if (fd < 0) failProfile(pendingMarker(prefix), errno);
+    ::close(fd);
+  } else if (!regularPresent(folder.fd, kMarker, pendingMarker(prefix))) {
     return false;
   }
-  makeFolder(drive);
-  const std::string list = freshFolders(loginName());
-  std::size_t start = 0;
-  for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1) {
-    makeFolder(drive + "/" + list.substr(start, end - start));
-  }
-  if (hiveMissing) writeNewFile(hive, freshHive(loginName(), ""));
+  if (::mkdirat(folder.fd, "drive_c", 0777) != 0 && errno != EEXIST) failProfile(drive, errno);
+  const Folder driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (driveFd.fd < 0) failProfile(drive, errno);
+  for (const std::string& relative : freshFolders(loginName())) makeFolders(driveFd.fd, relative, drive);
+  if (hiveMissing) writeHive(folder.fd, prefix, freshHive(loginName(), ""));
   return created;
 }
 

@@ -84,6 +84,8 @@ void noteFolderChange() noexcept;
 bool createFreshProfile(const std::string& prefix);
 // The file whose presence in the prefix means the first start's work is not done yet.
 std::string pendingMarker(const std::string& prefix);
+// True while that file is there; anything but a regular file there is refused (SystemError).
+bool firstStartPending(const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
 

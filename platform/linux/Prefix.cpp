@@ -71,10 +71,11 @@ bool ensureLocked(PrefixState& s) {
   return created;
 }
 
-// The first-start marker of the ensured profile.
-std::string pendingMarker(const PrefixState& s) {
+// The folder of the ensured profile.
+std::string ensuredPrefix(const PrefixState& s) {
   constexpr std::size_t kDrive = sizeof "/drive_c" - 1;
-  return host::pendingMarker(s.driveRoot.substr(0, s.driveRoot.size() - kDrive));
+  const std::string prefix = s.driveRoot.substr(0, s.driveRoot.size() - kDrive);
+  return prefix.empty() ? "/" : prefix;
 }
 
 }  // namespace
@@ -108,15 +109,14 @@ bool freshProfilePending() {
   PrefixState& s = state();
   std::lock_guard lock(s.mutex);
   ensureLocked(s);
-  struct stat st {};
-  return lstat(pendingMarker(s).c_str(), &st) == 0;
+  return host::firstStartPending(ensuredPrefix(s));
 }
 
 void finishFreshProfile() {
   PrefixState& s = state();
   std::lock_guard lock(s.mutex);
   ensureLocked(s);
-  const std::string marker = pendingMarker(s);
+  const std::string marker = host::pendingMarker(ensuredPrefix(s));
   if (unlink(marker.c_str()) != 0 && errno != ENOENT) {
     const int err = errno;
     throw SystemError(host::errorCode(err),

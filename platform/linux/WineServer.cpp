@@ -13,19 +13,20 @@
 #include <cstring>
 
 #include "platform/SystemError.h"
+#include "platform/linux/FolderFile.h"
+#include "platform/linux/Host.h"
 
 namespace os::host {
 namespace {
 
 // The server name Debian's Wine keeps in <prefix>/wineserver, or "" when there is none.
 std::string debianName(const std::string& prefix) {
-  const int fd = ::open((prefix + "/wineserver").c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return {};
-  char buffer[256];
-  const ssize_t n = ::read(fd, buffer, sizeof buffer);
-  ::close(fd);
-  if (n <= 0) return {};
-  std::string name(buffer, static_cast<std::size_t>(n));
+  const int folder = ::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return {};
+  std::string name;
+  const bool read = readRegularAt(folder, "wineserver", name, 256);
+  ::close(folder);
+  if (!read) return {};
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' '))
     name.pop_back();
   // One plain component of /tmp, nothing else.
@@ -36,10 +37,40 @@ std::string debianName(const std::string& prefix) {
   return name;
 }
 
+// The server folder `folder` ("/tmp/<name>/server-<dev>-<inode>") opened when it and the folder
+// holding it are folders of this user reached through no link; -1 otherwise.
+int openServerFolder(const std::string& folder) {
+  const std::size_t server = folder.rfind('/');
+  const std::size_t name = folder.rfind('/', server - 1);
+  int fd = ::open(folder.substr(0, name).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (const std::string& part : {folder.substr(name + 1, server - name - 1), folder.substr(server + 1)}) {
+    if (fd < 0) return -1;
+    const int next = ::openat(fd, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_uid != ::getuid())) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
+  return fd;
+}
+
 [[noreturn]] void refuse(const std::string& prefix, const std::string& who) {
   throw SystemError(error::SharingViolation,
                     "Registre du préfixe " + prefix + " non modifié : " + who +
                         " ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »");
+}
+
+// The errno of openRegularAt for something that is not a regular file.
+bool notAFile(int err) { return err == ELOOP || err == EISDIR || err == ENXIO; }
+
+// A lock of Wine's that is not a regular file cannot be taken: nothing is changed.
+[[noreturn]] void refuseLock(const std::string& prefix, const std::string& lock, int err) {
+  throw SystemError(error::SharingViolation, "Registre du préfixe " + prefix +
+                                                 " non modifié : verrou de Wine inutilisable : " +
+                                                 lock + " : " + errnoText(err));
 }
 
 // The process holding a lock that conflicts with a write lock on `fd`, or 0.
@@ -64,8 +95,13 @@ std::string processText(pid_t pid) {
   return pid > 0 ? "processus " + std::to_string(pid) : "processus inconnu";
 }
 
-// The process of a server answering on the socket `path`, or 0 when none answers.
-pid_t answeringServer(const std::string& path) {
+// The process of a server answering on the socket `name` of the server folder `folderFd`
+// (`path` is its full path), or 0 when none answers.
+pid_t answeringServer(int folderFd, const std::string& path) {
+  struct stat st {};
+  if (::fstatat(folderFd, "socket", &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISSOCK(st.st_mode)) {
+    return 0;  // no socket there (a link is never followed to one elsewhere)
+  }
   sockaddr_un addr{};
   if (path.size() >= sizeof addr.sun_path) return 0;
   addr.sun_family = AF_UNIX;
@@ -104,31 +140,33 @@ std::vector<std::string> wineServerFolders(const std::string& prefix) {
 WineLock::WineLock(const std::string& prefix) {
   try {
     for (const std::string& folder : wineServerFolders(prefix)) {
-      struct stat st {};
-      if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
-        continue;  // no server ever ran there (or not one of ours)
-      const std::string lock = folder + "/lock";
-      const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+      const int dir = openServerFolder(folder);
+      if (dir < 0) continue;  // no server ever ran there (or not one of ours)
+      held_.push_back(dir);
+      const int fd = openRegularAt(dir, "lock", O_RDWR | O_CREAT, 0600);
+      if (fd < 0 && notAFile(errno)) refuseLock(prefix, folder + "/lock", errno);
       if (fd < 0) continue;
       held_.push_back(fd);
       if (!lockWhole(fd)) {
         refuse(prefix, "Wine l'utilise (wineserver, " + processText(lockHolder(fd)) + ")");
       }
-      if (const pid_t pid = answeringServer(folder + "/socket"); pid != 0) {
+      if (const pid_t pid = answeringServer(dir, folder + "/socket"); pid != 0) {
         refuse(prefix, "Wine l'utilise (wineserver, " + processText(pid) + ")");
       }
     }
     // Proton: pfx.lock beside pfx/ while it sets the prefix up (a record lock or a flock).
     std::string base = prefix;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
-    if (const int fd = ::open((base + ".lock").c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-        fd >= 0) {
+    const std::string protonLock = base + ".lock";
+    if (const int fd = openRegularAt(AT_FDCWD, protonLock.c_str(), O_RDWR); fd >= 0) {
       held_.push_back(fd);
       const bool recordFree = lockWhole(fd);
       const pid_t holder = recordFree ? 0 : lockHolder(fd);
       if (!recordFree || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         refuse(prefix, "Proton le prépare (pfx.lock tenu par le " + processText(holder) + ")");
       }
+    } else if (notAFile(errno)) {
+      refuseLock(prefix, protonLock, errno);
     }
   } catch (...) {
     release();

@@ -17,7 +17,8 @@ class WineLock {
  public:
   // Locks `lock` in every server folder of `prefix` that exists and pfx.lock beside a Proton
   // prefix. Throws SystemError(SharingViolation), with a French message naming the prefix and
-  // the process, when a server runs or Proton is setting the prefix up; nothing is then held.
+  // the process, when a server runs or Proton is setting the prefix up, or when one of those
+  // locks is not a regular file; nothing is then held. No link is followed to any of them.
   explicit WineLock(const std::string& prefix);
   ~WineLock();
   WineLock(const WineLock&) = delete;

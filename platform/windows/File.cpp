@@ -2,9 +2,6 @@
 // CREATE_ALWAYS, this does not refuse an existing hidden or system file.
 #include "platform/File.h"
 
-#include <cstdio>
-#include <random>
-
 #include "platform/SystemError.h"
 #include "platform/windows/Win.h"
 
@@ -45,25 +42,6 @@ File File::create(std::string_view path) {
     win::fail(err, op, path);
   }
   return File(reinterpret_cast<std::intptr_t>(h), std::string(path));
-}
-
-File File::createTemporary(std::string_view path) {
-  constexpr std::string_view op = "Ne peut créer le fichier";
-  win::noteChange();
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-    const std::string name = std::string(path) + suffix;
-    const std::wstring w = win::systemPathOrThrow(name, op);
-    const HANDLE h = CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) return File(reinterpret_cast<std::intptr_t>(h), name);
-    const DWORD err = GetLastError();
-    if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt >= 100) {
-      win::fail(err, op, name);
-    }
-  }
 }
 
 std::string readFile(std::string_view path) {

@@ -27,7 +27,7 @@ TEST_F(Ecriture, DisquePleinLaisseLAncienFichierEntier_Linux) {
   ASSERT_TRUE(WIFEXITED(statut));
   EXPECT_EQ(WEXITSTATUS(statut), 0);
   EXPECT_EQ(Lire(fichier), "ancien");
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }
 
 // A pipe in the file's place is neither read nor replaced, and nothing waits on it.
@@ -41,7 +41,7 @@ TEST_F(Ecriture, TubeNonRemplace_Linux) {
   EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions());
   alarm(0);
   EXPECT_TRUE(std::filesystem::is_fifo(fichier));
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }
 
 // Two programs validating at once: each save is whole, the last one wins, none fails.
@@ -69,5 +69,5 @@ TEST_F(Ecriture, DeuxProgrammesQuiValidentEnsembleNeMelangentRien_Linux) {
   }
   const std::string lu = Lire(fichier);
   EXPECT_TRUE(lu == textes[0] || lu == textes[1]);
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }

@@ -29,7 +29,7 @@ TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
   EXPECT_EQ(Lire(fichier), attendu);
   Valider(Cases({9, 11}), "");
   EXPECT_EQ(Lire(fichier), "[Dossiers]\r\n[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\n");
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }
 
 TEST_F(Ecriture, MasquesLibresDecoupesAuPointVirgule) {
@@ -130,7 +130,7 @@ TEST_F(Ecriture, RucheIllisibleArreteToutSansRienEnregistrer_Linux) {
 TEST_F(Ecriture, FichierImpossibleACreer) {
   std::filesystem::create_directory(fichier);
   EXPECT_EQ(Echec([] { Valider({}, ""); }), "Ne peut créer le fichier " + CheminOptions());
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }
 
 // Windows never replaces a read-only file: the old one stays as it was, nothing left beside it.
@@ -142,5 +142,5 @@ TEST_F(Ecriture, FichierEnLectureSeuleNonRemplace) {
   EXPECT_EQ(Lire(fichier), "ancien");
   EXPECT_EQ(std::filesystem::status(fichier).permissions() & std::filesystem::perms::owner_write,
             std::filesystem::perms::none);
-  EXPECT_EQ(Contenu(), "options.ini ");
+  EXPECT_EQ(Contenu(), FichierEtVerrou);
 }

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "options/FichierOptions.h"
 #include "platform/FileSystem.h"
@@ -43,14 +45,19 @@ class EnvironnementOptions : public ::testing::Test {
   static void Valider(const ChoixOptions& choix, const std::string& masques) {
     EnregistrerOptions(ComposerOptions(choix, masques));
   }
-  // Names in the program's folder, to see that no temporary file is left.
+  // Names in the program's folder, sorted, to see that no temporary file is left.
   std::string Contenu() const {
-    std::string noms;
+    std::vector<std::string> liste;
     for (const auto& e : std::filesystem::directory_iterator(dossier)) {
-      noms += e.path().filename().string() + " ";
+      liste.push_back(e.path().filename().string());
     }
+    std::sort(liste.begin(), liste.end());
+    std::string noms;
+    for (const std::string& nom : liste) noms += nom + " ";
     return noms;
   }
+  // What the program's folder holds after a save: the file and its lock, nothing else.
+  static inline const std::string FichierEtVerrou = "options.ini options.ini.lock ";
   // The message of the failure `action` ends with, or "" when it succeeds.
   template <typename F>
   static std::string Echec(F action) {

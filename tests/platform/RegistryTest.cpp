@@ -259,6 +259,8 @@ TEST_F(RegistryTest, AHiveOfTheEarlierFormatIsConvertedWithEveryValue) {
   }
 }
 
+// A change is refused while a server runs; one that would change nothing (a key that exists, a
+// value set as it is, values that are not there) writes nothing and is not refused.
 TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
   RegistryKey key = RegistryKey::create("\\Software\\Test");
   key.setString("a", "1");
@@ -271,9 +273,9 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
                               ") ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »";
   const std::vector<std::function<void()>> changes = {
       [&] { key.setString("b", "2"); },
+      [&] { key.setValue("a", os::reg::Sz, std::string("1", 1)); },  // no final NUL: another value
       [&] { key.deleteValue("a"); },
-      [&] { key.deleteValue("missing"); },
-      [&] { RegistryKey::create("\\Software\\Test"); },
+      [&] { key.deleteValues({"missing", "A"}); },
       [&] { RegistryKey::create("\\Software\\New"); },
   };
   for (std::size_t i = 0; i < changes.size(); ++i) {
@@ -284,6 +286,17 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
       EXPECT_EQ(e.code(), os::error::SharingViolation);
       EXPECT_EQ(e.what(), message);
     }
+  }
+  const std::vector<std::function<void()>> noChanges = {
+      [&] { EXPECT_FALSE(key.deleteValue("missing")); },
+      [&] { EXPECT_EQ(key.deleteValues({"missing", "other"}), 0u); },
+      [&] { key.setString("A", "1"); },
+      [&] { RegistryKey::create("\\Software\\Test"); },
+      [&] { RegistryKey::create("software\\TEST\\"); },
+      [&] { RegistryKey::create("\\Software"); },  // implied by its sub-key: not written either
+  };
+  for (std::size_t i = 0; i < noChanges.size(); ++i) {
+    EXPECT_NO_THROW(noChanges[i]()) << "no change " << i;
   }
   EXPECT_EQ(hiveText(), saved);
   // Reading is fine meanwhile; once the server is gone, changes go through again.

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/SystemError.h"
-#include "platform/linux/WineRegFormat.h"
+#include "platform/linux/HiveText.h"
+#include "platform/linux/WineText.h"
 
 using os::RegistryValue;
 using namespace std::string_literals;
-using os::host::WineHive;
+using os::host::Hive;
+using os::host::hiveText;
+using os::host::readWineHive;
 
 namespace {
 
@@ -42,14 +45,14 @@ const std::string kSample =
     "#link\n"
     "\"SymbolicLinkValue\"=hex(6):5c,00\n";
 
-std::string valueOf(WineHive& hive, const char* key, const char* name) {
-  const os::host::WineKey* k = hive.find(key);
+std::string valueOf(Hive& hive, const char* key, const char* name) {
+  const os::host::HiveKey* k = hive.find(key);
   if (k == nullptr) return "<no key>";
-  const os::host::WineValue* v = k->find(name);
+  const os::host::HiveValue* v = k->find(name);
   return v == nullptr ? "<no value>" : v->value.data;
 }
 
-TEST(WineRegFormatTest, EscapesAndValueFormsAreWineOwn) {
+TEST(HiveTextTest, EscapesAndValueFormsAreWineOwn) {
   using namespace std::string_literals;
   struct Case {
     const char* name;
@@ -84,11 +87,11 @@ TEST(WineRegFormatTest, EscapesAndValueFormsAreWineOwn) {
   EXPECT_EQ(blobText.substr(0, 83),
             "\"blob\"=hex:fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,fe,\\\n  fe");
   text += blobText;
-  WineHive hive = WineHive::parse(text, "user.reg");
-  const os::host::WineKey* key = hive.find("software\\t");
+  Hive hive = readWineHive(text, "user.reg");
+  const os::host::HiveKey* key = hive.find("software\\t");
   ASSERT_NE(key, nullptr);
   for (const Case& c : cases) {
-    const os::host::WineValue* v = key->find(c.name);
+    const os::host::HiveValue* v = key->find(c.name);
     ASSERT_NE(v, nullptr) << c.name;
     EXPECT_EQ(v->value.type, c.value.type) << c.name;
     EXPECT_EQ(v->value.data, c.value.data) << c.name;
@@ -96,9 +99,9 @@ TEST(WineRegFormatTest, EscapesAndValueFormsAreWineOwn) {
   EXPECT_EQ(key->find("blob")->value.data, blob);
 }
 
-TEST(WineRegFormatTest, AHiveReadAndSavedUnchangedIsByteIdentical) {
-  WineHive hive = WineHive::parse(kSample, "user.reg");
-  EXPECT_EQ(hive.toText(), kSample);
+TEST(HiveTextTest, AHiveReadAndSavedUnchangedIsByteIdentical) {
+  Hive hive = readWineHive(kSample, "user.reg");
+  EXPECT_EQ(hiveText(hive), kSample);
   EXPECT_EQ(valueOf(hive, "Software\\Microsoft\\Internet Explorer\\TypedURLs", "URL2"),
             "http://journal.example/caf\xc3\xa9?q=\"a b\"" + std::string(1, '\0'));
   EXPECT_EQ(valueOf(hive, "software\\probe\\sous cl\xc3\xa9 \xc3\xa9", ""),
@@ -113,14 +116,14 @@ TEST(WineRegFormatTest, AHiveReadAndSavedUnchangedIsByteIdentical) {
   bool created = false;
   hive.create("Software\\Probe\\Neuve\\Feuille", created).set("v", {os::reg::Dword, "\1\0\0\0"s});
   EXPECT_TRUE(created);
-  const std::string text = hive.toText();
+  const std::string text = hiveText(hive);
   const std::size_t fresh = text.find("[Software\\\\Probe\\\\Neuve\\\\Feuille] ");
   ASSERT_NE(fresh, std::string::npos);
   EXPECT_GT(fresh, text.find("\"brut\""));
   EXPECT_LT(fresh, text.find("[Software\\\\Wine\\\\Link]"));
   EXPECT_EQ(text.find("[Software\\\\Probe\\\\Neuve]"), std::string::npos);
   EXPECT_NE(text.find("\"v\"=dword:00000001\n\n[Software\\\\Wine"), std::string::npos) << text;
-  EXPECT_EQ(WineHive::parse(text, "user.reg").toText(), text);
+  EXPECT_EQ(hiveText(readWineHive(text, "user.reg")), text);
 }
 
 // The lines of `text` between the line starting with `from` and the next key line.
@@ -136,14 +139,14 @@ std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
-  WineHive hive = WineHive::parse(kSample, "user.reg");
-  os::host::WineKey* typed = hive.find("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+TEST(HiveTextTest, AChangeRewritesOnlyItsKey) {
+  Hive hive = readWineHive(kSample, "user.reg");
+  os::host::HiveKey* typed = hive.find("Software\\Microsoft\\Internet Explorer\\TypedURLs");
   ASSERT_NE(typed, nullptr);
-  EXPECT_TRUE(typed->remove("URL1"));
-  EXPECT_FALSE(typed->remove("url1"));
+  EXPECT_EQ(typed->erase({"URL1"}), 1u);
+  EXPECT_EQ(typed->erase({"url1"}), 0u);
   const std::vector<std::string> before = linesOf(kSample);
-  const std::vector<std::string> after = linesOf(hive.toText());
+  const std::vector<std::string> after = linesOf(hiveText(hive));
   ASSERT_EQ(after.size() + 1, before.size());
   // Only the key's time lines changed, and url1's line went.
   EXPECT_EQ(after[5].rfind("[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] ", 0), 0u);
@@ -161,11 +164,11 @@ TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
 
   // A change in a key with comment and #class lines keeps them, and the other values' lines;
   // the comment before a removed value stays in its place.
-  WineHive again = WineHive::parse(kSample, "user.reg");
-  os::host::WineKey* probe = again.find("Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9");
+  Hive again = readWineHive(kSample, "user.reg");
+  os::host::HiveKey* probe = again.find("Software\\Probe\\Sous cl\xc3\xa9 \xc3\xa9");
   EXPECT_EQ(probe->erase({"", "EXPAND", "absent"}), 2u);
   probe->set("nombre", {os::reg::Dword, std::string("\x10\0\0\0", 4)});
-  const std::string text = again.toText();
+  const std::string text = hiveText(again);
   EXPECT_NE(text.find("#class=\"classe\"\n;; a comment Wine never writes\n\"multi\"=str(7):\"un\\0deux\\0\"\n"
                       "\"nombre\"=dword:00000010\n\"octets\""),
             std::string::npos)
@@ -173,14 +176,14 @@ TEST(WineRegFormatTest, AChangeRewritesOnlyItsKey) {
   EXPECT_EQ(text.find("d\\x00e9faut"), std::string::npos);
 }
 
-TEST(WineRegFormatTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
+TEST(HiveTextTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
   const std::string text =
       "WINE REGISTRY Version 2\n\n[A] 1\n\"x\"=\"1\"\n\"X\"=\"2\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n"
       "[a] 1\n\"y\"=\"3\"\n\n[C] 1\n\"c\"=\"c\"\n";
-  WineHive hive = WineHive::parse(text, "user.reg");
+  Hive hive = readWineHive(text, "user.reg");
   EXPECT_EQ(valueOf(hive, "A", "x"), std::string("2\0", 2));  // the later line wins
   EXPECT_EQ(valueOf(hive, "A", "y"), std::string("3\0", 2));
-  const std::string saved = hive.toText();
+  const std::string saved = hiveText(hive);
   EXPECT_EQ(saved.find("[a]"), std::string::npos) << saved;
   EXPECT_NE(saved.find("\"X\"=\"2\"\n\"y\"=\"3\"\n;c\n\n[B] 1\n\"b\"=\"b\"\n\n[C] 1\n\"c\"=\"c\"\n"),
             std::string::npos)
@@ -188,7 +191,7 @@ TEST(WineRegFormatTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
   EXPECT_EQ(saved.find("\"x\"=\"1\""), std::string::npos);
 }
 
-TEST(WineRegFormatTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
+TEST(HiveTextTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
   for (const std::string& bad :
        {std::string(""), "\xEF\xBB\xBFWINE REGISTRY Version 2\n"s,
         "Windows Registry Editor Version 5.00\n"s,
@@ -199,10 +202,10 @@ TEST(WineRegFormatTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {
         "WINE REGISTRY Version 2\n[X] 1\n\"a\"=hex:01,\\\n"s,
         "WINE REGISTRY Version 2\n[X\n"s,
         "WINE REGISTRY Version 2\n[X] 1\nvaleur\n"s}) {
-    EXPECT_THROW(WineHive::parse(bad, "user.reg"), os::SystemError) << bad;
+    EXPECT_THROW(readWineHive(bad, "user.reg"), os::SystemError) << bad;
   }
   try {
-    WineHive::parse("WINE REGISTRY Version 2\n\n[X] 1\n\"a\"=dword:zz\n", "/p/user.reg");
+    readWineHive("WINE REGISTRY Version 2\n\n[X] 1\n\"a\"=dword:zz\n", "/p/user.reg");
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);

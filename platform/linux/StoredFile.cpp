@@ -1,0 +1,168 @@
+// Stored files replaced atomically under a flock() beside them; on drive C, through its confined
+// folders.
+#include "platform/linux/StoredFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <thread>
+
+#include "platform/StoredFile.h"
+#include "platform/linux/FolderFile.h"
+#include "platform/linux/Host.h"
+
+namespace os::host {
+namespace {
+
+[[noreturn]] void failStore(StoreError::Step step, int err, const std::string& shown) {
+  throw StoreError(step, err, "Ne peut enregistrer le fichier " + shown + " : " + errnoText(err));
+}
+
+// A name of its own beside `name`: "<name>.<8 hex digits>.tmp".
+std::string temporaryName(const std::string& name, int attempt) {
+  std::uint32_t random = 0;
+  if (getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
+    random = static_cast<std::uint32_t>(getpid()) * 2654435761u + static_cast<unsigned>(attempt);
+  }
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random));
+  return name + suffix;
+}
+
+}  // namespace
+
+StoreError::StoreError(Step step, int err, const std::string& what)
+    : SystemError(step == Step::Lock && err == EWOULDBLOCK ? error::LockViolation : errorCode(err),
+                  what),
+      step_(step),
+      err_(err) {}
+
+StoreLock::StoreLock(int folderFd, const std::string& name, const std::string& shown,
+                     std::chrono::milliseconds attente) {
+  const std::string lockName = name + ".lock";
+  fd_ = openRegularAt(folderFd, lockName.c_str(), O_RDONLY | O_CREAT, 0600);
+  if (fd_ < 0) failStore(StoreError::Step::Lock, errno, shown + ".lock");
+  // Polled rather than blocking, so that the wait has an end; short sleeps keep the turn fair
+  // against a writer that takes the lock again at once.
+  const auto fin = std::chrono::steady_clock::now() + attente;
+  auto pause = std::chrono::microseconds(200);
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    if (err == EINTR) continue;
+    if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= fin) {
+      ::close(fd_);
+      fd_ = -1;
+      if (err != EWOULDBLOCK) failStore(StoreError::Step::Lock, err, shown + ".lock");
+      throw StoreError(StoreError::Step::Lock, err,
+                       "Le fichier " + shown + " reste verrouillé par un autre programme depuis "
+                       "plus de " + std::to_string(attente.count() / 1000) + " secondes (" +
+                           shown + ".lock)");
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::microseconds(5000));
+  }
+}
+
+StoreLock::~StoreLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing the only descriptor releases the lock
+}
+
+bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
+                   const std::string& shown, Existing existing) {
+  using Step = StoreError::Step;
+  struct stat st {};
+  mode_t mode = 0;  // 0: a new file
+  if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (existing == Existing::Kept) return false;
+    if (S_ISLNK(st.st_mode)) failStore(Step::Replace, ELOOP, shown);
+    if (S_ISDIR(st.st_mode)) failStore(Step::Replace, EISDIR, shown);
+    if (!S_ISREG(st.st_mode)) failStore(Step::Replace, ENXIO, shown);
+    if (existing == Existing::ReplacedUnlessReadOnly && isReadOnly(st)) {
+      failStore(Step::Replace, EACCES, shown);
+    }
+    mode = st.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    failStore(Step::Replace, errno, shown);
+  }
+
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temp = temporaryName(name, attempt);
+    fd = ::openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  mode != 0 ? 0600 : 0666);
+    if (fd < 0 && (errno != EEXIST || attempt == 100)) failStore(Step::Create, errno, shown);
+  }
+  if (mode != 0) ::fchmod(fd, mode);  // the old file's permissions, exactly
+  auto abandon = [&](Step step, int err) {
+    if (fd >= 0) ::close(fd);
+    ::unlinkat(folderFd, temp.c_str(), 0);
+    failStore(step, err, shown);
+  };
+  for (std::string_view rest = text; !rest.empty();) {
+    const ssize_t n = ::write(fd, rest.data(), rest.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) abandon(Step::Write, n < 0 ? errno : ENOSPC);
+    rest.remove_prefix(static_cast<std::size_t>(n));
+  }
+  if (::fsync(fd) != 0) abandon(Step::Write, errno);
+  const int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0 && errno != EINTR) abandon(Step::Write, errno);
+  if (existing == Existing::Kept) {
+    // Never over a file that appeared meanwhile (one written by a program that takes no lock).
+    if (::renameat2(folderFd, temp.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) != 0) {
+      const int err = errno;
+      if (err == EEXIST) {
+        ::unlinkat(folderFd, temp.c_str(), 0);
+        return false;
+      }
+      if (err != EINVAL && err != ENOSYS) abandon(Step::Replace, err);
+      // A file system without that rename: the check made under the lock stands.
+      if (::renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) {
+        abandon(Step::Replace, errno);
+      }
+    }
+  } else if (::renameat(folderFd, temp.c_str(), folderFd, name.c_str()) != 0) {
+    abandon(Step::Replace, errno);
+  }
+  ::fsync(folderFd);  // the rename reaches the disk with its folder (where the folder allows it)
+  return true;
+}
+
+}  // namespace os::host
+
+namespace os {
+
+bool saveFile(std::string_view path, std::string_view bytes, bool onlyIfMissing) {
+  constexpr std::string_view op = "Ne peut créer le fichier";
+  const host::Resolved r = host::resolve(path);
+  if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
+  // The folder opened confined to drive C: nothing below is reached through a link.
+  host::Parent parent;
+  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
+  host::noteChange();
+  const std::string shown(path);
+  try {
+    const host::StoreLock lock(parent.fd, parent.name, shown);
+    return host::replaceLocked(parent.fd, parent.name, bytes, shown,
+                               onlyIfMissing ? host::Existing::Kept
+                                             : host::Existing::ReplacedUnlessReadOnly);
+  } catch (const host::StoreError& e) {
+    if (e.code() == error::LockViolation) throw;
+    if (e.step() == host::StoreError::Step::Write) {
+      throw WriteError(e.code(), "Erreur d'écriture dans le fichier " + shown + " : " +
+                                     host::errnoText(e.err()));
+    }
+    host::failErrno(e.err(), op, path);
+  }
+}
+
+}  // namespace os
