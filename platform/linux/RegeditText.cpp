@@ -31,7 +31,9 @@ class RegeditReader {
     while (nextLine(line)) {
       if (line.empty() || line[0] == ';') continue;
       if (!header) {
-        if (line != kHeader) bad("ce n'est pas un fichier de registre (« " + std::string(kHeader) + " » attendu)");
+        if (line != kHeader) {
+          bad("ce n'est pas un fichier de registre (\"" + std::string(kHeader) + "\" attendu)");
+        }
         header = true;
       } else if (line[0] == '[') {
         key_ = &hive_.append(keyPath(line));

@@ -1,5 +1,6 @@
 // Writing "options.ini" where only Linux can set the scene: a full disk made with the host's
-// file-size limit, a pipe in the file's place, two processes (fork) saving at once.
+// file-size limit, a pipe or a link in the file's place, two processes (fork) saving at once, a
+// wineserver running on the prefix.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include "Environnement.h"
+#include "tests/platform/FakeWineServer.h"
 
 using Ecriture = EnvironnementOptions;
 
@@ -70,4 +72,46 @@ TEST_F(Ecriture, DeuxProgrammesQuiValidentEnsembleNeMelangentRien_Linux) {
   const std::string lu = Lire(fichier);
   EXPECT_TRUE(lu == textes[0] || lu == textes[1]);
   EXPECT_EQ(Contenu(), FichierEtVerrou);
+}
+
+// A link in the file's place is not written through, and neither it nor its lock, as a link or
+// a FIFO, holds the validation up.
+TEST_F(Ecriture, LienOuTubeALaPlaceDuFichierOuDeSonVerrou_Linux) {
+  const std::filesystem::path dehors = prefixe / "dehors.ini";
+  Ecrire(dehors, "dehors");
+  alarm(30);  // a blocked call ends the test program
+  for (const std::filesystem::path& piege : {fichier, dossier / "options.ini.lock"}) {
+    for (const bool tube : {true, false}) {
+      std::filesystem::remove(piege);
+      if (tube) {
+        ASSERT_EQ(mkfifo(piege.c_str(), 0666), 0);
+      } else {
+        std::filesystem::create_symlink(dehors, piege);
+      }
+      EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions())
+          << piege << (tube ? " tube" : " lien");
+      std::filesystem::remove(piege);
+    }
+  }
+  alarm(0);
+  EXPECT_EQ(Lire(dehors), "dehors");
+}
+
+// A validation that writes nothing to user.reg (the Shell Folders key is there) is not refused
+// because Wine runs on the prefix; one that must create that key is, and saves nothing.
+TEST_F(Ecriture, ValidationSansEcritureDuRegistrePendantQueWineTourne_Linux) {
+  const std::string ruche = Lire(prefixe / "user.reg");
+  {
+    FakeWineServer serveur(prefixe);
+    ASSERT_TRUE(serveur.started());
+    EXPECT_EQ(Echec([] { Valider(Cases({1, 2, 3, 4, 5, 6, 9}), "*.x"); }), "");
+    EXPECT_NE(Lire(fichier).find("Cache=C:\\users\\"), std::string::npos);
+    EXPECT_EQ(Lire(prefixe / "user.reg"), ruche);
+  }
+  Ecrire(fichier, "ancien");
+  Ecrire(prefixe / "user.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Autre] 1\n\"a\"=\"b\"\n");
+  FakeWineServer serveur(prefixe);
+  ASSERT_TRUE(serveur.started());
+  EXPECT_NE(Echec([] { Valider(Cases({1, 9}), ""); }).find("Wine l'utilise"), std::string::npos);
+  EXPECT_EQ(Lire(fichier), "ancien");
 }

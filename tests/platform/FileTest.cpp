@@ -4,6 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <set>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "TempPrefix.h"
 #include "platform/Attributes.h"
@@ -12,6 +18,7 @@
 #include "platform/Prefix.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
+#include "platform/StoredFile.h"
 #include "platform/SystemError.h"
 
 namespace fs = std::filesystem;
@@ -59,5 +66,76 @@ TEST_F(FileTest, RefusesFoldersReadOnlyFilesAndMissingFolders) {
   EXPECT_EQ(createError("C:\\none\\a.txt"), os::error::PathNotFound);
   EXPECT_EQ(createError("D:\\a.txt"), os::error::PathNotFound);
 }
+
+std::uint32_t saveError(std::string_view path) {
+  try {
+    os::saveFile(path, "x");
+  } catch (const os::SystemError& e) {
+    return e.code();
+  }
+  return 0;
+}
+
+std::set<std::string> namesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// A saved file is the whole new text or the old one; a file that must stay is kept; beside it,
+// only its lock remains.
+TEST_F(FileTest, SaveFileReplacesWholeAndKeepsWhatMustStay) {
+  const fs::path folder = makeFolder("Program Files/Tidora 2000");
+  const fs::path p = makeFile("Program Files/Tidora 2000/options.ini", "old and longer");
+  EXPECT_TRUE(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", std::string(100000, 'n')));
+  EXPECT_EQ(contents(p), std::string(100000, 'n'));
+  EXPECT_FALSE(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", "other", true));
+  EXPECT_EQ(contents(p), std::string(100000, 'n'));
+  EXPECT_TRUE(os::saveFile("C:\\Program Files\\Tidora 2000\\aide.hlp", "aide", true));
+  EXPECT_EQ(contents(folder / "aide.hlp"), "aide");
+  EXPECT_EQ(namesIn(folder),
+            (std::set<std::string>{"aide.hlp", "aide.hlp.lock", "options.ini", "options.ini.lock"}));
+
+  os::setFileAttributes("C:\\Program Files\\Tidora 2000\\aide.hlp", os::attr::ReadOnly);
+  EXPECT_EQ(saveError("C:\\Program Files\\Tidora 2000\\aide.hlp"), os::error::AccessDenied);
+  EXPECT_EQ(contents(folder / "aide.hlp"), "aide");
+  EXPECT_EQ(saveError("C:\\windows"), os::error::AccessDenied);
+  EXPECT_TRUE(fs::is_directory(drive() / "windows"));
+  EXPECT_EQ(saveError("C:\\none\\a.txt"), os::error::PathNotFound);
+  EXPECT_EQ(saveError("D:\\a.txt"), os::error::PathNotFound);
+  EXPECT_EQ(namesIn(folder),
+            (std::set<std::string>{"aide.hlp", "aide.hlp.lock", "options.ini", "options.ini.lock"}));
+}
+
+#ifndef _WIN32
+// A link or a FIFO in the file's place or its lock's: never followed, never waited on.
+TEST_F(FileTest, SaveFileNeverFollowsALinkNorWaitsOnAFifo_Linux) {
+  const fs::path folder = makeFolder("Program Files/Tidora 2000");
+  const fs::path outside = prefix_ / "outside.txt";
+  std::ofstream(outside) << "outside";
+  alarm(30);  // a blocked call ends the test program
+  for (const char* name : {"options.ini", "options.ini.lock"}) {
+    for (const bool fifo : {true, false}) {
+      const fs::path planted = folder / name;
+      fs::remove(planted);
+      if (fifo) {
+        ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
+      } else {
+        fs::create_symlink(outside, planted);
+      }
+      EXPECT_THROW(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", "new"), os::SystemError)
+          << name << (fifo ? " FIFO" : " link");
+      if (std::string_view(name) == "options.ini") {
+        EXPECT_FALSE(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", "new", true));
+      }
+      EXPECT_EQ(fs::symlink_status(planted).type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
+      fs::remove(planted);
+    }
+  }
+  alarm(0);
+  EXPECT_EQ(contents(outside), "outside");
+  EXPECT_TRUE(namesIn(folder).empty());
+}
+#endif
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Wine's registry format: escapes, value forms, and a hive written back as it was read.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "platform/SystemError.h"
 #include "platform/linux/HiveText.h"
@@ -71,6 +72,10 @@ TEST(HiveTextTest, EscapesAndValueFormsAreWineOwn) {
       {"short", {os::reg::Dword, "\1\2"s}, "\"short\"=hex(4):01,02\n"},
       {"no nul", {os::reg::Sz, "ab"}, "\"no nul\"=hex(1):61,00,62,00\n"},
       {"bad utf8", {os::reg::Sz, "\xff\0"s}, "\"bad utf8\"=\"\\xdcff\"\n"},
+      // A lone surrogate is one unit; the three bytes of U+DC80 would read back as the byte 0x80,
+      // so they go as three bytes.
+      {"lone \xed\xa0\x80", {os::reg::Sz, "\xed\xb3\xbf\0"s},
+       "\"lone \\xd800\"=\"\\xdced\\xdcb3\\xdcbf\"\n"},
       {"b", {os::reg::Binary, "\x01\xfe"}, "\"b\"=hex:01,fe\n"},
       {"none", {os::reg::None, ""}, "\"none\"=hex(0):\n"},
   };
@@ -189,6 +194,62 @@ TEST(HiveTextTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
             std::string::npos)
       << saved;
   EXPECT_EQ(saved.find("\"x\"=\"1\""), std::string::npos);
+
+  // A name given twice in a key of many values, with its own time: the key keeps it, and every
+  // line of it but the earlier one.
+  std::string many = "WINE REGISTRY Version 2\n\n[K] 1796641473\n#time=1dd863abdab8c9c\n#class=\"c\"\n";
+  for (int n = 0; n < 20; ++n) many += "\"v" + std::to_string(n) + "\"=dword:00000001\n";
+  many += "\"V7\"=\"later\"\n;end\n";
+  Hive big = readWineHive(many, "user.reg");
+  EXPECT_EQ(valueOf(big, "k", "v7"), std::string("later\0", 6));
+  EXPECT_EQ(big.find("K")->values().size(), 20u);
+  std::string expected = many;
+  expected.erase(expected.find("\"v7\"=dword:00000001\n"), 20);
+  EXPECT_EQ(hiveText(big), expected);
+}
+
+// Keys read in any order, however deep: a sub-key before its parent, a key 100,000 levels deep
+// (one name per level: memory grows with the text, not with the depth squared).
+TEST(HiveTextTest, KeysInAnyOrderAndOfAnyDepthAreKeptAsRead) {
+  const std::string order =
+      "WINE REGISTRY Version 2\n\n[A\\\\B\\\\C] 3\n\"c\"=\"c\"\n\n[A] 1\n\"a\"=\"a\"\n\n"
+      "[A\\\\B] 2\n\"b\"=\"b\"\n";
+  Hive hive = readWineHive(order, "user.reg");
+  EXPECT_EQ(hiveText(hive), order);
+  bool created = false;
+  hive.create("a\\b\\D", created).set("d", {os::reg::Dword, "\1\0\0\0"s});
+  EXPECT_TRUE(created);
+  const std::string text = hiveText(hive);
+  EXPECT_EQ(text.substr(0, order.size()), order);  // after the parent's other sub-keys
+  EXPECT_EQ(text.find("[A\\\\B\\\\D] "), order.size() + 1) << text;
+
+  constexpr int kDepth = 100000;
+  std::string path = "a";
+  for (int n = 1; n < kDepth; ++n) path += "\\\\a";
+  const std::string deep = "WINE REGISTRY Version 2\n\n[" + path + "] 1\n\"v\"=\"fond\"\n";
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  Hive fond = readWineHive(deep, "user.reg");
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 200 * 1024) << "KB";
+  std::string windowsPath = "A";
+  for (int n = 1; n < kDepth; ++n) windowsPath += "\\A";
+  ASSERT_NE(fond.find(windowsPath), nullptr);
+  EXPECT_EQ(valueOf(fond, windowsPath.c_str(), "V"), std::string("fond\0", 5));
+  EXPECT_EQ(fond.find(windowsPath)->path().size(), 2u * kDepth - 1);
+  EXPECT_EQ(hiveText(fond), deep);
+  fond.find(windowsPath)->set("w", {os::reg::Dword, "\2\0\0\0"s});
+  const std::string changed = hiveText(fond);
+  EXPECT_EQ(changed.rfind("WINE REGISTRY Version 2\n\n[" + path + "] ", 0), 0u);
+  EXPECT_NE(changed.find("\"v\"=\"fond\"\n\"w\"=dword:00000002\n"), std::string::npos);
+  // The same depth in the regedit format.
+  std::string regedit = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER";
+  for (int n = 0; n < kDepth; ++n) regedit += "\\a";
+  regedit += "]\n\"v\"=\"fond\"\n";
+  Hive converted = os::host::readRegeditHive(regedit, "user.reg");
+  EXPECT_EQ(valueOf(converted, windowsPath.c_str(), "v"), std::string("fond\0", 5));
+  EXPECT_EQ(hiveText(converted).find("\n[" + path + "] "), std::string(os::host::kWineHeader).size());
 }
 
 TEST(HiveTextTest, FilesWineRejectsOrDamagesAreRefusedWithTheirLine) {

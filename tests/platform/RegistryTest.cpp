@@ -1,6 +1,7 @@
 // HKEY_CURRENT_USER in user.reg: keys, values, the file format, reloads and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -224,7 +225,7 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
   EXPECT_TRUE(fs::is_directory(prefix_ / "user.reg"));
 }
 
-TEST_F(RegistryTest, AHiveOfTheEarlierFormatIsConvertedWithEveryValue) {
+TEST_F(RegistryTest, AHiveInTheRegeditFormatIsConvertedWithEveryValue) {
   writeHive(
       "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n[HKEY_CURRENT_USER\\Software]\n\n"
       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n"
@@ -322,6 +323,72 @@ TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
   EXPECT_TRUE(RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
                   ->query("Cache")
                   .has_value());
+}
+
+// A key of 100,000 values as Wine writes it (its time lines, then its values sorted by name),
+// among other keys: read, purged and saved, with every line outside it as it was.
+TEST_F(RegistryTest, AKeyOfAHundredThousandValuesIsPurgedAndEveryOtherLineKept) {
+  constexpr int kNombre = 100000;
+  std::vector<std::string> urls;
+  for (int n = 1; n <= kNombre; ++n) urls.push_back("url" + std::to_string(n));
+  std::vector<std::string> tries = urls;
+  tries.push_back("zz garde");
+  std::sort(tries.begin(), tries.end());
+  const std::string avant =
+      "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+      "#arch=win64\n\n[Software\\\\Microsoft\\\\Avant] 1796641470\n#time=1dd863abdab8c00\n"
+      "\"a\"=\"caf\\xe9\"\n\n";
+  const std::string cle =
+      "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] 1796641473\n#time=1dd863abdab8c9c\n";
+  const std::string apres =
+      "\n[Software\\\\Microsoft\\\\Windows] 1796641475\n#time=1dd863abdab8d00\n;; note\n"
+      "\"b\"=hex:00,01\n";
+  std::string texte = avant + cle;
+  for (const std::string& nom : tries) texte += "\"" + nom + "\"=\"http://exemple.test/" + nom + "\"\n";
+  writeHive(texte + apres);
+
+  auto typed = RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  ASSERT_TRUE(typed.has_value());
+  EXPECT_EQ(typed->valueNames().size(), urls.size() + 1);
+  EXPECT_EQ(typed->deleteValues(urls), urls.size());
+  const std::string lu = hiveText();
+  ASSERT_EQ(lu.substr(0, avant.size()), avant);
+  ASSERT_GE(lu.size(), apres.size());
+  EXPECT_EQ(lu.substr(lu.size() - apres.size()), apres);
+  const std::string nouvelle = lu.substr(avant.size(), lu.size() - avant.size() - apres.size());
+  EXPECT_EQ(nouvelle.substr(0, nouvelle.find(']') + 1), cle.substr(0, cle.find(']') + 1));
+  EXPECT_NE(nouvelle.find("\n#time="), std::string::npos);
+  EXPECT_EQ(nouvelle.substr(nouvelle.find('\n', nouvelle.find("#time=")) + 1),
+            "\"zz garde\"=\"http://exemple.test/zz garde\"\n");
+}
+
+// The fresh hive of a prefix is written as every change is: under the hive's lock, and never
+// while a wineserver of the prefix runs.
+TEST_F(RegistryTest, AFreshHiveIsWrittenUnderTheHiveLockAndNeverWhileWineRuns) {
+  fs::create_directories(prefix_ / "drive_c/windows/temp");
+  std::ofstream(prefix_ / "system.reg", std::ios::binary) << "WINE REGISTRY Version 2\n\n#arch=win64\n";
+  {
+    FakeWineServer server(prefix_);
+    ASSERT_TRUE(server.started());
+    try {
+      os::ensureProfile();
+      ADD_FAILURE() << "no error";
+    } catch (const os::SystemError& e) {
+      EXPECT_EQ(e.code(), os::error::SharingViolation) << e.what();
+    }
+    EXPECT_FALSE(fs::exists(prefix_ / "user.reg"));
+  }
+  const int fd = ::open((prefix_ / "user.reg.lock").c_str(), O_RDONLY | O_CREAT, 0600);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  std::thread unlock([fd] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::close(fd);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(os::ensureProfile());
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  unlock.join();
+  EXPECT_EQ(hiveText().rfind("WINE REGISTRY Version 2\n", 0), 0u);
 }
 
 // Two processes changing the hive at once: every value either one sets is kept, and values one

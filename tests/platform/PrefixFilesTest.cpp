@@ -1,0 +1,182 @@
+// Every file the program opens in a prefix folder (user.reg, its lock, .first-start, system.reg,
+// wineserver, the server folder's lock and socket) with a FIFO or a link planted in its place:
+// nothing waits for ever, nothing is written through the link, the change is refused or goes on
+// as if the file were not there. Each scene runs in a child process with an alarm, so that a
+// hang fails the test instead of holding the test run.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "FakeWineServer.h"
+#include "TempPrefix.h"
+#include "platform/Prefix.h"
+#include "platform/Registry.h"
+#include "platform/SystemError.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contents(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+enum class Attendu { Reussite, Echec };
+
+class PrefixFilesTest : public TempPrefix {
+ protected:
+  void SetUp() override {
+    TempPrefix::SetUp();
+    dehors_ = prefix_ / "dehors.txt";
+    std::ofstream(dehors_) << "dehors";
+  }
+
+  // A fresh prefix folder of its own, with a profile made when `profil`.
+  fs::path prefixe(const std::string& nom, bool profil) {
+    const fs::path p = prefix_ / nom;
+    fs::create_directories(p);
+    if (profil) {
+      os::setPrefixFolder(p);
+      os::ensureProfile();
+    }
+    return p;
+  }
+  // Plants a FIFO, or a link to the file outside every prefix, as `p`.
+  void planter(const fs::path& p, bool fifo) {
+    fs::remove(p);
+    if (fifo) {
+      ASSERT_EQ(mkfifo(p.c_str(), 0600), 0) << p;
+    } else {
+      fs::create_symlink(dehors_, p);
+    }
+  }
+  // Runs `action` in a child on the prefix `p`: it must end within 20 seconds, succeed or throw
+  // SystemError as `attendu` says; the file outside is never changed.
+  void scene(const std::string& nom, const fs::path& p, Attendu attendu,
+             const std::function<void()>& action) {
+    const pid_t fils = fork();
+    ASSERT_GE(fils, 0);
+    if (fils == 0) {
+      alarm(20);
+      os::setPrefixFolder(p);
+      int code = 0;
+      try {
+        action();
+        code = attendu == Attendu::Reussite ? 0 : 1;
+      } catch (const os::SystemError&) {
+        code = attendu == Attendu::Echec ? 0 : 2;
+      } catch (...) {
+        code = 3;
+      }
+      _exit(code);
+    }
+    int statut = 0;
+    ASSERT_EQ(waitpid(fils, &statut, 0), fils);
+    EXPECT_FALSE(WIFSIGNALED(statut)) << nom << " : bloqué (signal " << WTERMSIG(statut) << ")";
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0)
+        << nom << " : code " << WEXITSTATUS(statut)
+        << (attendu == Attendu::Reussite ? " (réussite attendue)" : " (échec attendu)");
+    EXPECT_EQ(contents(dehors_), "dehors") << nom;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dehors_))) << nom;
+  }
+
+  static void changer() { os::RegistryKey::create("\\Software\\Test").setString("a", "b"); }
+
+  fs::path dehors_;
+};
+
+TEST_F(PrefixFilesTest, TheHiveItsLockAndItsTemporaryNamesAreNeverFollowedNorWaitedOn_Linux) {
+  for (const bool fifo : {true, false}) {
+    const std::string sorte = fifo ? "FIFO" : "lien";
+    // user.reg: never read through a link, never waited on; refused and left as it is.
+    fs::path p = prefixe("ruche-" + sorte, true);
+    planter(p / "user.reg", fifo);
+    scene("user.reg " + sorte, p, Attendu::Echec, [] { os::RegistryKey::open("\\Software"); });
+    scene("user.reg " + sorte, p, Attendu::Echec, changer);
+    EXPECT_EQ(fs::symlink_status(p / "user.reg").type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
+
+    // Its lock: a change is refused.
+    p = prefixe("verrou-" + sorte, true);
+    planter(p / "user.reg.lock", fifo);
+    scene("user.reg.lock " + sorte, p, Attendu::Echec, changer);
+
+    // user.reg.new is a name the program never uses: the first start writes user.reg beside it.
+    p = prefixe("nouvelle-" + sorte, false);
+    planter(p / "user.reg.new", fifo);
+    scene("user.reg.new " + sorte, p, Attendu::Reussite, [] { os::ensureProfile(); });
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(p / "user.reg")));
+    EXPECT_EQ(fs::symlink_status(p / "user.reg.new").type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
+  }
+}
+
+TEST_F(PrefixFilesTest, TheFirstStartMarkerAndSystemRegAreOnlyRegularFiles_Linux) {
+  for (const bool fifo : {true, false}) {
+    const std::string sorte = fifo ? "FIFO" : "lien";
+    // .first-start in a prefix not made yet: the profile is refused, nothing waits.
+    fs::path p = prefixe("marque-" + sorte, false);
+    planter(p / ".first-start", fifo);
+    scene(".first-start " + sorte, p, Attendu::Echec, [] { os::ensureProfile(); });
+    // ... and in a profile already made.
+    p = prefixe("marque-faite-" + sorte, true);
+    os::finishFreshProfile();
+    planter(p / ".first-start", fifo);
+    scene(".first-start fait " + sorte, p, Attendu::Echec, [] { os::freshProfilePending(); });
+
+    // system.reg of a Wine prefix without user.reg: not read, nothing written.
+    p = prefixe("systeme-" + sorte, false);
+    fs::create_directories(p / "drive_c/windows");
+    planter(p / "system.reg", fifo);
+    scene("system.reg " + sorte, p, Attendu::Echec, [] { os::ensureProfile(); });
+    EXPECT_FALSE(fs::exists(fs::symlink_status(p / "user.reg")));
+  }
+}
+
+TEST_F(PrefixFilesTest, WineServerFilesAreNeverFollowedNorWaitedOn_Linux) {
+  for (const bool fifo : {true, false}) {
+    const std::string sorte = fifo ? "FIFO" : "lien";
+    // <prefix>/wineserver, which names the server's folder: not read, the change goes on.
+    fs::path p = prefixe("nom-serveur-" + sorte, true);
+    planter(p / "wineserver", fifo);
+    scene("wineserver " + sorte, p, Attendu::Reussite, changer);
+
+    // The server folder's lock: it cannot be taken, so nothing is written.
+    p = prefixe("verrou-serveur-" + sorte, true);
+    std::string dossier;
+    {
+      FakeWineServer serveur(p);
+      dossier = serveur.folder();
+    }
+    fs::create_directories(dossier);
+    planter(fs::path(dossier) / "lock", fifo);
+    const std::string avant = contents(p / "user.reg");
+    scene("lock " + sorte, p, Attendu::Echec, changer);
+    EXPECT_EQ(contents(p / "user.reg"), avant);
+    fs::remove_all(fs::path(dossier).parent_path());
+  }
+
+  // The server's socket as a link to a server of another prefix: never followed. The server
+  // folder is named as the stand-in names its own, in /tmp, and goes with it.
+  const fs::path autre = prefixe("autre", true);
+  FakeWineServer serveurAutre(autre);
+  ASSERT_TRUE(serveurAutre.started());
+  const fs::path p = prefixe("socket-lien", true);
+  std::ofstream(p / "wineserver") << contents(autre / "wineserver");
+  const std::string dossier = os::host::wineServerFolders(p.string()).back();
+  ASSERT_EQ(fs::path(dossier).parent_path(), fs::path(serveurAutre.folder()).parent_path());
+  fs::create_directories(dossier);
+  fs::create_symlink(serveurAutre.folder() + "/socket", dossier + "/socket");
+  scene("socket lien", p, Attendu::Reussite, changer);
+}
+
+}  // namespace
