@@ -3,7 +3,8 @@
 // value names ignore case. On Linux the hive is the text file <prefix>/user.reg: every change is
 // saved at once (atomically), under a lock shared with other processes, to the hive as the file
 // holds it then, so that two writers lose nothing of each other; edits made to the file are seen
-// by the next call. A file that cannot be read or parsed makes every call throw
+// by the next call; a change that would change nothing (a key that exists, values that are not
+// there) writes nothing. A file that cannot be read or parsed makes every call throw
 // SystemError(BadRegistryHive) with a French message naming the file (and the line), and is left
 // untouched: a key is "missing" only when the hive was read and does not hold it.
 #include <cstddef>

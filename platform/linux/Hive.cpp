@@ -168,6 +168,7 @@ void HiveKey::reindex() {
 Hive::Hive() {
   auto root = std::make_unique<HiveKey>();
   root->implied_ = true;
+  root_ = root.get();
   keys_.push_back(std::move(root));
 }
 
@@ -221,7 +222,7 @@ std::size_t Hive::treePosition(const HiveKey& parent) const {
 }
 
 HiveKey* Hive::find(std::string_view path) const {
-  HiveKey* key = keys_.front().get();
+  HiveKey* key = root_;
   for (const std::string_view name : keyNames(path)) {
     key = child(*key, name);
     if (key == nullptr) return nullptr;
@@ -231,7 +232,7 @@ HiveKey* Hive::find(std::string_view path) const {
 
 HiveKey& Hive::create(std::string_view path, bool& created) {
   created = false;
-  HiveKey* key = keys_.front().get();
+  HiveKey* key = root_;
   const std::vector<std::string_view> names = keyNames(path);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (HiveKey* c = child(*key, names[i])) {
@@ -248,7 +249,7 @@ HiveKey& Hive::create(std::string_view path, bool& created) {
 }
 
 HiveKey& Hive::append(std::string_view path) {
-  HiveKey* key = keys_.front().get();
+  HiveKey* key = root_;
   for (const std::string_view name : keyNames(path)) {
     HiveKey* c = child(*key, name);
     key = c != nullptr ? c : &addChild(*key, name, keys_.size(), true);

@@ -116,7 +116,8 @@ class Hive {
   // The same, but a missing key goes after every other, as the keys of a file are read, and the
   // key is one of its own (not only implied by its sub-keys).
   HiveKey& append(std::string_view path);
-  // Every key, the root first, in the order of the text read (new keys in tree order).
+  // Every key in the order of the text read (new keys in tree order); the root comes first
+  // unless the text gives it a place of its own.
   const std::vector<std::unique_ptr<HiveKey>>& keys() const noexcept { return keys_; }
 
   // The text the hive was read from ("" for a new hive), and where its header ends.
@@ -135,6 +136,7 @@ class Hive {
 
   std::string source_;
   std::size_t headerEnd_ = 0;
+  HiveKey* root_ = nullptr;  // where it stands in keys_ is the file's business
   std::vector<std::unique_ptr<HiveKey>> keys_;
 };
 

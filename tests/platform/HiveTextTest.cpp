@@ -213,7 +213,7 @@ TEST(HiveTextTest, AKeyOrValueGivenTwiceIsMergedAsWineDoes) {
 TEST(HiveTextTest, KeysInAnyOrderAndOfAnyDepthAreKeptAsRead) {
   const std::string order =
       "WINE REGISTRY Version 2\n\n[A\\\\B\\\\C] 3\n\"c\"=\"c\"\n\n[A] 1\n\"a\"=\"a\"\n\n"
-      "[A\\\\B] 2\n\"b\"=\"b\"\n";
+      "[] 0\n\"racine\"=\"r\"\n\n[A\\\\B] 2\n\"b\"=\"b\"\n";
   Hive hive = readWineHive(order, "user.reg");
   EXPECT_EQ(hiveText(hive), order);
   bool created = false;
