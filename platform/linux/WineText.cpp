@@ -107,14 +107,23 @@ const char* hexBytes(std::string_view rest, std::string& bytes,
 
 }  // namespace
 
+// True when the character at s[i] gives a low surrogate first in UTF-16 (a byte that is not
+// UTF-8 is one).
+bool startsLow(std::string_view s, std::size_t i) noexcept {
+  if (i >= s.size()) return false;
+  const char32_t c = nextChar(s, i);
+  return c >= kInvalidByte || (c >= 0xDC00 && c <= 0xDFFF);
+}
+
 std::u16string utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t start = i;
     char32_t c = nextChar(s, i);
-    if (c >= 0xDC80 && c <= 0xDCFF) {
-      // Such a surrogate stands for a byte on the way back: its three bytes go as bytes.
+    // U+DC80..U+DCFF stand for bytes on the way back, and a lone high surrogate followed by a
+    // low one would come back as one character: their three bytes go as bytes.
+    if ((c >= 0xDC80 && c <= 0xDCFF) || (c >= 0xD800 && c <= 0xDBFF && startsLow(s, i))) {
       for (std::size_t k = start; k < i; ++k) {
         out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(s[k]));
       }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <random>
+
 #include "platform/SystemError.h"
 #include "platform/linux/HiveText.h"
 #include "platform/linux/WineText.h"
@@ -102,6 +104,29 @@ TEST(HiveTextTest, EscapesAndValueFormsAreWineOwn) {
     EXPECT_EQ(v->value.data, c.value.data) << c.name;
   }
   EXPECT_EQ(key->find("blob")->value.data, blob);
+}
+
+// Any bytes, as the UTF-16 of Wine's files and back, and through a hive's text: the very same
+// bytes.
+TEST(HiveTextTest, AnyBytesSurviveUtf16) {
+  std::mt19937 random(2024);
+  for (int round = 0; round < 5000; ++round) {
+    std::string bytes(static_cast<std::size_t>(random() % 12), '\0');
+    for (char& b : bytes) {
+      // Mostly the lead and continuation bytes of surrogates, where the mapping is subtle.
+      static constexpr unsigned char kOften[] = {0xED, 0xA0, 0xB2, 0xB3, 0x80, 0xBF, 0xF0, 0x90, 'a'};
+      b = static_cast<char>(random() % 2 ? kOften[random() % std::size(kOften)] : random() % 256);
+    }
+    EXPECT_EQ(os::host::utf16ToUtf8(os::host::utf8ToUtf16(bytes)), bytes);
+    // And through the escapes of a hive's text, as a name and as a string.
+    const RegistryValue value{os::reg::Sz, bytes + '\0'};
+    const std::string text = std::string(os::host::kWineHeader) + "\n[K] 1\n" +
+                             os::host::wineValueText("n" + bytes, value);
+    const Hive hive = readWineHive(text, "user.reg");
+    ASSERT_EQ(hive.find("K")->values().size(), 1u) << text;
+    EXPECT_EQ(hive.find("K")->values()[0].name, "n" + bytes);
+    EXPECT_EQ(hive.find("K")->values()[0].value.data, value.data);
+  }
 }
 
 TEST(HiveTextTest, AHiveReadAndSavedUnchangedIsByteIdentical) {
