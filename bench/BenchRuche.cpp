@@ -148,6 +148,9 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
               "small, without sync", "", "", "", std::max(0.0, tp - p.disque));
   std::printf("  %-22s %9.1f   sizes ratio %.1f, no worse than linear: %s\n",
               "ratio large / small", tg / tp, tailles, tg / tp <= tailles ? "met" : "MISSED");
+  const double lectures = g.lecture / p.lecture;
+  std::printf("  %-22s %9.1f   sizes ratio %.1f, the read no worse than linear: %s\n",
+              "read large / small", lectures, tailles, lectures <= tailles ? "met" : "MISSED");
   return 0;
 }
 

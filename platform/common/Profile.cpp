@@ -321,17 +321,7 @@ std::string fromWindows1252(std::string_view text) {
   out.reserve(text.size() + text.size() / 4);
   for (const char ch : text) {
     const auto b = static_cast<unsigned char>(ch);
-    const char16_t c = b < 0x80 ? b : b < 0xA0 ? k80[b - 0x80] : b;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    host::appendChar(out, b < 0x80 ? b : b < 0xA0 ? k80[b - 0x80] : b);
   }
   return out;
 }

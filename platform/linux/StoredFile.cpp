@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 #include "platform/StoredFile.h"
@@ -78,7 +79,7 @@ bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
                    const std::string& shown, Existing existing) {
   using Step = StoreError::Step;
   struct stat st {};
-  mode_t mode = 0;  // 0: a new file
+  std::optional<mode_t> mode;  // the old file's permissions
   if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     if (existing == Existing::Kept) return false;
     if (S_ISLNK(st.st_mode)) failStore(Step::Replace, ELOOP, shown);
@@ -97,10 +98,10 @@ bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
   for (int attempt = 0; fd < 0; ++attempt) {
     temp = temporaryName(name, attempt);
     fd = ::openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  mode != 0 ? 0600 : 0666);
+                  mode ? 0600 : 0666);
     if (fd < 0 && (errno != EEXIST || attempt == 100)) failStore(Step::Create, errno, shown);
   }
-  if (mode != 0) ::fchmod(fd, mode);  // the old file's permissions, exactly
+  if (mode) ::fchmod(fd, *mode);  // the old file's permissions, exactly
   auto abandon = [&](Step step, int err) {
     if (fd >= 0) ::close(fd);
     ::unlinkat(folderFd, temp.c_str(), 0);
