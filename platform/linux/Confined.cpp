@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/FolderFile.h"
 #include "platform/linux/Host.h"
 
 namespace os::host {
@@ -103,24 +104,9 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
 }
 
 int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode) {
-  const int fd = confined ? openInDrive(hostPath, flags | O_NONBLOCK, mode)
-                          : ::open(hostPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
-  if (fd < 0) return -1;
-  struct stat st {};
-  int err = 0;
-  if (fstat(fd, &st) != 0) {
-    err = errno;
-  } else if (!S_ISREG(st.st_mode)) {
-    err = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
-  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    err = errno;
-  }
-  if (err != 0) {
-    ::close(fd);
-    errno = err;
-    return -1;
-  }
-  return fd;
+  return keepRegular(confined ? openInDrive(hostPath, flags | O_NONBLOCK, mode)
+                              : ::open(hostPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode),
+                     flags);
 }
 
 int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept {

@@ -10,8 +10,7 @@
 
 namespace os::host {
 
-int openRegularAt(int folderFd, const char* name, int flags, mode_t mode) {
-  const int fd = ::openat(folderFd, name, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+int keepRegular(int fd, int flags) {
   if (fd < 0) return -1;
   struct stat st {};
   int err = 0;
@@ -29,6 +28,15 @@ int openRegularAt(int folderFd, const char* name, int flags, mode_t mode) {
     return -1;
   }
   return fd;
+}
+
+int openRegularAt(int folderFd, const char* name, int flags, mode_t mode) {
+  return keepRegular(::openat(folderFd, name, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode),
+                     flags);
+}
+
+Descriptor::~Descriptor() {
+  if (fd >= 0) ::close(fd);
 }
 
 bool readRegularAt(int folderFd, const char* name, std::string& text, std::size_t limit,

@@ -29,17 +29,6 @@ constexpr const char* kMarker = ".first-start";
   throw SystemError(errorCode(err), "Ne peut créer le profil " + what + " : " + errnoText(err));
 }
 
-// A descriptor closed when the object dies.
-struct Folder {
-  int fd = -1;
-  explicit Folder(int f) noexcept : fd(f) {}
-  ~Folder() {
-    if (fd >= 0) ::close(fd);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-};
-
 // Whether `name` exists in the folder `folderFd` (not following a link); throws when that
 // cannot be told. `shown` names it in messages.
 bool present(int folderFd, const char* name, const std::string& shown, struct stat& st) {
@@ -153,7 +142,7 @@ std::string pendingMarker(const std::string& prefix) {
 }
 
 bool firstStartPending(const std::string& prefix) {
-  const Folder folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  const Descriptor folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) {
     if (errno == ENOENT) return false;
     failProfile(prefix, errno);
@@ -165,7 +154,7 @@ bool createFreshProfile(const std::string& prefix) {
   std::error_code ec;
   std::filesystem::create_directories(prefix, ec);
   if (ec) failProfile(prefix, ec.value());
-  const Folder folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const Descriptor folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.fd < 0) failProfile(prefix, errno);
   const std::string drive = prefix + "/drive_c";
   struct stat st {};
@@ -178,7 +167,7 @@ bool createFreshProfile(const std::string& prefix) {
   const bool hiveMissing = !present(folder.fd, kHiveName, hive, st);
   if (!driveMissing) {
     // A prefix made by Wine or Proton: the program's own folder (options, help) is added.
-    const Folder driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const Descriptor driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (driveFd.fd < 0) failProfile(drive, errno);
     makeFolders(driveFd.fd, "Program Files/Tidora 2000", drive);
     if (hiveMissing && regularPresent(folder.fd, "system.reg", prefix + "/system.reg")) {
@@ -198,7 +187,7 @@ bool createFreshProfile(const std::string& prefix) {
     return false;
   }
   if (::mkdirat(folder.fd, "drive_c", 0777) != 0 && errno != EEXIST) failProfile(drive, errno);
-  const Folder driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  const Descriptor driveFd(::openat(folder.fd, "drive_c", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (driveFd.fd < 0) failProfile(drive, errno);
   for (const std::string& relative : freshFolders(loginName())) makeFolders(driveFd.fd, relative, drive);
   if (hiveMissing) writeHive(folder.fd, prefix, freshHive(loginName(), ""));

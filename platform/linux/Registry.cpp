@@ -15,6 +15,7 @@
 
 #include "platform/Prefix.h"
 #include "platform/SystemError.h"
+#include "platform/linux/FolderFile.h"
 #include "platform/linux/Hive.h"
 #include "platform/linux/HiveFailure.h"
 #include "platform/linux/HiveFile.h"
@@ -24,17 +25,6 @@
 namespace os {
 namespace {
 
-// A descriptor closed when the object dies.
-struct Descriptor {
-  int fd = -1;
-  explicit Descriptor(int f) noexcept : fd(f) {}
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-};
-
 // The one hive of the current prefix. Callers hold `mutex`.
 class HiveFile {
  public:
@@ -42,7 +32,7 @@ class HiveFile {
 
   // The hive as the file holds it now; throws when it is unreadable or corrupt.
   const host::Hive& current() {
-    const Descriptor folder(openFolder());
+    const host::Descriptor folder(openFolder());
     refresh(folder.fd);
     return hive_;
   }
@@ -53,7 +43,7 @@ class HiveFile {
   // true. Throws SystemError; the file is then as it was.
   template <typename Changes, typename Apply>
   void update(Changes&& changes, Apply&& apply) {
-    const Descriptor folder(openFolder());
+    const host::Descriptor folder(openFolder());
     host::HiveChange change(folder.fd, prefix_, file_);
     refresh(folder.fd);
     if (!changes(static_cast<const host::Hive&>(hive_))) return;

@@ -21,12 +21,9 @@ namespace {
 
 // The server name Debian's Wine keeps in <prefix>/wineserver, or "" when there is none.
 std::string debianName(const std::string& prefix) {
-  const int folder = ::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return {};
+  const Descriptor folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   std::string name;
-  const bool read = readRegularAt(folder, "wineserver", name, 256);
-  ::close(folder);
-  if (!read) return {};
+  if (folder.fd < 0 || !readRegularAt(folder.fd, "wineserver", name, 256)) return {};
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' '))
     name.pop_back();
   // One plain component of /tmp, nothing else.

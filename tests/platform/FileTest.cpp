@@ -7,13 +7,10 @@
 #include <set>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include "HeldLock.h"
 #endif
 
 #include "TempPrefix.h"
@@ -145,16 +142,9 @@ TEST_F(FileTest, SaveFileNeverFollowsALinkNorWaitsOnAFifo_Linux) {
 // Another program holding the lock: the save waits for it, then goes through.
 TEST_F(FileTest, SaveFileWaitsForTheLockOfAnother_Linux) {
   const fs::path folder = makeFolder("Program Files/Tidora 2000");
-  const int fd = ::open((folder / "options.ini.lock").c_str(), O_RDONLY | O_CREAT, 0600);
-  ASSERT_EQ(flock(fd, LOCK_EX), 0);
-  std::thread unlock([fd] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::close(fd);
+  ExpectToWaitForLock(folder / "options.ini.lock", [] {
+    EXPECT_TRUE(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", "new"));
   });
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(os::saveFile("C:\\Program Files\\Tidora 2000\\options.ini", "new"));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
-  unlock.join();
   EXPECT_EQ(contents(folder / "options.ini"), "new");
 }
 #endif

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "FakeWineServer.h"
+#include "HeldLock.h"
 #include "TempPrefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
@@ -378,16 +379,7 @@ TEST_F(RegistryTest, AFreshHiveIsWrittenUnderTheHiveLockAndNeverWhileWineRuns) {
     }
     EXPECT_FALSE(fs::exists(prefix_ / "user.reg"));
   }
-  const int fd = ::open((prefix_ / "user.reg.lock").c_str(), O_RDONLY | O_CREAT, 0600);
-  ASSERT_EQ(flock(fd, LOCK_EX), 0);
-  std::thread unlock([fd] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::close(fd);
-  });
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(os::ensureProfile());
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
-  unlock.join();
+  ExpectToWaitForLock(prefix_ / "user.reg.lock", [] { EXPECT_FALSE(os::ensureProfile()); });
   EXPECT_EQ(hiveText().rfind("WINE REGISTRY Version 2\n", 0), 0u);
 }
 
@@ -417,19 +409,10 @@ TEST_F(RegistryTest, TwoProcessesChangingTheHiveLoseNothing) {
     _exit(0);
   }
   write("a");
-  {
-    // A writer finding the hive locked waits for it, and does not fail.
-    const int fd = ::open((prefix_ / "user.reg.lock").c_str(), O_RDONLY);
-    ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    std::thread unlock([fd] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      ::close(fd);
-    });
-    const auto start = std::chrono::steady_clock::now();
+  // A writer finding the hive locked waits for it, and does not fail.
+  ExpectToWaitForLock(prefix_ / "user.reg.lock", [] {
     EXPECT_NO_THROW(RegistryKey::create("\\Software\\Race").setString("a1", "w"));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
-    unlock.join();
-  }
+  });
   EXPECT_EQ(RegistryKey::create("\\Software\\Typed").deleteValues(urls), urls.size());
   write("c");
   int status = 0;
