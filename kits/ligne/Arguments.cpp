@@ -31,6 +31,7 @@ const Option& OptionLongue(std::string_view nom) {
   std::string possibles;
   int nombre = 0;
   for (const Option& o : kOptions) {
+    if (nom.empty()) break;
     if (o.longue == nom) return o;
     if (o.longue.starts_with(nom)) {
       possibles += " " + Guillemets("--" + std::string(o.longue));
