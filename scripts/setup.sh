@@ -11,6 +11,7 @@ TIDORA_PACKAGES=(
   xvfb xauth xdotool imagemagick librsvg2-bin
   findutils attr
   ccache
+  libyaml-cpp-dev nlohmann-json3-dev appstream
   wine wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   lintian desktop-file-utils dpkg-dev fakeroot file
 )
