@@ -81,18 +81,16 @@ std::optional<FolderId> winePrefixId(const std::filesystem::path& folder) {
 
 std::vector<std::string> prefixesWithin(const std::filesystem::path& folder) {
   std::vector<std::string> found;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return found;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == "..") continue;
-    if (winePrefixId(folder / name)) {
-      found.emplace_back(name);
-    } else if (winePrefixId(folder / name / "pfx")) {
-      found.push_back(std::string(name) + "/pfx");
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (winePrefixId(it->path())) {
+      found.push_back(name);
+    } else if (winePrefixId(it->path() / "pfx")) {
+      found.push_back(name + "/pfx");
     }
   }
-  ::closedir(dir);
   std::sort(found.begin(), found.end());
   return found;
 }
