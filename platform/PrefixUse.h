@@ -17,7 +17,9 @@ struct PrefixUser {
 // The first process of this user that uses the prefix folder `prefix`: a Wine server of it or
 // Proton setting it up (their locks and socket), or a process whose WINEPREFIX or
 // STEAM_COMPAT_DATA_PATH, working folder, executable, open or mapped files lie in it. Never this
-// process nor those that started it. Nothing when none does; always nothing on Windows.
+// process; of those that started it (a shell, a script), only what they hold open or run counts,
+// not the folder nor the environment they started it from. Nothing when none does; always
+// nothing on Windows.
 std::optional<PrefixUser> prefixUser(const std::filesystem::path& prefix);
 // The same for several prefixes, looking at the processes once: one answer per prefix.
 std::vector<std::optional<PrefixUser>> prefixUsers(

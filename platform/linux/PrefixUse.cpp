@@ -97,14 +97,16 @@ void addMappedFiles(const std::string& maps, std::vector<std::string>& files) {
   }
 }
 
-Process lookAt(int pid) {
+// What `pid` works in. For a process that started this one (`ancestor`), only what it holds open
+// or runs: its working folder and its environment are where this program was started from.
+Process lookAt(int pid, bool ancestor) {
   Process p;
   p.pid = pid;
   const std::string base = "/proc/" + std::to_string(pid);
   const int dir = ::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return p;
   const std::string cwd = linkAt(dir, "cwd");
-  for (std::string path : {cwd, linkAt(dir, "exe")}) {
+  for (std::string path : {ancestor ? std::string() : cwd, linkAt(dir, "exe")}) {
     if (!path.empty() && path[0] == '/') p.files.push_back(std::move(path));
   }
   const int fds = ::openat(dir, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -120,6 +122,7 @@ Process lookAt(int pid) {
   }
   ::close(dir);
   addMappedFiles(readProc(base + "/maps", 8 << 20), p.files);
+  if (ancestor) return p;
   const std::string environ = readProc(base + "/environ", 4 << 20);
   for (std::size_t at = 0; at < environ.size();) {
     std::size_t end = environ.find('\0', at);
@@ -135,9 +138,8 @@ Process lookAt(int pid) {
   return p;
 }
 
-// This process and those that started it (a shell that exported WINEPREFIX, a script waiting for
-// this program): none of them is a program working in a prefix.
-std::vector<long> selfAndAncestors() {
+// The processes that started this one, its parent first.
+std::vector<long> ancestors() {
   std::vector<long> chain{static_cast<long>(::getpid())};
   while (chain.size() < 4096) {
     const std::string status = readProc("/proc/" + std::to_string(chain.back()) + "/status", 4096);
@@ -146,26 +148,26 @@ std::vector<long> selfAndAncestors() {
     if (parent <= 1) break;
     chain.push_back(parent);
   }
+  chain.erase(chain.begin());
   return chain;
 }
 
-// Every process of this user but this one and its ancestors, in the order /proc lists them.
+// Every process of this user but this one, in the order /proc lists them.
 std::vector<Process> userProcesses() {
   std::vector<Process> list;
   DIR* proc = ::opendir("/proc");
   if (proc == nullptr) return list;
   const uid_t uid = ::getuid();
-  const std::vector<long> skipped = selfAndAncestors();
+  const pid_t self = ::getpid();
+  const std::vector<long> parents = ancestors();
   while (const dirent* e = ::readdir(proc)) {
     char* end = nullptr;
     const long pid = std::strtol(e->d_name, &end, 10);
-    if (end == e->d_name || *end != '\0' || pid <= 0 ||
-        std::find(skipped.begin(), skipped.end(), pid) != skipped.end()) {
-      continue;
-    }
+    if (end == e->d_name || *end != '\0' || pid <= 0 || pid == self) continue;
     struct stat st {};
     if (::fstatat(::dirfd(proc), e->d_name, &st, 0) != 0 || st.st_uid != uid) continue;
-    list.push_back(lookAt(static_cast<int>(pid)));
+    list.push_back(lookAt(static_cast<int>(pid),
+                          std::find(parents.begin(), parents.end(), pid) != parents.end()));
   }
   ::closedir(proc);
   return list;

@@ -64,6 +64,10 @@ TEST_F(TrouverTest, SteamLibrariesOfEveryInstallationBothFormatsLinksAndNonGames
   Ecrire(apps / "appmanifest_1004.acf", Manifeste("1004", "Outil", "SteamLinuxRuntime_sniper"));
   Ecrire(apps / "common/SteamLinuxRuntime_sniper/toolmanifest.vdf", "\"manifest\" {}\n");
   FairePrefixe(apps / "compatdata/2000/pfx");  // no manifest: its number
+  // A pfx that is itself a link.
+  FairePrefixe(ailleurs / "pfx-2001");
+  fs::create_directories(apps / "compatdata/2001");
+  ASSERT_TRUE(LienDossier(ailleurs / "pfx-2001", apps / "compatdata/2001/pfx"));
   Ecrire(apps / "compatdata/notes.txt", "pas un jeu");
   // The second library, its compatdata folder a link.
   FairePrefixe(racine_ / "compat2/1005/pfx");
@@ -97,6 +101,7 @@ TEST_F(TrouverTest, SteamLibrariesOfEveryInstallationBothFormatsLinksAndNonGames
                            {(apps / "compatdata/1001/pfx").string(), "steam", "Jeu « Un »"},
                            {pfx1003.string(), "steam", "Jeu Trois"},
                            {(apps / "compatdata/2000/pfx").string(), "steam", "2000"},
+                           {(apps / "compatdata/2001/pfx").string(), "steam", "2001"},
                            {(disque2 / "steamapps/compatdata/1005/pfx").string(), "steam", "Jeu Cinq"},
                            {(disque3 / "SteamApps/compatdata/1006/pfx").string(), "steam", "Jeu Six"},
                            {(Home() / ".steam/debian-installation/steamapps/compatdata/1010/pfx").string(), "steam", "1010"},

@@ -134,14 +134,25 @@ TEST_F(ProgrammeTest, PrefixesOneLineEachLargestFirstWithTheirState) {
                           "\toccupé\n" + lutris.string() + "\tlutris\tl\t" +
                           std::to_string(Du(lutris / "drive_c")) + "\tlibre\n" + wine.string() +
                           "\twine\t.wine\t" + std::to_string(Du(wine / "drive_c")) + "\tlibre\n");
-  // A shell that exported WINEPREFIX and started the program does not make it busy.
-  const pid_t pid = Demarrer({"-c", "\"$0\" --prefixes --tsv; exit $?", TIDORA_PROGRAMME},
-                             {"WINEPREFIX=" + wine.string()}, "/bin/sh");
-  int etat = 0;
-  ::waitpid(pid, &etat, 0);
-  const std::string lignes = Lire(racine_ / "sortie");
-  EXPECT_NE(lignes.find(wine.string() + "\twine\t.wine\t"), std::string::npos) << lignes;
-  EXPECT_EQ(lignes.find("occupé"), std::string::npos) << lignes;
+  // A shell that exported WINEPREFIX and started the program from inside the prefix does not
+  // make it busy; the script that started the program holding a file open there does.
+  const std::string commande = "cd \"$1\" && \"$0\" --prefixes --tsv";
+  const auto viaShell = [&] {
+    int etat = 0;
+    ::waitpid(Demarrer({"-c", commande, TIDORA_PROGRAMME, (wine / "drive_c").string()},
+                       {"WINEPREFIX=" + wine.string()}, "/bin/sh"),
+              &etat, 0);
+    return Lire(racine_ / "sortie");
+  };
+  const std::string libre = viaShell();
+  EXPECT_NE(libre.find(wine.string() + "\twine\t.wine\t"), std::string::npos) << libre;
+  EXPECT_EQ(libre.find("occupé"), std::string::npos) << libre;
+  const int ouvert = ::open((wine / "system.reg").c_str(), O_RDONLY);
+  const std::string occupe = Lancer({"--prefixes"}).sortie;
+  ::close(ouvert);
+  EXPECT_NE(occupe.find("\twine\t.wine\t" + std::to_string(Du(wine / "drive_c")) + "\toccupé\n"),
+            std::string::npos)
+      << occupe;
 }
 
 TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
