@@ -32,25 +32,25 @@ std::string Texte(const Json& objet, const char* cle) {
   return i != objet.end() && i->is_string() ? i->get<std::string>() : std::string();
 }
 
-// The prefix a game's settings name, as "<path>/pfx" for the Proton type.
+// The prefixes a folder holds (<title> or <title>/pfx), each named after its folder.
+void Contenus(const fs::path& dossier, Collecte& collecte) {
+  for (const std::string& titre : Enfants(dossier)) {
+    collecte.Ajouter(dossier / titre, Origine::Heroic, titre);
+    collecte.Ajouter(dossier / titre / "pfx", Origine::Heroic, titre);
+  }
+}
+
+// The prefix a game's settings name, as "<path>/pfx" for the Proton type, named after its
+// folder. A game may also have been given a folder of prefixes: those it holds.
 void Jeu(const Json& reglages, const Maison& m, Collecte& collecte) {
   const std::optional<fs::path> chemin = CheminEcrit(Texte(reglages, "winePrefix"), m.dossier);
   if (!chemin) return;
   const auto version = reglages.find("wineVersion");
   const bool proton = version != reglages.end() && Texte(*version, "type") == "proton";
-  const fs::path propre = chemin->lexically_normal();
-  const std::string titre =
-      propre.has_filename() ? propre.filename().string() : propre.parent_path().filename().string();
-  collecte.Ajouter(proton ? propre / "pfx" : propre, Origine::Heroic, titre);
-}
-
-// A folder that is a prefix or holds some (<title> or <title>/pfx), each named after its folder.
-void DossierDePrefixes(const fs::path& dossier, Collecte& collecte) {
-  collecte.Ajouter(dossier, Origine::Heroic, dossier.filename().string());
-  for (const std::string& titre : Enfants(dossier)) {
-    collecte.Ajouter(dossier / titre, Origine::Heroic, titre);
-    collecte.Ajouter(dossier / titre / "pfx", Origine::Heroic, titre);
-  }
+  fs::path propre = chemin->lexically_normal();
+  if (!propre.has_filename()) propre = propre.parent_path();
+  collecte.Ajouter(proton ? propre / "pfx" : propre, Origine::Heroic, propre.filename().string());
+  Contenus(propre, collecte);
 }
 
 }  // namespace
@@ -79,5 +79,8 @@ void CandidatsHeroic(const Maison& maison, Collecte& collecte) {
     }
   }
   dossiersDePrefixes.push_back(maison.dossier / "Games/Heroic/Prefixes/default");
-  for (const fs::path& d : dossiersDePrefixes) DossierDePrefixes(d, collecte);
+  for (const fs::path& d : dossiersDePrefixes) {
+    collecte.Ajouter(d, Origine::Heroic, d.filename().string());
+    Contenus(d, collecte);
+  }
 }

@@ -140,6 +140,10 @@ TEST_F(TrouverTest, LutrisHeroicBottlesAndWineInEveryPlace) {
   Ecrire(Home() / ".config/heroic/config.json",
          "{\"defaultSettings\": {\"defaultWinePrefix\": \"" + defaut.string() + "\"}}");
   Ecrire(Home() / ".config/heroic/GamesConfig/casse.json", "{\"x\": ");
+  // A game given a whole folder of prefixes as its prefix: those it holds.
+  FairePrefixe(racine_ / "HeroicAutres/Titre C");
+  Ecrire(Home() / ".config/heroic/GamesConfig/tout.json",
+         "{\"tout\": {\"winePrefix\": \"" + (racine_ / "HeroicAutres").string() + "/\"}}");
 
   // Bottles: its folder, the custom one of data.yml, Flatpak.
   FairePrefixe(Home() / ".local/share/bottles/bottles/Ma-bouteille");
@@ -169,6 +173,7 @@ TEST_F(TrouverTest, LutrisHeroicBottlesAndWineInEveryPlace) {
                          {(racine_ / "Games/flatpak-lutris").string(), "lutris", "fl"},
                          {(racine_ / "Games/jeu-lutris").string(), "lutris", "jeu-lutris"},
                          {(racine_ / "Heroic/Titre P/pfx").string(), "heroic", "Titre P"},
+                         {(racine_ / "HeroicAutres/Titre C").string(), "heroic", "Titre C"},
                          {(racine_ / "bouteilles/Autre").string(), "bottles", "Autre"},
                          {(racine_ / "mon préfixe").string(), "wine", "mon préfixe"},
                      }));
