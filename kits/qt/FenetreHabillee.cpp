@@ -50,7 +50,8 @@ class ImageFond : public QWidget {
   const QImage& fond_;
 };
 
-// The X protocol's DestroyNotify event, as the xcb platform hands it to native filters.
+// The X protocol's DestroyNotify event, as the xcb platform hands it to native filters. `source`
+// is the window whose watchers receive it: the destroyed window itself, or its parent.
 struct DestructionX {
   std::uint8_t type;
   std::uint8_t rien;
@@ -207,7 +208,7 @@ void FenetreHabillee::Cacher() {
 }
 
 void FenetreHabillee::Fermer() {
-  if (!detruite_) hide();
+  hide();
   emit Fermee();
 }
 
@@ -302,18 +303,27 @@ void FenetreHabillee::closeEvent(QCloseEvent* event) {
   Garde([this] { fiche_.CloseQuery(); });
 }
 
+void FenetreHabillee::Detruite() {
+  // Qt still holds the window as shown and created: it lets it go (a later Montrer() makes a new
+  // one), so that nothing waits on it any more, the application's quit included. Only the native
+  // window goes: the widget's own may be handling an event further up the stack.
+  hide();
+  if (QWindow* fenetre = windowHandle()) fenetre->destroy();
+  Garde([this] { fiche_.Destroy(); });
+}
+
 bool FenetreHabillee::Surveillance::nativeEventFilter(const QByteArray& type, void* message,
                                                       qintptr*) {
-  if (type != "xcb_generic_event_t" || fenetre_.detruite_ ||
-      !fenetre_.testAttribute(Qt::WA_WState_Created)) {
+  if (type != "xcb_generic_event_t" || !fenetre_.testAttribute(Qt::WA_WState_Created)) {
     return false;
   }
   const auto* evenement = static_cast<const DestructionX*>(message);
-  if ((evenement->type & 0x7f) != kDestroyNotify ||
-      evenement->fenetre != static_cast<std::uint32_t>(fenetre_.winId())) {
+  const auto id = static_cast<std::uint32_t>(fenetre_.winId());
+  if ((evenement->type & 0x7f) != kDestroyNotify || evenement->fenetre != id ||
+      evenement->source != id) {
     return false;
   }
-  fenetre_.detruite_ = true;
-  Garde([this] { fenetre_.fiche_.Destroy(); });
+  // The form's handlers run from the event queue, never inside the platform's dispatch.
+  QMetaObject::invokeMethod(&fenetre_, &FenetreHabillee::Detruite, Qt::QueuedConnection);
   return false;
 }

@@ -62,6 +62,9 @@ class FenetreHabillee : public QWidget, public IFenetre {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The window system destroyed the window from outside: Qt forgets it, the form is told.
+  void Detruite();
+
   // Watches the window system's events for the destruction of this window from outside.
   class Surveillance : public QAbstractNativeEventFilter {
    public:
@@ -77,7 +80,6 @@ class FenetreHabillee : public QWidget, public IFenetre {
 
   TFiche& fiche_;
   Surveillance surveillance_{*this};
-  bool detruite_ = false;
   QImage fond_;
   QStyle* styleControles_ = nullptr;
   QWidget* dernierControle_ = nullptr;

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# End-to-end check, on a real X server: the main window destroyed by another client
+# (XDestroyWindow, as a window manager or `xdotool windowclose` does) ends the program, once idle
+# and once in the middle of a run, which stops where it is; the options window destroyed so comes
+# back when it is next asked for. Usage: destruction.sh path/to/tidora2000
+#
+# The run is caught in the middle by freezing the program (SIGSTOP) as soon as its first
+# deletion shows in the folder's change time; the window is destroyed meanwhile, and the program
+# meets the destruction when it thaws, while its run drains the event queue.
+set -uo pipefail
+
+exe="${1:?usage: destruction.sh path/to/tidora2000}"
+delai="${TIDORA_E2E_DELAI:-30}"
+etape="préparation"
+travail=""
+xvfb_pid=""
+app_pid=""
+
+journal="e2e destruction"
+source "$(dirname "$0")/ecran.sh"
+
+[ -x "$exe" ] || echec "programme introuvable : $exe"
+
+travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-e2e-destruction.XXXXXX")
+prefixe="$travail/prefixe"
+c="$prefixe/drive_c"
+nettoyer() {
+  [ -n "$app_pid" ] && kill -CONT "$app_pid" 2>/dev/null && kill "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$travail"
+}
+trap nettoyer EXIT
+trap 'exit 1' HUP INT TERM
+
+cliquer() { xdo mousemove --sync "$1" "$2" click 1 || echec "xdotool ne peut cliquer en $1,$2"; }
+principale() { cliquer $((325 + $1)) $((171 + $2)); }
+options() { cliquer $((371 + $1)) $((326 + $2)); }
+est_principale='$2 == "325,171" && $3 == "395x392"'
+est_options='$2 == "371,326" && $3 == "485x349"'
+
+demarrer() {
+  TIDORA_PREFIX="$prefixe" "$exe" >"$travail/app.log" 2>&1 &
+  app_pid=$!
+  attendre "fenêtre principale à l'écran" visible "$est_principale"
+}
+# The program ends by itself with code 0 within the delay, and reports no error from the X
+# server (about requests naming the destroyed window).
+attendre_fin() {
+  local fin=$((SECONDS + delai)) code
+  while kill -0 "$app_pid" 2>/dev/null; do
+    [ "$SECONDS" -lt "$fin" ] || echec "le programme vit encore $delai s après la destruction"
+    sleep 0.1
+  done
+  wait "$app_pid"
+  code=$?
+  app_pid=""
+  [ "$code" -eq 0 ] || echec "code de sortie $code"
+  grep -q 'XCB error' "$travail/app.log" && echec "erreurs X : $(grep 'XCB error' "$travail/app.log")"
+  return 0
+}
+
+etape="démarrage de Xvfb"
+demarrer_ecran
+
+etape="destruction au repos"
+demarrer
+xdo windowclose "$(fenetre "$est_principale")" || echec "xdotool ne peut détruire la fenêtre"
+attendre_fin
+
+# A run long enough to be caught: many files of one mask in one folder.
+etape="préparation du ménage"
+nombre=40000
+mkdir -p "$c/Beaucoup"
+(cd "$c/Beaucoup" && seq -f 'f%06.0f.tmp' "$nombre" | xargs touch) || echec "fichiers non créés"
+demarrer
+principale 195 110  # OPTIONS
+attendre "fenêtre des options à l'écran" visible "$est_options"
+
+# The options window destroyed from outside comes back the next time it is asked for.
+etape="destruction de la fenêtre des options"
+xdo windowclose "$(fenetre "$est_options")" || echec "xdotool ne peut détruire la fenêtre"
+attendre "disparition de la fenêtre des options" cachee "$est_options"
+principale 195 110  # OPTIONS
+attendre "fenêtre des options de nouveau à l'écran" visible "$est_options"
+attendre "focus sur la fenêtre des options" a_le_focus "$(fenetre "$est_options")"
+options 39 115  # *.tmp
+options 50 316  # VALIDER
+attendre "fermeture de la fenêtre des options après VALIDER" cachee "$est_options"
+
+etape="destruction pendant le ménage"
+id=$(fenetre "$est_principale")
+avant=$(stat -c %y "$c/Beaucoup")
+principale 99 110  # LANCER
+fin=$((SECONDS + delai))
+until [ "$(stat -c %y "$c/Beaucoup")" != "$avant" ]; do
+  app_vivant || echec "le programme s'est arrêté au lieu de nettoyer"
+  [ "$SECONDS" -lt "$fin" ] || echec "le ménage ne commence pas après $delai s"
+  sleep 0.01
+done
+kill -STOP "$app_pid"
+xdo windowclose "$id" || echec "xdotool ne peut détruire la fenêtre"
+kill -CONT "$app_pid"
+attendre_fin
+restants=$(find "$c/Beaucoup" -name '*.tmp' | wc -l)
+[ "$restants" -gt 0 ] || echec "le ménage a continué jusqu'au bout après la destruction"
+[ "$restants" -lt "$nombre" ] || echec "rien n'a été effacé"
+echo "e2e destruction : la fenêtre principale détruite du dehors termine le programme (au repos," \
+  "et pendant un ménage arrêté avec $restants fichiers sur $nombre restants)"
