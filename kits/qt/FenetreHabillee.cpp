@@ -78,8 +78,10 @@ TMouseButton Bouton(Qt::MouseButton bouton) {
 
 }  // namespace
 
-FenetreHabillee::FenetreHabillee(TFiche& fiche)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), fiche_(fiche) {
+FenetreHabillee::FenetreHabillee(TFiche& fiche, FenetreHabillee* proprietaire)
+    // Qt makes a window of another a transient window of it when it is a dialog.
+    : QWidget(proprietaire, (proprietaire ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint),
+      fiche_(fiche) {
   const TDescription& description = fiche.Description();
   setObjectName(Nom(description.nom));
   setWindowTitle(QGuiApplication::applicationDisplayName());
@@ -180,8 +182,15 @@ void FenetreHabillee::Construire(const TComposant& c) {
   }
 }
 
+QWidget* FenetreHabillee::Trouver(const QString& nom) const {
+  for (QWidget* enfant : findChildren<QWidget*>(nom)) {
+    if (enfant->window() == this) return enfant;
+  }
+  return nullptr;
+}
+
 QWidget* FenetreHabillee::Enfant(std::string_view nom) const {
-  QWidget* enfant = findChild<QWidget*>(Nom(nom));
+  QWidget* enfant = Trouver(Nom(nom));
   if (enfant == nullptr) throw std::logic_error("Composant inconnu : " + std::string(nom));
   return enfant;
 }

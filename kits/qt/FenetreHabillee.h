@@ -16,14 +16,16 @@ class QStyle;
 class FenetreHabillee : public QWidget, public IFenetre {
   Q_OBJECT
  public:
-  // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate.
-  explicit FenetreHabillee(TFiche& fiche);
+  // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate. A window
+  // with a `proprietaire` belongs to it: a transient window of it, above it, with no taskbar
+  // entry of its own.
+  explicit FenetreHabillee(TFiche& fiche, FenetreHabillee* proprietaire = nullptr);
   ~FenetreHabillee() override;
 
   // The component named `nom`, as the widget kind `T`.
   template <class T>
   T* Composant(const char* nom) const {
-    return findChild<T*>(QString::fromLatin1(nom));
+    return qobject_cast<T*>(Trouver(QString::fromLatin1(nom)));
   }
   TFiche& Fiche() const { return fiche_; }
 
@@ -76,6 +78,9 @@ class FenetreHabillee : public QWidget, public IFenetre {
   };
 
   void Construire(const TComposant& composant);
+  // The component named `nom`, or nullptr; never one of a window this one owns.
+  QWidget* Trouver(const QString& nom) const;
+  // The same; throws std::logic_error when there is none.
   QWidget* Enfant(std::string_view nom) const;
 
   TFiche& fiche_;

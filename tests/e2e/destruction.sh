@@ -84,6 +84,8 @@ attendre "disparition de la fenêtre des options" cachee "$est_options"
 principale 195 110  # OPTIONS
 attendre "fenêtre des options de nouveau à l'écran" visible "$est_options"
 attendre "focus sur la fenêtre des options" a_le_focus "$(fenetre "$est_options")"
+transitoire_de "$(fenetre "$est_options")" "$(fenetre "$est_principale")" ||
+  echec "la nouvelle fenêtre des options n'appartient plus à la fenêtre principale"
 options 39 115  # *.tmp
 options 50 316  # VALIDER
 attendre "fermeture de la fenêtre des options après VALIDER" cachee "$est_options"

@@ -74,6 +74,8 @@ principale 99 110 3
 attendre "fenêtre des options à l'écran" visible "$est_options"
 id_options=$(fenetre "$est_options")
 attendre "focus sur la fenêtre des options" a_le_focus "$id_options"
+transitoire_de "$id_options" "$(fenetre "$est_principale")" ||
+  echec "la fenêtre des options n'appartient pas à la fenêtre principale (WM_TRANSIENT_FOR)"
 [ -f "$c/Projets/notes.tmp" ] || echec "un lancement non validé a supprimé des fichiers"
 [ -e "$ini" ] && echec "options.ini écrit sans validation : $(cat "$ini")"
 
