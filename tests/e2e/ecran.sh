@@ -68,16 +68,17 @@ serveur_pret() { # display number
   [ "$proprietaire" = "$xvfb_pid" ] &&
     DISPLAY=":$1" timeout 20 xdotool getdisplaygeometry >/dev/null 2>&1
 }
-# Starts Xvfb and exports DISPLAY; its log is $travail/xvfb.log.
-demarrer_ecran() {
-  local n fin outil
+# Starts Xvfb (a screen of 1024x768 unless told) and exports DISPLAY; its log is
+# $travail/xvfb.log.
+demarrer_ecran() { # [WxH]
+  local n fin outil taille="${1:-1024x768}"
   for outil in Xvfb xdotool xprop timeout; do
     command -v "$outil" >/dev/null ||
       echec "$outil est introuvable (paquets xvfb, xdotool, x11-utils et coreutils, voir scripts/setup.sh)"
   done
   for n in $(seq 137 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${taille}x24" -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
     xvfb_pid=$!
     fin=$((SECONDS + delai))
     until serveur_pret "$n"; do
