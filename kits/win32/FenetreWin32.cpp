@@ -8,6 +8,7 @@
 
 #include "kits/win32/Boites.h"
 #include "kits/win32/Boucle.h"
+#include "kits/win32/Echelle.h"
 #include "kits/win32/Images.h"
 #include "kits/win32/LecteurAide.h"
 #include "kits/win32/Texte.h"
@@ -53,7 +54,7 @@ bool PoliceInstallee(const std::wstring& nom) {
 // A face of `pixels` character height or of `points`, at `dpi`. Without "Century Gothic", the
 // free geometric sans that stands in for it on Linux, at its demi-bold weight.
 HFONT CreerPolice(const TPolice& police, UINT dpi) {
-  const int hauteur = police.pixels > 0 ? -MulDiv(police.pixels, static_cast<int>(dpi), 96)
+  const int hauteur = police.pixels > 0 ? -AEchelle(police.pixels, dpi)
                                         : -MulDiv(police.points, static_cast<int>(dpi), 72);
   std::wstring nom = Large(police.nom);
   int graisse = police.gras ? FW_BOLD : FW_NORMAL;
@@ -64,21 +65,6 @@ HFONT CreerPolice(const TPolice& police, UINT dpi) {
   return CreateFontW(hauteur, 0, 0, 0, graisse, FALSE, FALSE, FALSE, ANSI_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_SWISS, nom.c_str());
-}
-
-// The DPI of the screen the window is on; the system's where the system cannot tell a window's
-// own (before Windows 10).
-UINT DpiDe(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow != nullptr) {
-    if (const UINT dpi = getDpiForWindow(hwnd); dpi != 0) return dpi;
-  }
-  HDC ecran = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(ecran, LOGPIXELSY);
-  ReleaseDC(nullptr, ecran);
-  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
 }  // namespace
@@ -200,7 +186,7 @@ void FenetreWin32::ChangerEchelle(UINT dpi, const RECT& rectangle) {
 }
 
 int FenetreWin32::Px(int longueur) const {
-  return MulDiv(longueur, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
+  return AEchelle(longueur, dpi_);
 }
 
 RECT FenetreWin32::Rectangle(const TBoite& b) const {

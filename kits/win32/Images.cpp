@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <string>
 
+#include "kits/win32/Echelle.h"
+
 namespace {
 
 using namespace Gdiplus;
@@ -25,7 +27,7 @@ std::wstring NomRessource(std::string_view fichier) {
 
 // `image` drawn at `largeur` x `hauteur` with a high-quality bicubic filter; its edge pixels
 // stand for what lies beyond them, so that the border keeps its colours. Null on failure.
-GpBitmap* AEchelle(GpImage* image, int largeur, int hauteur) {
+GpBitmap* Redimensionnee(GpImage* image, int largeur, int hauteur) {
   UINT l = 0, h = 0;
   GdipGetImageWidth(image, &l);
   GdipGetImageHeight(image, &h);
@@ -81,8 +83,8 @@ HBITMAP ChargerImage(std::string_view fichier, UINT dpi) {
     GdipGetImageHeight(image, &hauteur);
     GpBitmap* montree = image;
     if (dpi != USER_DEFAULT_SCREEN_DPI) {
-      montree = AEchelle(image, MulDiv(static_cast<int>(largeur), static_cast<int>(dpi), 96),
-                         MulDiv(static_cast<int>(hauteur), static_cast<int>(dpi), 96));
+      montree = Redimensionnee(image, AEchelle(static_cast<int>(largeur), dpi),
+                               AEchelle(static_cast<int>(hauteur), dpi));
     }
     if (montree == nullptr || GdipCreateHBITMAPFromBitmap(montree, &bitmap, 0xFF000000) != Ok) {
       bitmap = nullptr;

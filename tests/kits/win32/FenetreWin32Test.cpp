@@ -12,6 +12,7 @@
 #include "kits/win32/Boucle.h"
 #include "kits/win32/FenetreWin32.h"
 #include "kits/win32/Images.h"
+#include "kits/win32/LecteurAide.h"
 #include "kits/win32/Texte.h"
 #include "options/Unit2.h"
 
@@ -293,6 +294,38 @@ TEST_F(FenetreWin32Test, WindowsFollowTheDisplaysScale) {
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Controle(o, 17), WM_GETFONT, 0, 0)),
              sizeof police, &police);
   EXPECT_EQ(police.lfHeight, -11);
+}
+
+// The text the help reader shows after MontrerLecteurAide(`fichier`).
+std::wstring TexteDuLecteur(const std::string& fichier) {
+  MontrerLecteurAide(nullptr, fichier);
+  HWND lecteur = FindWindowW(L"Tidora2000Aide", nullptr);
+  if (lecteur == nullptr) return L"(pas de lecteur)";
+  HWND texte = GetDlgItem(lecteur, 1);
+  std::wstring lu(static_cast<std::size_t>(GetWindowTextLengthW(texte)) + 1, L'\0');
+  lu.resize(static_cast<std::size_t>(GetWindowTextW(texte, lu.data(), static_cast<int>(lu.size()))));
+  ShowWindow(lecteur, SW_HIDE);
+  return lu;
+}
+
+TEST_F(FenetreWin32Test, TheHelpReaderShowsUtf8OrWindows1252WithWindowsLineEnds) {
+  wchar_t dossier[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, dossier), 0u);
+  const std::wstring chemin = std::wstring(dossier) + L"tidora-aide-essai.hlp";
+  auto ecrire = [&](const std::string& octets) {
+    HANDLE h = CreateFileW(chemin.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD ecrits = 0;
+    WriteFile(h, octets.data(), static_cast<DWORD>(octets.size()), &ecrits, nullptr);
+    CloseHandle(h);
+  };
+  ecrire("\xEF\xBB\xBF" "AIDE\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"AIDE\r\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
+  ecrire("Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80\n");
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"Autre aide, \u00e9t\u00e9 \u2013 l\u2019aide \u20ac\r\n");
+  DeleteFileW(chemin.c_str());
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)),
+            Large("Impossible d'ouvrir le fichier d'aide " + Etroit(chemin) + "."));
 }
 
 TEST(ImagesTest, SkinsAreDecodedFromTheProgramsResources) {
