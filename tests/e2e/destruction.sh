@@ -18,53 +18,13 @@ app_pid=""
 
 journal="e2e destruction"
 source "$(dirname "$0")/ecran.sh"
-
-[ -x "$exe" ] || echec "programme introuvable : $exe"
-
-travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-e2e-destruction.XXXXXX")
-prefixe="$travail/prefixe"
-c="$prefixe/drive_c"
-nettoyer() {
-  [ -n "$app_pid" ] && kill -CONT "$app_pid" 2>/dev/null && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$travail"
-}
-trap nettoyer EXIT
-trap 'exit 1' HUP INT TERM
-
-cliquer() { xdo mousemove --sync "$1" "$2" click 1 || echec "xdotool ne peut cliquer en $1,$2"; }
-principale() { cliquer $((325 + $1)) $((171 + $2)); }
-options() { cliquer $((371 + $1)) $((326 + $2)); }
-est_principale='$2 == "325,171" && $3 == "395x392"'
-est_options='$2 == "371,326" && $3 == "485x349"'
-
-demarrer() {
-  TIDORA_PREFIX="$prefixe" "$exe" >"$travail/app.log" 2>&1 &
-  app_pid=$!
-  attendre "fenêtre principale à l'écran" visible "$est_principale"
-}
-# The program ends by itself with code 0 within the delay, and reports no error from the X
-# server (about requests naming the destroyed window).
-attendre_fin() {
-  local fin=$((SECONDS + delai)) code
-  while kill -0 "$app_pid" 2>/dev/null; do
-    [ "$SECONDS" -lt "$fin" ] || echec "le programme vit encore $delai s après la destruction"
-    sleep 0.1
-  done
-  wait "$app_pid"
-  code=$?
-  app_pid=""
-  [ "$code" -eq 0 ] || echec "code de sortie $code"
-  grep -q 'XCB error' "$travail/app.log" && echec "erreurs X : $(grep 'XCB error' "$travail/app.log")"
-  return 0
-}
+source "$(dirname "$0")/programme.sh"
 
 etape="démarrage de Xvfb"
 demarrer_ecran
 
 etape="destruction au repos"
-demarrer
+demarrer_programme
 xdo windowclose "$(fenetre "$est_principale")" || echec "xdotool ne peut détruire la fenêtre"
 attendre_fin
 
@@ -73,7 +33,7 @@ etape="préparation du ménage"
 nombre=40000
 mkdir -p "$c/Beaucoup"
 (cd "$c/Beaucoup" && seq -f 'f%06.0f.tmp' "$nombre" | xargs touch) || echec "fichiers non créés"
-demarrer
+demarrer_programme
 principale 195 110  # OPTIONS
 attendre "fenêtre des options à l'écran" visible "$est_options"
 
