@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TextEncoding.h"
 #include "platform/common/InputFile.h"
 #include "platform/common/CaseFold.h"
 
@@ -260,72 +261,6 @@ class ProfileSearch {
   std::optional<std::string> result_;
 };
 
-// How many bytes at the end of `s` begin a character that needs more than are left (0 to 3).
-std::size_t incompleteTail(std::string_view s) noexcept {
-  for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back) {
-    const auto b = static_cast<unsigned char>(s[s.size() - back]);
-    if (b < 0x80) return 0;
-    if (b >= 0xC0) {
-      const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-      return length > back ? back : 0;
-    }
-  }
-  return 0;
-}
-
-// Tells whether a byte stream, fed in pieces, is UTF-8 throughout, as host::nextChar reads it.
-class Utf8Check {
- public:
-  void feed(std::string_view piece) {
-    if (!valid_) return;
-    if (!carry_.empty()) {
-      // The character begun at the end of the last piece, with what this one adds to it.
-      std::string head = carry_;
-      head.append(piece.substr(0, 4 - carry_.size()));
-      if (incompleteTail(head) == head.size()) {
-        carry_ = std::move(head);
-        return;
-      }
-      std::size_t used = 0;
-      valid_ = host::nextChar(head, used) < host::kInvalidByte;
-      if (!valid_) return;
-      piece.remove_prefix(used - carry_.size());
-      carry_.clear();
-    }
-    const std::size_t whole = piece.size() - incompleteTail(piece);
-    for (std::size_t i = 0; i < whole;) {
-      if (host::nextChar(piece.substr(0, whole), i) >= host::kInvalidByte) {
-        valid_ = false;
-        return;
-      }
-    }
-    carry_.assign(piece.substr(whole));
-  }
-  bool valid() const noexcept { return valid_ && carry_.empty(); }
-  // Already known not to be UTF-8, whatever follows.
-  bool broken() const noexcept { return !valid_; }
-
- private:
-  bool valid_ = true;
-  std::string carry_;  // the first bytes of a character the next piece ends
-};
-
-// Windows-1252 to UTF-8; the five unassigned bytes stand for the control characters of the
-// same number, as the system's own conversion does.
-std::string fromWindows1252(std::string_view text) {
-  static constexpr char16_t k80[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
-  for (const char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    host::appendChar(out, b < 0x80 ? b : b < 0xA0 ? k80[b - 0x80] : b);
-  }
-  return out;
-}
-
 // A value cut to the buffer's length may end inside a character: that part goes.
 void dropPartialCharacter(std::string& v) {
   v.resize(v.size() - incompleteTail(v));
@@ -352,7 +287,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
     std::string_view chunk(buffer.get(), static_cast<std::size_t>(n));
     if (first && chunk.starts_with("\xEF\xBB\xBF")) chunk.remove_prefix(3);
     first = false;
-    utf8.feed(chunk);
+    utf8.feed(chunk.data(), chunk.size());
     if (searching && search.feed(chunk.data(), chunk.size())) searching = false;
     if (utf8.broken() && !searching) break;
   }

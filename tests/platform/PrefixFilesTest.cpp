@@ -111,8 +111,10 @@ TEST_F(PrefixFilesTest, TheHiveItsLockAndItsTemporaryNamesAreNeverFollowedNorWai
     planter(p / "user.reg.lock", fifo);
     scene("user.reg.lock " + sorte, p, Attendu::Echec, changer);
 
-    // user.reg.new is a name the program never uses: the first start writes user.reg beside it.
-    p = prefixe("nouvelle-" + sorte, false);
+    // user.reg.new is a name the program never uses: the start that writes user.reg (here, a
+    // profile that lost it) writes it beside.
+    p = prefixe("nouvelle-" + sorte, true);
+    fs::remove(p / "user.reg");
     planter(p / "user.reg.new", fifo);
     scene("user.reg.new " + sorte, p, Attendu::Reussite, [] { os::ensureProfile(); });
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(p / "user.reg")));
@@ -123,8 +125,9 @@ TEST_F(PrefixFilesTest, TheHiveItsLockAndItsTemporaryNamesAreNeverFollowedNorWai
 TEST_F(PrefixFilesTest, TheFirstStartMarkerAndSystemRegAreOnlyRegularFiles_Linux) {
   for (const bool fifo : {true, false}) {
     const std::string sorte = fifo ? "FIFO" : "lien";
-    // .first-start in a prefix not made yet: the profile is refused, nothing waits.
-    fs::path p = prefixe("marque-" + sorte, false);
+    // .first-start in a profile to be completed (it has no user.reg): refused, nothing waits.
+    fs::path p = prefixe("marque-" + sorte, true);
+    fs::remove(p / "user.reg");
     planter(p / ".first-start", fifo);
     scene(".first-start " + sorte, p, Attendu::Echec, [] { os::ensureProfile(); });
     // ... and in a profile already made.
