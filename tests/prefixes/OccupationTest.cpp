@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 
 #include "FauxFoyer.h"
@@ -48,13 +49,9 @@ class Enfant {
     env.push_back(nullptr);
     char* argv[] = {const_cast<char*>(programme), const_cast<char*>("1000"), nullptr};
     pret_ = ::posix_spawn(&pid_, programme, nullptr, nullptr, argv, env.data()) == 0;
-    // Until the new program runs, the child still shows this one's environment.
-    for (int i = 0; pret_ && i < 500 && ::readlink(("/proc/" + std::to_string(pid_) + "/exe").c_str(),
-                                                   lien_, sizeof lien_) > 0 &&
-                    std::string_view(lien_).find("sleep") == std::string_view::npos;
-         ++i) {
-      ::usleep(2000);
-    }
+    // Until the new program runs, the child still shows this one's environment and name; the
+    // kernel gives the new name last.
+    for (int i = 0; pret_ && i < 1000 && Nom(pid_) != "sleep"; ++i) ::usleep(2000);
   }
   ~Enfant() {
     if (pid_ > 0) {
@@ -66,9 +63,16 @@ class Enfant {
   pid_t pid() const { return pid_; }
 
  private:
+  // The process's name as the kernel gives it.
+  static std::string Nom(pid_t pid) {
+    std::ifstream f("/proc/" + std::to_string(pid) + "/comm");
+    std::string nom;
+    std::getline(f, nom);
+    return nom;
+  }
+
   pid_t pid_ = -1;
   bool pret_ = false;
-  char lien_[4096] = {};
 };
 
 class OccupationTest : public FauxFoyer {
