@@ -183,7 +183,6 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   s.scratchName = s.prefix.filename().wstring();
   if (s.scratchName.empty()) s.scratchName = L"prefix";
   s.ensured = false;
-  win::noteChange();
 }
 
 bool ensureProfile() {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "cleaning/DossierSur.h"
+#include "cleaning/DossierDangereux.h"
 #include "cleaning/LibellesDossiers.h"
-#include "cleaning/MasqueSur.h"
+#include "cleaning/MasqueDangereux.h"
 #include "platform/Attributes.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
