@@ -141,10 +141,7 @@ int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noex
     } else {
       // Older kernels: on another device than the folder holding it.
       struct stat folder {};
-      const std::string path(name);
-      const std::string dot =
-          dirFd != AT_FDCWD ? std::string(".") : path.substr(0, path.rfind('/') + 1) + ".";
-      *mountPoint = fstatat(dirFd, dot.c_str(), &folder, 0) == 0 && folder.st_dev != st.st_dev;
+      *mountPoint = fstat(dirFd, &folder) == 0 && folder.st_dev != st.st_dev;
     }
   }
   return 0;

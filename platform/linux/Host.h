@@ -45,8 +45,8 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
 // checked: a pipe or a device never blocks the program). `confined`: through openInDrive. -1 with
 // errno on failure (ENXIO: not a regular file).
 int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode = 0);
-// True when `name` in the folder `dirFd` (AT_FDCWD: a full path) is the root of a mount (another
-// file system, a bind mount): like a link, never entered, changed nor removed.
+// True when `name` in the folder `dirFd` is the root of a mount (another file system, a bind
+// mount): like a link, never entered, changed nor removed.
 bool isMountPoint(int dirFd, const char* name) noexcept;
 // lstat of `name` in the folder `dirFd` (mode, links, inode, device, size, owner) that also tells
 // whether it is a mount point; -1 with errno on failure.
