@@ -111,26 +111,9 @@ int Banc(long nbFichiers, int tours) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    long nbFichiers = 50000;
-    int tours = 3;
-    for (int i = 1; i < argc; ++i) {
-      const std::string_view a = argv[i];
-      if (a == "--quick") {
-        nbFichiers = 5000, tours = 3;
-      } else if (a.rfind("--files=", 0) == 0) {
-        nbFichiers = std::stol(std::string(a.substr(8)));
-      } else if (a.rfind("--rounds=", 0) == 0) {
-        tours = std::stoi(std::string(a.substr(9)));
-      } else {
-        std::fprintf(a == "--help" ? stdout : stderr,
-                     "usage: %s [--files=N] [--rounds=N] [--quick]\n", argv[0]);
-        return a == "--help" ? 0 : 2;
-      }
-    }
-    return Banc(nbFichiers, tours);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "bench_menage: %s\n", e.what());
-    return 1;
-  }
+  long nbFichiers = 50000, tours = 3;
+  return banc::Principal(
+      argc, argv, "bench_menage", {{"--files=", &nbFichiers}, {"--rounds=", &tours}},
+      [&] { nbFichiers = 5000, tours = 3; },
+      [&] { return Banc(nbFichiers, static_cast<int>(tours)); });
 }

@@ -98,6 +98,9 @@ class Folder {
   void add(std::string_view entryName, std::uint32_t kind, std::uint64_t size);
   // A name that stays in this folder: one component, neither "." nor "..".
   static bool isEntryName(std::string_view entryName) noexcept;
+  // The entry's name for the system (NUL-terminated); throws SystemError(InvalidName), naming
+  // what `op` failed to do, for a name that would leave this folder.
+  std::string checkedName(std::string_view entryName, std::string_view op) const;
   // path() + "\" + entryName, for messages.
   std::string entryPath(std::string_view entryName) const;
   // The listed entry of that exact name, once the listing is read; entries are mostly looked

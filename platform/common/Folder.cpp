@@ -5,6 +5,8 @@
 #include <atomic>
 #include <utility>
 
+#include "platform/SystemError.h"
+
 namespace os {
 namespace {
 
@@ -79,6 +81,18 @@ void Folder::add(std::string_view entryName, std::uint32_t kind, std::uint64_t s
 bool Folder::isEntryName(std::string_view entryName) noexcept {
   return !entryName.empty() && entryName != "." && entryName != ".." &&
          entryName.find_first_of(std::string_view("\\/\0", 3)) == std::string_view::npos;
+}
+
+std::string Folder::checkedName(std::string_view entryName, std::string_view op) const {
+  if (!isEntryName(entryName)) {
+    std::string what(op);
+    what += ' ';
+    what += entryPath(entryName);
+    what += " : ";
+    what += errorText(error::InvalidName);
+    throw SystemError(error::InvalidName, what);
+  }
+  return std::string(entryName);
 }
 
 std::string Folder::entryPath(std::string_view entryName) const {

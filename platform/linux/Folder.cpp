@@ -128,10 +128,8 @@ std::optional<FileId> Folder::entryId(std::string_view entryName) const {
 // four for a file that goes.
 void Folder::deleteFile(std::string_view entryName) const {
   constexpr std::string_view op = "Ne peut supprimer le fichier";
-  if (!isEntryName(entryName))
-    host::fail(error::InvalidName, op, entryPath(entryName), "nom incorrect");
+  const std::string n = checkedName(entryName, op);
   const int fd = fdOf(handle_);
-  const std::string n(entryName);
   if (unlinkat(fd, n.c_str(), 0) == 0) return;
   const int err = errno;
   struct stat st {};
@@ -152,22 +150,21 @@ void Folder::deleteFile(std::string_view entryName) const {
 
 void Folder::removeFolder(std::string_view entryName) const {
   constexpr std::string_view op = "Ne peut supprimer le dossier";
-  if (!isEntryName(entryName))
-    host::fail(error::InvalidName, op, entryPath(entryName), "nom incorrect");
+  const std::string n = checkedName(entryName, op);
   const int fd = fdOf(handle_);
-  const std::string n(entryName);
+  // The system itself refuses a link (ENOTDIR), a file (ENOTDIR) and a mount point (EBUSY): what
+  // the entry is, is only looked at to tell why.
+  if (unlinkat(fd, n.c_str(), AT_REMOVEDIR) == 0) return;
+  const int err = errno;
   struct stat st {};
   bool mount = false;
-  if (host::lstatAt(fd, n.c_str(), st, &mount) != 0) host::failErrno(errno, op, entryPath(n));
-  if (!S_ISDIR(st.st_mode)) {
-    host::fail(error::DirectoryInvalid, op, entryPath(n), "ce n'est pas un dossier");
+  if (host::lstatAt(fd, n.c_str(), st, &mount) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      host::fail(error::DirectoryInvalid, op, entryPath(n), "ce n'est pas un dossier");
+    }
+    if (mount) host::fail(error::AccessDenied, op, entryPath(n), "c'est un point de montage");
   }
-  if (mount) host::fail(error::AccessDenied, op, entryPath(n), "c'est un point de montage");
-  // A link swapped in since is refused by the system itself (ENOTDIR), a mount point too (EBUSY).
-  if (unlinkat(fd, n.c_str(), AT_REMOVEDIR) != 0) {
-    const int err = errno;
-    host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, entryPath(n));
-  }
+  host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, entryPath(n));
 }
 
 }  // namespace os

@@ -86,6 +86,22 @@ std::optional<FileId> idOf(HANDLE h) noexcept {
                 (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+// Opens the entry `name` of `folder` itself, never a link's target, to delete it (`access` and
+// `options` added to what that takes); throws SystemError naming `path`.
+void openToDelete(HANDLE folder, std::string_view name, ACCESS_MASK access, ULONG options,
+                  std::string_view op, const std::string& path, Owned& out) {
+  const DWORD opened =
+      openRelative(folder, name, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE | access,
+                   options | kOpenItself, out);
+  if (opened != 0) win::fail(opened, op, path);
+}
+
+// Marks an open file or folder to go when its last handle closes; false with the error set.
+bool markForDeletion(HANDLE h) noexcept {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 // True when the open folder holds anything besides "." and "..".
 bool holdsEntries(HANDLE folder) {
   alignas(8) char buffer[4096];
@@ -198,17 +214,14 @@ std::optional<FileId> Folder::entryId(std::string_view entryName) const {
 
 void Folder::deleteFile(std::string_view entryName) const {
   constexpr std::string_view op = "Ne peut supprimer le fichier";
-  if (!isEntryName(entryName)) win::fail(ERROR_INVALID_NAME, op, entryPath(entryName));
+  const std::string path = entryPath(checkedName(entryName, op));
   Owned h;
-  const DWORD opened =
-      openRelative(handleOf(handle_), entryName,
-                   DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
-                   FILE_NON_DIRECTORY_FILE | kOpenItself, h);
-  if (opened != 0) win::fail(opened, op, entryPath(entryName));
+  openToDelete(handleOf(handle_), entryName, FILE_WRITE_ATTRIBUTES, FILE_NON_DIRECTORY_FILE, op,
+               path, h);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(h.h, &info)) win::failLast(op, entryPath(entryName));
+  if (!GetFileInformationByHandle(h.h, &info)) win::failLast(op, path);
   const DWORD a = info.dwFileAttributes;
-  if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) win::fail(ERROR_ACCESS_DENIED, op, entryPath(entryName));
+  if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) win::fail(ERROR_ACCESS_DENIED, op, path);
   // The attributes of a file with several names belong to all of them: only this name goes,
   // and a read-only one then stays.
   if ((a & win::kSettableAttributes) != 0 && (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
@@ -217,35 +230,27 @@ void Folder::deleteFile(std::string_view entryName) const {
     basic.FileAttributes =
         (a & win::kKeptAttributes) != 0 ? (a & win::kKeptAttributes) : FILE_ATTRIBUTE_NORMAL;
     if (!SetFileInformationByHandle(h.h, FileBasicInfo, &basic, sizeof basic)) {
-      win::failLast(op, entryPath(entryName));
+      win::failLast(op, path);
     }
   }
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  if (!SetFileInformationByHandle(h.h, FileDispositionInfo, &disposition, sizeof disposition)) {
-    win::failLast(op, entryPath(entryName));
-  }
+  if (!markForDeletion(h.h)) win::failLast(op, path);
 }
 
 void Folder::removeFolder(std::string_view entryName) const {
   constexpr std::string_view op = "Ne peut supprimer le dossier";
-  if (!isEntryName(entryName)) win::fail(ERROR_INVALID_NAME, op, entryPath(entryName));
+  const std::string path = entryPath(checkedName(entryName, op));
   const Entry* e = listed(entryName);
   if (e != nullptr && (e->kind & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    win::fail(ERROR_DIRECTORY, op, entryPath(entryName));
+    win::fail(ERROR_DIRECTORY, op, path);
   }
   Owned h;
-  const DWORD opened =
-      openRelative(handleOf(handle_), entryName,
-                   DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                   FILE_DIRECTORY_FILE | kOpenItself, h);
-  if (opened != 0) win::fail(opened, op, entryPath(entryName));
-  if (!isPlainFolder(attributesOf(h.h))) win::fail(ERROR_DIRECTORY, op, entryPath(entryName));
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  if (!SetFileInformationByHandle(h.h, FileDispositionInfo, &disposition, sizeof disposition)) {
+  openToDelete(handleOf(handle_), entryName, FILE_LIST_DIRECTORY, FILE_DIRECTORY_FILE, op, path, h);
+  if (!isPlainFolder(attributesOf(h.h))) win::fail(ERROR_DIRECTORY, op, path);
+  if (!markForDeletion(h.h)) {
     const DWORD err = GetLastError();
     // Wine refuses a folder that is not empty as access denied.
     win::fail(err == ERROR_ACCESS_DENIED && holdsEntries(h.h) ? ERROR_DIR_NOT_EMPTY : err, op,
-              entryPath(entryName));
+              path);
   }
 }
 
