@@ -264,12 +264,6 @@ std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view op
   return out;
 }
 
-bool isSandboxDriveRoot(std::string_view windowsPath) {
-  if (!sandboxed()) return false;
-  std::wstring w;
-  return toWide(windowsPath, w) && isDriveC(w) && resolvedTail(std::wstring_view(w).substr(3)).empty();
-}
-
 HKEY userRoot() {
   Sandbox& s = sandbox();
   std::lock_guard lock(s.mutex);

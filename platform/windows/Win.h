@@ -24,8 +24,6 @@ void assignUtf8(std::wstring_view utf16, std::string& out);
 bool systemPath(std::string_view windowsPath, std::wstring& out);
 // The same; throws SystemError (InvalidName, PathNotFound) naming `operation`.
 std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view operation);
-// True when `windowsPath` names the root of drive C of a sandbox.
-bool isSandboxDriveRoot(std::string_view windowsPath);
 // True while a sandbox is set.
 bool sandboxed();
 // The program's fixed folders inside a sandbox.
