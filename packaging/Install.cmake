@@ -1,5 +1,5 @@
 # Installs the program the way Linux desktop programs are: bin/tidora2000, its menu entry, its
-# icons, its French manual page, and its copyright notice and changelog in
+# AppStream entry, its icons, its French manual page, and its copyright notice and changelog in
 # share/doc/tidora2000 (not in a folder named after the project). On Windows, one folder: the
 # program, its help file beside it (where the help action looks) and a short French notice.
 include(GNUInstallDirs)
@@ -18,6 +18,10 @@ if(NOT WIN32)
   set(icon_dir ${PROJECT_SOURCE_DIR}/resources/icon)
   install(FILES ${packaging_dir}/tidora2000.desktop
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+  # The AppStream entry software centres list, named after its component id.
+  install(FILES ${packaging_dir}/tidora2000.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo
+    RENAME invalid.tidora2000.tidora2000.metainfo.xml)
   install(FILES ${icon_dir}/tidora2000.svg
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
   install(FILES ${icon_dir}/tidora2000.png

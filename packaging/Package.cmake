@@ -14,7 +14,11 @@ lecteur C. Interface en français, fenêtres habillées.
 .
 Sous Linux il travaille dans un préfixe : le sien, ou un préfixe Wine choisi
 par TIDORA_PREFIX ou par l'action « Nettoyer le préfixe Wine » de son entrée
-de menu. Il ne touche jamais aux fichiers de la machine hors du préfixe.")
+de menu. Il ne touche jamais aux fichiers de la machine hors du préfixe.
+.
+« tidora2000 --prefixes » liste tous les préfixes Wine et Proton de
+l'utilisateur (Wine, Steam, Lutris, Heroic, Bottles), avec leur taille et
+leur état : un préfixe dont un programme se sert n'est jamais nettoyé.")
 set(CPACK_STRIP_FILES ON)
 # A package is made from a tree already built: cpack (and make package) installs what is there
 # instead of building every target, tests and benchmarks included, first.

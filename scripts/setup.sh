@@ -8,9 +8,10 @@ TIDORA_PACKAGES=(
   libjpeg62-turbo-dev
   qt6-base-dev libgl-dev
   fonts-urw-base35
-  xvfb xauth xdotool imagemagick librsvg2-bin
+  xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
   findutils attr
   ccache
+  libyaml-cpp-dev nlohmann-json3-dev appstream
   wine wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   lintian desktop-file-utils dpkg-dev fakeroot file
 )

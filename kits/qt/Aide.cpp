@@ -1,18 +1,17 @@
 #include "kits/qt/Aide.h"
 
 #include <QApplication>
-#include <QByteArray>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QPointer>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include <optional>
 
+#include "forms/TexteAide.h"
 #include "platform/File.h"
 #include "platform/SystemError.h"
 
@@ -40,10 +39,9 @@ class VisionneuseAide : public QDialog {
   // Loads `fichier` (a Windows path) and shows it from the top.
   void Ouvrir(const QString& fichier) {
     // A regular file only, through no link: a pipe in its place must not block the program.
-    std::optional<QByteArray> lu;
+    std::optional<std::string> lu;
     try {
-      const std::string texte = os::readFile(fichier.toStdString());
-      lu.emplace(texte.data(), static_cast<qsizetype>(texte.size()));
+      lu = os::readFile(fichier.toStdString());
     } catch (const os::SystemError&) {
       // Said in the viewer below.
     }
@@ -51,10 +49,7 @@ class VisionneuseAide : public QDialog {
       texte_->setPlainText(
           QStringLiteral("Impossible d'ouvrir le fichier d'aide %1.").arg(fichier));
     } else {
-      const QByteArray& octets = *lu;
-      QString contenu = QStringDecoder(QStringDecoder::Utf8).decode(octets);
-      // Not UTF-8: the Western single-byte encoding of the help's era.
-      if (contenu.contains(QChar::ReplacementCharacter)) contenu = QString::fromLatin1(octets);
+      const QString contenu = QString::fromStdString(TexteAide(*lu));
       if (Qt::mightBeRichText(contenu)) {
         texte_->document()->setDefaultFont(font());
         texte_->setHtml(contenu);

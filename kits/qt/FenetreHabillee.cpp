@@ -50,7 +50,8 @@ class ImageFond : public QWidget {
   const QImage& fond_;
 };
 
-// The X protocol's DestroyNotify event, as the xcb platform hands it to native filters.
+// The X protocol's DestroyNotify event, as the xcb platform hands it to native filters. `source`
+// is the window whose watchers receive it: the destroyed window itself, or its parent.
 struct DestructionX {
   std::uint8_t type;
   std::uint8_t rien;
@@ -77,8 +78,10 @@ TMouseButton Bouton(Qt::MouseButton bouton) {
 
 }  // namespace
 
-FenetreHabillee::FenetreHabillee(TFiche& fiche)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), fiche_(fiche) {
+FenetreHabillee::FenetreHabillee(TFiche& fiche, FenetreHabillee* proprietaire)
+    // Qt makes a window of another a transient window of it when it is a dialog.
+    : QWidget(proprietaire, (proprietaire ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint),
+      fiche_(fiche) {
   const TDescription& description = fiche.Description();
   setObjectName(Nom(description.nom));
   setWindowTitle(QGuiApplication::applicationDisplayName());
@@ -179,8 +182,15 @@ void FenetreHabillee::Construire(const TComposant& c) {
   }
 }
 
+QWidget* FenetreHabillee::Trouver(const QString& nom) const {
+  for (QWidget* enfant : findChildren<QWidget*>(nom)) {
+    if (enfant->window() == this) return enfant;
+  }
+  return nullptr;
+}
+
 QWidget* FenetreHabillee::Enfant(std::string_view nom) const {
-  QWidget* enfant = findChild<QWidget*>(Nom(nom));
+  QWidget* enfant = Trouver(Nom(nom));
   if (enfant == nullptr) throw std::logic_error("Composant inconnu : " + std::string(nom));
   return enfant;
 }
@@ -207,7 +217,7 @@ void FenetreHabillee::Cacher() {
 }
 
 void FenetreHabillee::Fermer() {
-  if (!detruite_) hide();
+  hide();
   emit Fermee();
 }
 
@@ -302,18 +312,27 @@ void FenetreHabillee::closeEvent(QCloseEvent* event) {
   Garde([this] { fiche_.CloseQuery(); });
 }
 
+void FenetreHabillee::Detruite() {
+  // Qt still holds the window as shown and created: it lets it go (a later Montrer() makes a new
+  // one), so that nothing waits on it any more, the application's quit included. Only the native
+  // window goes: the widget's own may be handling an event further up the stack.
+  hide();
+  if (QWindow* fenetre = windowHandle()) fenetre->destroy();
+  Garde([this] { fiche_.Destroy(); });
+}
+
 bool FenetreHabillee::Surveillance::nativeEventFilter(const QByteArray& type, void* message,
                                                       qintptr*) {
-  if (type != "xcb_generic_event_t" || fenetre_.detruite_ ||
-      !fenetre_.testAttribute(Qt::WA_WState_Created)) {
+  if (type != "xcb_generic_event_t" || !fenetre_.testAttribute(Qt::WA_WState_Created)) {
     return false;
   }
   const auto* evenement = static_cast<const DestructionX*>(message);
-  if ((evenement->type & 0x7f) != kDestroyNotify ||
-      evenement->fenetre != static_cast<std::uint32_t>(fenetre_.winId())) {
+  const auto id = static_cast<std::uint32_t>(fenetre_.winId());
+  if ((evenement->type & 0x7f) != kDestroyNotify || evenement->fenetre != id ||
+      evenement->source != id) {
     return false;
   }
-  fenetre_.detruite_ = true;
-  Garde([this] { fenetre_.fiche_.Destroy(); });
+  // The form's handlers run from the event queue, never inside the platform's dispatch.
+  QMetaObject::invokeMethod(&fenetre_, &FenetreHabillee::Detruite, Qt::QueuedConnection);
   return false;
 }

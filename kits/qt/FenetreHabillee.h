@@ -16,14 +16,16 @@ class QStyle;
 class FenetreHabillee : public QWidget, public IFenetre {
   Q_OBJECT
  public:
-  // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate.
-  explicit FenetreHabillee(TFiche& fiche);
+  // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate. A window
+  // with a `proprietaire` belongs to it: a transient window of it, above it, with no taskbar
+  // entry of its own.
+  explicit FenetreHabillee(TFiche& fiche, FenetreHabillee* proprietaire = nullptr);
   ~FenetreHabillee() override;
 
   // The component named `nom`, as the widget kind `T`.
   template <class T>
   T* Composant(const char* nom) const {
-    return findChild<T*>(QString::fromLatin1(nom));
+    return qobject_cast<T*>(Trouver(QString::fromLatin1(nom)));
   }
   TFiche& Fiche() const { return fiche_; }
 
@@ -62,6 +64,9 @@ class FenetreHabillee : public QWidget, public IFenetre {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The window system destroyed the window from outside: Qt forgets it, the form is told.
+  void Detruite();
+
   // Watches the window system's events for the destruction of this window from outside.
   class Surveillance : public QAbstractNativeEventFilter {
    public:
@@ -73,11 +78,13 @@ class FenetreHabillee : public QWidget, public IFenetre {
   };
 
   void Construire(const TComposant& composant);
+  // The component named `nom`, or nullptr; never one of a window this one owns.
+  QWidget* Trouver(const QString& nom) const;
+  // The same; throws std::logic_error when there is none.
   QWidget* Enfant(std::string_view nom) const;
 
   TFiche& fiche_;
   Surveillance surveillance_{*this};
-  bool detruite_ = false;
   QImage fond_;
   QStyle* styleControles_ = nullptr;
   QWidget* dernierControle_ = nullptr;

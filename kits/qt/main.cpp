@@ -6,9 +6,12 @@
 #include "app/Echantillons.h"
 #include "app/FichierAide.h"
 #include "kits/qt/Fenetres.h"
+#include "kits/ligne/Ligne.h"
 #include "kits/qt/Garde.h"
 
 int main(int argc, char* argv[]) {
+  // Options, the list of prefixes, a refused prefix: answered with no window and no display.
+  if (const std::optional<int> fin = LigneDeCommande(argc, argv)) return *fin;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidora2000"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));

@@ -8,6 +8,7 @@
 
 #include "kits/win32/Boites.h"
 #include "kits/win32/Boucle.h"
+#include "kits/win32/Echelle.h"
 #include "kits/win32/Images.h"
 #include "kits/win32/LecteurAide.h"
 #include "kits/win32/Texte.h"
@@ -50,14 +51,11 @@ bool PoliceInstallee(const std::wstring& nom) {
   return trouvee;
 }
 
-// A face of `pixels` character height or of `points` at the screen's resolution. Without
-// "Century Gothic", the free geometric sans that stands in for it on Linux, at its demi-bold
-// weight.
-HFONT CreerPolice(const TPolice& police) {
-  HDC ecran = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(ecran, LOGPIXELSY);
-  ReleaseDC(nullptr, ecran);
-  const int hauteur = police.pixels > 0 ? -police.pixels : -MulDiv(police.points, dpi, 72);
+// A face of `pixels` character height or of `points`, at `dpi`. Without "Century Gothic", the
+// free geometric sans that stands in for it on Linux, at its demi-bold weight.
+HFONT CreerPolice(const TPolice& police, UINT dpi) {
+  const int hauteur = police.pixels > 0 ? -AEchelle(police.pixels, dpi)
+                                        : -MulDiv(police.points, static_cast<int>(dpi), 72);
   std::wstring nom = Large(police.nom);
   int graisse = police.gras ? FW_BOLD : FW_NORMAL;
   if (nom == L"Century Gothic" && !PoliceInstallee(nom) && PoliceInstallee(L"URW Gothic")) {
@@ -69,26 +67,27 @@ HFONT CreerPolice(const TPolice& police) {
                      DEFAULT_PITCH | FF_SWISS, nom.c_str());
 }
 
-RECT Rectangle(const TBoite& b) {
-  return {b.gauche, b.haut, b.gauche + b.largeur, b.haut + b.hauteur};
-}
-
 }  // namespace
 
-FenetreWin32::FenetreWin32(TFiche& fiche, bool principale)
+FenetreWin32::FenetreWin32(TFiche& fiche, bool principale, HWND proprietaire)
     : fiche_(fiche), principale_(principale) {
   EnregistrerClasse(&FenetreWin32::Procedure);
   DemarrerImages();
   const TDescription& description = fiche.Description();
-  policeDefaut_ = CreerPolice(description.police);
-  // A popup's client area is the whole window.
+  const TBoite& b = description.boite;
+  // A popup's client area is the whole window. Made at 96 DPI, then scaled to its screen's.
   hwnd_ = CreateWindowExW(principale ? WS_EX_APPWINDOW : 0, kClasse, kTitre,
-                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                          description.boite.gauche, description.boite.haut,
-                          description.boite.largeur, description.boite.hauteur, nullptr, nullptr,
+                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, b.gauche,
+                          b.haut, b.largeur, b.hauteur, proprietaire, nullptr,
                           GetModuleHandleW(nullptr), this);
   if (hwnd_ == nullptr) throw std::runtime_error("Ne peut créer la fenêtre " + std::string(description.nom));
+  dpi_ = DpiDe(hwnd_);
+  if (dpi_ != USER_DEFAULT_SCREEN_DPI) {
+    SetWindowPos(hwnd_, nullptr, Px(b.gauche), Px(b.haut), Px(b.largeur), Px(b.hauteur),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   for (const TComposant& composant : description.composants) Construire(composant);
+  Habiller();
   fiche_.Attacher(this);
   Garde([this] { fiche_.FormCreate(); });
 }
@@ -99,8 +98,7 @@ FenetreWin32::~FenetreWin32() {
     fermee_ = true;
     DestroyWindow(hwnd_);
   }
-  for (auto& [nom, police] : polices_) DeleteObject(police);
-  for (auto& [nom, image] : images_) DeleteObject(image);
+  Deshabiller();
   DeleteObject(policeDefaut_);
 }
 
@@ -119,33 +117,86 @@ void FenetreWin32::Construire(const TComposant& c) {
   const std::string nom(c.nom);
   visibles_[nom] = c.visible;
   switch (c.genre) {
-    case TGenre::Image:
-      if (HBITMAP image = ChargerImage(c.texte)) images_[nom] = image;
-      return;
     case TGenre::Label:
-      polices_[nom] = CreerPolice(c.police);
       textes_[nom] = Large(c.texte);
       return;
+    case TGenre::Image:
     case TGenre::Zone:
     case TGenre::Panneau:
       return;
     case TGenre::CaseACocher:
     case TGenre::Edition: {
       const bool caseACocher = c.genre == TGenre::CaseACocher;
+      const RECT r = Rectangle(c.boite);
       HWND controle = CreateWindowExW(
           caseACocher ? 0 : WS_EX_CLIENTEDGE, caseACocher ? L"BUTTON" : L"EDIT",
           caseACocher ? L"" : Large(c.texte).c_str(),
           WS_CHILD | WS_VISIBLE | WS_TABSTOP |
               (caseACocher ? BS_AUTOCHECKBOX : static_cast<DWORD>(ES_AUTOHSCROLL)),
-          c.boite.gauche, c.boite.haut, c.boite.largeur, c.boite.hauteur, hwnd_,
+          r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(controles_.size() + 100)),
           GetModuleHandleW(nullptr), nullptr);
-      SendMessageW(controle, WM_SETFONT, reinterpret_cast<WPARAM>(policeDefaut_), FALSE);
       SetPropW(controle, L"Tidora2000Nom", reinterpret_cast<HANDLE>(const_cast<TComposant*>(&c)));
       controles_[nom] = controle;
       return;
     }
   }
+}
+
+void FenetreWin32::Habiller() {
+  const TDescription& description = fiche_.Description();
+  // The controls take the new font before the old one goes.
+  HFONT ancienne = policeDefaut_;
+  policeDefaut_ = CreerPolice(description.police, dpi_);
+  for (auto& [nom, controle] : controles_) {
+    SendMessageW(controle, WM_SETFONT, reinterpret_cast<WPARAM>(policeDefaut_), TRUE);
+  }
+  if (ancienne != nullptr) DeleteObject(ancienne);
+  Deshabiller();
+  for (const TComposant& c : description.composants) {
+    const std::string nom(c.nom);
+    if (c.genre == TGenre::Image) {
+      if (HBITMAP image = ChargerImage(c.texte, dpi_)) images_[nom] = image;
+    } else if (c.genre == TGenre::Label) {
+      polices_[nom] = CreerPolice(c.police, dpi_);
+    }
+  }
+}
+
+void FenetreWin32::Deshabiller() {
+  for (auto& [nom, police] : polices_) DeleteObject(police);
+  for (auto& [nom, image] : images_) DeleteObject(image);
+  polices_.clear();
+  images_.clear();
+}
+
+void FenetreWin32::ChangerEchelle(UINT dpi, const RECT& rectangle) {
+  if (dpi != dpi_) {
+    dpi_ = dpi;
+    Habiller();
+    for (auto& [nom, controle] : controles_) {
+      const RECT r = Rectangle(fiche_.Description().Composant(nom)->boite);
+      MoveWindow(controle, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+    }
+  }
+  SetWindowPos(hwnd_, nullptr, rectangle.left, rectangle.top, rectangle.right - rectangle.left,
+               rectangle.bottom - rectangle.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (forme_) AppliquerForme(*forme_);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int FenetreWin32::Px(int longueur) const {
+  return AEchelle(longueur, dpi_);
+}
+
+RECT FenetreWin32::Rectangle(const TBoite& b) const {
+  // The edges are scaled, so that boxes that touch still touch.
+  return {Px(b.gauche), Px(b.haut), Px(b.gauche + b.largeur), Px(b.haut + b.hauteur)};
+}
+
+void FenetreWin32::RetenirFocus() {
+  HWND focus = GetFocus();
+  if (focus != nullptr && IsChild(hwnd_, focus)) focus_ = focus;
 }
 
 LRESULT CALLBACK FenetreWin32::Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
@@ -193,6 +244,20 @@ LRESULT FenetreWin32::Traiter(UINT message, WPARAM wp, LPARAM lp) {
         }
       }
       return 0;
+    case WM_DPICHANGED:
+      ChangerEchelle(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) RetenirFocus();
+      break;
+    case WM_SETFOCUS:
+      // The focus goes on to the control that had it last, else to the first of the tab order.
+      if (!controles_.empty()) {
+        SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_
+                                                       : GetNextDlgTabItem(hwnd_, nullptr, FALSE));
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       // Closing is the form's decision.
       Garde([this] { fiche_.CloseQuery(); });
@@ -227,12 +292,13 @@ void FenetreWin32::Peindre(HDC dc, const RECT& zone) const {
   FillRect(memoire, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   HDC source = CreateCompatibleDC(dc);
 
-  auto dessinerImage = [&](HBITMAP image, int gauche, int haut, int largeur, int hauteur,
-                           bool centree) {
+  // A picture in a box of the window's pixels, centred in it or from its top-left corner.
+  auto dessinerImage = [&](HBITMAP image, const RECT& boite, bool centree) {
     BITMAP b;
     GetObjectW(image, sizeof b, &b);
-    const int x = centree ? gauche + (largeur - b.bmWidth) / 2 : gauche;
-    const int y = centree ? haut + (hauteur - b.bmHeight) / 2 : haut;
+    const int largeur = boite.right - boite.left, hauteur = boite.bottom - boite.top;
+    const int x = centree ? boite.left + (largeur - b.bmWidth) / 2 : boite.left;
+    const int y = centree ? boite.top + (hauteur - b.bmHeight) / 2 : boite.top;
     HGDIOBJ ancien = SelectObject(source, image);
     BitBlt(memoire, x, y, std::min<int>(b.bmWidth, largeur), std::min<int>(b.bmHeight, hauteur),
            source, 0, 0, SRCCOPY);
@@ -245,8 +311,7 @@ void FenetreWin32::Peindre(HDC dc, const RECT& zone) const {
     if (!c.parent.empty() || !EstVisible(c.nom)) continue;
     if (c.genre == TGenre::Image) {
       if (auto i = images_.find(c.nom); i != images_.end()) {
-        dessinerImage(i->second, c.boite.gauche, c.boite.haut, c.boite.largeur, c.boite.hauteur,
-                      true);
+        dessinerImage(i->second, Rectangle(c.boite), true);
       }
     } else if (c.genre == TGenre::Label) {
       RECT boite = Rectangle(c.boite);
@@ -266,8 +331,9 @@ void FenetreWin32::Peindre(HDC dc, const RECT& zone) const {
     for (const TComposant& c : description.composants) {
       if (c.parent != panneau.nom || c.genre != TGenre::Image) continue;
       if (auto i = images_.find(c.nom); i != images_.end()) {
-        dessinerImage(i->second, panneau.boite.gauche + c.boite.gauche,
-                      panneau.boite.haut + c.boite.haut, c.boite.largeur, c.boite.hauteur, false);
+        const TBoite dans{panneau.boite.gauche + c.boite.gauche, panneau.boite.haut + c.boite.haut,
+                          c.boite.largeur, c.boite.hauteur};
+        dessinerImage(i->second, Rectangle(dans), false);
       }
     }
     DrawEdge(memoire, &boite, EDGE_RAISED, BF_RECT);
@@ -282,8 +348,11 @@ void FenetreWin32::Peindre(HDC dc, const RECT& zone) const {
 }
 
 void FenetreWin32::Presser(int x, int y, TMouseButton bouton) {
-  const TComposant* c = ComposantSous(fiche_.Description(), x, y,
-                                      [this](std::string_view nom) { return EstVisible(nom); });
+  // The description's pixels are those of a 96 DPI screen.
+  const TComposant* c = ComposantSous(
+      fiche_.Description(), MulDiv(x, USER_DEFAULT_SCREEN_DPI, static_cast<int>(dpi_)),
+      MulDiv(y, USER_DEFAULT_SCREEN_DPI, static_cast<int>(dpi_)),
+      [this](std::string_view nom) { return EstVisible(nom); });
   if (c == nullptr) return;
   if (c->genre == TGenre::Zone) {
     Garde([&] { fiche_.MouseDown(c->nom, bouton); });
@@ -314,11 +383,13 @@ HWND FenetreWin32::Controle(std::string_view nom) const {
 
 void FenetreWin32::AppliquerForme(const TForme& forme) {
   if (hwnd_ == nullptr) return;
+  forme_ = forme;
   RECT client;
   GetClientRect(hwnd_, &client);
   HRGN region = forme.genre == TForme::Ellipse
                     ? CreateEllipticRgn(0, 0, client.right, client.bottom)
-                    : CreateRoundRectRgn(1, 1, client.right, client.bottom, forme.ew, forme.eh);
+                    : CreateRoundRectRgn(Px(1), Px(1), client.right, client.bottom, Px(forme.ew),
+                                         Px(forme.eh));
   // The window owns the region from here on.
   SetWindowRgn(hwnd_, region, TRUE);
 }
@@ -331,7 +402,9 @@ void FenetreWin32::Montrer() {
 }
 
 void FenetreWin32::Cacher() {
-  if (hwnd_ != nullptr) ShowWindow(hwnd_, SW_HIDE);
+  if (hwnd_ == nullptr) return;
+  RetenirFocus();
+  ShowWindow(hwnd_, SW_HIDE);
 }
 
 void FenetreWin32::Fermer() {

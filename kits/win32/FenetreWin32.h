@@ -3,7 +3,9 @@
 // the labels and the panel are painted; check boxes and edit boxes are child controls; a press
 // of any button goes to the topmost component whose box holds it (a zone runs its handler, the
 // skin starts the drag action, a label or the shown panel does nothing). The form's handlers
-// run inside Garde().
+// run inside Garde(). The description's pixels are those of a 96 DPI screen: the window scales
+// its place, size, outline, skins, fonts, controls and press zones by its screen's DPI, and
+// again when the system reports a new one (WM_DPICHANGED).
 #include <windows.h>
 
 #include <chrono>
@@ -17,8 +19,9 @@
 class FenetreWin32 : public IFenetre {
  public:
   // Builds the window of `fiche` (hidden), binds them and runs the form's FormCreate. Closing
-  // or losing the `principale` window ends the message loop.
-  FenetreWin32(TFiche& fiche, bool principale);
+  // or losing the `principale` window ends the message loop. A window with a `proprietaire` is
+  // owned by it: always above it, with no taskbar button of its own.
+  FenetreWin32(TFiche& fiche, bool principale, HWND proprietaire = nullptr);
   ~FenetreWin32() override;
   FenetreWin32(const FenetreWin32&) = delete;
   FenetreWin32& operator=(const FenetreWin32&) = delete;
@@ -48,6 +51,16 @@ class FenetreWin32 : public IFenetre {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp);
   LRESULT Traiter(UINT message, WPARAM wp, LPARAM lp);
   void Construire(const TComposant& composant);
+  // The fonts and pictures at the window's DPI, given to the controls.
+  void Habiller();
+  void Deshabiller();
+  // The window's new DPI and the rectangle it goes to.
+  void ChangerEchelle(UINT dpi, const RECT& rectangle);
+  // A length, and a component's box, in the window's pixels.
+  int Px(int longueur) const;
+  RECT Rectangle(const TBoite& boite) const;
+  // The control that had the focus last, kept for when the window is activated again.
+  void RetenirFocus();
   void Peindre(HDC dc, const RECT& zone) const;
   void Presser(int x, int y, TMouseButton bouton);
   bool EstVisible(std::string_view nom) const;
@@ -63,6 +76,9 @@ class FenetreWin32 : public IFenetre {
   std::map<std::string, std::wstring, std::less<>> textes_;  // labels
   std::map<std::string, bool, std::less<>> visibles_;
   std::map<std::string, HWND, std::less<>> controles_;  // check boxes, edit boxes
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  std::optional<TForme> forme_;
+  HWND focus_ = nullptr;
   bool fermee_ = false;
   bool detruite_ = false;
   std::optional<std::chrono::steady_clock::time_point> dernierVidage_;

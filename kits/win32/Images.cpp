@@ -10,7 +10,12 @@
 #include <algorithm>
 #include <string>
 
+#include "kits/win32/Echelle.h"
+
 namespace {
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
 
 std::wstring NomRessource(std::string_view fichier) {
   std::wstring nom;
@@ -20,16 +25,47 @@ std::wstring NomRessource(std::string_view fichier) {
   return nom;
 }
 
+// `image` drawn at `largeur` x `hauteur` with a high-quality bicubic filter; its edge pixels
+// stand for what lies beyond them, so that the border keeps its colours. Null on failure.
+GpBitmap* Redimensionnee(GpImage* image, int largeur, int hauteur) {
+  UINT l = 0, h = 0;
+  GdipGetImageWidth(image, &l);
+  GdipGetImageHeight(image, &h);
+  GpBitmap* cible = nullptr;
+  if (GdipCreateBitmapFromScan0(largeur, hauteur, 0, PixelFormat32bppARGB, nullptr, &cible) != Ok) {
+    return nullptr;
+  }
+  GpGraphics* g = nullptr;
+  GpImageAttributes* attributs = nullptr;
+  bool fait = GdipGetImageGraphicsContext(cible, &g) == Ok &&
+              GdipCreateImageAttributes(&attributs) == Ok;
+  if (fait) {
+    GdipSetInterpolationMode(g, InterpolationModeHighQualityBicubic);
+    GdipSetPixelOffsetMode(g, PixelOffsetModeHighQuality);
+    GdipSetImageAttributesWrapMode(attributs, WrapModeTileFlipXY, 0, FALSE);
+    fait = GdipDrawImageRectRectI(g, image, 0, 0, largeur, hauteur, 0, 0, static_cast<INT>(l),
+                                  static_cast<INT>(h), UnitPixel, attributs, nullptr,
+                                  nullptr) == Ok;
+  }
+  if (attributs != nullptr) GdipDisposeImageAttributes(attributs);
+  if (g != nullptr) GdipDeleteGraphics(g);
+  if (!fait) {
+    GdipDisposeImage(cible);
+    return nullptr;
+  }
+  return cible;
+}
+
 }  // namespace
 
 void DemarrerImages() {
   static ULONG_PTR jeton = 0;
   if (jeton != 0) return;
-  Gdiplus::GdiplusStartupInput entree;
-  Gdiplus::GdiplusStartup(&jeton, &entree, nullptr);
+  GdiplusStartupInput entree;
+  GdiplusStartup(&jeton, &entree, nullptr);
 }
 
-HBITMAP ChargerImage(std::string_view fichier) {
+HBITMAP ChargerImage(std::string_view fichier, UINT dpi) {
   HRSRC ressource = FindResourceW(nullptr, NomRessource(fichier).c_str(), RT_RCDATA);
   if (ressource == nullptr) return nullptr;
   HGLOBAL bloc = LoadResource(nullptr, ressource);
@@ -39,14 +75,22 @@ HBITMAP ChargerImage(std::string_view fichier) {
 
   IStream* flux = SHCreateMemStream(static_cast<const BYTE*>(octets), taille);
   if (flux == nullptr) return nullptr;
-  Gdiplus::GpBitmap* image = nullptr;
+  GpBitmap* image = nullptr;
   HBITMAP bitmap = nullptr;
-  if (Gdiplus::DllExports::GdipCreateBitmapFromStream(flux, &image) == Gdiplus::Ok) {
-    if (Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(image, &bitmap, 0xFF000000) !=
-        Gdiplus::Ok) {
+  if (GdipCreateBitmapFromStream(flux, &image) == Ok) {
+    UINT largeur = 0, hauteur = 0;
+    GdipGetImageWidth(image, &largeur);
+    GdipGetImageHeight(image, &hauteur);
+    GpBitmap* montree = image;
+    if (dpi != USER_DEFAULT_SCREEN_DPI) {
+      montree = Redimensionnee(image, AEchelle(static_cast<int>(largeur), dpi),
+                               AEchelle(static_cast<int>(hauteur), dpi));
+    }
+    if (montree == nullptr || GdipCreateHBITMAPFromBitmap(montree, &bitmap, 0xFF000000) != Ok) {
       bitmap = nullptr;
     }
-    Gdiplus::DllExports::GdipDisposeImage(image);
+    if (montree != nullptr && montree != image) GdipDisposeImage(montree);
+    GdipDisposeImage(image);
   }
   flux->Release();
   return bitmap;

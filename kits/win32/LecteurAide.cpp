@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "forms/TexteAide.h"
+#include "kits/win32/Echelle.h"
 #include "kits/win32/Texte.h"
 
 namespace {
@@ -10,10 +12,20 @@ constexpr wchar_t kClasse[] = L"Tidora2000Aide";
 constexpr int kIdTexte = 1;
 
 HWND lecteur = nullptr;
+HFONT police = nullptr;
 
-// The file's text for an edit box: UTF-8 when it is valid, else the Western code page of the
-// help's era; lines end in CR LF.
-std::wstring TexteAide(const std::string& fichier) {
+// The text's font at `dpi`, given to the text box.
+void Habiller(HWND fenetre, UINT dpi) {
+  HFONT ancienne = police;
+  police = CreateFontW(-MulDiv(10, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+  SendMessageW(GetDlgItem(fenetre, kIdTexte), WM_SETFONT, reinterpret_cast<WPARAM>(police), TRUE);
+  if (ancienne != nullptr) DeleteObject(ancienne);
+}
+
+// The file's text for an edit box (TexteAide()), its lines ending in CR LF.
+std::wstring TexteLecteur(const std::string& fichier) {
   // A regular file only, the link itself when it is one: a pipe or a device in its place must
   // not block the program.
   HANDLE h = CreateFileW(Large(fichier).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -34,17 +46,7 @@ std::wstring TexteAide(const std::string& fichier) {
   while (ReadFile(h, tampon, sizeof tampon, &lus, nullptr) && lus > 0) octets.append(tampon, lus);
   CloseHandle(h);
 
-  std::wstring texte;
-  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, octets.data(),
-                                    static_cast<int>(octets.size()), nullptr, 0);
-  if (n > 0 || octets.empty()) {
-    texte = Large(octets);
-  } else {
-    const int m =
-        MultiByteToWideChar(1252, 0, octets.data(), static_cast<int>(octets.size()), nullptr, 0);
-    texte.resize(static_cast<std::size_t>(m));
-    MultiByteToWideChar(1252, 0, octets.data(), static_cast<int>(octets.size()), texte.data(), m);
-  }
+  const std::wstring texte = Large(TexteAide(octets));
   std::wstring lignes;
   for (std::size_t i = 0; i < texte.size(); ++i) {
     if (texte[i] == L'\n' && (i == 0 || texte[i - 1] != L'\r')) lignes += L'\r';
@@ -58,6 +60,13 @@ LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       MoveWindow(GetDlgItem(hwnd, kIdTexte), 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
       return 0;
+    case WM_DPICHANGED: {
+      Habiller(hwnd, HIWORD(wp));
+      const RECT& r = *reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE:
       ShowWindow(hwnd, SW_HIDE);
       return 0;
@@ -86,8 +95,13 @@ HWND Creer() {
                                    ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                0, 0, 0, 0, fenetre, reinterpret_cast<HMENU>(kIdTexte),
                                classe.hInstance, nullptr);
-  SendMessageW(texte, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
-               TRUE);
+  // 720 x 520 on a 96 DPI screen.
+  const UINT dpi = DpiDe(fenetre);
+  Habiller(fenetre, dpi);
+  if (dpi != USER_DEFAULT_SCREEN_DPI) {
+    SetWindowPos(fenetre, nullptr, 0, 0, AEchelle(720, dpi), AEchelle(520, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   RECT client;
   GetClientRect(fenetre, &client);
   MoveWindow(texte, 0, 0, client.right, client.bottom, FALSE);
@@ -101,7 +115,7 @@ void MontrerLecteurAide(HWND parent, const std::string& fichier) {
   if (nouveau) lecteur = Creer();
   if (lecteur == nullptr) return;
   HWND texte = GetDlgItem(lecteur, kIdTexte);
-  SetWindowTextW(texte, TexteAide(fichier).c_str());
+  SetWindowTextW(texte, TexteLecteur(fichier).c_str());
   SendMessageW(texte, EM_SETSEL, 0, 0);
   SendMessageW(texte, EM_SCROLLCARET, 0, 0);
   if (!IsWindowVisible(lecteur) && parent != nullptr) {

@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FenetreWin32 principale(form1, true);
   TFormOptions formOptions;
   FormOptions = &formOptions;
-  FenetreWin32 options(formOptions, false);
+  FenetreWin32 options(formOptions, false, principale.Handle());
 
   ShowWindow(principale.Handle(), SW_SHOW);
   UpdateWindow(principale.Handle());

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/PrefixCheck.h"
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
 
@@ -56,6 +57,7 @@ bool ensureLocked(PrefixState& s) {
   if (s.prefix.empty()) s.prefix = defaultPrefix();
   std::string prefix = s.prefix.lexically_normal().string();
   while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+  checkPrefixFolder(prefix);  // nothing is created in a folder that is not a prefix
   const bool created = host::createFreshProfile(prefix);
   const std::string root = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
   const int fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

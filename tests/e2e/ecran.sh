@@ -35,6 +35,11 @@ fenetre() { fenetres | awk "$1 {print \$1; exit}"; }
 visible() { [ -n "$(fenetre "$1")" ]; }
 cachee() { [ -z "$(fenetre "$1")" ]; }
 a_le_focus() { [ "$(xdo getwindowfocus -f 2>/dev/null)" = "$1" ]; }
+# Whether the first window is a transient window of the second (ICCCM's WM_TRANSIENT_FOR): the
+# window manager keeps it above its owner and gives it no taskbar entry of its own.
+transitoire_de() { # window owner (decimal ids, as xdotool gives them)
+  timeout 20 xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -qx "WM_TRANSIENT_FOR(WINDOW): window id # $(printf '0x%x' "$2")"
+}
 
 app_vivant() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 # Repeats a check until it holds; fails once the delay is over or as soon as the program is gone.
@@ -63,16 +68,17 @@ serveur_pret() { # display number
   [ "$proprietaire" = "$xvfb_pid" ] &&
     DISPLAY=":$1" timeout 20 xdotool getdisplaygeometry >/dev/null 2>&1
 }
-# Starts Xvfb and exports DISPLAY; its log is $travail/xvfb.log.
-demarrer_ecran() {
-  local n fin outil
-  for outil in Xvfb xdotool timeout; do
+# Starts Xvfb (a screen of 1024x768 unless told) and exports DISPLAY; its log is
+# $travail/xvfb.log.
+demarrer_ecran() { # [WxH]
+  local n fin outil taille="${1:-1024x768}"
+  for outil in Xvfb xdotool xprop timeout; do
     command -v "$outil" >/dev/null ||
-      echec "$outil est introuvable (paquets xvfb, xdotool et coreutils, voir scripts/setup.sh)"
+      echec "$outil est introuvable (paquets xvfb, xdotool, x11-utils et coreutils, voir scripts/setup.sh)"
   done
   for n in $(seq 137 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${taille}x24" -nolisten tcp -noreset >"$travail/xvfb.log" 2>&1 &
     xvfb_pid=$!
     fin=$((SECONDS + delai))
     until serveur_pret "$n"; do

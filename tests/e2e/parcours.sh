@@ -18,30 +18,8 @@ app_pid=""
 
 journal="e2e"
 source "$(dirname "$0")/ecran.sh"
+source "$(dirname "$0")/programme.sh"
 
-[ -x "$exe" ] || echec "programme introuvable : $exe"
-
-travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-e2e.XXXXXX")
-prefixe="$travail/prefixe"
-c="$prefixe/drive_c"
-nettoyer() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$travail"
-}
-trap nettoyer EXIT
-trap 'exit 1' HUP INT TERM
-
-# A click at client coordinates: with no window manager, a window's screen position plus these.
-# The pointer is seen at its place before the button goes down.
-cliquer() { # x y [button]
-  xdo mousemove --sync "$1" "$2" click "${3:-1}" || echec "xdotool ne peut cliquer en $1,$2"
-}
-principale() { cliquer $((325 + $1)) $((171 + $2)) "${3:-}"; }
-options() { cliquer $((371 + $1)) $((326 + $2)); }
-est_principale='$2 == "325,171" && $3 == "395x392"'
-est_options='$2 == "371,326" && $3 == "485x349"'
 est_resume='$3 != "395x392" && $3 != "485x349" && $3 !~ /^[0-9]x/'
 
 etape="démarrage de Xvfb"
@@ -51,9 +29,7 @@ echo "e2e: écran $DISPLAY, préfixe $prefixe"
 
 # First start on a brand-new prefix: the profile and its sample traces are created.
 etape="démarrage du programme"
-TIDORA_PREFIX="$prefixe" "$exe" >"$travail/app.log" 2>&1 &
-app_pid=$!
-attendre "fenêtre principale à l'écran" visible "$est_principale"
+demarrer_programme
 [ -f "$c/Program Files/Tidora 2000/Tidora2000.hlp" ] || echec "fichier d'aide non installé"
 [ -f "$c/Mes documents/lettre.bak" ] || echec "traces d'exemple absentes"
 
@@ -74,6 +50,8 @@ principale 99 110 3
 attendre "fenêtre des options à l'écran" visible "$est_options"
 id_options=$(fenetre "$est_options")
 attendre "focus sur la fenêtre des options" a_le_focus "$id_options"
+transitoire_de "$id_options" "$(fenetre "$est_principale")" ||
+  echec "la fenêtre des options n'appartient pas à la fenêtre principale (WM_TRANSIENT_FOR)"
 [ -f "$c/Projets/notes.tmp" ] || echec "un lancement non validé a supprimé des fichiers"
 [ -e "$ini" ] && echec "options.ini écrit sans validation : $(cat "$ini")"
 
@@ -140,13 +118,5 @@ grep -q '"url1"' "$prefixe/user.reg" && echec "adresses tapées non purgées"
 # The close mark ends the program.
 etape="fermeture"
 principale 314 55
-fin=$((SECONDS + delai))
-while kill -0 "$app_pid" 2>/dev/null; do
-  [ "$SECONDS" -lt "$fin" ] || echec "le programme ne se ferme pas après $delai s"
-  sleep 0.1
-done
-wait "$app_pid"
-code=$?
-app_pid=""
-[ "$code" -eq 0 ] || echec "code de sortie $code"
+attendre_fin
 echo "e2e: parcours complet réussi"

@@ -18,9 +18,9 @@ app_pid=""
 journal="paquet"
 source "$(dirname "$0")/../e2e/ecran.sh"
 
-for outil in lintian dpkg-deb desktop-file-validate file; do
+for outil in lintian dpkg-deb desktop-file-validate appstreamcli file; do
   command -v "$outil" >/dev/null ||
-    echec "$outil est introuvable (paquets lintian, dpkg-dev, desktop-file-utils et file)"
+    echec "$outil est introuvable (paquets lintian, dpkg-dev, desktop-file-utils, appstream et file)"
 done
 
 travail=$(mktemp -d "${TMPDIR:-/tmp}/tidora-paquet.XXXXXX")
@@ -57,13 +57,28 @@ usr/share/doc/tidora2000/changelog.Debian.gz
 usr/share/doc/tidora2000/copyright
 usr/share/icons/hicolor/128x128/apps/tidora2000.png
 usr/share/icons/hicolor/scalable/apps/tidora2000.svg
-usr/share/man/man1/tidora2000.1.gz"
+usr/share/man/man1/tidora2000.1.gz
+usr/share/metainfo/invalid.tidora2000.tidora2000.metainfo.xml"
 presents=$(cd "$racine" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 [ "$presents" = "$attendus" ] ||
   echec "fichiers du paquet inattendus :
 $(diff <(echo "$attendus") <(echo "$presents"))"
 file -b "$racine/usr/share/icons/hicolor/128x128/apps/tidora2000.png" | grep -q '^PNG image data, 128 x 128' ||
   echec "l'icône PNG ne fait pas 128x128"
+
+etape="ligne de commande"
+env -u DISPLAY -u WAYLAND_DISPLAY "$racine/usr/bin/tidora2000" --version >"$travail/version.log" 2>&1 ||
+  echec "tidora2000 --version a échoué : $(cat "$travail/version.log")"
+grep -q 'GPL-3.0-or-later' "$travail/version.log" || echec "--version ne dit pas la licence"
+
+etape="entrée AppStream"
+metainfo="$racine/usr/share/metainfo/invalid.tidora2000.tidora2000.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" >"$travail/appstream.log" 2>&1 ||
+  echec "appstreamcli validate : $(cat "$travail/appstream.log")"
+grep -q '<launchable type="desktop-id">tidora2000.desktop</launchable>' "$metainfo" ||
+  echec "l'entrée AppStream ne lance pas tidora2000.desktop"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+  echec "l'entrée AppStream ne dit pas la licence GPL-3.0-or-later"
 
 etape="entrée de menu"
 entree="$racine/usr/share/applications/tidora2000.desktop"

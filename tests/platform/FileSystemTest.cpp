@@ -118,10 +118,10 @@ TEST_F(FileSystemTest, FoldersAndRenames) {
 }
 
 TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC_Linux) {
+  os::ensureProfile();  // first: a prefix folder holding only "outside" is no prefix
   const fs::path outside = prefix_ / "outside";
   fs::create_directories(outside / "sub");
   std::ofstream(outside / "victim.txt") << "keep";
-  os::ensureProfile();
   fs::create_directory_symlink(outside, drive() / "abs");
   fs::create_directory_symlink("../outside", drive() / "rel");
   fs::create_symlink(outside / "victim.txt", drive() / "file-link");

@@ -61,10 +61,10 @@ TEST_F(AideTest, TheHelpFileIsShownInOneReusedViewer) {
   EXPECT_TRUE(etat.visible);
   EXPECT_EQ(etat.texte, QStringLiteral("AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n"));
 
-  // Another file in the same reader; not UTF-8, it is read as Latin-1.
-  PrefixeTemporaire::Ecrire("C:\\Autre.hlp", "Autre aide, \xE9t\xE9 en Latin-1");
+  // Another file in the same reader; not UTF-8, it is read as Windows-1252.
+  PrefixeTemporaire::Ecrire("C:\\Autre.hlp", "Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80");
   MontrerLecteurAide(nullptr, QStringLiteral("C:\\Autre.hlp"));
-  EXPECT_EQ(Visionneuse().texte, QStringLiteral("Autre aide, été en Latin-1"));
+  EXPECT_EQ(Visionneuse().texte, QStringLiteral("Autre aide, été – l’aide €"));
 }
 
 TEST(PoliceLabels, WithoutCenturyGothicATrueDemiBoldFaceIsUsed) {

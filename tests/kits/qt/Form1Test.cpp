@@ -56,6 +56,22 @@ TEST_F(Form1Test, ComponentsAreFoundByTheirNames) {
   EXPECT_EQ(form->Composant<QWidget>("Panel1")->geometry(), QRect(112, 128, 161, 33));
 }
 
+TEST_F(Form1Test, TheOptionsWindowBelongsToTheMainWindowAndKeepsItsOwnComponents) {
+  Cliquer(form, kOptions);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
+  // A transient window of the main one: above it, no taskbar entry of its own.
+  ASSERT_NE(options->windowHandle(), nullptr);
+  EXPECT_EQ(options->windowHandle()->transientParent(), form->windowHandle());
+  EXPECT_TRUE(options->isWindow());
+  EXPECT_EQ(options->pos(), QPoint(371, 326));
+  // Both windows name their components alike: each finds only its own.
+  EXPECT_EQ(form->Composant<QWidget>("Shape4"), nullptr);
+  EXPECT_EQ(form->Composant<QWidget>("Image1")->window(), form);
+  EXPECT_EQ(options->Composant<QWidget>("Image1")->window(), options);
+  EXPECT_EQ(options->Composant<QWidget>("Panel1"), nullptr);
+  EXPECT_THROW(form->SetCoche("CheckBox1", true), std::logic_error);
+}
+
 TEST_F(Form1Test, EveryButtonOfTheMouseWorksTheZones) {
   for (Qt::MouseButton bouton : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
     options->hide();

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <cstdint>
 
@@ -188,7 +189,8 @@ TEST_F(MenageFenetreTest, CountLabelsAreRepaintedAtMostEveryThirtyMilliseconds) 
   EXPECT_EQ(Label("LabelTaille")->text(), QString::number((kBeaucoup * 2000 + 1023) / 1024) + " kO");
 }
 
-// What the X server tells the program when a tool destroys its window (DestroyNotify).
+// What the X server sends the program when a tool destroys its window: DestroyNotify, reported
+// on the window itself.
 void DetruireDuDehors(QWidget& fenetre) {
   struct {
     std::uint8_t type = 17, rien = 0;
@@ -203,8 +205,15 @@ void DetruireDuDehors(QWidget& fenetre) {
 
 TEST_F(MenageFenetreTest, WindowDestroyedFromOutsideEndsTheProgramOnceTheRunIsStopped) {
   QSignalSpy fermee(form, &FenetreHabillee::Fermee);
-  DetruireDuDehors(*options);  // not the main window: nothing ends
+  // Not the main window: nothing ends, and the options window comes back when asked for.
+  Cliquer(form, kOptions);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
+  DetruireDuDehors(*options);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(options->isVisible());
   EXPECT_EQ(fermee.count(), 0);
+  Cliquer(form, kOptions);
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(options));
 
   Remplir();
   Valider({9});
@@ -220,13 +229,20 @@ TEST_F(MenageFenetreTest, WindowDestroyedFromOutsideEndsTheProgramOnceTheRunIsSt
   EXPECT_FALSE(Form1->Menage.EnCours());
   EXPECT_GT(Restants(), kNbFichiers - 60);
   EXPECT_TRUE(boites.empty());
+}
 
-  // Outside a run the program ends at once.
-  Arreter();
-  Demarrer();
-  QSignalSpy fermee2(form, &FenetreHabillee::Fermee);
-  DetruireDuDehors(*form);
-  EXPECT_EQ(fermee2.count(), 1);
+TEST_F(MenageFenetreTest, WindowDestroyedFromOutsideEndsTheApplicationsLoop) {
+  // As the program runs it: the main window's closing quits the application. Qt's quit asks
+  // every window it holds as shown to close: the destroyed one must not be among them.
+  QObject::connect(form, &FenetreHabillee::Fermee, qApp, &QCoreApplication::quit);
+  options->show();
+  QTimer::singleShot(0, form, [this] { DetruireDuDehors(*form); });
+  QTimer bloque;
+  bloque.setSingleShot(true);
+  QObject::connect(&bloque, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  bloque.start(5000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(form->isVisible());
 }
 
 }  // namespace

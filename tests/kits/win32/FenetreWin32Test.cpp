@@ -12,6 +12,7 @@
 #include "kits/win32/Boucle.h"
 #include "kits/win32/FenetreWin32.h"
 #include "kits/win32/Images.h"
+#include "kits/win32/LecteurAide.h"
 #include "kits/win32/Texte.h"
 #include "options/Unit2.h"
 
@@ -173,6 +174,160 @@ TEST_F(FenetreWin32Test, CloseAsksTheFormDestructionTellsItAndTheMainWindowEndsT
   ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// A key pressed and released where the focus is, through the program's own loop.
+void Taper(WPARAM touche) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_KEYDOWN, touche, 1);
+  PostMessageW(focus, WM_KEYUP, touche, 0xC0000001);
+  Vider();
+}
+
+// Whether `dessus` lies above `dessous` among the top-level windows.
+bool AuDessus(HWND dessus, HWND dessous) {
+  for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == dessus) return true;
+    if (w == dessous) return false;
+  }
+  return false;
+}
+
+TEST_F(FenetreWin32Test, TheOptionsWindowBelongsToTheMainWindowAndOpensOnItsFirstBox) {
+  FicheEspion principale(TForm1::Composants);
+  FenetreWin32 f(principale, true);
+  FicheEspion options(TFormOptions::Composants);
+  FenetreWin32 o(options, false, f.Handle());
+  // Owned: one taskbar entry for the program, the options window always above the main one.
+  EXPECT_EQ(GetWindow(o.Handle(), GW_OWNER), f.Handle());
+  EXPECT_EQ(GetWindowLongW(o.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  EXPECT_NE(GetWindowLongW(f.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  ShowWindow(f.Handle(), SW_SHOW);
+  o.Montrer();
+  SetWindowPos(f.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(AuDessus(o.Handle(), f.Handle()));
+
+  // The first box has the focus: the first Space checks it.
+  Vider();
+  EXPECT_EQ(GetFocus(), Controle(o, 0));
+  Taper(VK_SPACE);
+  EXPECT_TRUE(o.Coche("CheckBox1"));
+  // Hidden and shown again, the window gives the focus back to the control that had it.
+  Taper(VK_TAB);
+  EXPECT_EQ(GetFocus(), Controle(o, 1));
+  o.Cacher();
+  o.Montrer();
+  Vider();
+  EXPECT_EQ(GetFocus(), Controle(o, 1));
+}
+
+// What the system sends a window that reaches a screen of `dpi`: the rectangle it proposes
+// keeps the window's top-left corner.
+void NouvelleEchelle(const FenetreWin32& f, UINT dpi, int largeur, int hauteur) {
+  RECT r;
+  GetWindowRect(f.Handle(), &r);
+  RECT propose{r.left, r.top, r.left + largeur, r.top + hauteur};
+  SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&propose));
+}
+
+RECT ClientDe(HWND controle) {
+  RECT r;
+  GetWindowRect(controle, &r);
+  MapWindowPoints(nullptr, GetParent(controle), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(FenetreWin32Test, WindowsFollowTheDisplaysScale) {
+  FicheEspion fiche(TForm1::Composants);
+  FenetreWin32 f(fiche, false);
+  f.AppliquerForme({TForme::Ellipse});
+  // 150 %: 144 DPI.
+  NouvelleEchelle(f, 144, 593, 588);
+  RECT r;
+  GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 593);
+  EXPECT_EQ(r.bottom - r.top, 588);
+  HRGN forme = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(f.Handle(), forme), ERROR);
+  EXPECT_TRUE(PtInRegion(forme, 296, 294));
+  EXPECT_TRUE(PtInRegion(forme, 3, 294));
+  EXPECT_TRUE(PtInRegion(forme, 296, 585));
+  EXPECT_FALSE(PtInRegion(forme, 15, 15));
+  EXPECT_FALSE(PtInRegion(forme, 578, 573));
+  DeleteObject(forme);
+  // The zones where the scaled skin shows them.
+  Presser(f, WM_LBUTTONDOWN, 148, 165);  // start
+  Presser(f, WM_LBUTTONDOWN, 495, 105);  // help over the close mark
+  Presser(f, WM_LBUTTONDOWN, 300, 418);  // a label
+  Presser(f, WM_LBUTTONDOWN, 430, 165);  // stop
+  EXPECT_EQ(fiche.presses, (std::vector<std::string>{"Shape2/0", "Shape3/0", "ShapeEffacer/0"}));
+
+  // The options window: its boxes, edit box and their font, its rounded outline.
+  FicheEspion options(TFormOptions::Composants);
+  FenetreWin32 o(options, false);
+  o.AppliquerForme({TForme::RectangleArrondi, 65, 65});
+  NouvelleEchelle(o, 144, 728, 524);
+  const RECT case1 = ClientDe(Controle(o, 0));
+  EXPECT_EQ(case1.left, 336);
+  EXPECT_EQ(case1.top, 162);
+  EXPECT_EQ(case1.right - case1.left, 21);
+  const RECT case9 = ClientDe(Controle(o, 8));
+  EXPECT_EQ(case9.left, 48);
+  EXPECT_EQ(case9.right - case9.left, 23);
+  const RECT edition = ClientDe(Controle(o, 17));
+  EXPECT_EQ(edition.left, 48);
+  EXPECT_EQ(edition.top, 380);
+  EXPECT_EQ(edition.right, 273);
+  LOGFONTW police{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Controle(o, 17), WM_GETFONT, 0, 0)),
+             sizeof police, &police);
+  EXPECT_EQ(police.lfHeight, -16);  // 8 points at 144 DPI
+  forme = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(o.Handle(), forme), ERROR);
+  EXPECT_TRUE(PtInRegion(forme, 364, 3));
+  EXPECT_TRUE(PtInRegion(forme, 726, 262));
+  EXPECT_FALSE(PtInRegion(forme, 12, 12));  // inside a 65-pixel corner, outside a 98-pixel one
+  DeleteObject(forme);
+
+  // Back at 100 %, everything as designed.
+  NouvelleEchelle(o, 96, 485, 349);
+  EXPECT_EQ(ClientDe(Controle(o, 0)).left, 224);
+  EXPECT_EQ(ClientDe(Controle(o, 17)).right, 182);
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Controle(o, 17), WM_GETFONT, 0, 0)),
+             sizeof police, &police);
+  EXPECT_EQ(police.lfHeight, -11);
+}
+
+// The text the help reader shows after MontrerLecteurAide(`fichier`).
+std::wstring TexteDuLecteur(const std::string& fichier) {
+  MontrerLecteurAide(nullptr, fichier);
+  HWND lecteur = FindWindowW(L"Tidora2000Aide", nullptr);
+  if (lecteur == nullptr) return L"(pas de lecteur)";
+  HWND texte = GetDlgItem(lecteur, 1);
+  std::wstring lu(static_cast<std::size_t>(GetWindowTextLengthW(texte)) + 1, L'\0');
+  lu.resize(static_cast<std::size_t>(GetWindowTextW(texte, lu.data(), static_cast<int>(lu.size()))));
+  ShowWindow(lecteur, SW_HIDE);
+  return lu;
+}
+
+TEST_F(FenetreWin32Test, TheHelpReaderShowsUtf8OrWindows1252WithWindowsLineEnds) {
+  wchar_t dossier[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, dossier), 0u);
+  const std::wstring chemin = std::wstring(dossier) + L"tidora-aide-essai.hlp";
+  auto ecrire = [&](const std::string& octets) {
+    HANDLE h = CreateFileW(chemin.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD ecrits = 0;
+    WriteFile(h, octets.data(), static_cast<DWORD>(octets.size()), &ecrits, nullptr);
+    CloseHandle(h);
+  };
+  ecrire("\xEF\xBB\xBF" "AIDE\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"AIDE\r\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
+  ecrire("Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80\n");
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"Autre aide, \u00e9t\u00e9 \u2013 l\u2019aide \u20ac\r\n");
+  DeleteFileW(chemin.c_str());
+  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)),
+            Large("Impossible d'ouvrir le fichier d'aide " + Etroit(chemin) + "."));
+}
+
 TEST(ImagesTest, SkinsAreDecodedFromTheProgramsResources) {
   DemarrerImages();
   for (const auto& [nom, largeur, hauteur] :
@@ -186,6 +341,14 @@ TEST(ImagesTest, SkinsAreDecodedFromTheProgramsResources) {
     DeleteObject(image);
   }
   EXPECT_EQ(ChargerImage("absente.jpg"), nullptr);
+  // For a 144 DPI screen, half as large again.
+  HBITMAP grande = ChargerImage("principale.jpg", 144);
+  ASSERT_NE(grande, nullptr);
+  BITMAP b;
+  GetObjectW(grande, sizeof b, &b);
+  EXPECT_EQ(b.bmWidth, 593);
+  EXPECT_EQ(b.bmHeight, 588);
+  DeleteObject(grande);
   EXPECT_EQ(LignesWindows("12 fichiers\r1 kO\r\nfin\n"), L"12 fichiers\r\n1 kO\r\nfin\r\n");
 }
 

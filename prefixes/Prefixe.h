@@ -1,0 +1,25 @@
+#pragma once
+// A Wine or Proton prefix of the user, as the launchers know it.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/PrefixCheck.h"
+#include "platform/PrefixUse.h"
+
+// Who made the prefix.
+enum class Origine { Wine, Steam, Lutris, Heroic, Bottles };
+
+// "wine", "steam", "lutris", "heroic", "bottles".
+std::string_view NomOrigine(Origine origine) noexcept;
+
+struct Prefixe {
+  std::filesystem::path chemin;  // as the launcher reaches it (links to it kept)
+  Origine origine = Origine::Wine;
+  std::string nom;               // the game's name where the launcher knows it, else the folder's
+  os::FolderId id;               // the folder itself, whatever path reaches it
+  std::optional<std::uint64_t> taille;        // drive C on disk, in bytes, once measured
+  std::optional<os::PrefixUser> utilisateur;  // once looked for: the process using it
+};

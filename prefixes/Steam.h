@@ -1,0 +1,7 @@
+#pragma once
+// Proton's prefixes: <library>/steamapps/compatdata/<appid>/pfx in every Steam library of every
+// Steam installation (native, Flatpak, Snap), named after the game's manifest.
+#include "prefixes/Collecte.h"
+#include "prefixes/Maison.h"
+
+void CandidatsSteam(const Maison& maison, Collecte& collecte);

@@ -1,0 +1,193 @@
+// The real program on the command line, with a fake home, fake XDG folders and no display: it
+// answers without ever opening a window, except for --prefixe, which opens them on its folder.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/prefixes/FauxFoyer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Sortie {
+  int code = -1;
+  std::string sortie, erreurs;
+};
+
+class ProgrammeTest : public FauxFoyer {
+ protected:
+  // The environment of every run: only the fake home, its XDG folders and the path.
+  std::vector<std::string> Environnement(const std::vector<std::string>& plus) const {
+    std::vector<std::string> env{"HOME=" + Home().string(),
+                                 "XDG_DATA_HOME=" + (racine_ / "xdg/data").string(),
+                                 "XDG_CONFIG_HOME=" + (racine_ / "xdg/config").string(),
+                                 "XDG_RUNTIME_DIR=" + racine_.string(), "PATH=/usr/bin:/bin",
+                                 "LANG=C.UTF-8", "TMPDIR=" + racine_.string()};
+    env.insert(env.end(), plus.begin(), plus.end());
+    return env;
+  }
+  // Starts `programme` with `arguments`; its output goes to files of the test's folder.
+  pid_t Demarrer(const std::vector<std::string>& arguments, const std::vector<std::string>& plus,
+                 const std::string& programme = TIDORA_PROGRAMME) {
+    std::vector<std::string> textes = Environnement(plus);
+    const std::string sortie = (racine_ / "sortie").string(), erreurs = (racine_ / "erreurs").string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      std::vector<char*> argv{const_cast<char*>(programme.c_str())};
+      for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      std::vector<char*> envp;
+      for (std::string& t : textes) envp.push_back(t.data());
+      envp.push_back(nullptr);
+      ::dup2(::open(sortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+      ::dup2(::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      ::execve(programme.c_str(), argv.data(), envp.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+  Sortie Lancer(const std::vector<std::string>& arguments, const std::vector<std::string>& plus = {}) {
+    Sortie s;
+    int etat = 0;
+    ::waitpid(Demarrer(arguments, plus), &etat, 0);
+    s.code = WIFEXITED(etat) ? WEXITSTATUS(etat) : 128 + WTERMSIG(etat);
+    s.sortie = Lire(racine_ / "sortie");
+    s.erreurs = Lire(racine_ / "erreurs");
+    return s;
+  }
+  static std::string Lire(const fs::path& f) {
+    std::ifstream in(f, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static std::uint64_t Du(const fs::path& dossier) {
+    FILE* f = ::popen(("du -s -B1 '" + dossier.string() + "'").c_str(), "r");
+    unsigned long long octets = 0;
+    if (f != nullptr && std::fscanf(f, "%llu", &octets) != 1) octets = 0;
+    if (f != nullptr) ::pclose(f);
+    return octets;
+  }
+};
+
+TEST_F(ProgrammeTest, HelpVersionAndWrongOptionsWithoutADisplay) {
+  const Sortie aide = Lancer({"--aide"});
+  EXPECT_EQ(aide.code, 0);
+  EXPECT_TRUE(aide.sortie.starts_with("Utilisation : tidora2000 [OPTION]...\n")) << aide.sortie;
+  EXPECT_NE(aide.sortie.find("--prefixes"), std::string::npos);
+  EXPECT_EQ(aide.erreurs, "");
+  EXPECT_EQ(Lancer({"-h"}).sortie, aide.sortie);
+  EXPECT_EQ(Lancer({"--help"}).sortie, aide.sortie);
+
+  const Sortie version = Lancer({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_TRUE(version.sortie.starts_with("tidora2000 (Tidora 2000) 1.0\n")) << version.sortie;
+  EXPECT_NE(version.sortie.find("GPL-3.0-or-later"), std::string::npos);
+
+  for (const std::vector<std::string>& mauvais :
+       {std::vector<std::string>{"--inconnue"}, {"-z"}, {"--prefixe"}, {"--tsv"}, {"x"}}) {
+    const Sortie s = Lancer(mauvais);
+    EXPECT_EQ(s.code, 2) << mauvais[0];
+    EXPECT_EQ(s.sortie, "");
+    EXPECT_TRUE(s.erreurs.starts_with("tidora2000 : ")) << s.erreurs;
+    EXPECT_TRUE(s.erreurs.ends_with("\nEssayez « tidora2000 --aide ».\n")) << s.erreurs;
+  }
+  EXPECT_EQ(Lancer({"--inconnue"}).erreurs,
+            "tidora2000 : option non reconnue « --inconnue »\nEssayez « tidora2000 --aide ».\n");
+  EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));  // no profile for any of these
+}
+
+TEST_F(ProgrammeTest, PrefixesOneLineEachLargestFirstWithTheirState) {
+  const fs::path wine = FairePrefixe(Home() / ".wine");
+  const fs::path steam = Home() / ".local/share/Steam/steamapps";
+  const fs::path jeu = FairePrefixe(steam / "compatdata/4242/pfx");
+  Ecrire(steam / "appmanifest_4242.acf", "\"AppState\" { \"name\" \"Jeu\tà onglet\" }");
+  Ecrire(jeu / "drive_c/jeu/donnees.pak", std::string(300000, 'd'));
+  const fs::path lutris = FairePrefixe(racine_ / "xdg/data/lutris-prefixe");
+  Ecrire(racine_ / "xdg/data/lutris/games/l-1.yml", "game:\n  prefix: " + lutris.string() + "\n");
+  Ecrire(lutris / "drive_c/x.dat", std::string(100000, 'x'));
+  // The game holds a file of its prefix open.
+  const pid_t occupant = ::fork();
+  if (occupant == 0) {
+    const int fd = ::open((jeu / "drive_c/jeu/donnees.pak").c_str(), O_RDONLY);
+    (void)fd;
+    for (;;) ::pause();
+  }
+  for (int i = 0; i < 500 && fs::is_empty("/proc/" + std::to_string(occupant) + "/fd"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const Sortie s = Lancer({"--prefixes"});
+  ::kill(occupant, SIGKILL);
+  ::waitpid(occupant, nullptr, 0);
+  EXPECT_EQ(s.code, 0) << s.erreurs;
+  EXPECT_EQ(s.erreurs, "");
+  EXPECT_EQ(s.sortie, jeu.string() + "\tsteam\tJeu\\tà onglet\t" + std::to_string(Du(jeu / "drive_c")) +
+                          "\toccupé\n" + lutris.string() + "\tlutris\tl\t" +
+                          std::to_string(Du(lutris / "drive_c")) + "\tlibre\n" + wine.string() +
+                          "\twine\t.wine\t" + std::to_string(Du(wine / "drive_c")) + "\tlibre\n");
+  // A shell that exported WINEPREFIX and started the program from inside the prefix does not
+  // make it busy; the script that started the program holding a file open there does.
+  const std::string commande = "cd \"$1\" && \"$0\" --prefixes --tsv";
+  const auto viaShell = [&] {
+    int etat = 0;
+    ::waitpid(Demarrer({"-c", commande, TIDORA_PROGRAMME, (wine / "drive_c").string()},
+                       {"WINEPREFIX=" + wine.string()}, "/bin/sh"),
+              &etat, 0);
+    return Lire(racine_ / "sortie");
+  };
+  const std::string libre = viaShell();
+  EXPECT_NE(libre.find(wine.string() + "\twine\t.wine\t"), std::string::npos) << libre;
+  EXPECT_EQ(libre.find("occupé"), std::string::npos) << libre;
+  const int ouvert = ::open((wine / "system.reg").c_str(), O_RDONLY);
+  const std::string occupe = Lancer({"--prefixes"}).sortie;
+  ::close(ouvert);
+  EXPECT_NE(occupe.find("\twine\t.wine\t" + std::to_string(Du(wine / "drive_c")) + "\toccupé\n"),
+            std::string::npos)
+      << occupe;
+}
+
+TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
+  const Sortie maison = Lancer({}, {"TIDORA_PREFIX=" + Home().string()});
+  EXPECT_EQ(maison.code, 1);
+  EXPECT_EQ(maison.erreurs, "tidora2000 : Le dossier " + Home().string() +
+                                " ne peut servir de préfixe : c'est le dossier personnel ; rien n'y "
+                                "a été créé\n");
+  FairePrefixe(racine_ / "Prefixes/Jeu 1");
+  FairePrefixe(racine_ / "Prefixes/Jeu 2");
+  const Sortie dossierDePrefixes = Lancer({"--prefixe", (racine_ / "Prefixes").string()});
+  EXPECT_EQ(dossierDePrefixes.code, 1);
+  EXPECT_NE(dossierDePrefixes.erreurs.find("il contient d'autres préfixes (Jeu 1 et Jeu 2)"),
+            std::string::npos)
+      << dossierDePrefixes.erreurs;
+  Ecrire(racine_ / "photos/vacances.jpg", "jpeg");
+  EXPECT_EQ(Lancer({"--prefixe=" + (racine_ / "photos").string()}).code, 1);
+  EXPECT_TRUE(fs::is_empty(Home()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(racine_ / "photos"), fs::directory_iterator()), 1);
+}
+
+TEST_F(ProgrammeTest, PrefixeOpensTheWindowsOnThatFolder) {
+  const fs::path choisi = racine_ / "choisi";
+  const pid_t pid = Demarrer({"--prefixe", choisi.string()},
+                             {"QT_QPA_PLATFORM=offscreen", "TIDORA_PREFIX=" + (racine_ / "autre").string()});
+  const fs::path aide = choisi / "drive_c/Program Files/Tidora 2000/Tidora2000.hlp";
+  for (int i = 0; i < 1500 && !fs::exists(aide); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const bool vivant = ::waitpid(pid, nullptr, WNOHANG) == 0;
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_TRUE(fs::exists(aide)) << Lire(racine_ / "erreurs");
+  EXPECT_TRUE(vivant) << Lire(racine_ / "erreurs");
+  EXPECT_FALSE(fs::exists(racine_ / "autre"));
+}
+
+}  // namespace
