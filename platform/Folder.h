@@ -3,22 +3,15 @@
 // opening it as a sub-folder, deleting it) happens relative to this open folder, never by
 // resolving a path again: a folder moved away or replaced by a link after it was opened is
 // still the one acted on, and nothing reached through a link or a mount point is ever opened.
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace os {
+#include "platform/FileId.h"
 
-// What tells two files apart whatever their names: the volume and the file's number on it
-// (Linux: device and inode; Windows: volume serial number and file ID).
-struct FileId {
-  std::uint64_t volume = 0;
-  std::uint64_t number = 0;
-  friend auto operator<=>(const FileId&, const FileId&) = default;
-};
+namespace os {
 
 // Movable, not copyable; the folder is closed when the object dies.
 class Folder {
