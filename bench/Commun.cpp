@@ -1,8 +1,8 @@
 #include "bench/Commun.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -52,6 +52,35 @@ void Arbre(const fs::path& racine, long nbFichiers) {
       for (long f = 0; f < parFeuille && faits < nbFichiers; ++f, ++faits)
         std::ofstream(dossier / Nom("f", f, ".tmp")) << "trace " << faits;
     }
+  }
+}
+
+int Principal(int argc, char** argv, const char* programme, std::initializer_list<Option> options,
+              const std::function<void()>& rapide, const std::function<int()>& banc) {
+  try {
+    for (int i = 1; i < argc; ++i) {
+      const std::string_view a = argv[i];
+      const Option* lue = nullptr;
+      for (const Option& o : options) {
+        if (a.rfind(o.nom, 0) == 0) lue = &o;
+      }
+      if (lue != nullptr) {
+        *lue->valeur = std::stol(std::string(a.substr(lue->nom.size())));
+      } else if (a == "--quick") {
+        rapide();
+      } else {
+        std::string usage = "usage: ";  // appended: GCC 12 sees a false overlap in "..." + string
+        usage += argv[0];
+        for (const Option& o : options) usage.append(" [").append(o.nom).append("N]");
+        usage += " [--quick]\n";
+        std::fputs(usage.c_str(), a == "--help" ? stdout : stderr);
+        return a == "--help" ? 0 : 2;
+      }
+    }
+    return banc();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", programme, e.what());
+    return 1;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,19 @@ class DossierTemporaire {
 // Writes `nbFichiers` "*.tmp" files of a few bytes spread evenly over 50 folders of 20
 // sub-folders each under `racine`.
 void Arbre(const std::filesystem::path& racine, long nbFichiers);
+
+// A numeric option "--name=N" of a benchmark program, and where its value goes.
+struct Option {
+  std::string_view nom;  // "--files="
+  long* valeur;
+};
+
+// The main of a benchmark program: reads `options` and "--quick" (which sets the small sizes
+// through `rapide`, options after it still counting) from the command line, then returns
+// banc(). An unknown option prints the usage and gives 2; a failure is told on stderr and
+// gives 1.
+int Principal(int argc, char** argv, const char* programme, std::initializer_list<Option> options,
+              const std::function<void()>& rapide, const std::function<int()>& banc);
 
 // `avant`, the number `n` in decimal, then `apres`: "f" 12 ".tmp" gives "f12.tmp".
 std::string Nom(std::string_view avant, long n, std::string_view apres = {});

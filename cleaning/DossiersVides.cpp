@@ -1,45 +1,35 @@
 #include "cleaning/DossiersVides.h"
 
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "platform/Attributes.h"
-#include "platform/DirectorySearch.h"
-#include "platform/FileSystem.h"
+#include "platform/Folder.h"
 #include "platform/SystemError.h"
 
 namespace {
 
-// Sub-folders (neither links nor mount points) of `dossier`, read in one go so that removing
-// them later does not disturb an open search.
-std::vector<std::string> SousDossiers(const std::string& dossier) {
-  std::vector<std::string> noms;
-  constexpr std::uint32_t kMasque = os::attr::Directory | os::attr::Hidden | os::attr::System;
-  for (os::DirectorySearch recherche(dossier + "\\*.*", kMasque); recherche.isOpen();
-       recherche.next()) {
-    const std::string& nom = recherche.name();
-    if (nom == "." || nom == "..") continue;
-    if (!recherche.isDirectory() || recherche.isReparsePoint()) continue;
-    noms.push_back(dossier + "\\" + nom);
-  }
-  return noms;
-}
-
-struct Parcours {
-  std::size_t debutNoms;  // where the listed names begin in every path of the walk
+struct Suppression {
   std::int32_t profondeurMax;
+  IExecutant& executant;
   const std::function<bool()>& continuer;
   bool arret = false;
 
-  int Vider(const std::string& dossier, std::int32_t niveau) {
-    int supprimes = 0;
+  // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the start,
+  // deepest first; returns how many went.
+  int SupprimerVidesSous(os::Folder& dossier, std::int32_t niveau) {
     if (niveau > profondeurMax) return 0;
-    for (const std::string& sous : SousDossiers(dossier)) {
-      if (arret) break;
-      supprimes += Vider(sous, niveau + 1);
+    int supprimes = 0;
+    const std::size_t nombre = dossier.count();
+    for (std::size_t i = 0; i < nombre && !arret; ++i) {
+      if (!dossier.isFolder(i)) continue;
+      const std::string_view nom = dossier.name(i);
+      std::optional<os::Folder> sous = dossier.openChild(nom);
+      if (!sous) continue;  // a link or a mount point by now, or gone
+      supprimes += SupprimerVidesSous(*sous, niveau + 1);
+      sous.reset();
       if (arret) break;
       try {
-        os::removeDirectory(sous, debutNoms);
+        executant.SupprimerDossier(dossier, nom);
         ++supprimes;
       } catch (const os::SystemError&) {
         // Not empty, or refused: it stays.
@@ -53,10 +43,10 @@ struct Parcours {
 }  // namespace
 
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
-                           const std::function<bool()>& continuer) {
-  std::string racine(dossier);
-  if (!racine.empty() && racine.back() == '\\') racine.pop_back();
-  if (racine.empty()) return 0;
-  Parcours parcours{racine.size() + 1, profondeurMax, continuer};
-  return parcours.Vider(racine, 1);
+                           IExecutant& executant, const std::function<bool()>& continuer) {
+  if (dossier.empty() || dossier == "\\") return 0;  // neither the current folder nor a root
+  std::optional<os::Folder> racine = os::Folder::open(dossier);
+  if (!racine) return 0;
+  Suppression suppression{profondeurMax, executant, continuer};
+  return suppression.SupprimerVidesSous(*racine, 1);
 }

@@ -1,14 +1,15 @@
 #include "cleaning/Menage.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "cleaning/DossierSur.h"
+#include "cleaning/DossierDangereux.h"
 #include "cleaning/DossiersVides.h"
-#include "cleaning/MasqueSur.h"
-#include "platform/FileSystem.h"
+#include "cleaning/MasqueDangereux.h"
+#include "platform/Folder.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 
@@ -39,8 +40,9 @@ std::size_t NumeroAdresse(std::string_view nom) {
 
 }  // namespace
 
-TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre)
-    : scrute_(scrute), plan_(plan), fenetre_(fenetre) {
+TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre,
+                 IExecutant& executant)
+    : scrute_(scrute), plan_(plan), fenetre_(fenetre), executant_(executant) {
   scrute_.OnFichier = [this](TScruteDossier& s, const std::string& nom) {
     ScruteDossier1Fichier(s, nom);
   };
@@ -119,16 +121,13 @@ void TMenage::Lancer() {
     echecRegistre = std::current_exception();
   }
   if (!stoppe_ && !dossierTemp.empty()) {
-    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, [this] {
+    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, executant_, [this] {
       if (scrute_.TraiterMessages) scrute_.TraiterMessages();
       return !stoppe_;
     });
   }
 
-  // A file that failed in one pass may have gone in a later one.
-  for (const auto& [cle, echec] : echecs_) {
-    if (os::fileAttributes(echec.first, echec.second)) ++NbEchecs;
-  }
+  NbEchecs = EchecsRestants();
   echecs_.clear();
   fenetre_.AfficherEnCours("FIN");
   fenetre_.Message(Resume());
@@ -149,7 +148,8 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
   scrute_.Execute();
 }
 
-// The key is created even when the purge is not chosen, as the program always did. "url1",
+// The key is opened with create rights whether or not the purge is chosen, so a run leaves the
+// same registry behind either way: the key is there, the purge's values gone or kept. "url1",
 // "url2", ... up to the first missing number go, all in one change of the hive.
 void TMenage::PurgerAdresses() {
   os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
@@ -163,14 +163,14 @@ void TMenage::PurgerAdresses() {
   }
   std::vector<std::string> noms;
   for (std::size_t n = 1; present[n]; ++n) noms.push_back("url" + std::to_string(n));
-  cle.deleteValues(noms);
+  executant_.SupprimerValeurs(cle, noms);
 }
 
 // Every value of the recent-search key goes, in one change; the key itself stays, and is never
 // created.
 void TMenage::PurgerRecherches() {
   std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCleRecherches);
-  if (cle) cle->deleteValues(cle->valueNames());
+  if (cle) executant_.SupprimerValeurs(*cle, cle->valueNames());
 }
 
 std::string TMenage::Resume() const {
@@ -193,20 +193,42 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   ++NbFichiers;
   TailleTotale += Sender.TailleFichier();
 
-  // The scanner's own text, unchanged until this handler returns; used before the window calls.
-  const std::string& chemin = Sender.Fichier();
-  // Acts on the very name the listing gave, never on a sibling that differs in case; a file with
-  // several names (hard links) loses this one only, the attributes it shares left alone.
-  const std::size_t noms = Sender.DebutNoms();
-  // No failure of one file stops the run; one that stays is counted as not deleted.
+  // Through the folder that listed the file and the very name it gave: never a sibling that
+  // differs in case, never a file a path leads to by now. No failure of one file stops the run.
+  const os::Folder& dossier = *Sender.DossierFichier();
+  const std::string_view nom = Sender.NomDansDossier();
   try {
-    os::deleteListedFile(chemin, noms);
+    executant_.SupprimerFichier(dossier, nom);
   } catch (const os::SystemError&) {
-    if (os::fileAttributes(chemin, noms)) {
-      echecs_.try_emplace(os::fileKey(chemin, noms), chemin, noms);
-    }
+    NoterEchec(dossier, nom);
   }
 
   fenetre_.AfficherNbFichiers(std::to_string(NbFichiers));
   fenetre_.AfficherTaille(TexteTaille(TailleTotale));
+}
+
+void TMenage::NoterEchec(const os::Folder& dossier, std::string_view nom) {
+  if (std::optional<os::FileId> id = dossier.entryId(nom)) {
+    echecs_.try_emplace(*id, Echec{dossier.path(), std::string(nom)});
+  }
+}
+
+// A file that failed in one pass may have gone in a later one: only those still where they were
+// listed count. Their folders are opened again one at a time, each once.
+std::uint64_t TMenage::EchecsRestants() const {
+  std::vector<std::pair<const Echec*, os::FileId>> parDossier;
+  for (const auto& [id, echec] : echecs_) parDossier.emplace_back(&echec, id);
+  std::sort(parDossier.begin(), parDossier.end(),
+            [](const auto& a, const auto& b) { return a.first->dossier < b.first->dossier; });
+  std::uint64_t restants = 0;
+  std::optional<os::Folder> dossier;
+  const std::string* ouvert = nullptr;
+  for (const auto& [echec, id] : parDossier) {
+    if (ouvert == nullptr || *ouvert != echec->dossier) {
+      dossier = os::Folder::open(echec->dossier);
+      ouvert = &echec->dossier;
+    }
+    if (dossier && dossier->entryId(echec->nom) == id) ++restants;
+  }
+  return restants;
 }

@@ -12,10 +12,11 @@
 // runs, but "FIN" and the summary still come. The plan is read afresh at each step: a
 // validation during the run may rebuild it.
 #include <cstdint>
+#include <map>
 #include <string>
-#include <unordered_map>
-#include <utility>
+#include <string_view>
 
+#include "cleaning/Executant.h"
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/LibellesDossiers.h"
 #include "cleaning/PlanMenage.h"
@@ -23,8 +24,10 @@
 
 class TMenage {
  public:
-  // Binds the scanner's OnFichier and OnExecute to this run. All three must outlive it.
-  TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre);
+  // Binds the scanner's OnFichier and OnExecute to this run; every file, folder and registry
+  // value goes through `executant`. All four must outlive it.
+  TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre,
+          IExecutant& executant = ExecutantReel());
   // Unbinds the scanner's events.
   ~TMenage();
   TMenage(const TMenage&) = delete;
@@ -54,13 +57,20 @@ class TMenage {
   void PurgerAdresses();
   void PurgerRecherches();
   std::string Resume() const;
+  void NoterEchec(const os::Folder& dossier, std::string_view nom);
+  std::uint64_t EchecsRestants() const;
 
   TScruteDossier& scrute_;
   const TPlanMenage& plan_;
   IFenetreMenage& fenetre_;
+  IExecutant& executant_;
   bool enCours_ = false;
   bool stoppe_ = false;
-  // The files whose deletion failed, by os::fileKey (a file met by two passes under two
-  // spellings is one file), with the path to look at again at the end.
-  std::unordered_map<std::string, std::pair<std::string, std::size_t>> echecs_;
+  // Where a file whose deletion failed was listed, to look at it again at the end.
+  struct Echec {
+    std::string dossier;  // the Windows path of its folder
+    std::string nom;      // its exact name there
+  };
+  // By the file's identity: a file met by two passes is one file.
+  std::map<os::FileId, Echec> echecs_;
 };

@@ -4,9 +4,10 @@
 #include <optional>
 #include <string_view>
 
-#include "cleaning/MasqueSur.h"
-#include "platform/DirectorySearch.h"
+#include "cleaning/MasqueDangereux.h"
 #include "platform/FileSystem.h"
+#include "platform/Folder.h"
+#include "platform/Mask.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/StoredFile.h"
@@ -148,8 +149,14 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
 // The folder `nom` of `dossier` as it is spelled on disk (a Wine prefix has "temp"), or as
 // given when it is missing.
 std::string SousDossier(const std::string& dossier, const std::string& nom) {
-  os::DirectorySearch recherche(dossier + "\\" + nom, 0x10);  // folders included
-  return dossier + "\\" + (recherche.isOpen() && recherche.isDirectory() ? recherche.name() : nom);
+  if (std::optional<os::Folder> d = os::Folder::open(dossier)) {
+    for (std::size_t i = 0; i < d->count(); ++i) {
+      if (d->isFolder(i) && os::matchesMask(d->name(i), nom)) {
+        return dossier + "\\" + std::string(d->name(i));
+      }
+    }
+  }
+  return dossier + "\\" + nom;
 }
 
 // The mask "xt<numero>" as the plan gets it: a missing key, an empty value and "Erreur" all

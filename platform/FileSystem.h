@@ -1,10 +1,7 @@
 #pragma once
 // File and folder services on Windows paths ("C:\windows\TEMP\a.tmp"). On Linux every change
 // happens inside drive C, and no link or mount point is ever followed on the way to a file.
-//
-// `listedFrom`: where the names a directory listing gave begin in a path ("C:\windows\TEMP\" was
-// typed, "sub\a.tmp" listed). Those names are taken as spelled, never matched again without
-// regard to case: a file gone since its listing is never mistaken for a sibling.
+// What a listing found is acted on through its open folder instead (Folder.h).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +13,6 @@ namespace os {
 // reparse point (plus directory when it points at one); names beginning with "." are hidden.
 // A mount point is a reparse point too.
 std::optional<std::uint32_t> fileAttributes(std::string_view path);
-std::optional<std::uint32_t> fileAttributes(std::string_view path, std::size_t listedFrom);
 // Sets read-only, hidden and system (other bits are ignored); throws SystemError. Acts on a link
 // itself: read-only, hidden or system cannot be set there (NotSupported), nor hidden or system
 // where the file system keeps no extended attributes; clearing what is not set always succeeds.
@@ -24,21 +20,11 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes);
 // Deletes a file; refuses read-only files, folders and missing files (throws SystemError).
 // A link is removed as a link, never its target.
 void deleteFile(std::string_view path);
-// What a cleaning run does to a file a listing named: clears its read-only, hidden and system
-// attributes, then deletes it. A file with several names (hard links) only loses this one: the
-// attributes it shares with them stay. A link goes as a link; a folder or a mount point is
-// refused. Throws SystemError.
-void deleteListedFile(std::string_view path, std::size_t listedFrom);
-// A text that tells files apart: the same for every spelling of one path ("C:\WINDOWS\Temp\a",
-// "c:\windows\temp\.\a"), different for two files whose names differ only by case.
-std::string fileKey(std::string_view path);
-std::string fileKey(std::string_view path, std::size_t listedFrom);
 // Creates one folder; throws SystemError (AlreadyExists when it is there).
 void createDirectory(std::string_view path);
 // Removes an empty folder; a link to a folder is removed as a link. Throws SystemError
 // (DirNotEmpty, DirectoryInvalid for a file).
 void removeDirectory(std::string_view path);
-void removeDirectory(std::string_view path, std::size_t listedFrom);
 // Renames `from` to `to`, replacing a file at `to`; throws SystemError (AccessDenied, the old
 // file untouched, when it is read-only, a folder, or not a regular file).
 void moveFileReplace(std::string_view from, std::string_view to);

@@ -1,25 +1,18 @@
 #pragma once
 // Which folders are Wine prefixes, and which folder may serve as the program's prefix (Linux).
-#include <compare>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace os {
+#include "platform/FileId.h"
 
-// A folder as the host knows it, whatever path reaches it: its device and inode.
-struct FolderId {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  friend auto operator<=>(const FolderId&, const FolderId&) = default;
-};
+namespace os {
 
 // The identity of `folder` when it is a prefix Wine made: it holds a folder drive_c and a file
 // system.reg, neither of them a link. `folder` itself may be reached through links. Nothing
 // otherwise (a folder holding only saves, as a cloud sync re-creates, is not one).
-std::optional<FolderId> winePrefixId(const std::filesystem::path& folder);
+std::optional<FileId> winePrefixId(const std::filesystem::path& folder);
 
 // The prefixes `folder` holds, as paths relative to it, in name order: its sub-folders that are
 // prefixes, and the "pfx" folder of the others when it is one (compatdata/<appid>/pfx).

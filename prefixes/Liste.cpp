@@ -16,9 +16,9 @@ Recherche TrouverPrefixes(const Maison& maison) {
   CandidatsBottles(maison, collecte);
   CandidatsWine(maison, collecte);
   Recherche r;
-  std::set<os::FolderId> vus;
+  std::set<os::FileId> vus;
   for (Candidat& c : collecte.candidats) {
-    const std::optional<os::FolderId> id = os::winePrefixId(c.chemin);
+    const std::optional<os::FileId> id = os::winePrefixId(c.chemin);
     if (!id || !vus.insert(*id).second) continue;
     Prefixe p;
     p.chemin = std::move(c.chemin);

@@ -19,7 +19,7 @@ struct Prefixe {
   std::filesystem::path chemin;  // as the launcher reaches it (links to it kept)
   Origine origine = Origine::Wine;
   std::string nom;               // the game's name where the launcher knows it, else the folder's
-  os::FolderId id;               // the folder itself, whatever path reaches it
+  os::FileId id;                 // the folder itself, whatever path reaches it
   std::optional<std::uint64_t> taille;        // drive C on disk, in bytes, once measured
   std::optional<os::PrefixUser> utilisateur;  // once looked for: the process using it
 };

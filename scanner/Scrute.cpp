@@ -1,22 +1,17 @@
 #include "scanner/Scrute.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/DirectorySearch.h"
-
 namespace {
 
-// Attribute masks of the two searches of a level: files admit everything; the sub-folder search
-// admits directories, hidden and system entries (only volume labels are left out).
-constexpr std::uint32_t kMasqueFichiers = 63;
-constexpr std::uint32_t kMasqueSousDossiers = 22;
-
 // A mask is matched against the names of one folder; a separator or a drive colon in it would
-// make the search look elsewhere while the reports still name files of this folder.
+// make a search look elsewhere while the reports still name files of this folder. An empty mask
+// names no file.
 bool MasqueUtilisable(std::string_view masque) noexcept {
-  return masque.find_first_of("\\/:") == masque.npos;
+  return !masque.empty() && masque.find_first_of("\\/:") == masque.npos;
 }
 
 }  // namespace
@@ -33,68 +28,70 @@ void TScruteDossier::Execute() {
   fichier_.clear();
   dossierCourant_.clear();
   tailleFichier_ = 0;
-  // One path buffer for the whole walk, local so that a scan started from a handler cannot
-  // disturb this one; the mask is copied so that a handler changing Filtre does not either.
-  std::string chemin;
-  chemin.reserve(512);
-  chemin = Dossier;
-  const std::string masque = Filtre;
-  ScruteRepertoire(0, chemin, SousDossier, kMasqueFichiers, masque);
+  // Copied so that a handler changing Filtre or Dossier does not disturb this scan.
+  std::string dossier = Dossier;
+  if (!dossier.empty() && dossier.back() == '\\') dossier.pop_back();
+  const os::host::Mask masque(Filtre);
+  const os::host::Mask* fichiers = MasqueUtilisable(Filtre) ? &masque : nullptr;
+  // An empty folder ("" or "\") is neither the current folder nor the root: nothing to scan.
+  if (!dossier.empty() && MaxPenetration >= 0) {
+    if (std::optional<os::Folder> racine = os::Folder::open(dossier)) {
+      ScruteRepertoire(0, *racine, SousDossier, fichiers);
+    }
+  }
   if (OnFinExecute) OnFinExecute(*this);
 }
 
-void TScruteDossier::ScruteRepertoire(std::int32_t niveau, std::string& dossier, bool recurse,
-                                      std::uint32_t masqueAttributs, const std::string& masque) {
-  if (niveau > MaxPenetration) return;
-  if (!dossier.empty() && dossier.back() == '\\') dossier.pop_back();
-  // An empty folder ("" or "\") is neither the current folder nor the root: nothing to scan.
-  if (dossier.empty()) return;
-  if (niveau == 0) debutNoms_ = dossier.size() + 1;
-
-  ScruteFichiers(dossier, masque, masqueAttributs);
-
-  const std::size_t longueur = dossier.size();
-  dossier += "\\*.*";
-  os::DirectorySearch recherche(dossier, kMasqueSousDossiers);
-  dossier.resize(longueur);
-  if (!recherche.isOpen()) return;
-  do {
-    const std::string& nom = recherche.name();
-    if (nom == "." || nom == ".." || !recherche.isDirectory()) continue;
-    dossierCourant_.assign(dossier).append(1, '\\').append(nom);
+// Every entry of the listing is admitted, hidden, system and read-only ones included (a listing
+// holds no volume label): the files that match the mask, then the sub-folders whatever the mask.
+void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, bool recurse,
+                                      const os::host::Mask* masque) {
+  ScruteFichiers(dossier, masque);
+  const std::size_t nombre = dossier.count();
+  for (std::size_t i = 0; i < nombre; ++i) {
+    if (!dossier.isFolder(i)) continue;
+    const std::string_view nom = dossier.name(i);
+    dossierCourant_.assign(dossier.path()).append(1, '\\').append(nom);
     if (OnDossier) OnDossier(*this, dossierCourant_);
     if (Arret) return;
     // A directory link (symbolic link, junction) or a mount point is reported but never
-    // entered: it could lead the walk out of the tree it was pointed at, or round in a loop.
-    if (recurse && !recherche.isReparsePoint()) {
-      dossier.append(1, '\\').append(nom);
-      ScruteRepertoire(niveau + 1, dossier, recurse, masqueAttributs, masque);
-      dossier.resize(longueur);
+    // entered (openChild refuses it): it could lead the walk out of the tree it was pointed at,
+    // or round in a loop. The folders of level MaxPenetration + 1 are reported, never opened.
+    if (recurse && niveau < MaxPenetration) {
+      if (std::optional<os::Folder> sous = dossier.openChild(nom)) {
+        ScruteRepertoire(niveau + 1, *sous, recurse, masque);
+      }
     }
-    Vider();
-  } while (recherche.next());
+    DrainerMessages();
+  }
 }
 
-void TScruteDossier::ScruteFichiers(std::string& dossier, const std::string& masque,
-                                    std::uint32_t masqueAttributs) {
-  if (!MasqueUtilisable(masque)) return;
-  const std::size_t longueur = dossier.size();
-  dossier.append(1, '\\').append(masque);
-  os::DirectorySearch recherche(dossier, masqueAttributs);
-  dossier.resize(longueur);
-  if (!recherche.isOpen()) return;
-  do {
-    Vider();
-    if (recherche.isDirectory()) continue;
+void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::host::Mask* masque) {
+  if (masque == nullptr) return;
+  const std::size_t nombre = dossier.count();
+  for (std::size_t i = 0; i < nombre; ++i) {
+    const std::string_view nom = dossier.name(i);
+    if (!masque->matches(nom)) continue;
+    DrainerMessages();
+    if (dossier.isFolder(i)) continue;
     if (OnFichier) {
-      fichier_.assign(dossier).append(1, '\\').append(recherche.name());
-      tailleFichier_ = recherche.size();
+      fichier_.assign(dossier.path()).append(1, '\\').append(nom);
+      tailleFichier_ = dossier.fileSize(i);
+      dossierFichier_ = &dossier;
+      nomDansDossier_ = nom;
+      struct FinDuRapport {
+        TScruteDossier& s;
+        ~FinDuRapport() {
+          s.dossierFichier_ = nullptr;
+          s.nomDansDossier_ = {};
+        }
+      } fin{*this};
       OnFichier(*this, fichier_);
     }
     if (Arret) return;
-  } while (recherche.next());
+  }
 }
 
-void TScruteDossier::Vider() {
+void TScruteDossier::DrainerMessages() {
   if (TraiterMessages) TraiterMessages();
 }

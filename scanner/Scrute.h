@@ -4,24 +4,31 @@
 //
 // Report order for one Execute():
 //   OnExecute; the matching files of Dossier (level 0); then for each sub-folder, in the order
-//   the directory search returns them: OnDossier(sub-folder), then everything beneath it
+//   the folder's listing gives them: OnDossier(sub-folder), then everything beneath it
 //   (depth first, files of a folder before its sub-folders); OnFinExecute.
 // OnFichier: one matching file (never a folder); Fichier / NomFichier / TailleFichier describe it.
 // OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links and
-//   mount points are reported but never entered. Names holding "\" are passed over (the
-//   directory search never returns them).
+//   mount points are reported but never entered. Names holding "\" are passed over (no
+//   listing holds them).
 // Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
 //   reported. Setting Arret stops the walk: at most one more file is reported.
-// TraiterMessages is called before every entry of a file listing and after every sub-folder;
-//   the owner plugs its event processing in there.
-// An empty Dossier ("" or "\") scans nothing. A Filtre holding "\", "/" or ":" matches no file.
+// Each folder is opened once, relative to its parent, and listed once: its matching files, then
+//   its sub-folders, come from that one listing. While OnFichier runs, DossierFichier() and
+//   NomDansDossier() give the file as that folder lists it, to act on it through the folder.
+// TraiterMessages is called before every matching entry of a folder's listing and after every
+//   sub-folder; the owner plugs its event processing in there.
+// An empty Dossier ("" or "\") scans nothing. An empty Filtre, or one holding "\", "/" or ":",
+//   matches no file.
 // TailleFichier is the full 64-bit size.
 // A failure thrown by a handler ends the scan at once (OnFinExecute is not called); every
-//   directory search is closed on every way out.
+//   folder is closed on every way out.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/Folder.h"
+#include "platform/Mask.h"
 
 class TScruteDossier;
 
@@ -53,25 +60,25 @@ class TScruteDossier {
   const std::string& Fichier() const noexcept { return fichier_; }
   // File-name part of Fichier(): everything after its last "\" or ":".
   std::string_view NomFichier() const noexcept;
-  // Where, in Fichier(), the names the directory listings gave begin (after Dossier and a "\"):
-  // those names are exact, never to be matched again by case.
-  std::size_t DebutNoms() const noexcept { return debutNoms_; }
   // Size in bytes of the file being reported.
   std::uint64_t TailleFichier() const noexcept { return tailleFichier_; }
   // Full path of the sub-folder being reported.
   const std::string& DossierCourant() const noexcept { return dossierCourant_; }
+  // While OnFichier runs: the open folder that listed the file, and the file's exact name in it
+  // (nullptr and "" otherwise).
+  os::Folder* DossierFichier() const noexcept { return dossierFichier_; }
+  std::string_view NomDansDossier() const noexcept { return nomDansDossier_; }
 
  private:
-  // `dossier` is the walk's one path buffer, holding the folder to scan; both leave it as they
-  // found it (apart from a dropped final "\").
-  void ScruteRepertoire(std::int32_t niveau, std::string& dossier, bool recurse,
-                        std::uint32_t masqueAttributs, const std::string& masque);
-  void ScruteFichiers(std::string& dossier, const std::string& masque,
-                      std::uint32_t masqueAttributs);
-  void Vider();
+  // `masque` nullptr: no file matches.
+  void ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, bool recurse,
+                        const os::host::Mask* masque);
+  void ScruteFichiers(os::Folder& dossier, const os::host::Mask* masque);
+  void DrainerMessages();
 
   std::string fichier_;
   std::uint64_t tailleFichier_ = 0;
-  std::size_t debutNoms_ = 0;
   std::string dossierCourant_;
+  os::Folder* dossierFichier_ = nullptr;
+  std::string_view nomDansDossier_;
 };

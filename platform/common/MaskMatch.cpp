@@ -1,7 +1,7 @@
 // File-name masks with "*" and "?", matched character by character without regard to case.
 #include "platform/common/MaskMatch.h"
 
-#include "platform/DirectorySearch.h"
+#include "platform/Mask.h"
 #include "platform/common/CaseFold.h"
 #include "platform/common/Text.h"
 

@@ -8,7 +8,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -19,23 +18,6 @@
 
 namespace os::host {
 namespace {
-
-std::atomic<std::uint64_t> folderChanges{0};
-
-// The folder of the last file operation, kept open for the next one.
-struct KeptFolder {
-  std::string folder;
-  int fd = -1;
-  std::uint64_t generation = 0;
-  ~KeptFolder() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-KeptFolder& kept() {
-  static thread_local KeptFolder k;
-  return k;
-}
 
 // The path of `hostPath` relative to drive C ("." for drive C itself); false when it is not
 // below drive C.
@@ -80,6 +62,21 @@ int openChecked(int rootFd, const std::string& relative, int flags, mode_t mode)
   return -1;
 }
 
+// openat2 with `resolve`; -1 with ENOSYS where the kernel (or a sandbox) refuses it.
+int openResolved(int dirFd, const char* path, int flags, mode_t mode,
+                 std::uint64_t resolve) noexcept {
+  open_how how{};
+  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+  how.mode = (flags & O_CREAT) != 0 ? mode : 0;
+  how.resolve = resolve | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV;
+  long fd;
+  do {
+    fd = syscall(SYS_openat2, dirFd, path, &how, sizeof how);
+  } while (fd < 0 && (errno == EAGAIN || errno == EINTR));
+  if (fd < 0 && errno == EPERM) errno = ENOSYS;  // a seccomp filter that knows no openat2
+  return static_cast<int>(fd);
+}
+
 }  // namespace
 
 int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
@@ -89,18 +86,20 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
     return -1;
   }
   const int rootFd = driveRootFd();
-  open_how how{};
-  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
-  how.mode = (flags & O_CREAT) != 0 ? mode : 0;
-  how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV;
-  long fd;
-  do {
-    fd = syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how);
-  } while (fd < 0 && (errno == EAGAIN || errno == EINTR));
-  if (fd < 0 && (errno == ENOSYS || errno == EPERM)) {
-    return openChecked(rootFd, relative, flags | O_CLOEXEC, mode);
-  }
-  return static_cast<int>(fd);
+  const int fd = openResolved(rootFd, relative.c_str(), flags, mode, RESOLVE_IN_ROOT);
+  if (fd < 0 && errno == ENOSYS) return openChecked(rootFd, relative, flags | O_CLOEXEC, mode);
+  return fd;
+}
+
+int openChildAt(int dirFd, const char* name, int flags) noexcept {
+  const int fd = openResolved(dirFd, name, flags | O_NOFOLLOW, 0, RESOLVE_BENEATH);
+  if (fd >= 0 || errno != ENOSYS) return fd;
+  // Without openat2: the last component is the only one, and O_NOFOLLOW refuses a link there.
+  const int opened = openat(dirFd, name, flags | O_NOFOLLOW | O_CLOEXEC);
+  if (opened < 0 || mountOf(opened) == mountOf(dirFd)) return opened;
+  ::close(opened);
+  errno = EXDEV;
+  return -1;
 }
 
 int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode) {
@@ -128,10 +127,7 @@ int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noex
     } else {
       // Older kernels: on another device than the folder holding it.
       struct stat folder {};
-      const std::string path(name);
-      const std::string dot =
-          dirFd != AT_FDCWD ? std::string(".") : path.substr(0, path.rfind('/') + 1) + ".";
-      *mountPoint = fstatat(dirFd, dot.c_str(), &folder, 0) == 0 && folder.st_dev != st.st_dev;
+      *mountPoint = fstat(dirFd, &folder) == 0 && folder.st_dev != st.st_dev;
     }
   }
   return 0;
@@ -143,54 +139,30 @@ bool isMountPoint(int dirFd, const char* name) noexcept {
   return lstatAt(dirFd, name, st, &mount) == 0 && mount;
 }
 
-void noteFolderChange() noexcept {
-  folderChanges.fetch_add(1, std::memory_order_relaxed);
-}
-
-bool openParent(const std::string& hostPath, Parent& out, bool reuse) {
+bool openParent(const std::string& hostPath, Parent& out) {
   const std::size_t cut = hostPath.rfind('/');
   if (cut == std::string::npos || hostPath.size() <= driveRoot().size()) {
     errno = EACCES;  // drive C itself has no parent to act in
     return false;
   }
-  out.close();
-  const std::string_view folder(hostPath.data(), cut);
-  const std::uint64_t generation = folderChanges.load(std::memory_order_relaxed);
-  KeptFolder& k = kept();
-  if (reuse && k.fd >= 0 && k.generation == generation && k.folder == folder) {
-    out.fd = k.fd;
-    out.owned = false;
-  } else {
-    out.folder.assign(folder);
-    out.fd = openInDrive(out.folder, O_PATH | O_DIRECTORY);
-    if (out.fd < 0) return false;
-    out.owned = true;
-    out.generation = generation;
-  }
+  if (out.fd >= 0) ::close(out.fd);
+  out.fd = openInDrive(hostPath.substr(0, cut), O_PATH | O_DIRECTORY);
+  if (out.fd < 0) return false;
   out.name.assign(hostPath, cut + 1, std::string::npos);
   return true;
 }
 
-std::string Parent::procPath() const {
-  static const bool haveProc = access("/proc/self/fd", X_OK) == 0;
-  if (!haveProc) return {};
-  return "/proc/self/fd/" + std::to_string(fd) + "/" + name;
+Parent::~Parent() {
+  if (fd >= 0) ::close(fd);
 }
 
-void Parent::close() noexcept {
-  if (fd >= 0 && owned) {
-    KeptFolder& k = kept();
-    if (generation == folderChanges.load(std::memory_order_relaxed)) {
-      if (k.fd >= 0) ::close(k.fd);
-      k.fd = fd;
-      k.folder.swap(folder);
-      k.generation = generation;
-    } else {
-      ::close(fd);
-    }
-  }
-  fd = -1;
-  owned = false;
+std::string procPath(int dirFd, std::string_view name) {
+  static const bool haveProc = access("/proc/self/fd", X_OK) == 0;
+  if (!haveProc) return {};
+  std::string path = "/proc/self/fd/" + std::to_string(dirFd);
+  path += '/';
+  path += name;
+  return path;
 }
 
 }  // namespace os::host

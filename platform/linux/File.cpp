@@ -27,7 +27,6 @@ File File::create(std::string_view path) {
   constexpr std::string_view op = "Ne peut créer le fichier";
   const host::Resolved r = host::resolve(path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
-  host::noteChange();
   // Opened without truncation first, so that a read-only file is refused intact (for root too).
   const int fd = host::openRegular(r.path, O_WRONLY | O_CREAT, true, 0666);
   if (fd < 0) host::failErrno(errno, op, path);

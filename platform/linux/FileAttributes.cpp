@@ -25,10 +25,6 @@ std::uint32_t parseDosAttrib(const char* text) noexcept {
   return static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16)) & kStored;
 }
 
-std::string_view lastComponent(const std::string& hostPath) {
-  return std::string_view(hostPath).substr(hostPath.rfind('/') + 1);
-}
-
 }  // namespace
 
 namespace host {
@@ -50,29 +46,29 @@ std::uint32_t storedAttributes(const char* path) noexcept {
   return parseDosAttrib(big.data());
 }
 
-std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st) {
+std::uint32_t attributesAt(int dirFd, std::string_view name, const struct stat& st, bool mount) {
+  const std::string entry(name);
   std::uint32_t a = 0;
-  if (!S_ISLNK(st.st_mode) && isMountPoint(AT_FDCWD, path)) {
-    a |= attr::ReparsePoint | (S_ISDIR(st.st_mode) ? attr::Directory : attr::Archive);
-  } else if (S_ISLNK(st.st_mode)) {
+  if (S_ISLNK(st.st_mode)) {
     struct stat target {};
     a |= attr::ReparsePoint;
-    a |= (stat(path, &target) == 0 && S_ISDIR(target.st_mode)) ? attr::Directory : attr::Archive;
-  } else if (S_ISDIR(st.st_mode)) {
-    a |= attr::Directory;
+    a |= (fstatat(dirFd, entry.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode))
+             ? attr::Directory
+             : attr::Archive;
   } else {
-    a |= attr::Archive;
+    if (mount) a |= attr::ReparsePoint;
+    a |= S_ISDIR(st.st_mode) ? attr::Directory : attr::Archive;
   }
   if (isReadOnly(st)) a |= attr::ReadOnly;
-  a |= storedAttributes(path);
+  a |= storedAttributes(procPath(dirFd, name).c_str());
   if (isDotHidden(name)) a |= attr::Hidden;
   return a;
 }
 
-void setAttributesAt(const Parent& parent, const std::string& hostPath, const struct stat& st,
+void setAttributesAt(int dirFd, std::string_view name, const struct stat& st,
                      std::uint32_t attributes, std::string_view op, std::string_view path) {
-  std::string xattrPath = parent.procPath();
-  if (xattrPath.empty()) xattrPath = hostPath;
+  const std::string entry(name);
+  const std::string xattrPath = procPath(dirFd, name);
   const char* xp = xattrPath.c_str();
 
   const bool link = S_ISLNK(st.st_mode);
@@ -85,7 +81,7 @@ void setAttributesAt(const Parent& parent, const std::string& hostPath, const st
     const mode_t mode = st.st_mode & 07777;
     const mode_t wanted =
         wantReadOnly ? (mode & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) : (mode | S_IWUSR);
-    if (fchmodat(parent.fd, parent.name.c_str(), wanted, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fchmodat(dirFd, entry.c_str(), wanted, AT_SYMLINK_NOFOLLOW) != 0) {
       failErrno(errno, op, path);
     }
   };
@@ -95,6 +91,7 @@ void setAttributesAt(const Parent& parent, const std::string& hostPath, const st
 
   const std::uint32_t wantStored = attributes & kStored;
   if (wantStored != storedAttributes(xp)) {
+    if (xattrPath.empty()) fail(error::NotSupported, op, path, "/proc est absent");
     if (wantStored == 0) {
       if (lremovexattr(xp, kDosAttrib) != 0 && errno != ENODATA) failErrno(errno, op, path);
     } else {
@@ -114,14 +111,23 @@ void setAttributesAt(const Parent& parent, const std::string& hostPath, const st
 
 }  // namespace host
 
-std::optional<std::uint32_t> fileAttributes(std::string_view path, std::size_t listedFrom) {
-  const host::Resolved r = host::resolve(path, listedFrom);
-  if (!r.exists) return std::nullopt;
-  return host::attributesOf(r.path.c_str(), lastComponent(r.path), r.st);
-}
-
 std::optional<std::uint32_t> fileAttributes(std::string_view path) {
-  return fileAttributes(path, std::string_view::npos);
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) return std::nullopt;
+  struct stat st {};
+  bool mount = false;
+  if (r.path == host::driveRoot()) {  // drive C itself: no folder of the drive holds it
+    const int fd = host::driveRootFd();
+    if (host::lstatAt(fd, ".", st, nullptr) != 0) return std::nullopt;
+    return host::attributesAt(fd, {}, st, false);
+  }
+  // Read in the folder opened confined to drive C: nothing is read through a link or a mount.
+  host::Parent parent;
+  if (!host::openParent(r.path, parent) ||
+      host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
+    return std::nullopt;
+  }
+  return host::attributesAt(parent.fd, parent.name, st, mount);
 }
 
 void setFileAttributes(std::string_view path, std::uint32_t attributes) {
@@ -137,7 +143,7 @@ void setFileAttributes(std::string_view path, std::uint32_t attributes) {
     host::failErrno(errno, op, path);
   }
   if (mount) host::fail(error::AccessDenied, op, path, "c'est un point de montage");
-  host::setAttributesAt(parent, r.path, st, attributes, op, path);
+  host::setAttributesAt(parent.fd, parent.name, st, attributes, op, path);
 }
 
 }  // namespace os

@@ -16,21 +16,15 @@ namespace os {
 namespace {
 
 // The file's folder, opened confined to drive C, and the file's own lstat in it; a mount point
-// is refused. `hostPath` receives the file's host path.
+// is refused.
 void openExisting(std::string_view path, std::string_view op, host::Parent& parent,
-                  struct stat& st, std::string& hostPath,
-                  std::size_t listedFrom = std::string_view::npos) {
+                  struct stat& st) {
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists) host::failMissing(r, op, path);
   bool mount = false;
-  // The exact spelling first: three calls when it exists.
-  if (!host::lexicalPath(path, hostPath) || !host::openParent(hostPath, parent) ||
+  if (!host::openParent(r.path, parent) ||
       host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
-    host::Resolved r = host::resolve(path, listedFrom);
-    if (!r.exists) host::failMissing(r, op, path);
-    if (!host::openParent(r.path, parent, false)) host::failErrno(errno, op, path);
-    if (host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
-      host::failErrno(errno, op, path);
-    }
-    hostPath = std::move(r.path);
+    host::failErrno(errno, op, path);
   }
   if (mount) host::fail(error::AccessDenied, op, path, "c'est un point de montage");
 }
@@ -44,48 +38,17 @@ void openNew(std::string_view path, std::string_view op, host::Parent& parent, b
   exists = fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-void unlinkFile(const host::Parent& parent, const struct stat& st, std::string_view op,
-                std::string_view path) {
-  host::noteChange();
-  if (S_ISLNK(st.st_mode)) host::noteFolderChange();
-  if (unlinkat(parent.fd, parent.name.c_str(), 0) != 0) host::failErrno(errno, op, path);
-}
-
 }  // namespace
 
 void deleteFile(std::string_view path) {
   constexpr std::string_view op = "Ne peut supprimer le fichier";
   host::Parent parent;
   struct stat st {};
-  std::string hostPath;
-  openExisting(path, op, parent, st, hostPath);
+  openExisting(path, op, parent, st);
   if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, path, "c'est un dossier");
   // Checked here rather than left to the host, so the refusal holds for root too.
   if (host::isReadOnly(st)) host::fail(error::AccessDenied, op, path, "lecture seule");
-  unlinkFile(parent, st, op, path);
-}
-
-void deleteListedFile(std::string_view path, std::size_t listedFrom) {
-  constexpr std::string_view op = "Ne peut supprimer le fichier";
-  host::Parent parent;
-  struct stat st {};
-  std::string hostPath;
-  openExisting(path, op, parent, st, hostPath, listedFrom);
-  if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, path, "c'est un dossier");
-  // The attributes of a file with several names belong to all of them: only this name goes.
-  if (S_ISREG(st.st_mode) && st.st_nlink == 1) {
-    std::string xattrPath = parent.procPath();
-    if (xattrPath.empty()) xattrPath = hostPath;
-    if (host::isReadOnly(st) ||
-        (host::storedAttributes(xattrPath.c_str()) & (attr::Hidden | attr::System)) != 0) {
-      host::setAttributesAt(parent, hostPath, st, 0, op, path);
-    }
-  }
-  unlinkFile(parent, st, op, path);
-}
-
-void removeDirectory(std::string_view path) {
-  removeDirectory(path, std::string_view::npos);
+  if (unlinkat(parent.fd, parent.name.c_str(), 0) != 0) host::failErrno(errno, op, path);
 }
 
 void createDirectory(std::string_view path) {
@@ -95,16 +58,14 @@ void createDirectory(std::string_view path) {
   struct stat st {};
   openNew(path, op, parent, exists, st);
   if (exists) host::fail(error::AlreadyExists, op, path, "existe déjà");
-  host::noteChange();
   if (mkdirat(parent.fd, parent.name.c_str(), 0777) != 0) host::failErrno(errno, op, path);
 }
 
-void removeDirectory(std::string_view path, std::size_t listedFrom) {
+void removeDirectory(std::string_view path) {
   constexpr std::string_view op = "Ne peut supprimer le dossier";
   host::Parent parent;
   struct stat st {};
-  std::string hostPath;
-  openExisting(path, op, parent, st, hostPath, listedFrom);
+  openExisting(path, op, parent, st);
   int flags = AT_REMOVEDIR;
   if (S_ISLNK(st.st_mode)) {
     struct stat target {};
@@ -115,8 +76,6 @@ void removeDirectory(std::string_view path, std::size_t listedFrom) {
   } else if (!S_ISDIR(st.st_mode)) {
     host::fail(error::DirectoryInvalid, op, path, "ce n'est pas un dossier");
   }
-  host::noteChange();
-  host::noteFolderChange();
   if (unlinkat(parent.fd, parent.name.c_str(), flags) != 0) {
     const int err = errno;
     host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, path);
@@ -126,8 +85,7 @@ void removeDirectory(std::string_view path, std::size_t listedFrom) {
 void moveFileReplace(std::string_view from, std::string_view to) {
   host::Parent source;
   struct stat st {};
-  std::string hostPath;
-  openExisting(from, "Ne peut déplacer le fichier", source, st, hostPath);
+  openExisting(from, "Ne peut déplacer le fichier", source, st);
   constexpr std::string_view op = "Ne peut remplacer le fichier";
   host::Parent target;
   bool exists = false;
@@ -144,8 +102,6 @@ void moveFileReplace(std::string_view from, std::string_view to) {
       host::fail(error::AccessDenied, op, to, "c'est un point de montage");
     }
   }
-  host::noteChange();
-  host::noteFolderChange();
   if (renameat(source.fd, source.name.c_str(), target.fd, target.name.c_str()) != 0) {
     host::failErrno(errno, op, to);
   }

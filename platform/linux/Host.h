@@ -33,10 +33,7 @@ bool lexicalPath(std::string_view windowsPath, std::string& out);
 // exists; otherwise `parentMissing` tells whether a folder on the way is missing.
 bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing);
 // Lexical mapping, one lstat on the exact spelling, and a case-insensitive walk on a miss.
-// From `listedFrom` on, `windowsPath` holds names a directory listing gave: they are taken as
-// spelled, never matched again by case (a file gone since is never mistaken for a sibling).
-Resolved resolve(std::string_view windowsPath,
-                 std::size_t listedFrom = std::string_view::npos);
+Resolved resolve(std::string_view windowsPath);
 
 // An open descriptor of drive C (O_PATH), for opening files confined to it.
 int driveRootFd();
@@ -48,36 +45,32 @@ int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
 // checked: a pipe or a device never blocks the program). `confined`: through openInDrive. -1 with
 // errno on failure (ENXIO: not a regular file).
 int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode = 0);
-// True when `name` in the folder `dirFd` (AT_FDCWD: a full path) is the root of a mount (another
-// file system, a bind mount): like a link, never entered, changed nor removed.
+// True when `name` in the folder `dirFd` is the root of a mount (another file system, a bind
+// mount): like a link, never entered, changed nor removed.
 bool isMountPoint(int dirFd, const char* name) noexcept;
 // lstat of `name` in the folder `dirFd` (mode, links, inode, device, size, owner) that also tells
 // whether it is a mount point; -1 with errno on failure.
 int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept;
 
+// Opens the entry `name` of the folder `dirFd` (one component: neither "." nor ".." nor a
+// name holding "/"), following no link and crossing no mount point. -1 with errno on failure
+// (ELOOP: a link; EXDEV: a mount point).
+int openChildAt(int dirFd, const char* name, int flags) noexcept;
+// "/proc/self/fd/<dirFd>/<name>", for calls without an *at() form; empty without /proc.
+std::string procPath(int dirFd, std::string_view name);
+
 // The folder holding a file, opened confined to drive C, and the file's name in it: the *at()
-// calls on (fd, name) never act outside drive C. The last folder opened is kept open for the
-// next operation in it (a run deletes many files of one folder), until this process removes or
-// renames a folder or a link.
+// calls on (fd, name) never act outside drive C.
 struct Parent {
   int fd = -1;
   std::string name;
-  bool owned = false;  // false: the kept folder's descriptor, borrowed
-  std::string folder;  // when owned: the host path of the folder
-  std::uint64_t generation = 0;
   Parent() = default;
   Parent(const Parent&) = delete;
   Parent& operator=(const Parent&) = delete;
-  ~Parent() { close(); }
-  // "/proc/self/fd/<fd>/<name>", for calls without an *at() form; empty without /proc.
-  std::string procPath() const;
-  void close() noexcept;
+  ~Parent();
 };
 // Opens the parent of `hostPath`; false with errno on failure (drive C itself has no parent).
-// `reuse` false opens the folder afresh even when it is the kept one.
-bool openParent(const std::string& hostPath, Parent& out, bool reuse = true);
-// Records that this process removed or renamed a folder or a link: kept folders are forgotten.
-void noteFolderChange() noexcept;
+bool openParent(const std::string& hostPath, Parent& out);
 
 // Creates what is missing of a fresh profile in `prefix`; true when it created anything. While
 // the profile's first start is not marked done (finishFreshProfile), every call completes it.
@@ -88,10 +81,6 @@ std::string pendingMarker(const std::string& prefix);
 bool firstStartPending(const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
-
-// Records that this process changed a folder's contents (directory searches then read folders
-// afresh rather than reuse a listing).
-void noteChange() noexcept;
 
 // ASCII lower case, without locale (names compare with equalsIgnoreCase, see CaseFold.h).
 inline unsigned char lower(unsigned char c) noexcept {
@@ -117,11 +106,12 @@ std::uint32_t storedAttributes(const char* path) noexcept;
 inline bool isDotHidden(std::string_view name) noexcept {
   return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
-// The Windows attribute word of the host file `path` named `name`, whose lstat is `st`.
-std::uint32_t attributesOf(const char* path, std::string_view name, const struct stat& st);
-// Sets read-only, hidden and system of the file `parent` names (host path `hostPath`), whose
-// lstat is `st`; throws SystemError("<op> <path> : ...").
-void setAttributesAt(const Parent& parent, const std::string& hostPath, const struct stat& st,
+// The Windows attribute word of `name` in the folder `dirFd`, whose lstat is `st` (`mount`: it
+// is the root of a mount).
+std::uint32_t attributesAt(int dirFd, std::string_view name, const struct stat& st, bool mount);
+// Sets read-only, hidden and system of `name` in the folder `dirFd`, whose lstat is `st`; throws
+// SystemError("<op> <path> : ...").
+void setAttributesAt(int dirFd, std::string_view name, const struct stat& st,
                      std::uint32_t attributes, std::string_view op, std::string_view path);
 // Read-only as Windows sees it: the owner's write bit is clear (links never are).
 inline bool isReadOnly(const struct stat& st) noexcept {

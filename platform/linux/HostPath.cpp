@@ -109,7 +109,7 @@ bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing)
   return true;
 }
 
-Resolved resolve(std::string_view windowsPath, std::size_t listedFrom) {
+Resolved resolve(std::string_view windowsPath) {
   Resolved r;
   if (!lexicalPath(windowsPath, r.path)) return r;
   r.valid = true;
@@ -119,31 +119,11 @@ Resolved resolve(std::string_view windowsPath, std::size_t listedFrom) {
   }
   r.error = errno;
   if (r.error != ENOENT && r.error != ENOTDIR) return r;
-  // The listed names, kept apart from the case-insensitive walk of the folders before them.
-  std::string listed;
-  if (listedFrom < windowsPath.size()) {
-    std::string folder;
-    if (!lexicalPath(windowsPath.substr(0, listedFrom), folder) ||
-        r.path.compare(0, folder.size(), folder) != 0 || r.path.size() <= folder.size() ||
-        r.path[folder.size()] != '/') {
-      return r;  // the listed part does not lie below its folder: nothing to match
-    }
-    listed.assign(r.path, folder.size(), std::string::npos);
-    r.path.resize(folder.size());
-  }
-  const bool matched = matchOnDisk(r.path, driveRoot().size(), r.parentMissing);
-  r.path += listed;
-  if (!matched) {
-    r.parentMissing = r.parentMissing || !listed.empty();
+  if (!matchOnDisk(r.path, driveRoot().size(), r.parentMissing)) {
     r.error = r.parentMissing ? ENOTDIR : ENOENT;
   } else if (lstat(r.path.c_str(), &r.st) == 0) {
     r.exists = true;
     r.error = 0;
-  } else {
-    r.error = errno;
-    struct stat folderSt {};
-    const std::string parent = r.path.substr(0, r.path.rfind('/'));
-    r.parentMissing = r.error == ENOTDIR || lstat(parent.c_str(), &folderSt) != 0;
   }
   return r;
 }

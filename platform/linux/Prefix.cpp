@@ -97,8 +97,6 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   if (s.driveFd >= 0) close(s.driveFd);
   s.driveFd = -1;
   s.ensured = false;
-  host::noteChange();
-  host::noteFolderChange();
 }
 
 bool ensureProfile() {

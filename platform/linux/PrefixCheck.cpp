@@ -66,7 +66,7 @@ std::string listText(const std::vector<std::string>& names, std::size_t most) {
 
 }  // namespace
 
-std::optional<FolderId> winePrefixId(const std::filesystem::path& folder) {
+std::optional<FileId> winePrefixId(const std::filesystem::path& folder) {
   const Fd fd(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   struct stat root {}, drive {}, hive {};
   if (fd.get() < 0 || ::fstat(fd.get(), &root) != 0 ||
@@ -76,7 +76,7 @@ std::optional<FolderId> winePrefixId(const std::filesystem::path& folder) {
       !S_ISREG(hive.st_mode)) {
     return std::nullopt;
   }
-  return FolderId{static_cast<std::uint64_t>(root.st_dev), static_cast<std::uint64_t>(root.st_ino)};
+  return FileId{static_cast<std::uint64_t>(root.st_dev), static_cast<std::uint64_t>(root.st_ino)};
 }
 
 std::vector<std::string> prefixesWithin(const std::filesystem::path& folder) {

@@ -149,7 +149,6 @@ bool saveFile(std::string_view path, std::string_view bytes, bool onlyIfMissing)
   // The folder opened confined to drive C: nothing below is reached through a link.
   host::Parent parent;
   if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
-  host::noteChange();
   const std::string shown(path);
   try {
     const host::StoreLock lock(parent.fd, parent.name, shown);

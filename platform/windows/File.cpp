@@ -28,7 +28,6 @@ File File::create(std::string_view path) {
       (a & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     win::fail(ERROR_ACCESS_DENIED, op, path);
   }
-  win::noteChange();
   const HANDLE h = CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) win::failLast(op, path);

@@ -183,7 +183,6 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   s.scratchName = s.prefix.filename().wstring();
   if (s.scratchName.empty()) s.scratchName = L"prefix";
   s.ensured = false;
-  win::noteChange();
 }
 
 bool ensureProfile() {
@@ -263,12 +262,6 @@ std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view op
     fail(ERROR_PATH_NOT_FOUND, operation, windowsPath);
   }
   return out;
-}
-
-bool isSandboxDriveRoot(std::string_view windowsPath) {
-  if (!sandboxed()) return false;
-  std::wstring w;
-  return toWide(windowsPath, w) && isDriveC(w) && resolvedTail(std::wstring_view(w).substr(3)).empty();
 }
 
 HKEY userRoot() {

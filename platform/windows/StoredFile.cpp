@@ -66,7 +66,6 @@ HANDLE lockFile(const std::string& path) {
 bool saveFile(std::string_view pathView, std::string_view bytes, bool onlyIfMissing) {
   const std::string path(pathView);
   const std::wstring target = win::systemPathOrThrow(path, kCreate);
-  win::noteChange();
   const Handle lock(lockFile(path));
   // Checked here rather than left to the system, so that the refusal holds under Wine run as
   // root too: a read-only file, a folder or a link is never replaced.

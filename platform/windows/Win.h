@@ -24,17 +24,19 @@ void assignUtf8(std::wstring_view utf16, std::string& out);
 bool systemPath(std::string_view windowsPath, std::wstring& out);
 // The same; throws SystemError (InvalidName, PathNotFound) naming `operation`.
 std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view operation);
-// True when `windowsPath` names the root of drive C of a sandbox.
-bool isSandboxDriveRoot(std::string_view windowsPath);
 // True while a sandbox is set.
 bool sandboxed();
 // The program's fixed folders inside a sandbox.
 inline constexpr std::string_view kSandboxWindows = "C:\\windows";
 inline constexpr std::string_view kSandboxProgram = "C:\\Program Files\\Tidora 2000";
 
-// Records that this process changed something on disk (directory searches then read folders
-// afresh rather than reuse a listing).
-void noteChange() noexcept;
+// Read-only, hidden and system: the attributes a program sets and a cleaning clears.
+inline constexpr DWORD kSettableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// What SetFileAttributesW (and FileBasicInfo) keeps besides those three.
+inline constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE |
+                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                                         FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
 
 // HKEY_CURRENT_USER, or the sandbox's scratch key standing in for it.
 HKEY userRoot();

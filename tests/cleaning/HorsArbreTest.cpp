@@ -1,16 +1,21 @@
-// A run never leaves the tree it was pointed at: mount points, links on a pass's own path (also
-// swapped in during the run), names holding "\", files gone before their deletion, hard links.
+// A run never leaves the tree it was pointed at: mount points, links on a pass's own path, folders
+// swapped for links or for other folders during the run, names holding "\", files gone before
+// their deletion, hard links.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "tests/Montages.h"
 #include "tests/cleaning/Environnement.h"
@@ -78,45 +83,139 @@ TEST_F(HorsArbre, APassWhoseFolderIsOrPassesThroughALinkYieldsNothing) {
   plan.OptionsValidees = true;
   menage.Lancer();
   EXPECT_EQ(menage.NbFichiers, 0u);
-  for (const std::string& f : {options, std::string("C:\\Garde\\lettre.doc"),
-                               std::string("C:\\Garde\\vide"), std::string("C:\\windows\\SYSBCKUP")})
+  for (const std::string& f :
+       {options, std::string("C:\\Garde\\lettre.doc"), std::string("C:\\Garde\\vide"),
+        std::string("C:\\windows\\SYSBCKUP")})
     EXPECT_TRUE(Existe(f)) << f;
 }
 
-// Another program swaps a folder for a link to a tree of the same shape, over and over.
-TEST_F(HorsArbre, ASubFolderSwappedForALinkDuringTheRunIsSkipped) {
-  const fs::path sous = Hote(temp) / "sous";
-  const fs::path ailleurs = Hote(temp) / "sous.ailleurs";
-  for (int i = 0; i < 20; ++i) {
-    const std::string d = "\\d" + std::to_string(i);
-    Creer("C:\\Garde" + d + "\\g.txt");
-    Creer(temp + "\\sous" + d + "\\index.dat");  // never deleted: the folders stay
+// Every deletion the run asks for, by the identity of the folder it goes through.
+struct ExecutantTemoin : TExecutant {
+  std::set<std::pair<os::FileId, std::string>> demandes;
+  void SupprimerFichier(const os::Folder& dossier, std::string_view nom) override {
+    demandes.emplace(dossier.id(), std::string(nom));
+    TExecutant::SupprimerFichier(dossier, nom);
   }
-  CreerDossier("C:\\Garde\\vide");
-  plan.TableDossiers[4] = temp;
-  plan.OptionsValidees = true;
-  std::atomic<bool> fini{false};
-  std::thread permutation([&] {
-    while (!fini) {
-      std::rename(sous.c_str(), ailleurs.c_str());
-      fs::create_directory_symlink("../../Garde", sous);
-      std::this_thread::sleep_for(std::chrono::microseconds(100));
-      fs::remove(sous);
-      std::rename(ailleurs.c_str(), sous.c_str());
-      std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-  });
-  for (int i = 0; i < 100; ++i) {
-    Creer(temp + "\\a.tmp");
-    menage.Lancer();
+  void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override {
+    demandes.emplace(dossier.id(), std::string(nom));
+    TExecutant::SupprimerDossier(dossier, nom);
   }
-  fini = true;
-  permutation.join();
-  for (int i = 0; i < 20; ++i) {
-    EXPECT_TRUE(Existe("C:\\Garde\\d" + std::to_string(i) + "\\g.txt")) << i;
-  }
-  EXPECT_TRUE(Existe("C:\\Garde\\vide"));
+};
+
+os::FileId Identite(const fs::path& p) {
+  struct stat st {};
+  if (lstat(p.c_str(), &st) != 0) ADD_FAILURE() << "no " << p;
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
+
+// Each file and folder below `racine`: its path, and its name in the folder holding it.
+struct Entree {
+  fs::path chemin;
+  os::FileId dossier;
+  std::string nom;
+};
+void Releve(const fs::path& racine, std::vector<Entree>& entrees) {
+  for (auto it = fs::recursive_directory_iterator(racine); it != fs::recursive_directory_iterator();
+       ++it) {
+    const fs::path p = it->path();
+    entrees.push_back({p, Identite(p.parent_path()), p.filename().string()});
+  }
+}
+
+enum class Permutation { LienRacine, LienHote, Remplacement };
+
+// Another program swaps a folder of the temporary folder, over and over while runs go on: for a
+// link to the drive's root, for a link to a host folder outside the prefix, or for another
+// folder (the first renamed away). Whatever lands when, nothing outside what the run listed
+// goes: every file or folder gone was asked for through the very folder that held it, and
+// nothing outside drive C nor any folder the run never lists loses anything.
+class Permutations : public EnvironnementMenage, public ::testing::WithParamInterface<Permutation> {
+ protected:
+  // A tree the run empties: sub-folders of files, some kept by an index.dat. Every swapped-in
+  // target holds one of the same names, which a path leading there by now would reach.
+  void Remplir(const fs::path& racine) {
+    Ecrire(racine / "index.dat");
+    for (int d = 0; d < 12; ++d) {
+      const fs::path sous = racine / ("d" + std::to_string(d));
+      for (int f = 0; f < 40; ++f) Ecrire(sous / ("f" + std::to_string(f) + ".txt"));
+      fs::create_directories(sous / "vide" / "vide aussi");
+      if (d % 3 == 0) Ecrire(sous / "index.dat");
+    }
+  }
+};
+
+TEST_P(Permutations, NothingGoesButWhatTheRunListedWhereItListedIt) {
+  const fs::path c = prefixe / "drive_c";
+  const fs::path hote = prefixe / "hote";
+  const fs::path sous = Hote(temp) / "sous";
+  const fs::path parc = Hote(temp) / "sous.parc";
+  const fs::path autre = c / "Parc" / "autre";
+  const fs::path dehors = c / "Parc" / "dehors";
+  ExecutantTemoin temoin;
+  TMenage run(scrute, plan, fenetre, temoin);
+  plan.TableDossiers[4] = temp;
+  plan.TableMotifs[0] = "*.tmp";
+  plan.OptionsValidees = true;
+
+  long permutations = 0;
+  for (int tour = 0; tour < 6; ++tour) {
+    Remplir(sous);
+    Remplir(hote);
+    Remplir(c);
+    if (GetParam() == Permutation::Remplacement) Remplir(autre);
+    std::vector<Entree> avant, avantHote;
+    Releve(c, avant);
+    Releve(hote, avantHote);
+    temoin.demandes.clear();
+
+    std::atomic<bool> fini{false};
+    std::atomic<long> faites{0};
+    std::thread permutation([&] {
+      std::error_code ec;  // never thrown on this thread; checked by the canonical layout after
+      while (!fini) {
+        if (GetParam() == Permutation::Remplacement) {
+          fs::rename(sous, dehors, ec);
+          fs::rename(autre, sous, ec);
+        } else {
+          fs::rename(sous, parc, ec);
+          fs::create_directory_symlink(GetParam() == Permutation::LienRacine ? c : hote, sous, ec);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (GetParam() == Permutation::Remplacement) {
+          fs::rename(sous, autre, ec);
+          fs::rename(dehors, sous, ec);
+        } else {
+          fs::remove(sous, ec);
+          fs::rename(parc, sous, ec);
+        }
+        ++faites;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+      }
+    });
+    const long debut = faites;
+    run.Lancer();
+    permutations += faites - debut;
+    fini = true;
+    permutation.join();
+    ASSERT_TRUE(fs::is_directory(fs::symlink_status(sous)));
+    ASSERT_TRUE(fs::exists(sous / "index.dat"));
+
+    for (const Entree& e : avant) {
+      if (fs::exists(fs::symlink_status(e.chemin))) continue;
+      EXPECT_EQ(temoin.demandes.count({e.dossier, e.nom}), 1u)
+          << e.chemin << " is gone, never asked for through its folder";
+    }
+    for (const Entree& e : avantHote) EXPECT_TRUE(fs::exists(e.chemin)) << e.chemin;
+    for (int d = 0; d < 12; ++d) {  // only "*.tmp" is searched for outside TEMP
+      EXPECT_TRUE(fs::exists(c / ("d" + std::to_string(d)) / "f0.txt")) << d;
+    }
+  }
+  EXPECT_GT(permutations, 6) << "the swaps never landed during a run";
+}
+
+INSTANTIATE_TEST_SUITE_P(HorsArbre, Permutations,
+                         ::testing::Values(Permutation::LienRacine, Permutation::LienHote,
+                                           Permutation::Remplacement));
 
 // A Linux folder may be named "up\..\..\.."; as a path it would lead the removal of the empty
 // folders all over drive C, and round for ever. The removal is also bounded and drains the queue.

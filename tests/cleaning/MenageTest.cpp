@@ -6,9 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "cleaning/DossierSur.h"
+#include "cleaning/DossierDangereux.h"
+#include "cleaning/Executant.h"
 #include "cleaning/LibellesDossiers.h"
-#include "cleaning/MasqueSur.h"
+#include "cleaning/MasqueDangereux.h"
 #include "platform/Attributes.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
@@ -105,6 +106,47 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
   EXPECT_EQ(fenetre.tailles.back(), "3 kO");
   EXPECT_THAT(fenetre.messages, ElementsAre("15 fichiers pour un total de\r3 kO"));
   EXPECT_FALSE(menage.EnCours());
+}
+
+// What the run does to files, folders and registry values all goes through its executant: one
+// that only records finds every file, empty folder and value a real run removes, in the same
+// order, and nothing changes on disk nor in the registry.
+TEST_F(Menage, EveryChangeGoesThroughTheExecutant) {
+  struct Registre : IExecutant {
+    Liste actions;
+    void SupprimerFichier(const os::Folder& d, std::string_view n) override {
+      actions.push_back("fichier " + d.path() + "\\" + std::string(n));
+    }
+    void SupprimerDossier(const os::Folder& d, std::string_view n) override {
+      actions.push_back("dossier " + d.path() + "\\" + std::string(n));
+    }
+    void SupprimerValeurs(os::RegistryKey&, const std::vector<std::string>& noms) override {
+      for (const std::string& n : noms) actions.push_back("valeur " + n);
+    }
+  } registre;
+  for (const std::string& f : {cache + "\\page.htm", cache + "\\index.dat", temp + "\\b.txt",
+                               std::string("C:\\Projets\\c.tmp"), sbdr + "\\rb000.cab"}) {
+    Creer(f);
+  }
+  CreerDossier(temp + "\\vide");
+  os::RegistryKey::create(kAdresses).setString("url1", "http://x");
+  os::RegistryKey::create(kRecherches).setString("MRUList", "a");
+  PlanComplet();
+  TMenage apercu(scrute, plan, fenetre, registre);
+  apercu.Lancer();
+  EXPECT_EQ(registre.actions,
+            (Liste{"fichier " + cache + "\\page.htm", "fichier " + temp + "\\b.txt",
+                   "fichier c:\\Projets\\c.tmp", "fichier " + sbdr + "\\rb000.cab", "valeur url1",
+                   "valeur MRUList", "dossier " + temp + "\\vide"}));
+  EXPECT_EQ(apercu.NbFichiers, 4u);
+  EXPECT_EQ(apercu.NbEchecs, 0u);
+  for (const std::string& f :
+       {cache + "\\page.htm", temp + "\\b.txt", std::string("C:\\Projets\\c.tmp"),
+        sbdr + "\\rb000.cab", temp + "\\vide"}) {
+    EXPECT_TRUE(Existe(f)) << f;
+  }
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url1"));
+  EXPECT_THAT(Valeurs(kRecherches), ElementsAre("MRUList"));
 }
 
 // The exemption is by exact name, under folder passes and mask passes alike.
@@ -262,10 +304,10 @@ TEST_F(Menage, CorruptHiveSkipsTheRegistryStepsThenFailsAfterTheSummary_Linux) {
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
-    EXPECT_EQ(std::string(e.what()), "Base de registre illisible : " +
-                                         (prefixe / "user.reg").string() +
-                                         ", ligne 1 : ce n'est pas un fichier de registre "
-                                         "(\"Windows Registry Editor Version 5.00\" attendu)");
+    EXPECT_EQ(std::string(e.what()),
+              "Base de registre illisible : " + (prefixe / "user.reg").string() +
+                  ", ligne 1 : ce n'est pas un fichier de registre "
+                  "(\"Windows Registry Editor Version 5.00\" attendu)");
   }
   EXPECT_FALSE(menage.EnCours());
   EXPECT_FALSE(Existe(temp + "\\x.txt"));

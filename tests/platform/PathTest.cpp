@@ -73,11 +73,6 @@ TEST_F(PathTest, MatchesCaseInsensitivelyPreferringTheExactSpelling) {
             drive() / "\u03b1\u03b8\u03ae\u03bd\u03b1/\u043c\u043e\u0441\u043a\u0432\u0430");
   EXPECT_EQ(os::hostPath("C:\\\xc9T\xc9"), drive() / "\xc9T\xc9");  // missing: kept as spelled
   EXPECT_EQ(os::hostPath("C:\\\xe9T\xe9"), drive() / "\xe9t\xe9");
-  // One key for every spelling of a file, another for a name that differs only by case.
-  makeFile("data/a.tmp");
-  makeFile("data/A.tmp");
-  EXPECT_EQ(os::fileKey("c:\\DATA\\.\\a.tmp"), os::fileKey("C:\\data\\a.tmp"));
-  EXPECT_NE(os::fileKey("C:\\data\\A.tmp"), os::fileKey("C:\\data\\a.tmp"));
 }
 
 TEST_F(PathTest, OverrideChoosesThePrefix) {

@@ -1,5 +1,5 @@
 // Our readings against the system's own on the same files (Windows only): the profile-string
-// reader against GetPrivateProfileStringA, and the directory search against a plain
+// reader against GetPrivateProfileStringA, and the mask matching against a plain
 // FindFirstFileW on masks the system also matches through generated 8.3 names.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "TempPrefix.h"
-#include "platform/DirectorySearch.h"
+#include "platform/Folder.h"
+#include "platform/Mask.h"
 #include "platform/Profile.h"
 
 namespace {
@@ -66,8 +67,8 @@ TEST_F(SystemComparisonTest, ProfileReaderReadsAsGetPrivateProfileStringA_Window
   }
 }
 
-// The system matches "*.tmp" against generated 8.3 names too; the search reports only names
-// that match themselves.
+// The system matches "*.tmp" against generated 8.3 names too; ours matches only names that
+// match themselves.
 TEST_F(SystemComparisonTest, ShortNamesNeverMakeAMatch_Windows) {
   makeFile("m/a.tmpx");
   makeFile("m/b.tmp");
@@ -82,7 +83,11 @@ TEST_F(SystemComparisonTest, ShortNamesNeverMakeAMatch_Windows) {
   } while (FindNextFileW(h, &donnees));
   FindClose(h);
   std::set<std::string> nous;
-  for (os::DirectorySearch s("C:\\m\\*.tmp", 63); s.isOpen(); s.next()) nous.insert(s.name());
+  std::optional<os::Folder> m = os::Folder::open("C:\\m");
+  ASSERT_TRUE(m);
+  for (std::size_t i = 0; i < m->count(); ++i) {
+    if (os::matchesMask(m->name(i), "*.tmp")) nous.insert(std::string(m->name(i)));
+  }
   EXPECT_EQ(nous, (std::set<std::string>{"b.tmp"}));
   EXPECT_TRUE(systeme.count("a.tmpx")) << "the system no longer matches short names";
 }

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/DirectorySearch.h"
+#include "platform/Folder.h"
 #include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 #include "tests/support/Systeme.h"
@@ -60,7 +60,7 @@ class ArbreTemporaire : public ::testing::Test {
   std::vector<std::string> Scrute() {
     rapports.clear();
     s.Execute();
-    EXPECT_EQ(os::DirectorySearch::openCount(), 0);
+    EXPECT_EQ(os::Folder::openCount(), 0);
     return rapports;
   }
 

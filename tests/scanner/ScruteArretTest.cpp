@@ -164,7 +164,7 @@ TEST_F(ArretArbre, FailureInAHandlerEndsTheScanAndClosesEverySearch) {
       };
     rapports.clear();
     EXPECT_THROW(s.Execute(), std::runtime_error);
-    EXPECT_EQ(os::DirectorySearch::openCount(), 0);
+    EXPECT_EQ(os::Folder::openCount(), 0);
     EXPECT_THAT(rapports, ::testing::Not(::testing::Contains("Z")));
   }
   Enregistre();

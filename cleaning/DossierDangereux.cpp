@@ -1,4 +1,4 @@
-#include "cleaning/DossierSur.h"
+#include "cleaning/DossierDangereux.h"
 
 #include <cstddef>
 

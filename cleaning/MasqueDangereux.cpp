@@ -1,4 +1,4 @@
-#include "cleaning/MasqueSur.h"
+#include "cleaning/MasqueDangereux.h"
 
 bool MasqueDangereux(std::string_view masque) noexcept {
   if (masque.find_first_of("\\/:") != std::string_view::npos) return true;

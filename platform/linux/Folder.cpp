@@ -1,0 +1,169 @@
+// An open folder of drive C: a descriptor (O_RDONLY, to be read with getdents64) reached with
+// no link and no mount point on the way. Its entries are named relative to it in every *at()
+// call; extended attributes, which have no such call here, go through /proc/self/fd.
+#include "platform/Folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/Attributes.h"
+#include "platform/SystemError.h"
+#include "platform/linux/Host.h"
+
+namespace os {
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+int fdOf(std::intptr_t handle) noexcept {
+  return static_cast<int>(handle);
+}
+
+FileId idOf(const struct stat& st) noexcept {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+}  // namespace
+
+std::optional<Folder> Folder::open(std::string_view path) {
+  const host::Resolved r = host::resolve(path);
+  if (!r.exists || !S_ISDIR(r.st.st_mode)) return std::nullopt;
+  const int fd = host::openInDrive(r.path, kFolderFlags);
+  if (fd < 0) return std::nullopt;
+  return Folder(fd, std::string(path));
+}
+
+void Folder::closeHandle(std::intptr_t handle) noexcept {
+  ::close(fdOf(handle));
+}
+
+FileId Folder::id() const {
+  struct stat st {};
+  if (fstat(fdOf(handle_), &st) != 0) host::failErrno(errno, "Ne peut lire le dossier", path_);
+  return idOf(st);
+}
+
+std::optional<Folder> Folder::openChild(std::string_view entryName) const {
+  if (!isEntryName(entryName)) return std::nullopt;
+  const int fd = host::openChildAt(fdOf(handle_), std::string(entryName).c_str(), kFolderFlags);
+  if (fd < 0) return std::nullopt;
+  return Folder(fd, entryPath(entryName));
+}
+
+void Folder::read() {
+  static thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+  for (;;) {
+    ssize_t n;
+    do {
+      n = getdents64(fdOf(handle_), buffer.get(), kBufferSize);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) return;  // the end, or a folder that can no longer be read: what was read
+    for (std::size_t offset = 0; offset < static_cast<std::size_t>(n);) {
+      const auto* e = reinterpret_cast<const dirent64*>(buffer.get() + offset);
+      offset += e->d_reclen;
+      add(e->d_name, e->d_type, 0);
+    }
+  }
+}
+
+bool Folder::isFolder(std::size_t i) const {
+  const unsigned char type = static_cast<unsigned char>(entries_[i].kind);
+  if (type == DT_DIR) return true;
+  if (type != DT_LNK && type != DT_UNKNOWN) return false;
+  // A link to a folder carries the directory attribute too, as Windows shows one.
+  struct stat st {};
+  return fstatat(fdOf(handle_), name(i).data(), &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Folder::isReparsePoint(std::size_t i) const {
+  const unsigned char type = static_cast<unsigned char>(entries_[i].kind);
+  if (type == DT_LNK) return true;
+  struct stat st {};
+  bool mount = false;
+  return host::lstatAt(fdOf(handle_), name(i).data(), st, &mount) == 0 &&
+         (S_ISLNK(st.st_mode) || mount);
+}
+
+std::uint32_t Folder::attributes(std::size_t i) const {
+  struct stat st {};
+  bool mount = false;
+  const std::string_view n = name(i);
+  if (host::lstatAt(fdOf(handle_), n.data(), st, &mount) == 0) {
+    return host::attributesAt(fdOf(handle_), n, st, mount);
+  }
+  // Gone since it was listed: what the listing said.
+  const unsigned char type = static_cast<unsigned char>(entries_[i].kind);
+  std::uint32_t a = type == DT_DIR ? attr::Directory : attr::Archive;
+  if (type == DT_LNK) a |= attr::ReparsePoint;
+  if (host::isDotHidden(n)) a |= attr::Hidden;
+  return a;
+}
+
+std::uint64_t Folder::fileSize(std::size_t i) const {
+  struct stat st {};
+  if (host::lstatAt(fdOf(handle_), name(i).data(), st, nullptr) != 0 || !S_ISREG(st.st_mode)) {
+    return 0;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<FileId> Folder::entryId(std::string_view entryName) const {
+  struct stat st {};
+  if (!isEntryName(entryName) ||
+      host::lstatAt(fdOf(handle_), std::string(entryName).c_str(), st, nullptr) != 0) {
+    return std::nullopt;
+  }
+  return idOf(st);
+}
+
+// The attributes go with the file's one name: they are cleared only when the deletion fails, as
+// a deletion that clears them first and then fails would leave them. Two system calls instead of
+// four for a file that goes.
+void Folder::deleteFile(std::string_view entryName) const {
+  constexpr std::string_view op = "Ne peut supprimer le fichier";
+  const std::string n = checkedName(entryName, op);
+  const int fd = fdOf(handle_);
+  if (unlinkat(fd, n.c_str(), 0) == 0) return;
+  const int err = errno;
+  struct stat st {};
+  bool mount = false;
+  if (host::lstatAt(fd, n.c_str(), st, &mount) != 0) host::failErrno(err, op, entryPath(n));
+  if (S_ISDIR(st.st_mode)) host::fail(error::AccessDenied, op, entryPath(n), "c'est un dossier");
+  if (mount) host::fail(error::AccessDenied, op, entryPath(n), "c'est un point de montage");
+  // The attributes of a file with several names belong to all of them: they stay.
+  if (S_ISREG(st.st_mode) && st.st_nlink == 1) {
+    try {
+      host::setAttributesAt(fd, n, st, 0, op, entryPath(n));
+    } catch (const SystemError&) {
+      // The deletion's own failure is the one to tell.
+    }
+  }
+  host::failErrno(err, op, entryPath(n));
+}
+
+void Folder::removeFolder(std::string_view entryName) const {
+  constexpr std::string_view op = "Ne peut supprimer le dossier";
+  const std::string n = checkedName(entryName, op);
+  const int fd = fdOf(handle_);
+  // The system itself refuses a link (ENOTDIR), a file (ENOTDIR) and a mount point (EBUSY): what
+  // the entry is, is only looked at to tell why.
+  if (unlinkat(fd, n.c_str(), AT_REMOVEDIR) == 0) return;
+  const int err = errno;
+  struct stat st {};
+  bool mount = false;
+  if (host::lstatAt(fd, n.c_str(), st, &mount) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      host::fail(error::DirectoryInvalid, op, entryPath(n), "ce n'est pas un dossier");
+    }
+    if (mount) host::fail(error::AccessDenied, op, entryPath(n), "c'est un point de montage");
+  }
+  host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, entryPath(n));
+}
+
+}  // namespace os
