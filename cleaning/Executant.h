@@ -1,7 +1,9 @@
 #pragma once
 // What a cleaning run does to what it finds, behind one interface: the run decides what goes,
-// the executant makes it go. The run's only changes to files and to the registry pass here.
+// the executant makes it go. The run's only changes to files and to the registry pass here, and
+// so does every question whose answer a change made earlier in the run would alter.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,11 +14,19 @@
 class IExecutant {
  public:
   virtual ~IExecutant() = default;
+  // Before the run changes anything; throws (os::SystemError, French) when it may not start.
+  virtual void Commencer() = 0;
+  // True when the file `nom` of `dossier` has already gone through this executant: a later pass
+  // finds it gone.
+  virtual bool DejaSupprime(const os::Folder& dossier, std::string_view nom) = 0;
   // The file `nom` of `dossier` goes, its read-only, hidden and system attributes cleared
   // first; throws os::SystemError.
   virtual void SupprimerFichier(const os::Folder& dossier, std::string_view nom) = 0;
   // The empty sub-folder `nom` of `dossier` goes; throws os::SystemError.
   virtual void SupprimerDossier(const os::Folder& dossier, std::string_view nom) = 0;
+  // The key `chemin` whose values a purge deletes, created when missing where the executant
+  // may create it; nothing when it is missing. Throws os::SystemError.
+  virtual std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) = 0;
   // The values `noms` of `cle` go (missing ones passed over); throws os::SystemError.
   virtual void SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) = 0;
 };
@@ -24,8 +34,14 @@ class IExecutant {
 // The executant of a real run: acts at once, through the folder or the key it is given.
 class TExecutant : public IExecutant {
  public:
+  // No other program may be using the prefix (os::checkPrefixFree).
+  void Commencer() override;
+  // Always false: what went is no longer listed.
+  bool DejaSupprime(const os::Folder& dossier, std::string_view nom) override;
   void SupprimerFichier(const os::Folder& dossier, std::string_view nom) override;
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override;
+  // Creates the key when it is missing.
+  std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override;
   void SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) override;
 };
 

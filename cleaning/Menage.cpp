@@ -67,6 +67,8 @@ void TMenage::Lancer() {
     fenetre_.MontrerOptions();
     return;
   }
+  // Nothing has changed yet: a run that may not start (its prefix in use) is refused whole.
+  executant_.Commencer();
 
   enCours_ = true;
   stoppe_ = false;
@@ -148,13 +150,13 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
   scrute_.Execute();
 }
 
-// The key is opened with create rights whether or not the purge is chosen, so a run leaves the
-// same registry behind either way: the key is there, the purge's values gone or kept. "url1",
-// "url2", ... up to the first missing number go, all in one change of the hive.
+// The key is opened (by the real executant, created) whether or not the purge is chosen, so a run
+// leaves the same registry behind either way: the key is there, the purge's values gone or kept.
+// "url1", "url2", ... up to the first missing number go, all in one change of the hive.
 void TMenage::PurgerAdresses() {
-  os::RegistryKey cle = os::RegistryKey::create(kCleAdresses);
-  if (stoppe_ || plan_.TableRegistre[1].empty()) return;
-  const std::vector<std::string> valeurs = cle.valueNames();
+  std::optional<os::RegistryKey> cle = executant_.OuvrirCle(kCleAdresses);
+  if (!cle || stoppe_ || plan_.TableRegistre[1].empty()) return;
+  const std::vector<std::string> valeurs = cle->valueNames();
   // present[n]: a value "url<n>" exists; numbers past the count cannot follow on from 1.
   std::vector<bool> present(valeurs.size() + 2, false);
   for (const std::string& nom : valeurs) {
@@ -163,7 +165,7 @@ void TMenage::PurgerAdresses() {
   }
   std::vector<std::string> noms;
   for (std::size_t n = 1; present[n]; ++n) noms.push_back("url" + std::to_string(n));
-  executant_.SupprimerValeurs(cle, noms);
+  executant_.SupprimerValeurs(*cle, noms);
 }
 
 // Every value of the recent-search key goes, in one change; the key itself stays, and is never
@@ -190,13 +192,14 @@ void TMenage::ScruteDossier1Execute(TScruteDossier&) {}
 
 void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) {
   if (Sender.NomFichier() == "index.dat") return;
-  ++NbFichiers;
-  TailleTotale += Sender.TailleFichier();
-
   // Through the folder that listed the file and the very name it gave: never a sibling that
   // differs in case, never a file a path leads to by now. No failure of one file stops the run.
   const os::Folder& dossier = *Sender.DossierFichier();
   const std::string_view nom = Sender.NomDansDossier();
+  if (executant_.DejaSupprime(dossier, nom)) return;  // gone in an earlier pass
+  ++NbFichiers;
+  TailleTotale += Sender.TailleFichier();
+
   try {
     executant_.SupprimerFichier(dossier, nom);
   } catch (const os::SystemError&) {
@@ -228,7 +231,10 @@ std::uint64_t TMenage::EchecsRestants() const {
       dossier = os::Folder::open(echec->dossier);
       ouvert = &echec->dossier;
     }
-    if (dossier && dossier->entryId(echec->nom) == id) ++restants;
+    if (dossier && !executant_.DejaSupprime(*dossier, echec->nom) &&
+        dossier->entryId(echec->nom) == id) {
+      ++restants;
+    }
   }
   return restants;
 }

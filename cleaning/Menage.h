@@ -2,15 +2,18 @@
 // The cleaning run: carries out a TPlanMenage pass by pass with one scanner.
 //
 // Lancer(), in order: the count and size labels are reset; before the first validation of the
-// options the options window is shown and nothing else happens; the folder passes 0 to 4; the
-// mask passes over "c:\" (unsafe masks are skipped, see MasqueDangereux); the registry-backup
-// pass ("*.cab" under TableDossiers[5]); the typed-address purge (its key is always created,
-// "url1", "url2", ... are deleted up to the first missing number when chosen); the recent-search
-// purge when chosen; the removal of the empty sub-folders of the temporary folder; "FIN"; the
-// summary. A registry failure (a hive that cannot be read or saved) skips what is left of the
-// registry steps; the run carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass starts and neither purge nor the folder removal
-// runs, but "FIN" and the summary still come. The plan is read afresh at each step: a
-// validation during the run may rebuild it.
+// options the options window is shown and nothing else happens; the executant may refuse the run
+// (the real one while another program uses the prefix): Lancer() throws, nothing changed; the
+// folder passes 0 to 4; the mask passes over "c:\" (unsafe masks are skipped, see
+// MasqueDangereux); the registry-backup pass ("*.cab" under TableDossiers[5]); the typed-address
+// purge (its key is always opened, and created by the real executant; "url1", "url2", ... are
+// deleted up to the first missing number when chosen); the recent-search purge when chosen; the
+// removal of the empty sub-folders of the temporary folder; "FIN"; the summary. A registry
+// failure (a hive that cannot be read or saved) skips what is left of the registry steps; the run
+// carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass
+// starts and neither purge nor the folder removal runs, but "FIN" and the summary still come. The
+// plan is read afresh at each step: a validation during the run may rebuild it. A file the
+// executant has already seen go (DejaSupprime) is passed over, neither counted nor touched.
 #include <cstdint>
 #include <map>
 #include <string>

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cleaning/MasqueDangereux.h"
+#include "platform/Attributes.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/Mask.h"
@@ -171,6 +172,11 @@ std::string LireMotif(int numero, const std::string& chemin) {
 
 std::string CheminOptions() {
   return os::executableFolder() + "\\options.ini";
+}
+
+bool OptionsEnregistrees() {
+  const std::optional<std::uint32_t> attributs = os::fileAttributes(CheminOptions());
+  return attributs && (*attributs & (os::attr::Directory | os::attr::ReparsePoint)) == 0;
 }
 
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques) {

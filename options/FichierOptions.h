@@ -22,6 +22,9 @@ class ErreurOptions : public std::runtime_error {
 // Full Windows path of "options.ini".
 std::string CheminOptions();
 
+// True when "options.ini" is there as a file: the options were validated once and saved.
+bool OptionsEnregistrees();
+
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
 // registry and the Windows directory. Throws ErreurOptions on a bad registry value (wrong type,
 // or a text that the file would not give back as it is: control character, too long, blanks or

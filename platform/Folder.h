@@ -44,6 +44,9 @@ class Folder {
   // later calls see that same listing. "." and ".." are left out, and so is a name holding "\"
   // (no Windows name holds one: as a path it would name another file).
   std::size_t count();
+  // The entries the listing read but count() leaves out (names holding "\"; "." and ".." aside):
+  // the folder is empty only when this is 0 too.
+  std::size_t unlisted() const noexcept { return unlisted_; }
   // The name of entry `i` (i < count()), valid while the folder lives.
   std::string_view name(std::size_t i) const noexcept;
   // Entry `i` carries the directory attribute: a folder, or a link or mount point to one.
@@ -68,6 +71,13 @@ class Folder {
   // and never is its target touched (on Windows, as openChild). Throws SystemError
   // (DirNotEmpty...) naming it.
   void removeFolder(std::string_view name) const;
+  // Whether this user may take the entry `name` out of this folder now (deleteFile, or
+  // removeFolder of an empty folder), asked of the system without changing anything: the entry
+  // is there and is no mount point; on Linux the folder is writable and searchable (its mode,
+  // ACLs, a read-only file system), neither it nor the entry is immutable or append-only, and a
+  // sticky folder's entry belongs to the user; on Windows the entry opens for deletion (rights,
+  // sharing), and is no read-only file of several names.
+  bool mayRemove(std::string_view name) const;
 
   // The number of folders open in this process now (each holds one system handle).
   static int openCount() noexcept;
@@ -105,6 +115,7 @@ class Folder {
   bool listed_ = false;
   std::string names_;  // each name followed by a NUL
   std::vector<Entry> entries_;
+  std::size_t unlisted_ = 0;
   mutable std::size_t lastFound_ = 0;
 };
 

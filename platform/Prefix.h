@@ -10,6 +10,11 @@ namespace os {
 std::filesystem::path prefixFolder();
 // Points the emulation at another prefix (tests, benchmarks); the next use creates its profile.
 void setPrefixFolder(const std::filesystem::path& folder);
+// Points the emulation at the existing prefix `folder`, used as it stands: nothing of a profile
+// is ever created there (no fresh profile, no program folder, no user.reg). Throws SystemError
+// with a French message when it may not serve as a prefix (checkPrefixFolder) or lacks a real
+// folder drive_c or a file user.reg. Linux only.
+void useExistingPrefix(const std::filesystem::path& folder);
 // Creates the fresh profile (drive C folders, user.reg) when the prefix has none yet; returns
 // true when it created one.
 bool ensureProfile();

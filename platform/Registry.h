@@ -59,6 +59,8 @@ class RegistryKey {
   std::size_t deleteValues(const std::vector<std::string>& names);
   // Names of the key's values, in stored order.
   std::vector<std::string> valueNames() const;
+  // The key's path below HKEY_CURRENT_USER, without a leading "\" ("Software\Microsoft").
+  std::string path() const;
 
  private:
   struct Impl;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/PrefixCheck.h"
 #include "platform/PrefixUse.h"
@@ -22,4 +23,7 @@ struct Prefixe {
   os::FileId id;                 // the folder itself, whatever path reaches it
   std::optional<std::uint64_t> taille;        // drive C on disk, in bytes, once measured
   std::optional<os::PrefixUser> utilisateur;  // once looked for: the process using it
+  // The folders the launchers install its games into (Lutris, Heroic), as host paths; a
+  // preview lists what lies in those inside drive C with the save and game folders.
+  std::vector<std::filesystem::path> jeux;
 };

@@ -30,6 +30,7 @@ Folder::Folder(Folder&& other) noexcept
       listed_(other.listed_),
       names_(std::move(other.names_)),
       entries_(std::move(other.entries_)),
+      unlisted_(other.unlisted_),
       lastFound_(other.lastFound_) {}
 
 Folder& Folder::operator=(Folder&& other) noexcept {
@@ -40,6 +41,7 @@ Folder& Folder::operator=(Folder&& other) noexcept {
     listed_ = other.listed_;
     names_ = std::move(other.names_);
     entries_ = std::move(other.entries_);
+    unlisted_ = other.unlisted_;
     lastFound_ = other.lastFound_;
   }
   return *this;
@@ -70,7 +72,9 @@ std::string_view Folder::name(std::size_t i) const noexcept {
 }
 
 void Folder::add(std::string_view entryName, std::uint32_t kind, std::uint64_t size) {
-  if (entryName == "." || entryName == ".." || entryName.find('\\') != std::string_view::npos) {
+  if (entryName == "." || entryName == "..") return;
+  if (entryName.find('\\') != std::string_view::npos) {
+    ++unlisted_;
     return;
   }
   entries_.push_back({static_cast<std::uint32_t>(names_.size()),

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <string>
 
 #include "platform/Attributes.h"
 #include "platform/SystemError.h"
@@ -164,6 +165,33 @@ void Folder::removeFolder(std::string_view entryName) const {
     if (mount) host::fail(error::AccessDenied, op, entryPath(n), "c'est un point de montage");
   }
   host::failErrno(err == EEXIST ? ENOTEMPTY : err, op, entryPath(n));
+}
+
+// What unlinkat() and rmdir look at, asked without changing anything: the folder's write and
+// search rights as the system grants them to this process (faccessat with the effective ids:
+// mode, ACLs, a read-only file system, an immutable folder), the immutable and append-only flags
+// of the folder and of the entry (statx), and the sticky bit. A mount point is never removed.
+bool Folder::mayRemove(std::string_view entryName) const {
+  if (!isEntryName(entryName)) return false;
+  const int fd = fdOf(handle_);
+  const std::string n(entryName);
+  struct stat entry {};
+  bool mount = false;
+  if (host::lstatAt(fd, n.c_str(), entry, &mount) != 0 || mount) return false;
+  if (::faccessat(fd, ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
+  constexpr std::uint64_t kFixed = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+  struct statx sx {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_MODE | STATX_UID, &sx) != 0 ||
+      (sx.stx_attributes & sx.stx_attributes_mask & kFixed) != 0) {
+    return false;
+  }
+  const uid_t me = ::geteuid();
+  if ((sx.stx_mode & S_ISVTX) != 0 && me != 0 && sx.stx_uid != me && entry.st_uid != me) {
+    return false;
+  }
+  struct statx target {};
+  return ::statx(fd, n.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE, &target) == 0 &&
+         (target.stx_attributes & target.stx_attributes_mask & kFixed) == 0;
 }
 
 }  // namespace os

@@ -24,6 +24,7 @@ struct PrefixState {
   std::string driveRoot;         // "<prefix>/drive_c" once the profile is known to exist
   int driveFd = -1;              // drive_c opened O_PATH, once the profile is known to exist
   bool ensured = false;
+  bool asItStands = false;       // useExistingPrefix: nothing is created in it
 };
 
 PrefixState& state() {
@@ -51,6 +52,30 @@ std::filesystem::path defaultPrefix() {
   return std::filesystem::path(home) / ".local/share/tidora";
 }
 
+[[noreturn]] void notAPrefix(const std::string& prefix, const std::string& why) {
+  throw SystemError(error::PathNotFound,
+                    "Le dossier " + prefix + " n'est pas un préfixe Wine : " + why);
+}
+
+// The checks of a prefix used as it stands: a real folder drive_c and a regular file user.reg.
+void checkExisting(const std::string& prefix) {
+  const int fd = open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == ENOENT) notAPrefix(prefix, "il n'existe pas");
+    throw SystemError(host::errorCode(err),
+                      "Ne peut ouvrir le préfixe " + prefix + " : " + host::errnoText(err));
+  }
+  struct stat drive {}, hive {};
+  const bool driveOk = fstatat(fd, "drive_c", &drive, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       S_ISDIR(drive.st_mode);
+  const bool hiveOk = fstatat(fd, "user.reg", &hive, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      S_ISREG(hive.st_mode);
+  close(fd);
+  if (!driveOk) notAPrefix(prefix, "il n'a pas de vrai dossier drive_c (le lecteur C)");
+  if (!hiveOk) notAPrefix(prefix, "il n'a pas de fichier user.reg (le registre de l'utilisateur)");
+}
+
 // Caller holds the mutex.
 bool ensureLocked(PrefixState& s) {
   if (s.ensured) return false;
@@ -58,7 +83,12 @@ bool ensureLocked(PrefixState& s) {
   std::string prefix = s.prefix.lexically_normal().string();
   while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
   checkPrefixFolder(prefix);  // nothing is created in a folder that is not a prefix
-  const bool created = host::createFreshProfile(prefix);
+  bool created = false;
+  if (s.asItStands) {
+    checkExisting(prefix);
+  } else {
+    created = host::createFreshProfile(prefix);
+  }
   const std::string root = prefix == "/" ? "/drive_c" : prefix + "/drive_c";
   const int fd = open(root.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
@@ -97,6 +127,15 @@ void setPrefixFolder(const std::filesystem::path& folder) {
   if (s.driveFd >= 0) close(s.driveFd);
   s.driveFd = -1;
   s.ensured = false;
+  s.asItStands = false;
+}
+
+void useExistingPrefix(const std::filesystem::path& folder) {
+  setPrefixFolder(folder);
+  PrefixState& s = state();
+  std::lock_guard lock(s.mutex);
+  s.asItStands = true;
+  ensureLocked(s);
 }
 
 bool ensureProfile() {

@@ -223,4 +223,8 @@ std::vector<std::string> RegistryKey::valueNames() const {
   return names;
 }
 
+std::string RegistryKey::path() const {
+  return impl_ ? impl_->path : std::string();
+}
+
 }  // namespace os

@@ -254,4 +254,21 @@ void Folder::removeFolder(std::string_view entryName) const {
   }
 }
 
+// Opening the entry itself for deletion asks what deleting it asks (rights, sharing) and
+// changes nothing; deleteFile then only keeps the read-only attribute of a file of several names,
+// which makes it stay.
+bool Folder::mayRemove(std::string_view entryName) const {
+  Owned h;
+  if (!isEntryName(entryName) ||
+      openRelative(handleOf(handle_), entryName, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                   kOpenItself, h) != 0) {
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h.h, &info)) return false;
+  const DWORD a = info.dwFileAttributes;
+  return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 || (a & FILE_ATTRIBUTE_READONLY) == 0 ||
+         info.nNumberOfLinks <= 1;
+}
+
 }  // namespace os

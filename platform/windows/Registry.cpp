@@ -153,4 +153,11 @@ std::vector<std::string> RegistryKey::valueNames() const {
   return names;
 }
 
+std::string RegistryKey::path() const {
+  if (!impl_) return {};
+  std::string_view p = impl_->path;
+  while (!p.empty() && p.front() == '\\') p.remove_prefix(1);
+  return std::string(p);
+}
+
 }  // namespace os

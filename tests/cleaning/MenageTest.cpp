@@ -114,6 +114,11 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
 TEST_F(Menage, EveryChangeGoesThroughTheExecutant) {
   struct Registre : IExecutant {
     Liste actions;
+    void Commencer() override {}
+    bool DejaSupprime(const os::Folder&, std::string_view) override { return false; }
+    std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override {
+      return os::RegistryKey::open(chemin);
+    }
     void SupprimerFichier(const os::Folder& d, std::string_view n) override {
       actions.push_back("fichier " + d.path() + "\\" + std::string(n));
     }

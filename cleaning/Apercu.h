@@ -1,0 +1,56 @@
+#pragma once
+// The preview of a cleaning run: what a run of a plan would do now, found by that very run
+// (TMenage) with an executant that records instead of changing (TExecutantApercu). Nothing is
+// written: no file, no folder, no registry key or value.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cleaning/Emplacements.h"
+#include "cleaning/PlanMenage.h"
+
+// A file the run handles.
+struct FichierApercu {
+  std::string chemin;        // its Windows path, as the run reaches it
+  std::uint64_t taille = 0;  // in bytes, as the run counts it
+  Emplacement emplacement = Emplacement::Ailleurs;
+  bool supprime = true;      // false: the run would fail to delete it (counted all the same)
+};
+
+// A registry value the run deletes.
+struct ValeurApercu {
+  std::string cle;  // "HKEY_CURRENT_USER\Software\..."
+  std::string nom;
+};
+
+struct Apercu {
+  // False when the plan holds no validated options: a run would only ask for them, and nothing
+  // else below is filled.
+  bool optionsValidees = true;
+  // Every file the run handles, once each time it does (a file it fails to delete may be met
+  // again by a later pass): those in save locations or game folders first, then the others,
+  // each group in the run's order. Their count and sizes add up to nbFichiers and tailleTotale.
+  std::vector<FichierApercu> fichiers;
+  // How many of the first `fichiers` lie in save locations or game folders.
+  std::size_t nbSensibles = 0;
+  // The registry values the purges delete, in the run's order.
+  std::vector<ValeurApercu> valeurs;
+  // The empty folders removed at the end (Windows paths), deepest first, in the run's order.
+  std::vector<std::string> dossiers;
+  // The summary the run shows at its end; "\r" between its lines.
+  std::string resume;
+  // The run's counters at its end: files handled, their total size, files left undeleted.
+  std::uint64_t nbFichiers = 0;
+  std::uint64_t tailleTotale = 0;
+  std::uint64_t nbEchecs = 0;
+  // The failure the run reports after its summary (a hive that cannot be read), or "".
+  std::string erreur;
+};
+
+// What a run of `plan` (its OptionsValidees included) would do now in the current prefix.
+// `dossiersJeux`: the Windows paths of the prefix's game folders besides the Program Files
+// folders (those a launcher installs games into). The files on disk, the registry and the prefix
+// are left exactly as they are; the platform must not create a profile either (on Linux,
+// os::useExistingPrefix). Throws what the run would throw before its summary.
+Apercu ApercuMenage(const TPlanMenage& plan, const std::vector<std::string>& dossiersJeux = {});

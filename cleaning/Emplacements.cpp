@@ -1,0 +1,74 @@
+#include "cleaning/Emplacements.h"
+
+#include <array>
+
+#include "cleaning/DossierDangereux.h"
+#include "platform/common/CaseFold.h"
+
+namespace {
+
+// The folded names of a Windows path below its drive ("C:" itself left out), "." and ".."
+// resolved; the drive letter, folded, in `lecteur` ("" for a path without one).
+std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
+  lecteur.clear();
+  if (chemin.size() >= 2 && chemin[1] == ':') {
+    lecteur = os::host::foldedCopy(chemin.substr(0, 1));
+    chemin.remove_prefix(2);
+  }
+  std::vector<std::string> noms;
+  std::size_t debut = 0;
+  while (debut <= chemin.size()) {
+    std::size_t fin = chemin.find_first_of("\\/", debut);
+    if (fin == std::string_view::npos) fin = chemin.size();
+    const std::string_view nom = chemin.substr(debut, fin - debut);
+    if (nom == "..") {
+      if (!noms.empty()) noms.pop_back();
+    } else if (!nom.empty() && nom != ".") {
+      noms.push_back(os::host::foldedCopy(nom));
+    }
+    debut = fin + 1;
+  }
+  return noms;
+}
+
+bool Sauvegarde(const std::vector<std::string>& noms) {
+  static const std::array<std::string, 6> kSeuls = {
+      "documents", "my documents", "mes documents", "saved games", "my games", "application data"};
+  for (std::size_t i = 0; i < noms.size(); ++i) {
+    for (const std::string& s : kSeuls) {
+      if (noms[i] == s) return true;
+    }
+    if (noms[i] == "appdata" && i + 1 < noms.size() &&
+        (noms[i + 1] == "roaming" || noms[i + 1] == "locallow")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Sous(const std::vector<std::string>& noms, const std::string& lecteur,
+          const std::vector<std::string>& dossier, const std::string& lecteurDossier) {
+  if (lecteur != lecteurDossier || dossier.size() > noms.size()) return false;
+  for (std::size_t i = 0; i < dossier.size(); ++i) {
+    if (noms[i] != dossier[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Emplacement EmplacementDe(std::string_view chemin, const std::vector<std::string>& dossiersJeux) {
+  std::string lecteur;
+  const std::vector<std::string> noms = Noms(chemin, lecteur);
+  if (Sauvegarde(noms)) return Emplacement::Sauvegardes;
+  if (lecteur == "c" && !noms.empty() &&
+      (noms[0] == "program files" || noms[0] == "program files (x86)")) {
+    return Emplacement::Jeux;
+  }
+  for (const std::string& jeu : dossiersJeux) {
+    if (DossierDangereux(jeu)) continue;
+    std::string lecteurJeu;
+    if (Sous(noms, lecteur, Noms(jeu, lecteurJeu), lecteurJeu)) return Emplacement::Jeux;
+  }
+  return Emplacement::Ailleurs;
+}

@@ -1,0 +1,68 @@
+#include "cleaning/ExecutantApercu.h"
+
+#include <optional>
+#include <unordered_set>
+
+#include "platform/SystemError.h"
+#include "platform/common/CaseFold.h"
+
+namespace {
+
+std::string Chemin(const os::Folder& dossier, std::string_view nom) {
+  std::string chemin = dossier.path();
+  chemin += '\\';
+  chemin += nom;
+  return chemin;
+}
+
+[[noreturn]] void Refuser(std::uint32_t code, std::string_view action, const std::string& chemin) {
+  throw os::SystemError(code, std::string(action) + ' ' + chemin + " : " + os::errorText(code));
+}
+
+}  // namespace
+
+bool TExecutantApercu::DejaSupprime(const os::Folder& dossier, std::string_view nom) {
+  return !partis_.empty() && partis_.contains(Entree(dossier.id(), std::string(nom)));
+}
+
+void TExecutantApercu::SupprimerFichier(const os::Folder& dossier, std::string_view nom) {
+  const bool supprime = dossier.mayRemove(nom);
+  apercu_.fichiers.push_back({Chemin(dossier, nom), scrute_.TailleFichier(),
+                              Emplacement::Ailleurs, supprime});
+  if (!supprime) {
+    Refuser(os::error::AccessDenied, "Ne pourrait supprimer le fichier", apercu_.fichiers.back().chemin);
+  }
+  partis_.emplace(dossier.id(), std::string(nom));
+}
+
+// As the system removes a folder: only when it holds nothing (here: nothing the run leaves), only
+// a true folder (never a link or a mount point), and only where this user may.
+void TExecutantApercu::SupprimerDossier(const os::Folder& dossier, std::string_view nom) {
+  constexpr std::string_view action = "Ne pourrait supprimer le dossier";
+  std::optional<os::Folder> sous = dossier.openChild(nom);
+  if (!sous) Refuser(os::error::DirectoryInvalid, action, Chemin(dossier, nom));
+  const os::FileId id = sous->id();
+  const std::size_t nombre = sous->count();
+  bool vide = sous->unlisted() == 0;
+  for (std::size_t i = 0; i < nombre && vide; ++i) {
+    vide = partis_.contains(Entree(id, std::string(sous->name(i))));
+  }
+  if (!vide) Refuser(os::error::DirNotEmpty, action, Chemin(dossier, nom));
+  if (!dossier.mayRemove(nom)) Refuser(os::error::AccessDenied, action, Chemin(dossier, nom));
+  partis_.emplace(dossier.id(), std::string(nom));
+  apercu_.dossiers.push_back(Chemin(dossier, nom));
+}
+
+std::optional<os::RegistryKey> TExecutantApercu::OuvrirCle(std::string_view chemin) {
+  return os::RegistryKey::open(chemin);
+}
+
+void TExecutantApercu::SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) {
+  std::unordered_set<std::string> presents;
+  for (const std::string& nom : cle.valueNames()) presents.insert(os::host::foldedCopy(nom));
+  const std::string chemin = "HKEY_CURRENT_USER\\" + cle.path();
+  for (const std::string& nom : noms) {
+    // A name deleted once is gone: asked twice, it is recorded once.
+    if (presents.erase(os::host::foldedCopy(nom)) != 0) apercu_.valeurs.push_back({chemin, nom});
+  }
+}
