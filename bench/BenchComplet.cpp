@@ -12,7 +12,9 @@
 // sub-folders of TEMP; "index.dat" stays everywhere, as in the run. Each round copies the model
 // drive twice, flushes both to disk, then times one TMenage::Lancer() (window calls doing
 // nothing) and one `sh` running the four commands; which goes first alternates. Median of the
-// rounds. The two drives left must be identical, else the benchmark fails.
+// rounds. The two drives left must be identical, else the benchmark fails. Then the preview of
+// that run on one more copy is timed: it must count the files the run deleted and leave the
+// drive as it was, else the benchmark fails.
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "bench/Commun.h"
+#include "cleaning/Apercu.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/Prefix.h"
@@ -305,6 +308,26 @@ int Banc(long nbFichiers, int tours) {
     fs::remove_all(prefixe);
   }
 
+  // The preview of the same run on a fresh copy: as many files as the run deleted, and the
+  // drive left exactly as it was.
+  const fs::path prefixeApercu = travail.chemin() / "prefixe-apercu";
+  os::setPrefixFolder(prefixeApercu);
+  os::ensureProfile();
+  const fs::path ca = *os::hostPath("C:\\");
+  Commande("cp -a " + Guillemets(modele) + "/. " + Guillemets(ca));
+  ::sync();
+  const std::set<std::string> avantApercu = Contenu(ca);
+  const auto debutApercu = Horloge::now();
+  const Apercu apercu = ApercuMenage(plan);
+  const double ta = Secondes(Horloge::now() - debutApercu);
+  if (apercu.nbFichiers != supprimes || Contenu(ca) != avantApercu) {
+    std::printf("\nTHE PREVIEW DIFFERS: %llu files against the run's %llu, drive %s\n",
+                static_cast<unsigned long long>(apercu.nbFichiers),
+                static_cast<unsigned long long>(supprimes),
+                Contenu(ca) == avantApercu ? "unchanged" : "CHANGED");
+    return 1;
+  }
+
   const double tr = Mediane(tempsRun), tf = Mediane(tempsFind);
   std::printf(
       "\nWhole cleaning run, every choice and two masks of the user's, median of %d rounds\n",
@@ -317,6 +340,9 @@ int Banc(long nbFichiers, int tours) {
   std::printf("  %-40s %10.1f\n", "find, the same deletions", tf * 1000);
   std::printf("  %-40s %10.2f   target <= %.2f: %s\n", "ratio run / find", tr / tf, kCible,
               tr / tf <= kCible ? "met" : "MISSED");
+  std::printf("  %-40s %10.1f\n", "ApercuMenage (one round, deletes nothing)", ta * 1000);
+  std::printf("  %-40s %10.2f   the same files, the drive unchanged\n", "ratio preview / run",
+              ta / tr);
   return 0;
 }
 
