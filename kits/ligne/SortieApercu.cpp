@@ -28,7 +28,7 @@ std::string TexteApercu(const Apercu& apercu) {
            apercu.fichiers.end());
   if (!apercu.valeurs.empty()) {
     texte += "Valeurs du registre :\n";
-    for (const ValeurApercu& v : apercu.valeurs) texte += Visible(v.cle) + '\t' + Visible(v.nom) + '\n';
+    for (const ValeurApercu& v : apercu.valeurs) texte += Visible(v.cle) + '\\' + Visible(v.nom) + '\n';
   }
   if (!apercu.dossiers.empty()) {
     texte += "Dossiers vides :\n";

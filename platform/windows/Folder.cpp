@@ -254,21 +254,27 @@ void Folder::removeFolder(std::string_view entryName) const {
   }
 }
 
-// Opening the entry itself for deletion asks what deleting it asks (rights, sharing) and
+// Opening the entry itself as deleting it opens it (the same rights asked, the same sharing met)
 // changes nothing; deleteFile then only keeps the read-only attribute of a file of several names,
 // which makes it stay.
 bool Folder::mayRemove(std::string_view entryName) const {
-  Owned h;
+  Owned seen;
   if (!isEntryName(entryName) ||
-      openRelative(handleOf(handle_), entryName, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                   kOpenItself, h) != 0) {
+      openRelative(handleOf(handle_), entryName, FILE_READ_ATTRIBUTES | SYNCHRONIZE, kOpenItself,
+                   seen) != 0) {
     return false;
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(h.h, &info)) return false;
+  if (!GetFileInformationByHandle(seen.h, &info)) return false;
   const DWORD a = info.dwFileAttributes;
-  return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 || (a & FILE_ATTRIBUTE_READONLY) == 0 ||
-         info.nNumberOfLinks <= 1;
+  const bool folder = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!folder && (a & FILE_ATTRIBUTE_READONLY) != 0 && info.nNumberOfLinks > 1) return false;
+  Owned asDeleted;
+  return openRelative(handleOf(handle_), entryName,
+                      DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE |
+                          (folder ? FILE_LIST_DIRECTORY : FILE_WRITE_ATTRIBUTES),
+                      (folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE) | kOpenItself,
+                      asDeleted) == 0;
 }
 
 }  // namespace os

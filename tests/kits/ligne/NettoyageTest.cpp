@@ -243,7 +243,7 @@ TEST_P(NettoyageAleatoire, ApercuListsExactlyWhatNettoyerThenDeletes) {
   }
   EXPECT_EQ(partis, lu.partants);
   Liste purgees;
-  for (const std::string& v : lu.valeurs) purgees.push_back(v.substr(v.find('\t') + 1));
+  for (const std::string& v : lu.valeurs) purgees.push_back(v.substr(v.rfind('\\') + 1));
   Liste restantes = AdressesRestantes();
   for (const std::string& n : adressesAvant) {
     const bool purgee = std::find(purgees.begin(), purgees.end(), n) != purgees.end();
@@ -279,7 +279,7 @@ TEST_F(NettoyageTest, APrefixInUseIsRefusedWithNothingDeleted) {
   EXPECT_EQ(apercu.code, 0) << apercu.erreurs;
   EXPECT_EQ(apercu.sortie,
             "Fichiers :\nC:\\windows\\temp\\a.tmp\t10\nValeurs du registre :\n"
-            "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\turl1\n"
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
             "1 fichiers pour un total de\n1 kO\n");
   EXPECT_NE(apercu.erreurs.find("processus " + std::to_string(occupant)), std::string::npos)
       << apercu.erreurs;

@@ -28,7 +28,7 @@ TEST(SortieApercu, GroupsFirstThenValuesFoldersAndTheSummaryLast) {
             "Autres fichiers :\n"
             "C:\\windows\\temp\\a?b?.tmp\t12\n"
             "Valeurs du registre :\n"
-            "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\turl1\n"
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
             "Dossiers vides :\n"
             "C:\\windows\\temp\\vide\n"
             "3 fichiers pour un total de\n1 kO\n1 fichiers n'ont pas pu être supprimés\n");
