@@ -2,7 +2,7 @@
 
 namespace {
 
-enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe };
+enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Choisir };
 
 struct Option {
   std::string_view longue;  // without "--"
@@ -19,6 +19,7 @@ constexpr Option kOptions[] = {
     {"prefixes", 0, false, Choix::Prefixes},
     {"tsv", 0, false, Choix::Tsv},
     {"prefixe", 0, true, Choix::Prefixe},
+    {"choisir", 0, false, Choix::Choisir},
 };
 
 std::string Guillemets(std::string_view texte) {
@@ -59,6 +60,13 @@ bool Appliquer(const Option& o, std::string valeur, Commande& c) {
       return true;
     case Choix::Prefixes:
       c.action = Commande::Action::Prefixes;
+      return false;
+    case Choix::Choisir:
+      if (c.action == Commande::Action::Prefixes) {
+        throw ErreurArguments("les options " + Guillemets("--prefixes") + " et " +
+                              Guillemets("--choisir") + " ne vont pas ensemble");
+      }
+      c.action = Commande::Action::Choisir;
       return false;
     case Choix::Tsv:
       c.tsv = true;
@@ -115,6 +123,10 @@ Commande LireArguments(const std::vector<std::string_view>& arguments) {
   if (c.tsv && c.action != Commande::Action::Prefixes) {
     throw ErreurArguments("l'option " + Guillemets("--tsv") + " ne va qu'avec " +
                           Guillemets("--prefixes"));
+  }
+  if (c.prefixe && c.action == Commande::Action::Choisir) {
+    throw ErreurArguments("les options " + Guillemets("--choisir") + " et " +
+                          Guillemets("--prefixe") + " ne vont pas ensemble");
   }
   if (c.prefixe && c.action == Commande::Action::Prefixes) {
     throw ErreurArguments("les options " + Guillemets("--prefixes") + " et " +

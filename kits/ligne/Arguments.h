@@ -8,7 +8,7 @@
 #include <vector>
 
 struct Commande {
-  enum class Action { Fenetres, Aide, Version, Prefixes };
+  enum class Action { Fenetres, Aide, Version, Prefixes, Choisir };
   Action action = Action::Fenetres;
   bool tsv = false;                    // --tsv: the list as tab-separated lines
   std::optional<std::string> prefixe;  // --prefixe DOSSIER: the windows on that prefix

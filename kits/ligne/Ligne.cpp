@@ -37,7 +37,7 @@ int Prefixes(bool tsv) {
 
 }  // namespace
 
-std::optional<int> LigneDeCommande(int argc, char* argv[]) {
+std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture) {
   Commande commande;
   try {
     commande = LireArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc));
@@ -53,7 +53,11 @@ std::optional<int> LigneDeCommande(int argc, char* argv[]) {
         return Ecrire(TexteVersion());
       case Commande::Action::Prefixes:
         return Prefixes(commande.tsv);
+      case Commande::Action::Choisir:
+        ouverture = Ouverture::Choix;
+        return std::nullopt;
       case Commande::Action::Fenetres:
+        ouverture = Ouverture::Fenetres;
         if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
         os::checkPrefixFolder(os::prefixFolder());
         return std::nullopt;
