@@ -1,7 +1,7 @@
 #include "cleaning/ExecutantApercu.h"
 
 #include <optional>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "platform/SystemError.h"
 #include "platform/common/CaseFold.h"
@@ -57,12 +57,16 @@ std::optional<os::RegistryKey> TExecutantApercu::OuvrirCle(std::string_view chem
   return os::RegistryKey::open(chemin);
 }
 
+// Each under the name the key gives it ("URL2" for "url2").
 void TExecutantApercu::SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) {
-  std::unordered_set<std::string> presents;
-  for (const std::string& nom : cle.valueNames()) presents.insert(os::host::foldedCopy(nom));
+  std::unordered_map<std::string, std::string> presents;
+  for (std::string& nom : cle.valueNames()) presents.emplace(os::host::foldedCopy(nom), std::move(nom));
   const std::string chemin = "HKEY_CURRENT_USER\\" + cle.path();
   for (const std::string& nom : noms) {
     // A name deleted once is gone: asked twice, it is recorded once.
-    if (presents.erase(os::host::foldedCopy(nom)) != 0) apercu_.valeurs.push_back({chemin, nom});
+    const auto present = presents.find(os::host::foldedCopy(nom));
+    if (present == presents.end()) continue;
+    apercu_.valeurs.push_back({chemin, std::move(present->second)});
+    presents.erase(present);
   }
 }

@@ -30,7 +30,7 @@ class TExecutantApercu : public IExecutant {
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override;
   // Opens the key, never creates it: nothing when it is missing.
   std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override;
-  // Records the values of `noms` that the key holds.
+  // Records the values of `noms` that the key holds, under their own names.
   void SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) override;
 
  private:

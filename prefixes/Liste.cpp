@@ -1,6 +1,6 @@
 #include "prefixes/Liste.h"
 
-#include <set>
+#include <map>
 
 #include "prefixes/Bottles.h"
 #include "prefixes/Heroic.h"
@@ -16,15 +16,23 @@ Recherche TrouverPrefixes(const Maison& maison) {
   CandidatsBottles(maison, collecte);
   CandidatsWine(maison, collecte);
   Recherche r;
-  std::set<os::FileId> vus;
+  std::map<os::FileId, std::size_t> vus;  // the index of each prefix kept
   for (Candidat& c : collecte.candidats) {
     const std::optional<os::FileId> id = os::winePrefixId(c.chemin);
-    if (!id || !vus.insert(*id).second) continue;
+    if (!id) continue;
+    if (const auto deja = vus.find(*id); deja != vus.end()) {
+      // Named again (two games sharing a prefix): its games' folders join the first.
+      std::vector<std::filesystem::path>& jeux = r.prefixes[deja->second].jeux;
+      jeux.insert(jeux.end(), c.jeux.begin(), c.jeux.end());
+      continue;
+    }
+    vus.emplace(*id, r.prefixes.size());
     Prefixe p;
     p.chemin = std::move(c.chemin);
     p.origine = c.origine;
     p.nom = std::move(c.nom);
     p.id = *id;
+    p.jeux = std::move(c.jeux);
     r.prefixes.push_back(std::move(p));
   }
   r.avertissements = std::move(collecte.avertissements);

@@ -2,6 +2,10 @@
 
 #include <yaml-cpp/yaml.h>
 
+#include <cctype>
+#include <iterator>
+#include <string_view>
+
 #include "prefixes/Lecture.h"
 #include "prefixes/Yaml.h"
 
@@ -28,6 +32,34 @@ std::string NomDuFichier(const std::string& fichier) {
   return nom;
 }
 
+// The folder the game `jeu` ("game:" of its file) is installed in, from its working folder or
+// its executable (relative ones are in the prefix): the first folder below drive_c that holds it
+// ("drive_c/GOG Games"), or, under the drive's own system folders (windows, users, ProgramData),
+// the working folder or the executable's when it lies at least three levels down (never a whole
+// profile or the Windows folder). Nothing when neither lies in the drive C of `prefixe`.
+std::vector<fs::path> Jeux(const YAML::Node& jeu, const fs::path& prefixe) {
+  const fs::path lecteur = (prefixe / "drive_c").lexically_normal();
+  std::vector<fs::path> jeux;
+  for (const char* cle : {"working_dir", "exe"}) {
+    const std::string ecrit = TexteYaml(jeu, cle);
+    if (ecrit.empty() || ecrit.find('\0') != std::string::npos) continue;
+    const fs::path chemin = (prefixe / ecrit).lexically_normal();  // an absolute one stays
+    const fs::path relatif = chemin.lexically_relative(lecteur);
+    if (relatif.empty() || *relatif.begin() == ".." || *relatif.begin() == ".") continue;
+    std::string premier = relatif.begin()->string();
+    for (char& c : premier) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool systeme = premier == "windows" || premier == "users" || premier == "programdata";
+    const fs::path dossier = std::string_view(cle) == "working_dir" ? relatif : relatif.parent_path();
+    if (!systeme) {
+      jeux.push_back(lecteur / *relatif.begin());
+    } else if (std::distance(dossier.begin(), dossier.end()) >= 3) {
+      jeux.push_back(lecteur / dossier);
+    }
+    break;
+  }
+  return jeux;
+}
+
 }  // namespace
 
 void CandidatsLutris(const Maison& maison, Collecte& collecte) {
@@ -41,7 +73,8 @@ void CandidatsLutris(const Maison& maison, Collecte& collecte) {
       const std::optional<fs::path> chemin = CheminEcrit(prefixe, maison.dossier);
       if (!chemin) continue;  // not a Wine game
       std::string titre = TexteYaml(*jeu, "name");
-      collecte.Ajouter(*chemin, Origine::Lutris, titre.empty() ? NomDuFichier(nom) : titre);
+      collecte.Ajouter(*chemin, Origine::Lutris, titre.empty() ? NomDuFichier(nom) : titre,
+                       Jeux((*jeu)["game"], *chemin));
     }
   }
 }

@@ -11,8 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// `chemin` below `racine`, both as written or both with their links resolved: the path from
-// `racine` to it; nothing otherwise.
+// `chemin` strictly below `racine`, both as written or both with their links resolved: the path
+// from `racine` to it; nothing otherwise.
 std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   std::error_code ec;
   const std::pair<fs::path, fs::path> formes[] = {
@@ -21,7 +21,7 @@ std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   for (const auto& [c, r] : formes) {
     if (c.empty() || r.empty()) continue;
     const fs::path relatif = c.lexically_relative(r);
-    if (!relatif.empty() && *relatif.begin() != "..") return relatif;
+    if (!relatif.empty() && relatif != "." && *relatif.begin() != "..") return relatif;
   }
   return std::nullopt;
 }

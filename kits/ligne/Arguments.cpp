@@ -2,7 +2,7 @@
 
 namespace {
 
-enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Choisir };
+enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Apercu, Nettoyer, Tous, Choisir };
 
 struct Option {
   std::string_view longue;  // without "--"
@@ -19,8 +19,22 @@ constexpr Option kOptions[] = {
     {"prefixes", 0, false, Choix::Prefixes},
     {"tsv", 0, false, Choix::Tsv},
     {"prefixe", 0, true, Choix::Prefixe},
+    {"apercu", 0, false, Choix::Apercu},
+    {"nettoyer", 0, false, Choix::Nettoyer},
+    {"tous", 0, false, Choix::Tous},
     {"choisir", 0, false, Choix::Choisir},
 };
+
+// The long name of an action that excludes the others.
+std::string_view NomAction(Commande::Action action) {
+  switch (action) {
+    case Commande::Action::Prefixes: return "--prefixes";
+    case Commande::Action::Apercu: return "--apercu";
+    case Commande::Action::Nettoyer: return "--nettoyer";
+    case Commande::Action::Choisir: return "--choisir";
+    default: return "";
+  }
+}
 
 std::string Guillemets(std::string_view texte) {
   return "« " + std::string(texte) + " »";
@@ -49,6 +63,18 @@ const Option& OptionLongue(std::string_view nom) {
   return *trouvee;
 }
 
+std::string Ensemble(std::string_view a, std::string_view b) {
+  return "les options " + Guillemets(a) + " et " + Guillemets(b) + " ne vont pas ensemble";
+}
+
+// Sets the action `action`, which excludes any other one given before.
+void ChoisirAction(Commande::Action action, Commande& c) {
+  if (c.action != Commande::Action::Fenetres && c.action != action) {
+    throw ErreurArguments(Ensemble(NomAction(c.action), NomAction(action)));
+  }
+  c.action = action;
+}
+
 // Returns true when the reading ends here.
 bool Appliquer(const Option& o, std::string valeur, Commande& c) {
   switch (o.choix) {
@@ -59,14 +85,19 @@ bool Appliquer(const Option& o, std::string valeur, Commande& c) {
       c.action = Commande::Action::Version;
       return true;
     case Choix::Prefixes:
-      c.action = Commande::Action::Prefixes;
+      ChoisirAction(Commande::Action::Prefixes, c);
+      return false;
+    case Choix::Apercu:
+      ChoisirAction(Commande::Action::Apercu, c);
+      return false;
+    case Choix::Nettoyer:
+      ChoisirAction(Commande::Action::Nettoyer, c);
+      return false;
+    case Choix::Tous:
+      c.tous = true;
       return false;
     case Choix::Choisir:
-      if (c.action == Commande::Action::Prefixes) {
-        throw ErreurArguments("les options " + Guillemets("--prefixes") + " et " +
-                              Guillemets("--choisir") + " ne vont pas ensemble");
-      }
-      c.action = Commande::Action::Choisir;
+      ChoisirAction(Commande::Action::Choisir, c);
       return false;
     case Choix::Tsv:
       c.tsv = true;
@@ -124,13 +155,16 @@ Commande LireArguments(const std::vector<std::string_view>& arguments) {
     throw ErreurArguments("l'option " + Guillemets("--tsv") + " ne va qu'avec " +
                           Guillemets("--prefixes"));
   }
-  if (c.prefixe && c.action == Commande::Action::Choisir) {
-    throw ErreurArguments("les options " + Guillemets("--choisir") + " et " +
-                          Guillemets("--prefixe") + " ne vont pas ensemble");
+  if (c.tous && c.action != Commande::Action::Nettoyer) {
+    throw ErreurArguments("l'option " + Guillemets("--tous") + " ne va qu'avec " +
+                          Guillemets("--nettoyer"));
   }
   if (c.prefixe && c.action == Commande::Action::Prefixes) {
-    throw ErreurArguments("les options " + Guillemets("--prefixes") + " et " +
-                          Guillemets("--prefixe") + " ne vont pas ensemble");
+    throw ErreurArguments(Ensemble("--prefixes", "--prefixe"));
+  }
+  if (c.prefixe && c.tous) throw ErreurArguments(Ensemble("--prefixe", "--tous"));
+  if (c.prefixe && c.action == Commande::Action::Choisir) {
+    throw ErreurArguments(Ensemble("--choisir", "--prefixe"));
   }
   return c;
 }

@@ -8,10 +8,11 @@
 #include <vector>
 
 struct Commande {
-  enum class Action { Fenetres, Aide, Version, Prefixes, Choisir };
+  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir };
   Action action = Action::Fenetres;
   bool tsv = false;                    // --tsv: the list as tab-separated lines
-  std::optional<std::string> prefixe;  // --prefixe DOSSIER: the windows on that prefix
+  bool tous = false;                   // --tous: --nettoyer in every prefix found
+  std::optional<std::string> prefixe;  // --prefixe DOSSIER: the prefix worked on
 };
 
 // A wrong command line; the message is French and names the faulty argument.
@@ -21,5 +22,6 @@ class ErreurArguments : public std::runtime_error {
 };
 
 // What the arguments (without the program's name) ask. --aide and --version end the reading
-// where they stand. Throws ErreurArguments.
+// where they stand; --prefixes, --apercu, --nettoyer and --choisir exclude one another. Throws
+// ErreurArguments.
 Commande LireArguments(const std::vector<std::string_view>& arguments);

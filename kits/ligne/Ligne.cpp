@@ -7,11 +7,16 @@
 #include <string_view>
 #include <vector>
 
+#include "kits/ligne/ApercuPrefixe.h"
 #include "kits/ligne/Arguments.h"
+#include "kits/ligne/Nettoyage.h"
+#include "kits/ligne/SortieApercu.h"
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
 #include "platform/Prefix.h"
 #include "platform/PrefixCheck.h"
+#include "platform/PrefixUse.h"
+#include "platform/SystemError.h"
 #include "prefixes/Liste.h"
 #include "prefixes/Taille.h"
 
@@ -35,6 +40,33 @@ int Prefixes(bool tsv) {
   return Ecrire(Tableau(r.prefixes));
 }
 
+// The preview on standard output: 0 once shown, 2 when there is none (no prefix, no validated
+// options) or the run would fail.
+int Apercevoir(const std::filesystem::path& dossier) {
+  Apercu apercu;
+  try {
+    apercu = ApercuPrefixe(dossier, JeuxDuPrefixe(dossier));
+  } catch (const os::SystemError& e) {
+    std::cerr << "tidora2000 : " << e.what() << '\n';
+    return kRefuse;
+  }
+  if (!apercu.optionsValidees) {
+    std::cerr << "tidora2000 : Le préfixe " << dossier.string()
+              << " n'a pas d'options validées : un nettoyage n'y ferait rien ; choisissez-les et "
+                 "validez-les d'abord (tidora2000 --prefixe "
+              << dossier.string() << ")\n";
+    return kRefuse;
+  }
+  if (const std::optional<os::PrefixUser> u = os::prefixUser(dossier)) {
+    std::cerr << "tidora2000 : attention, le préfixe est utilisé par " << u->program
+              << " (processus " << u->pid << ") : un nettoyage y serait refusé tant qu'il l'est\n";
+  }
+  if (const int code = Ecrire(TexteApercu(apercu)); code != 0) return code;
+  if (apercu.erreur.empty()) return 0;
+  std::cerr << "tidora2000 : " << apercu.erreur << '\n';
+  return kRefuse;
+}
+
 }  // namespace
 
 std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture) {
@@ -53,6 +85,13 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture)
         return Ecrire(TexteVersion());
       case Commande::Action::Prefixes:
         return Prefixes(commande.tsv);
+      case Commande::Action::Apercu:
+        if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
+        return Apercevoir(os::prefixFolder());
+      case Commande::Action::Nettoyer:
+        if (commande.tous) return NettoyerTous();
+        if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
+        return NettoyerPrefixe(os::prefixFolder());
       case Commande::Action::Choisir:
         ouverture = Ouverture::Choix;
         return std::nullopt;
@@ -64,7 +103,9 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture)
     }
   } catch (const std::exception& e) {
     std::cerr << "tidora2000 : " << e.what() << '\n';
-    return 1;
+    const bool nettoyage = commande.action == Commande::Action::Apercu ||
+                           commande.action == Commande::Action::Nettoyer;
+    return nettoyage ? kRefuse : 1;
   }
   return std::nullopt;
 }

@@ -5,24 +5,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "kits/ligne/Affichable.h"
+
 namespace {
 
 std::string_view Etat(const Prefixe& p) { return p.utilisateur ? "occupé" : "libre"; }
-
-// Characters on screen of a UTF-8 text: its bytes that do not continue a character.
-std::size_t Largeur(std::string_view texte) {
-  return static_cast<std::size_t>(std::count_if(texte.begin(), texte.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-std::string Visible(std::string_view texte) {
-  std::string v(texte);
-  for (char& c : v) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return v;
-}
 
 std::string Echappe(std::string_view texte) {
   std::string e;

@@ -9,7 +9,7 @@
 #include <random>
 #include <set>
 #include <sstream>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "cleaning/Apercu.h"
 #include "cleaning/Emplacements.h"
@@ -17,6 +17,7 @@
 #include "platform/SystemError.h"
 #include "platform/common/CaseFold.h"
 #include "tests/cleaning/Environnement.h"
+#include "tests/support/Etat.h"
 #include "tests/support/Systeme.h"
 
 namespace {
@@ -46,14 +47,20 @@ struct Temoin : TExecutant {
     TExecutant::SupprimerDossier(d, n);
     vu.dossiers.push_back(Chemin(d, n));
   }
+  // The values that went, as the key named them.
   void SupprimerValeurs(os::RegistryKey& cle, const Liste& noms) override {
-    std::unordered_set<std::string> avant;
-    for (const std::string& n : cle.valueNames()) avant.insert(os::host::foldedCopy(n));
+    const Liste avant = cle.valueNames();
     TExecutant::SupprimerValeurs(cle, noms);
+    const Liste apres = cle.valueNames();
+    std::unordered_map<std::string, std::string> partis;
+    for (const std::string& n : avant) {
+      if (std::find(apres.begin(), apres.end(), n) == apres.end()) partis.emplace(os::host::foldedCopy(n), n);
+    }
     for (const std::string& n : noms) {
-      if (avant.erase(os::host::foldedCopy(n)) != 0) {
-        vu.valeurs.push_back({"HKEY_CURRENT_USER\\" + cle.path(), n});
-      }
+      const auto p = partis.find(os::host::foldedCopy(n));
+      if (p == partis.end()) continue;
+      vu.valeurs.push_back({"HKEY_CURRENT_USER\\" + cle.path(), p->second});
+      partis.erase(p);
     }
   }
 };
@@ -75,33 +82,6 @@ Liste Textes(const std::vector<ValeurApercu>& valeurs) {
   Liste l;
   for (const ValeurApercu& v : valeurs) l.push_back(v.cle + '\t' + v.nom);
   return l;
-}
-
-// Every entry under `racine`, links not followed: what it is, its size, permissions, links,
-// modification time, a link's target and a small file's content.
-std::map<std::string, std::string> Etat(const fs::path& racine) {
-  std::map<std::string, std::string> etat;
-  std::error_code ec;
-  for (fs::recursive_directory_iterator it(racine, ec), fin; !ec && it != fin; it.increment(ec)) {
-    const fs::path& p = it->path();
-    const fs::file_status st = fs::symlink_status(p, ec);
-    std::ostringstream d;
-    d << static_cast<int>(st.type()) << ' ' << static_cast<int>(st.permissions());
-    if (fs::is_symlink(st)) {
-      d << " -> " << fs::read_symlink(p, ec).string();
-    } else {
-      d << ' ' << fs::last_write_time(p, ec).time_since_epoch().count();
-      if (fs::is_regular_file(st)) {
-        d << ' ' << fs::file_size(p, ec) << ' ' << fs::hard_link_count(p, ec);
-        if (fs::file_size(p, ec) < 65536) {
-          std::ifstream in(p, std::ios::binary);
-          d << ' ' << std::string(std::istreambuf_iterator<char>(in), {});
-        }
-      }
-    }
-    etat[p.lexically_relative(racine).generic_string()] = d.str();
-  }
-  return etat;
 }
 
 class ApercuMenageTest : public EnvironnementMenage {
@@ -246,7 +226,7 @@ TEST_F(ApercuMenageTest, ListsWhatTheRunDoesSaveAndGameFoldersFirst) {
   EXPECT_EQ(a.nbSensibles, 3u);
   EXPECT_EQ(Textes(a.valeurs),
             (Liste{"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\turl1",
-                   "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\turl2",
+                   "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\tURL2",
                    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
                    "Doc Find Spec MRU\tMRUList"}));
   EXPECT_EQ(a.dossiers, (Liste{temp + "\\sous\\vide", temp + "\\sous", temp + "\\rien"}));

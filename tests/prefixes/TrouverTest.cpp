@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -181,6 +182,41 @@ TEST_F(TrouverTest, LutrisHeroicBottlesAndWineInEveryPlace) {
   ASSERT_EQ(avertissements.size(), 2u);
   EXPECT_NE(avertissements[0].find("casse-1.yml"), std::string::npos) << avertissements[0];
   EXPECT_NE(avertissements[1].find("casse.json"), std::string::npos) << avertissements[1];
+}
+
+// The folders Lutris and Heroic install games into go with the prefix they run in, all games
+// of a shared prefix together.
+TEST_F(TrouverTest, TheLaunchersGameFoldersGoWithTheirPrefix) {
+  const fs::path un = FairePrefixe(racine_ / "Games/un");
+  const auto lutris = [&](const std::string& fichier, const std::string& jeu) {
+    Ecrire(Home() / ".local/share/lutris/games" / fichier,
+           "game:\n  prefix: " + un.string() + "\n" + jeu);
+  };
+  lutris("gog-1.yml", "  exe: drive_c/GOG Games/Jeu/bin/jeu.exe\n");
+  lutris("profil-1.yml", "  working_dir: " + (un / "drive_c/users/steamuser/Jeu 2").string() +
+                             "\n  exe: drive_c/ailleurs/x.exe\n");
+  lutris("windows-1.yml", "  exe: drive_c/windows/jeu.exe\n");       // never the whole folder
+  lutris("dehors-1.yml", "  exe: /opt/jeu/jeu.exe\n");                // not in the prefix
+  lutris("monte-1.yml", "  exe: drive_c/../../elsewhere/jeu.exe\n");  // climbs out of it
+  const fs::path deux = FairePrefixe(racine_ / "Heroic/deux");
+  const fs::path trois = FairePrefixe(racine_ / "Heroic/trois");
+  const fs::path config = Home() / ".config/heroic";
+  Ecrire(config / "GamesConfig/epic1.json", "{\"epic1\": {\"winePrefix\": \"" + deux.string() + "\"}}");
+  Ecrire(config / "GamesConfig/gog1.json", "{\"gog1\": {\"winePrefix\": \"" + trois.string() + "\"}}");
+  Ecrire(config / "legendaryConfig/legendary/installed.json",
+         "{\"epic1\": {\"install_path\": \"" + (deux / "drive_c/Games/Epic Jeu").string() + "\"}}");
+  Ecrire(config / "gog_store/installed.json",
+         "{\"installed\": [{\"appName\": \"gog1\", \"install_path\": \"~/Games/Heroic/Gog\"}, "
+         "{\"appName\": 3}]}");
+  std::map<std::string, std::vector<std::string>> jeux;
+  for (const Prefixe& p : TrouverPrefixes(maison_).prefixes) {
+    for (const fs::path& j : p.jeux) jeux[p.chemin.string()].push_back(j.string());
+  }
+  EXPECT_EQ(jeux, (std::map<std::string, std::vector<std::string>>{
+                      {un.string(),
+                       {(un / "drive_c/GOG Games").string(), (un / "drive_c/users/steamuser/Jeu 2").string()}},
+                      {deux.string(), {(deux / "drive_c/Games/Epic Jeu").string()}},
+                      {trois.string(), {(Home() / "Games/Heroic/Gog").string()}}}));
 }
 
 TEST_F(TrouverTest, OnePrefixReachedManyWaysIsListedOnceAsItsLauncherKnowsIt) {
