@@ -80,12 +80,15 @@ FenetreChoix::FenetreChoix(const Maison& maison, QWidget* parent) : QDialog(pare
 
   detail_ = new QLabel(this);
   detail_->setWordWrap(true);
+  // A long folder name is cut rather than widening the window past the screen.
+  detail_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   disposition->addWidget(detail_);
   if (!avertissements.isEmpty()) {
     auto* illisibles = new QLabel(
         QStringLiteral("Fichiers de lanceurs ignorés :\n") + avertissements.join(QLatin1Char('\n')), this);
     illisibles->setWordWrap(true);
+    illisibles->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     disposition->addWidget(illisibles);
   }
 

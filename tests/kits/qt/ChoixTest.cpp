@@ -261,9 +261,22 @@ TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), ruche);
 }
 
-TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsSaysSo) {
+TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsOrHiveSaysSo) {
+  const fs::path sansRuche = PrefixeSteam("1001", "Jeu");
+  fs::remove(sansRuche / "user.reg");
   PrefixeWine();
   Ouvrir();
+  // No hive: nothing to show, and nothing created there.
+  fenetre->Choisir(Ligne(sansRuche));
+  // MontrerApercu throws; the button shows the failure in the error box.
+  EXPECT_ANY_THROW(fenetre->MontrerApercu());
+  QTest::mouseClick(fenetre->BoutonApercu(), Qt::LeftButton);
+  ASSERT_EQ(erreurs.size(), 1);
+  EXPECT_TRUE(erreurs[0].contains(QString::fromStdString(sansRuche.string())));
+  EXPECT_EQ(fenetre->DernierApercu(), nullptr);
+  EXPECT_FALSE(fs::exists(sansRuche / "user.reg"));
+
+  fenetre->Choisir(Ligne(Home() / ".wine"));
   fenetre->MontrerApercu();
   FenetreApercu* apercu = fenetre->DernierApercu();
   ASSERT_NE(apercu, nullptr);
