@@ -171,6 +171,24 @@ void FenetreChoix::MontrerApercu() {
   fenetre->open();
 }
 
+void FenetreChoix::RevoirOccupation() {
+  std::vector<std::filesystem::path> dossiers;
+  for (const Prefixe& p : modele_->Prefixes()) dossiers.push_back(p.chemin);
+  std::vector<std::optional<os::PrefixUser>> utilisateurs = os::prefixUsers(dossiers);
+  for (int i = 0; i < modele_->rowCount(); ++i) {
+    const std::optional<os::PrefixUser>& avant = modele_->At(i).utilisateur;
+    std::optional<os::PrefixUser>& maintenant = utilisateurs[static_cast<std::size_t>(i)];
+    const bool pareil = avant.has_value() == maintenant.has_value() &&
+                        (!avant || (avant->pid == maintenant->pid && avant->program == maintenant->program));
+    if (!pareil) modele_->MettreUtilisateur(i, std::move(maintenant));
+  }
+}
+
+bool FenetreChoix::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) Garde([this] { RevoirOccupation(); });
+  return QDialog::event(event);
+}
+
 void FenetreChoix::OuvrirChoisi() {
   const std::optional<int> ligne = LigneChoisie();
   if (!ligne) return;

@@ -47,10 +47,16 @@ class FenetreChoix : public QDialog {
   // Looks again whether the chosen prefix is in use; when it is not, emits Ouvrir. A failure is
   // shown in the error box.
   void OuvrirChoisi();
+  // Looks again which prefixes are in use: done whenever the window becomes the active one, as
+  // when the user comes back from closing a game.
+  void RevoirOccupation();
 
  signals:
   // The skinned windows are asked for on the prefix `dossier`.
   void Ouvrir(const std::filesystem::path& dossier);
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   // The buttons and the detail follow the chosen prefix.

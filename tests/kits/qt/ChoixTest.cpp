@@ -204,6 +204,24 @@ TEST_F(ChoixTest, APrefixInUseIsGreyedSaysWhyAndCannotBeOpened) {
   EXPECT_FALSE(fenetre->Detail()->text().contains(QStringLiteral("occupé")));
 }
 
+// Back in the window after closing the game, the prefix is free again; after starting one in
+// another, that one is taken.
+TEST_F(ChoixTest, TheStateIsLookedAtAgainWhenTheWindowIsActivated) {
+  const fs::path wine = PrefixeWine();
+  const fs::path steam = PrefixeSteam("1001", "Jeu");
+  auto occupant = std::make_unique<Occupant>(steam);
+  Ouvrir();
+  fenetre->Choisir(Ligne(steam));
+  ASSERT_FALSE(fenetre->BoutonOuvrir()->isEnabled());
+  occupant.reset();
+  Occupant autre(wine);
+  QEvent activation(QEvent::WindowActivate);
+  QApplication::sendEvent(fenetre.get(), &activation);
+  EXPECT_EQ(Cellule(Ligne(steam), ModelePrefixes::kEtat), "libre");
+  EXPECT_TRUE(fenetre->BoutonOuvrir()->isEnabled());
+  EXPECT_TRUE(Cellule(Ligne(wine), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé par sleep")));
+}
+
 TEST_F(ChoixTest, OuvrirGivesTheChosenFolderUnlessItWasTakenMeanwhile) {
   const fs::path wine = PrefixeWine();
   const fs::path steam = PrefixeSteam("1001", "Jeu");
