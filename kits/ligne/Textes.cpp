@@ -10,7 +10,20 @@ std::string TexteAide() {
          "\n"
          "      --prefixe=DOSSIER  ouvre les fenêtres sur le préfixe DOSSIER : un préfixe\n"
          "                           Wine ou Proton, ou un dossier absent ou vide qui\n"
-         "                           devient le propre préfixe du programme\n"
+         "                           devient le propre préfixe du programme ; avec\n"
+         "                           --apercu ou --nettoyer, le préfixe où travailler\n"
+         "      --apercu           montre ce qu'un nettoyage avec les options validées du\n"
+         "                           préfixe effacerait, sans rien effacer ni écrire :\n"
+         "                           un fichier par ligne (chemin Windows, tabulation,\n"
+         "                           taille en octets), ceux des dossiers de sauvegardes\n"
+         "                           et de jeux d'abord, puis les valeurs du registre,\n"
+         "                           les dossiers vides et le résumé\n"
+         "      --nettoyer         nettoie le préfixe sans fenêtre, avec ses options\n"
+         "                           validées ; une ligne d'état sur un terminal, le\n"
+         "                           résumé à la fin ; Ctrl-C arrête le nettoyage\n"
+         "      --tous             avec --nettoyer : chaque préfixe trouvé qui a des\n"
+         "                           options validées et n'est pas occupé ; dit ceux\n"
+         "                           qu'il laisse et pourquoi, puis le total\n"
          "      --prefixes         liste les préfixes Wine et Proton de l'utilisateur\n"
          "                           (Wine, Steam, Lutris, Heroic, Bottles) : nom,\n"
          "                           origine, taille du lecteur C, état et chemin, les\n"
@@ -25,7 +38,10 @@ std::string TexteAide() {
          "Un préfixe est « occupé » quand un programme y travaille (un serveur Wine, Proton,\n"
          "un jeu) : aucun nettoyage n'y efface rien tant qu'il l'est.\n"
          "\n"
-         "Code de sortie : 0 réussite, 1 échec, 2 ligne de commande incorrecte.\n";
+         "Code de sortie : 0 réussite, 1 échec, 2 ligne de commande incorrecte.\n"
+         "Avec --apercu et --nettoyer : 0 fait, 1 des fichiers n'ont pas pu être\n"
+         "supprimés, 2 refusé (pas de préfixe, pas d'options validées, préfixe occupé),\n"
+         "échoué ou interrompu.\n";
 }
 
 std::string TexteVersion() {

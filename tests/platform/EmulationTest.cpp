@@ -6,13 +6,18 @@
 #include <unistd.h>
 #include <sys/xattr.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fstream>
+#include <string>
+#include <vector>
 #include <filesystem>
 
 #include "TempPrefix.h"
 #include "platform/Attributes.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/Prefix.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
@@ -113,6 +118,60 @@ TEST_F(EmulationTest, FailuresSayInFrenchWhatFailedWhereAndWhy_Linux) {
   EXPECT_EQ(message([] { os::ensureProfile(); }),
             "Ne peut créer le profil " + (petit / "autre").string() + " : disque en lecture seule");
   os::setPrefixFolder(prefix_);
+}
+
+// A prefix used as it stands: it is read and listed, and nothing of a profile is ever created in
+// it; a folder without a real drive C or a user hive is no such prefix, and is left untouched.
+TEST_F(EmulationTest, AnExistingPrefixIsUsedAsItStands_Linux) {
+  const fs::path wine = prefix_ / "wine";
+  fs::create_directories(wine / "drive_c/windows/temp");
+  std::ofstream(wine / "user.reg") << "WINE REGISTRY Version 2\n\n[Software\\\\Cle]\n\"v\"=\"x\"\n";
+  std::ofstream(wine / "drive_c/windows/temp/a.tmp") << "a";
+  const auto state = [](const fs::path& folder) {
+    std::vector<std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) entries.push_back(e.path().string());
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  };
+  const std::vector<std::string> before = state(wine);
+  os::useExistingPrefix(wine);
+  EXPECT_EQ(os::windowsDirectory(), "C:\\windows");
+  EXPECT_TRUE(os::fileAttributes("C:\\windows\\temp\\a.tmp"));
+  const auto key = os::RegistryKey::open("\\Software\\Cle");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->valueNames(), std::vector<std::string>{"v"});
+  EXPECT_FALSE(os::RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  EXPECT_FALSE(os::freshProfilePending());
+  EXPECT_EQ(state(wine), before);
+
+  const auto refusal = [](const fs::path& folder) -> std::string {
+    try {
+      os::useExistingPrefix(folder);
+    } catch (const os::SystemError& e) {
+      return e.what();
+    }
+    return "(accepté)";
+  };
+  fs::create_directories(prefix_ / "no-hive/drive_c");
+  EXPECT_EQ(refusal(prefix_ / "no-hive"),
+            "Le dossier " + (prefix_ / "no-hive").string() +
+                " n'est pas un préfixe Wine : il n'a pas de fichier user.reg (le registre de "
+                "l'utilisateur)");
+  fs::create_directories(prefix_ / "linked");
+  fs::create_directory_symlink(wine / "drive_c", prefix_ / "linked/drive_c");
+  std::ofstream(prefix_ / "linked/user.reg") << "WINE REGISTRY Version 2\n";
+  EXPECT_EQ(refusal(prefix_ / "linked"),
+            "Le dossier " + (prefix_ / "linked").string() +
+                " n'est pas un préfixe Wine : il n'a pas de vrai dossier drive_c (le lecteur C)");
+  EXPECT_EQ(refusal(prefix_ / "missing"), "Le dossier " + (prefix_ / "missing").string() +
+                                               " n'est pas un préfixe Wine : il n'existe pas");
+  EXPECT_NE(refusal(prefix_ / "wine/drive_c").find("ne peut servir de préfixe"), std::string::npos);
+  EXPECT_FALSE(fs::exists(prefix_ / "missing"));
+  EXPECT_EQ(state(prefix_ / "no-hive"), std::vector<std::string>{(prefix_ / "no-hive/drive_c").string()});
+  // A prefix pointed at the usual way gets its profile again.
+  os::setPrefixFolder(prefix_ / "fresh");
+  os::ensureProfile();
+  EXPECT_TRUE(fs::exists(prefix_ / "fresh/user.reg"));
 }
 
 }  // namespace

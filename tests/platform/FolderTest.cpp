@@ -257,6 +257,58 @@ TEST_F(FolderTest, RemoveFolderTakesOnlyEmptyFolders) {
   EXPECT_TRUE(fs::exists(drive() / "data/plain.tmp"));
 }
 
+// Whether an entry may go is asked without changing anything, and agrees with what deleting it
+// then does: protective attributes are no obstacle (a deletion clears them), an undeletable file
+// (or on Linux, one in an undeletable folder) is, and so is anything gone or outside the folder.
+TEST_F(FolderTest, MayRemoveTellsWhatADeletionWouldMeetAndChangesNothing) {
+  makeFolder("data/empty");
+  makeFile("data/locked.tmp");
+  os::Folder f = data();
+  for (const char* name : {"plain.tmp", "hidden.tmp", "system.tmp", ".dot.tmp", "empty"}) {
+    EXPECT_TRUE(f.mayRemove(name)) << name;
+  }
+  for (const char* name : {"none", "..", ".", "", "a\b", "../data/plain.tmp"}) {
+    EXPECT_FALSE(f.mayRemove(name)) << name;
+  }
+  EXPECT_EQ(os::fileAttributes("C:\\data\\system.tmp"), System | ReadOnly | Archive);
+  if (!RendreIndelebile(drive() / "data/locked.tmp")) GTEST_SKIP() << "no undeletable files here";
+  EXPECT_FALSE(f.mayRemove("locked.tmp"));
+  EXPECT_NE(errorOf([&] { f.deleteFile("locked.tmp"); }), 0u);
+  Liberer(drive() / "data/locked.tmp");
+  EXPECT_TRUE(f.mayRemove("locked.tmp"));
+  f.deleteFile("locked.tmp");
+  f.deleteFile("system.tmp");
+  EXPECT_FALSE(f.mayRemove("system.tmp"));
+}
+
+#ifndef _WIN32
+TEST_F(FolderTest, MayRemoveNothingFromAnUndeletableFolder_Linux) {
+  makeFile("fixed/inside.tmp");
+  makeFolder("fixed/sub");
+  std::optional<os::Folder> f = os::Folder::open("C:\\fixed");
+  ASSERT_TRUE(f);
+  if (!RendreIndelebile(drive() / "fixed")) GTEST_SKIP() << "no undeletable folders here";
+  EXPECT_FALSE(f->mayRemove("inside.tmp"));
+  EXPECT_FALSE(f->mayRemove("sub"));
+  EXPECT_NE(errorOf([&] { f->deleteFile("inside.tmp"); }), 0u);
+  EXPECT_NE(errorOf([&] { f->removeFolder("sub"); }), 0u);
+  Liberer(drive() / "fixed");
+  EXPECT_TRUE(f->mayRemove("inside.tmp"));
+}
+
+// A name holding "\" is no Windows name: left out of the listing, but counted, so that its
+// folder is not taken for empty.
+TEST_F(FolderTest, NamesHoldingABackslashAreCountedApart_Linux) {
+  makeFile("odd/a\\b.tmp");
+  makeFile("odd/plain.tmp");
+  std::optional<os::Folder> f = os::Folder::open("C:\\odd");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(names(*f), (std::set<std::string>{"plain.tmp"}));
+  EXPECT_EQ(f->unlisted(), 1u);
+  EXPECT_EQ(data().unlisted(), 0u);
+}
+#endif
+
 // Identities tell files apart whatever their names: another file differs, another name of the
 // same file (a hard link) does not, and a sub-folder opened is the entry its parent lists.
 TEST_F(FolderTest, IdentitiesTellFilesApart) {
@@ -366,6 +418,8 @@ TEST_F(FolderTest, MountPointsAreNeverOpenedChangedNorRemoved_Linux) {
   EXPECT_EQ(errorOf([&] { f.removeFolder("mnt"); }), os::error::AccessDenied);
   EXPECT_EQ(errorOf([&] { f.deleteFile("mnt"); }), os::error::AccessDenied);
   EXPECT_EQ(errorOf([&] { f.deleteFile("mounted.tmp"); }), os::error::AccessDenied);
+  EXPECT_FALSE(f.mayRemove("mnt"));
+  EXPECT_FALSE(f.mayRemove("mounted.tmp"));
   EXPECT_TRUE(fs::is_directory(host / "inside"));
   EXPECT_TRUE(fs::exists(prefix_ / "host-file"));
 }

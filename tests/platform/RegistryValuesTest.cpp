@@ -57,6 +57,9 @@ TEST_F(RegistryValuesTest, NamesIgnoreCaseAndALeadingBackslashIsTheRoot) {
   EXPECT_FALSE(typed.query("url2").has_value());
   EXPECT_EQ(typed.valueNames(), (std::vector<std::string>{"url1"}));
   EXPECT_TRUE(RegistryKey::open("\\Software").has_value());
+  // Its path as it was opened, from the root.
+  EXPECT_EQ(typed.path(), "Software\\Tidora Test\\TypedURLs");
+  EXPECT_EQ(same->path(), "Software\\tidora test\\typedurls");
 }
 
 }  // namespace
