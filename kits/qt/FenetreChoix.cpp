@@ -111,9 +111,7 @@ FenetreChoix::FenetreChoix(const Maison& maison, QWidget* parent) : QDialog(pare
   Actualiser();
   resize(820, 460);
 
-  std::vector<std::filesystem::path> dossiers;
-  for (const Prefixe& p : modele_->Prefixes()) dossiers.push_back(p.chemin);
-  mesure_ = std::make_unique<MesureTailles>(std::move(dossiers));
+  mesure_ = std::make_unique<MesureTailles>(modele_->Dossiers());
   connect(mesure_.get(), &MesureTailles::Mesuree, modele_, &ModelePrefixes::MettreTaille);
   mesure_->start(QThread::LowPriority);
 }
@@ -172,15 +170,9 @@ void FenetreChoix::MontrerApercu() {
 }
 
 void FenetreChoix::RevoirOccupation() {
-  std::vector<std::filesystem::path> dossiers;
-  for (const Prefixe& p : modele_->Prefixes()) dossiers.push_back(p.chemin);
-  std::vector<std::optional<os::PrefixUser>> utilisateurs = os::prefixUsers(dossiers);
+  std::vector<std::optional<os::PrefixUser>> utilisateurs = os::prefixUsers(modele_->Dossiers());
   for (int i = 0; i < modele_->rowCount(); ++i) {
-    const std::optional<os::PrefixUser>& avant = modele_->At(i).utilisateur;
-    std::optional<os::PrefixUser>& maintenant = utilisateurs[static_cast<std::size_t>(i)];
-    const bool pareil = avant.has_value() == maintenant.has_value() &&
-                        (!avant || (avant->pid == maintenant->pid && avant->program == maintenant->program));
-    if (!pareil) modele_->MettreUtilisateur(i, std::move(maintenant));
+    modele_->MettreUtilisateur(i, std::move(utilisateurs[static_cast<std::size_t>(i)]));
   }
 }
 

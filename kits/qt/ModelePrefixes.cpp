@@ -8,6 +8,12 @@
 ModelePrefixes::ModelePrefixes(std::vector<Prefixe> prefixes, QObject* parent)
     : QAbstractTableModel(parent), prefixes_(std::move(prefixes)) {}
 
+std::vector<std::filesystem::path> ModelePrefixes::Dossiers() const {
+  std::vector<std::filesystem::path> dossiers;
+  for (const Prefixe& p : prefixes_) dossiers.push_back(p.chemin);
+  return dossiers;
+}
+
 void ModelePrefixes::MettreTaille(int ligne, std::uint64_t taille) {
   if (ligne < 0 || ligne >= rowCount()) return;
   prefixes_[static_cast<std::size_t>(ligne)].taille = taille;

@@ -20,6 +20,8 @@ class ModelePrefixes : public QAbstractTableModel {
 
   const Prefixe& At(int ligne) const { return prefixes_.at(static_cast<std::size_t>(ligne)); }
   const std::vector<Prefixe>& Prefixes() const { return prefixes_; }
+  // The prefixes' folders, in the rows' order.
+  std::vector<std::filesystem::path> Dossiers() const;
   // The size of the prefix of row `ligne` is known.
   void MettreTaille(int ligne, std::uint64_t taille);
   // Who uses the prefix of row `ligne` now (nothing: no one).
