@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Cleaning a real Wine prefix: the one ./test makes (scripts/wine.sh). Traces go in through
 # Wine's own tools, links lead to canary files in the scratch HOME; then, with a server running,
-# a validation (it writes nothing to user.reg) goes through and a run cleans the files but leaves
-# user.reg alone, its purge refused; then a run with no server cleans; Wine must then see exactly
-# the expected values and still start.
+# a validation (it writes nothing to user.reg) goes through and a run is refused, nothing
+# deleted; then a run with no server cleans; Wine must then see exactly the expected values and
+# still start.
 # Usage: prefixe_reel.sh path/to/menage_wine
 set -uo pipefail
 
@@ -105,13 +105,15 @@ sha1sum "$P/user.reg" >"$travail/ruche.sha1"
 sortie=$("$driver" valider 2>&1) || echec "validation refusée avec un serveur en marche : $sortie"
 sha1sum -c --quiet "$travail/ruche.sha1" || echec "la validation a changé user.reg sous un serveur en marche"
 sha1sum "$P/user.reg" "$ini" >"$travail/ruche.sha1"
+# A run in a prefix whose server runs is refused whole, before it changes anything: no file
+# deleted, the server and its process named.
 echo x >"$P/drive_c/windows/temp/pendant.tmp"
 sortie=$("$driver" menage 2>&1)
 echo "$sortie"
-[ -e "$P/drive_c/windows/temp/pendant.tmp" ] && echec "le run n'a pas nettoyé les fichiers"
-printf '%s\n' "$sortie" | tail -3 | head -1 | grep -q '^en cours : FIN$' ||
-  echec "le run ne finit pas par FIN, le résumé puis l'erreur"
-printf '%s\n' "$sortie" | tail -1 | grep -q 'wineserver -k' || echec "erreur du run absente"
+[ -e "$P/drive_c/windows/temp/pendant.tmp" ] || echec "le run a effacé un fichier d'un préfixe occupé"
+printf '%s\n' "$sortie" | grep -q '^en cours' && echec "le run refusé a commencé"
+printf '%s\n' "$sortie" | tail -1 | grep -q '^erreur : .* utilisé par wineserver[0-9]* (processus [0-9]*)' ||
+  echec "le run n'a pas été refusé en nommant le serveur"
 sha1sum -c --quiet "$travail/ruche.sha1" || echec "user.reg ou options.ini a changé sous un serveur en marche"
 
 etape="fichiers mis par Wine"

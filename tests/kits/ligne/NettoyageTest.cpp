@@ -11,11 +11,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "tests/kits/ligne/Programme.h"
+#include "tests/support/Enfant.h"
 #include "tests/support/Etat.h"
 #include "tests/support/Systeme.h"
 
@@ -113,24 +115,11 @@ class NettoyageTest : public ProgrammeTest {
     return lu;
   }
 
-  // A process that holds `fichier` open until the test ends it.
-  pid_t Occuper(const fs::path& fichier) {
-    const pid_t occupant = ::fork();
-    if (occupant == 0) {
-      const int fd = ::open(fichier.c_str(), O_RDONLY);
-      (void)fd;
-      for (;;) ::pause();
-    }
-    const fs::path fds = "/proc/" + std::to_string(occupant) + "/fd";
-    for (int i = 0; i < 500 && fs::is_empty(fds); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return occupant;
-  }
-  static void Finir(pid_t occupant) {
-    ::kill(occupant, SIGKILL);
-    ::waitpid(occupant, nullptr, 0);
+  // A process named `nom` that holds `fichier` open until it dies.
+  static std::unique_ptr<Enfant> Occupant(const char* nom, const fs::path& fichier) {
+    auto enfant = std::make_unique<Enfant>(nom, [fichier] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
+    EXPECT_TRUE(enfant->pret());
+    return enfant;
   }
 
   fs::path pfx_;
@@ -278,13 +267,14 @@ TEST_F(NettoyageTest, APrefixInUseIsRefusedWithNothingDeleted) {
   Options({"[Dossiers]", "Temp=C:\\windows\\temp",
            "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "[Fichiers]"});
   const std::map<std::string, std::string> avant = Etat(pfx_);
-  const pid_t occupant = Occuper(pfx_ / "drive_c/jeu/sauve.dat");
+  std::unique_ptr<Enfant> jeu = Occupant("Jeu.exe", pfx_ / "drive_c/jeu/sauve.dat");
+  const pid_t occupant = jeu->pid();
   const Sortie nettoyage = Lancer({"--nettoyer", "--prefixe", pfx_.string()});
   const Sortie apercu = Lancer({"--apercu", "--prefixe", pfx_.string()});
-  Finir(occupant);
+  jeu.reset();
   EXPECT_EQ(nettoyage.code, 2);
   EXPECT_EQ(nettoyage.sortie, "");
-  EXPECT_NE(nettoyage.erreurs.find("est utilisé par ligne_programme (processus " +
+  EXPECT_NE(nettoyage.erreurs.find("est utilisé par Jeu.exe (processus " +
                                    std::to_string(occupant) + ")"),
             std::string::npos)
       << nettoyage.erreurs;
@@ -351,15 +341,16 @@ TEST_F(NettoyageTest, TousCleansThosePrefixesItMaySaysWhichItSkippedAndTotals) {
   Ecrire(lutris / "drive_c/windows/temp/l.tmp", "l");
   Ecrire(lutris / "drive_c/Program Files/Tidora 2000/options.ini",
          "[Dossiers]\r\nTemp=C:\\windows\\temp\r\n[Fichiers]\r\n");
-  const pid_t occupant = Occuper(lutris / "drive_c/windows/temp/l.tmp");
+  std::unique_ptr<Enfant> jeu = Occupant("Jeu.exe", lutris / "drive_c/windows/temp/l.tmp");
+  const pid_t occupant = jeu->pid();
   const Sortie s = Lancer({"--nettoyer", "--tous"});
-  Finir(occupant);
+  jeu.reset();
   EXPECT_EQ(s.code, 0) << s.erreurs;
   EXPECT_EQ(s.erreurs, "");
   EXPECT_EQ(s.sortie,
             "Préfixe « 10 » (steam) : " + steam.string() + " : ignoré, pas d'options validées\n" +
                 "Préfixe « l » (lutris) : " + lutris.string() +
-                " : ignoré, occupé par ligne_programme (processus " + std::to_string(occupant) +
+                " : ignoré, occupé par Jeu.exe (processus " + std::to_string(occupant) +
                 ")\n" + "Préfixe « .wine » (wine) : " + wine.string() +
                 "\n2 fichiers pour un total de\n2 kO\n"
                 "Total : 1 préfixes nettoyés, 2 ignorés ; 2 fichiers pour un total de 2 kO\n");
