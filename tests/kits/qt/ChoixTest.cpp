@@ -1,10 +1,6 @@
 // The window that chooses a prefix, over a fake home of a temporary folder: the table and its
 // sizes, sorting, a prefix in use, Ouvrir, and the preview's list.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,40 +20,17 @@
 #include "kits/qt/ModelePrefixes.h"
 #include "prefixes/Taille.h"
 #include "tests/prefixes/FauxFoyer.h"
+#include "tests/support/Enfant.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // `sleep` started with WINEPREFIX set to a prefix: a program working in it.
-class Occupant {
+class Occupant : public Enfant {
  public:
-  explicit Occupant(const fs::path& prefixe) {
-    std::string variable = "WINEPREFIX=" + prefixe.string();
-    char* env[] = {variable.data(), nullptr};
-    char* argv[] = {const_cast<char*>("/bin/sleep"), const_cast<char*>("1000"), nullptr};
-    if (::posix_spawn(&pid_, "/bin/sleep", nullptr, nullptr, argv, env) != 0) pid_ = -1;
-    // Until it runs, the child shows this program's environment; the kernel gives the name last.
-    for (int i = 0; pid_ > 0 && i < 1000 && Nom() != "sleep"; ++i) ::usleep(2000);
-  }
-  ~Occupant() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  Occupant(const Occupant&) = delete;
-  Occupant& operator=(const Occupant&) = delete;
-  pid_t pid() const { return pid_; }
-
- private:
-  std::string Nom() const {
-    std::ifstream f("/proc/" + std::to_string(pid_) + "/comm");
-    std::string nom;
-    std::getline(f, nom);
-    return nom;
-  }
-  pid_t pid_ = -1;
+  explicit Occupant(const fs::path& prefixe)
+      : Enfant("/bin/sleep", std::vector<std::string>{"WINEPREFIX=" + prefixe.string()}) {}
 };
 
 class ChoixTest : public FauxFoyer {
