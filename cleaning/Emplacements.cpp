@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cleaning/DossierDangereux.h"
+#include "cleaning/NomsDuChemin.h"
 #include "platform/common/CaseFold.h"
 
 namespace {
@@ -16,18 +17,7 @@ std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
     chemin.remove_prefix(2);
   }
   std::vector<std::string> noms;
-  std::size_t debut = 0;
-  while (debut <= chemin.size()) {
-    std::size_t fin = chemin.find_first_of("\\/", debut);
-    if (fin == std::string_view::npos) fin = chemin.size();
-    const std::string_view nom = chemin.substr(debut, fin - debut);
-    if (nom == "..") {
-      if (!noms.empty()) noms.pop_back();
-    } else if (!nom.empty() && nom != ".") {
-      noms.push_back(os::host::foldedCopy(nom));
-    }
-    debut = fin + 1;
-  }
+  for (const std::string_view nom : NomsDuChemin(chemin)) noms.push_back(os::host::foldedCopy(nom));
   return noms;
 }
 

@@ -4,7 +4,12 @@
 
 #include "cleaning/PlanMenage.h"
 #include "forms/Aide.h"
+#include "platform/Prefix.h"
+#include "platform/SystemError.h"
 #include "tests/forms/Environnement.h"
+#ifndef _WIN32
+#include "tests/support/Enfant.h"
+#endif
 
 namespace {
 
@@ -120,5 +125,28 @@ TEST_F(Form1Test, HelpNamesTheFileOnceAndBothWindowsShowIt) {
   EXPECT_EQ(fenetreOptions.aides, std::vector<std::string>{"C:\\Autre.hlp"});
   HelpFile.clear();
 }
+
+#ifndef _WIN32
+// The window's run, like every run, is refused while another program uses the prefix (here one
+// holding a file open in it, with no Wine server): the error says who, and nothing goes.
+TEST_F(Form1Test, APrefixInUseRefusesTheRunBeforeAnyFileGoes_Linux) {
+  Preparer(5);
+  const std::string fichier = (*os::hostPath("C:\\Donnees\\f0.tmp")).string();
+  Enfant jeu("Jeu.exe", [&] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
+  ASSERT_TRUE(jeu.pret());
+  try {
+    form1->MouseDown("Shape2", TMouseButton::mbLeft);
+    ADD_FAILURE() << "the run was not refused";
+  } catch (const os::SystemError& e) {
+    EXPECT_EQ(e.code(), os::error::SharingViolation);
+    EXPECT_NE(std::string(e.what()).find("utilisé par Jeu.exe (processus " + std::to_string(jeu.pid()) + ")"),
+              std::string::npos)
+        << e.what();
+  }
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(Existe("C:\\Donnees\\f" + std::to_string(i) + ".tmp"));
+  EXPECT_TRUE(fenetre1.messages.empty());
+  EXPECT_FALSE(form1->Menage.EnCours());
+}
+#endif
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <memory>
-#include <random>
 #include <set>
 #include <thread>
 
@@ -20,6 +19,7 @@
 #include "tests/support/Enfant.h"
 #include "tests/support/Etat.h"
 #include "tests/support/Systeme.h"
+#include "tests/support/Tirages.h"
 
 namespace fs = std::filesystem;
 
@@ -129,14 +129,10 @@ class NettoyageTest : public ProgrammeTest {
 // Random trees: names with accents and mixed case, read-only and hidden files, hard links, links
 // to folders and files, files matched by two passes, "index.dat", undeletable files and folders,
 // empty sub-folders of TEMP, typed addresses with gaps, random options; a Lutris game folder.
-class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInterface<int> {
+class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInterface<int>,
+                           public Tirages {
  protected:
-  std::mt19937 alea;
   Liste fichiers, dossiers;
-
-  std::size_t Hasard(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(alea); }
-  bool Pile(std::size_t sur) { return Hasard(sur) == 0; }
-  const std::string& Un(const Liste& v) { return v[Hasard(v.size())]; }
 
   void Remplir(const std::string& dossier, int profondeur) {
     static const Liste noms = {"a", "Partie", "partie", "Été", "ÉTÉ", "rapport1", "Rapport2",
