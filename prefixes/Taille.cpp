@@ -15,7 +15,7 @@ constexpr unsigned kMasque = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS
 
 class Mesure {
  public:
-  explicit Mesure(dev_t disque) : disque_(disque) {}
+  Mesure(dev_t disque, const std::atomic<bool>* arret) : disque_(disque), arret_(arret) {}
 
   // Adds what the entry `nom` of the folder `dossier` takes, and below it for a folder.
   void Entree(int dossier, const char* nom) {
@@ -38,6 +38,7 @@ class Mesure {
 
  private:
   void Dossier(int parent, const char* nom) {
+    if (arret_ != nullptr && arret_->load(std::memory_order_relaxed)) return;
     const int fd = ::openat(parent, nom, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return;
     DIR* d = ::fdopendir(fd);
@@ -61,16 +62,18 @@ class Mesure {
   }
 
   dev_t disque_;
+  const std::atomic<bool>* arret_;
   std::uint64_t total_ = 0;
   std::unordered_set<std::uint64_t> plusieursNoms_;  // files of several names, counted once
 };
 
 }  // namespace
 
-std::uint64_t TailleSurDisque(const std::filesystem::path& dossier) {
+std::uint64_t TailleSurDisque(const std::filesystem::path& dossier,
+                              const std::atomic<bool>* arret) {
   struct stat st {};
   if (::stat(dossier.c_str(), &st) != 0) return 0;
-  Mesure mesure(st.st_dev);
+  Mesure mesure(st.st_dev, arret);
   mesure.Entree(AT_FDCWD, dossier.c_str());
   return mesure.Total();
 }

@@ -8,7 +8,7 @@ TIDORA_PACKAGES=(
   libjpeg62-turbo-dev
   qt6-base-dev libgl-dev
   fonts-urw-base35
-  xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
+  xvfb xauth xdotool x11-utils xclip imagemagick librsvg2-bin
   findutils attr
   ccache
   libyaml-cpp-dev nlohmann-json3-dev appstream

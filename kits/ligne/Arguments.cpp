@@ -2,7 +2,7 @@
 
 namespace {
 
-enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Apercu, Nettoyer, Tous };
+enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Apercu, Nettoyer, Tous, Choisir };
 
 struct Option {
   std::string_view longue;  // without "--"
@@ -22,6 +22,7 @@ constexpr Option kOptions[] = {
     {"apercu", 0, false, Choix::Apercu},
     {"nettoyer", 0, false, Choix::Nettoyer},
     {"tous", 0, false, Choix::Tous},
+    {"choisir", 0, false, Choix::Choisir},
 };
 
 // The long name of an action that excludes the others.
@@ -30,6 +31,7 @@ std::string_view NomAction(Commande::Action action) {
     case Commande::Action::Prefixes: return "--prefixes";
     case Commande::Action::Apercu: return "--apercu";
     case Commande::Action::Nettoyer: return "--nettoyer";
+    case Commande::Action::Choisir: return "--choisir";
     default: return "";
   }
 }
@@ -93,6 +95,9 @@ bool Appliquer(const Option& o, std::string valeur, Commande& c) {
       return false;
     case Choix::Tous:
       c.tous = true;
+      return false;
+    case Choix::Choisir:
+      ChoisirAction(Commande::Action::Choisir, c);
       return false;
     case Choix::Tsv:
       c.tsv = true;
@@ -158,5 +163,8 @@ Commande LireArguments(const std::vector<std::string_view>& arguments) {
     throw ErreurArguments(Ensemble("--prefixes", "--prefixe"));
   }
   if (c.prefixe && c.tous) throw ErreurArguments(Ensemble("--prefixe", "--tous"));
+  if (c.prefixe && c.action == Commande::Action::Choisir) {
+    throw ErreurArguments(Ensemble("--choisir", "--prefixe"));
+  }
   return c;
 }

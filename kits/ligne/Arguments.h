@@ -8,7 +8,7 @@
 #include <vector>
 
 struct Commande {
-  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer };
+  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir };
   Action action = Action::Fenetres;
   bool tsv = false;                    // --tsv: the list as tab-separated lines
   bool tous = false;                   // --tous: --nettoyer in every prefix found
@@ -22,6 +22,6 @@ class ErreurArguments : public std::runtime_error {
 };
 
 // What the arguments (without the program's name) ask. --aide and --version end the reading
-// where they stand; --prefixes, --apercu and --nettoyer exclude one another. Throws
+// where they stand; --prefixes, --apercu, --nettoyer and --choisir exclude one another. Throws
 // ErreurArguments.
 Commande LireArguments(const std::vector<std::string_view>& arguments);

@@ -69,7 +69,7 @@ int Apercevoir(const std::filesystem::path& dossier) {
 
 }  // namespace
 
-std::optional<int> LigneDeCommande(int argc, char* argv[]) {
+std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture) {
   Commande commande;
   try {
     commande = LireArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc));
@@ -92,7 +92,11 @@ std::optional<int> LigneDeCommande(int argc, char* argv[]) {
         if (commande.tous) return NettoyerTous();
         if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
         return NettoyerPrefixe(os::prefixFolder());
+      case Commande::Action::Choisir:
+        ouverture = Ouverture::Choix;
+        return std::nullopt;
       case Commande::Action::Fenetres:
+        ouverture = Ouverture::Fenetres;
         if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
         os::checkPrefixFolder(os::prefixFolder());
         return std::nullopt;

@@ -2,8 +2,13 @@
 // The command line, before any window: what can be answered without a display is answered here.
 #include <optional>
 
+// The windows the command line opens: the skinned windows, or the window that chooses a prefix
+// (--choisir).
+enum class Ouverture { Fenetres, Choix };
+
 // Reads the arguments and does what they ask. Returns the exit status when the program is done
 // (help, version, the list of prefixes, a wrong command line: 2, a failure: 1; the preview and
-// the cleaning: Nettoyage.h), nothing when the windows are to open; the prefix they work on
-// (--prefixe, TIDORA_PREFIX or the program's own) is then set and known to be usable.
-std::optional<int> LigneDeCommande(int argc, char* argv[]);
+// the cleaning: Nettoyage.h), nothing when windows are to open, `ouverture` telling which; for
+// the skinned windows the prefix they work on (--prefixe, TIDORA_PREFIX or the program's own) is
+// then set and known to be usable.
+std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture);

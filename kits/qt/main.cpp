@@ -1,17 +1,21 @@
-// Start-up: the application and its title, the two windows in start-up order, then the main
-// window until it closes.
+// Start-up: the command line first; then the application and its title, and either the two
+// windows in start-up order, shown until the main window closes, or the window that chooses the
+// prefix they open on (--choisir).
 #include <QApplication>
-#include <QFile>
+#include <QPointer>
+#include <memory>
 
-#include "app/Echantillons.h"
-#include "app/FichierAide.h"
-#include "kits/qt/Fenetres.h"
 #include "kits/ligne/Ligne.h"
+#include "kits/qt/Demarrage.h"
+#include "kits/qt/FenetreChoix.h"
 #include "kits/qt/Garde.h"
+#include "platform/Prefix.h"
+#include "platform/PrefixCheck.h"
 
 int main(int argc, char* argv[]) {
   // Options, the list of prefixes, a refused prefix: answered with no window and no display.
-  if (const std::optional<int> fin = LigneDeCommande(argc, argv)) return *fin;
+  Ouverture ouverture = Ouverture::Fenetres;
+  if (const std::optional<int> fin = LigneDeCommande(argc, argv, ouverture)) return *fin;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidora2000"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
@@ -20,16 +24,29 @@ int main(int argc, char* argv[]) {
   // Closing the main window ends the program, even with the options window shown.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  // A brand-new profile gets a few sample traces; the help file goes beside the executable.
-  Garde(PreparerProfil);
-  Garde([] {
-    QFile aide(QStringLiteral(":/skins/Tidora2000.hlp"));
-    if (aide.open(QIODevice::ReadOnly)) InstallerFichierAide(aide.readAll().toStdString());
-  });
+  std::unique_ptr<Fenetres> fenetres;
+  if (ouverture == Ouverture::Fenetres) {
+    fenetres = OuvrirFenetres();
+    return QApplication::exec();
+  }
 
-  Fenetres fenetres;
-  QObject::connect(&fenetres.principale, &FenetreHabillee::Fermee, &application,
-                   &QCoreApplication::quit);
-  fenetres.principale.show();
+  QPointer<FenetreChoix> choix;
+  Garde([&] { choix = new FenetreChoix(Maison::DuSysteme()); });
+  if (!choix) return 1;
+  choix->setAttribute(Qt::WA_DeleteOnClose);
+  // Closed without opening a prefix: the program ends.
+  QObject::connect(choix, &QObject::destroyed, &application, [&fenetres] {
+    if (!fenetres) QCoreApplication::quit();
+  });
+  QObject::connect(choix, &FenetreChoix::Ouvrir, &application,
+                   [&fenetres, &choix](const std::filesystem::path& dossier) {
+                     Garde([&] {
+                       os::setPrefixFolder(dossier);
+                       os::checkPrefixFolder(dossier);
+                       fenetres = OuvrirFenetres();
+                       choix->close();
+                     });
+                   });
+  choix->show();
   return QApplication::exec();
 }

@@ -3,7 +3,8 @@
 # (an error fails the test; warnings are listed), unpacks it with dpkg-deb -x into a temporary
 # folder (nothing is installed on this machine), checks its files and its menu entry, then starts
 # the unpacked program the way the menu entry does, on a temporary home, until its window shows.
-# The entry's Wine action is run with a stand-in program that records the prefix it is given.
+# The entry's Wine action is run with a stand-in program that records the prefix it is given; its
+# action that chooses a prefix starts the unpacked program's window on a temporary home.
 # Usage: paquet.sh path/to/cpack path/to/CPackConfig.cmake
 set -uo pipefail
 
@@ -151,4 +152,23 @@ for cas in "" "$wine_choisi"; do
   [ "$(cat "$travail/recu" 2>/dev/null)" = "$attendu" ] ||
     echec "préfixe reçu « $(cat "$travail/recu" 2>/dev/null) » au lieu de « $attendu » : $(cat "$travail/action.log")"
 done
+
+# The action that chooses a prefix: the window, listing the home's one Wine prefix.
+etape="action « Choisir un préfixe Wine ou Proton… »"
+commande_de "Desktop Action choisir"
+[ "${commande[*]}" = "tidora2000 --choisir" ] || echec "commande inattendue : ${commande[*]}"
+grep -qx 'Name=Choisir un préfixe Wine ou Proton…' "$entree" || echec "nom de l'action inattendu"
+choix_maison="$travail/maison choix"
+mkdir -p "$choix_maison/.wine/drive_c"
+touch "$choix_maison/.wine/system.reg"
+env -u TIDORA_PREFIX -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u WINEPREFIX HOME="$choix_maison" \
+  PATH="$racine/usr/bin:$PATH" "${commande[@]}" >"$travail/choix.log" 2>&1 &
+app_pid=$!
+attendre "fenêtre de choix à l'écran" visible '$3 == "820x460"'
+[[ "$(xdo getwindowname "$(fenetre '$3 == "820x460"')")" == "Choisir un préfixe Wine ou Proton"* ]] ||
+  echec "la fenêtre de choix n'a pas son titre"
+kill "$app_pid"
+wait "$app_pid" 2>/dev/null
+app_pid=""
+[ -e "$choix_maison/.local/share/tidora" ] && echec "la fenêtre de choix a créé le préfixe du programme"
 echo "paquet: paquet construit, vérifié et démarré"

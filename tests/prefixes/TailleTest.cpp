@@ -58,4 +58,15 @@ TEST_F(TailleTest, AsDuCountsItWithoutFollowingLinks) {
   EXPECT_EQ(prefixes[1].taille, std::uint64_t{0});
 }
 
+// A window measuring in the background stops a long count when it closes.
+TEST_F(TailleTest, AStopEndsTheCountBeforeTheNextFolder) {
+  const fs::path drive = FairePrefixe(racine_ / "p") / "drive_c";
+  Ecrire(drive / "Program Files/Jeu/gros.pak", std::string(1 << 20, 'g'));
+  std::atomic<bool> arret{false};
+  const std::uint64_t entiere = TailleSurDisque(drive, &arret);
+  EXPECT_EQ(entiere, TailleSurDisque(drive));
+  arret = true;
+  EXPECT_LT(TailleSurDisque(drive, &arret), std::uint64_t{1} << 20);
+}
+
 }  // namespace

@@ -74,3 +74,18 @@ TEST(ArgumentsTest, WrongCommandLinesSayWhatIsWrong) {
 }
 
 }  // namespace
+
+// The window that chooses a prefix is one more action: alone, and on no given prefix.
+TEST(ArgumentsTest, ChoisirExcludesTheOtherActionsAndAPrefix) {
+  EXPECT_EQ(Lire({"--choisir"}).action, Action::Choisir);
+  EXPECT_EQ(Lire({"--ch"}).action, Action::Choisir);
+  EXPECT_EQ(Erreur({"--choisir", "--prefixe", "/p"}),
+            "les options « --choisir » et « --prefixe » ne vont pas ensemble");
+  EXPECT_EQ(Erreur({"--apercu", "--choisir"}),
+            "les options « --apercu » et « --choisir » ne vont pas ensemble");
+  EXPECT_EQ(Erreur({"--choisir", "--prefixes"}),
+            "les options « --choisir » et « --prefixes » ne vont pas ensemble");
+  EXPECT_EQ(Erreur({"--choisir", "--tsv"}), "l'option « --tsv » ne va qu'avec « --prefixes »");
+  EXPECT_EQ(Erreur({"--choisir", "--tous"}), "l'option « --tous » ne va qu'avec « --nettoyer »");
+  EXPECT_EQ(Erreur({"--choisir=x"}), "l'option « --choisir » ne prend pas de valeur");
+}

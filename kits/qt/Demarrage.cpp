@@ -1,0 +1,21 @@
+#include "kits/qt/Demarrage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "app/Echantillons.h"
+#include "app/FichierAide.h"
+#include "kits/qt/Garde.h"
+
+std::unique_ptr<Fenetres> OuvrirFenetres() {
+  Garde(PreparerProfil);
+  Garde([] {
+    QFile aide(QStringLiteral(":/skins/Tidora2000.hlp"));
+    if (aide.open(QIODevice::ReadOnly)) InstallerFichierAide(aide.readAll().toStdString());
+  });
+  auto fenetres = std::make_unique<Fenetres>();
+  QObject::connect(&fenetres->principale, &FenetreHabillee::Fermee, QCoreApplication::instance(),
+                   &QCoreApplication::quit);
+  fenetres->principale.show();
+  return fenetres;
+}

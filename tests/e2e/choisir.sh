@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# End-to-end check of the window that chooses a prefix: starts `tidora2000 --choisir` on a fake
+# home of its own (a Wine prefix with validated options and a Steam game's prefix) on its own
+# virtual X display, takes a picture of the window, asks for the preview of the Wine prefix and
+# reads its list through the clipboard, then opens the prefix: the skinned main window comes on
+# it. Nothing outside the script's temporary folder is looked at. Usage: choisir.sh
+# path/to/tidora2000 [folder for the pictures, by default the current one]
+set -uo pipefail
+
+exe="${1:?usage: choisir.sh path/to/tidora2000 [dossier des captures]}"
+captures="${2:-$PWD}"
+delai="${TIDORA_E2E_DELAI:-30}"
+etape="préparation"
+travail=""
+xvfb_pid=""
+app_pid=""
+
+journal="e2e choisir"
+source "$(dirname "$0")/ecran.sh"
+source "$(dirname "$0")/programme.sh"
+command -v xclip >/dev/null || echec "xclip est introuvable (paquet xclip, voir scripts/setup.sh)"
+command -v import >/dev/null || echec "import est introuvable (paquet imagemagick)"
+
+# The fake home: ~/.wine with its options and traces, and a Steam game's prefix.
+maison="$travail/maison"
+wine="$maison/.wine"
+mkdir -p "$wine/drive_c/windows/temp" "$wine/drive_c/users/moi/AppData/Roaming/Jeu" \
+  "$wine/drive_c/Program Files/Tidora 2000"
+echo 'WINE REGISTRY Version 2' >"$wine/system.reg"
+echo 'WINE REGISTRY Version 2' >"$wine/user.reg"
+printf '[Dossiers]\r\nTemp=C:\\windows\\temp\r\n[Fichiers]\r\nxt1=*.tmp\r\n' \
+  >"$wine/drive_c/Program Files/Tidora 2000/options.ini"
+echo trace >"$wine/drive_c/windows/temp/trace-choisie.txt"
+echo partie >"$wine/drive_c/users/moi/AppData/Roaming/Jeu/sauvegarde.tmp"
+apps="$maison/.local/share/Steam/steamapps"
+mkdir -p "$apps/compatdata/1001/pfx/drive_c/windows"
+echo 'WINE REGISTRY Version 2' >"$apps/compatdata/1001/pfx/system.reg"
+printf '"AppState"\n{\n\t"appid"\t\t"1001"\n\t"name"\t\t"Zèbre"\n\t"installdir"\t\t"zebre"\n}\n' \
+  >"$apps/appmanifest_1001.acf"
+
+est_choix='$3 == "820x460"'
+
+# Holds until the window's picture shows more than a blank area.
+capturer() { # file
+  import -window root "$1" 2>>"$travail/import.log" || echec "capture impossible : $(cat "$travail/import.log")"
+  [ "$(convert "$1" -format '%k' info:)" -gt 8 ] || echec "la capture $1 est vide"
+  echo "$journal: capture $1"
+}
+# The clipboard holds the text matching an extended regular expression.
+presse_papiers() { timeout 5 xclip -o -selection clipboard 2>/dev/null | grep -qE -- "$1"; }
+
+etape="démarrage de Xvfb"
+demarrer_ecran
+
+etape="fenêtre de choix"
+env -u TIDORA_PREFIX -u WINEPREFIX -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$maison" \
+  "$exe" --choisir >"$travail/app.log" 2>&1 &
+app_pid=$!
+attendre "fenêtre de choix à l'écran" visible "$est_choix"
+id_choix=$(fenetre "$est_choix")
+# Its title, followed by the program's name.
+[[ "$(xdo getwindowname "$id_choix")" == "Choisir un préfixe Wine ou Proton"* ]] ||
+  echec "titre inattendu : $(xdo getwindowname "$id_choix")"
+# The sizes come from a thread: the Steam prefix's is measured once it shows in the picture;
+# here the window only has to be drawn.
+mkdir -p "$captures"
+capturer "$captures/choisir.png"
+
+# Aperçu (Alt+A) on the first row, ~/.wine: its list, read through the clipboard (Copier la liste,
+# Alt+C), names the prefix's files, save locations first; nothing is deleted.
+etape="aperçu"
+xdo windowfocus --sync "$id_choix" || echec "xdotool ne peut donner le focus"
+attendre "focus sur la fenêtre de choix" a_le_focus "$id_choix"
+xdo key alt+a || echec "xdotool ne peut taper Alt+A"
+est_apercu='$3 == "760x520"'
+attendre "fenêtre d'aperçu à l'écran" visible "$est_apercu"
+id_apercu=$(fenetre "$est_apercu")
+[[ "$(xdo getwindowname "$id_apercu")" == "Aperçu du nettoyage de « .wine »"* ]] ||
+  echec "titre de l'aperçu inattendu : $(xdo getwindowname "$id_apercu")"
+capturer "$captures/choisir-apercu.png"
+xdo windowfocus --sync "$id_apercu" || echec "xdotool ne peut donner le focus à l'aperçu"
+attendre "focus sur l'aperçu" a_le_focus "$id_apercu"
+xdo key alt+c || echec "xdotool ne peut taper Alt+C"
+attendre "liste de l'aperçu dans le presse-papiers" presse_papiers 'trace-choisie\.txt'
+liste=$(timeout 5 xclip -o -selection clipboard)
+attendu='^Fichiers dans des dossiers de sauvegardes ou de jeux \(1\)
+c:\\users\\moi\\AppData\\Roaming\\Jeu\\sauvegarde\.tmp	7 o
+Autres fichiers \(1\)
+C:\\windows\\temp\\trace-choisie\.txt	6 o
+2 fichiers pour un total de'
+grep -qzE "$attendu" <<<"$liste" || echec "liste de l'aperçu inattendue :
+$liste"
+[ -f "$wine/drive_c/windows/temp/trace-choisie.txt" ] || echec "l'aperçu a effacé un fichier"
+[ -f "$wine/drive_c/users/moi/AppData/Roaming/Jeu/sauvegarde.tmp" ] || echec "l'aperçu a effacé une sauvegarde"
+xdo key Escape || echec "xdotool ne peut taper Échap"
+attendre "fermeture de l'aperçu par Échap" cachee "$est_apercu"
+
+# Ouvrir (Alt+O): the chooser goes, the skinned main window comes, on ~/.wine.
+etape="ouverture du préfixe"
+xdo windowfocus --sync "$id_choix" || echec "xdotool ne peut donner le focus"
+attendre "focus sur la fenêtre de choix" a_le_focus "$id_choix"
+xdo key alt+o || echec "xdotool ne peut taper Alt+O"
+attendre "fenêtre principale à l'écran" visible "$est_principale"
+attendre "fermeture de la fenêtre de choix" cachee "$est_choix"
+capturer "$captures/choisir-ouvert.png"
+[ -s "$wine/drive_c/Program Files/Tidora 2000/Tidora2000.hlp" ] ||
+  echec "la fenêtre principale ne travaille pas dans ~/.wine (pas de fichier d'aide)"
+[ -e "$maison/.local/share/tidora" ] && echec "le propre préfixe du programme a été créé"
+
+etape="fermeture"
+principale 314 55
+attendre_fin
+echo "$journal: choix, aperçu et ouverture réussis"
