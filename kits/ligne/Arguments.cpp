@@ -49,13 +49,21 @@ const Option& OptionLongue(std::string_view nom) {
     if (nom.empty()) break;
     if (o.longue == nom) return o;
     if (o.longue.starts_with(nom)) {
-      possibles += " " + Guillemets("--" + std::string(o.longue));
+      // Appended piece by piece: GCC 12 sees a false overlap (-Wrestrict) in "--" + string.
+      std::string option = "--";
+      option += o.longue;
+      possibles += ' ';
+      possibles += Guillemets(option);
       // Two names of one option are no ambiguity.
       if (trouvee == nullptr || trouvee->choix != o.choix) ++nombre;
       trouvee = &o;
     }
   }
-  if (nombre == 0) throw ErreurArguments("option non reconnue " + Guillemets("--" + std::string(nom)));
+  if (nombre == 0) {
+    std::string option = "--";
+    option += nom;
+    throw ErreurArguments("option non reconnue " + Guillemets(option));
+  }
   if (nombre > 1) {
     throw ErreurArguments("option " + Guillemets("--" + std::string(nom)) +
                           " ambiguë ; possibilités :" + possibles);
