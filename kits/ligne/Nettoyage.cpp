@@ -178,7 +178,12 @@ int NettoyerTous() {
     total.nbEchecs += bilan.nbEchecs;
   }
   if (interrompu != 0) code = kRefuse;
-  std::cout << "Total : " << nettoyes << " préfixes nettoyés, " << ignores << " ignorés ; "
+  // French puts 0 and 1 in the singular.
+  const auto accord = [](std::size_t n, const char* un, const char* plusieurs) {
+    return std::to_string(n) + (n > 1 ? plusieurs : un);
+  };
+  std::cout << "Total : " << accord(nettoyes, " préfixe nettoyé, ", " préfixes nettoyés, ")
+            << accord(ignores, " ignoré ; ", " ignorés ; ")
             << total.nbFichiers << " fichiers pour un total de " << TMenage::TexteTaille(total.taille);
   if (total.nbEchecs > 0) {
     std::cout << " ; " << total.nbEchecs << " fichiers n'ont pas pu être supprimés";

@@ -349,7 +349,7 @@ TEST_F(NettoyageTest, TousCleansThosePrefixesItMaySaysWhichItSkippedAndTotals) {
                 " : ignoré, occupé par Jeu.exe (processus " + std::to_string(occupant) +
                 ")\n" + "Préfixe « .wine » (wine) : " + wine.string() +
                 "\n2 fichiers pour un total de\n2 kO\n"
-                "Total : 1 préfixes nettoyés, 2 ignorés ; 2 fichiers pour un total de 2 kO\n");
+                "Total : 1 préfixe nettoyé, 2 ignorés ; 2 fichiers pour un total de 2 kO\n");
   EXPECT_FALSE(fs::exists(wine / "drive_c/windows/temp/a.tmp"));
   EXPECT_TRUE(fs::exists(steam / "drive_c/windows/temp/s.tmp"));
   EXPECT_TRUE(fs::exists(lutris / "drive_c/windows/temp/l.tmp"));
