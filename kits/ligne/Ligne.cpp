@@ -69,7 +69,8 @@ int Apercevoir(const std::filesystem::path& dossier) {
 
 }  // namespace
 
-std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture) {
+std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
+                                   std::string* refus) {
   Commande commande;
   try {
     commande = LireArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc));
@@ -103,6 +104,7 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture)
     }
   } catch (const std::exception& e) {
     std::cerr << "tidora2000 : " << e.what() << '\n';
+    if (refus != nullptr && commande.action == Commande::Action::Fenetres) *refus = e.what();
     const bool nettoyage = commande.action == Commande::Action::Apercu ||
                            commande.action == Commande::Action::Nettoyer;
     return nettoyage ? kRefuse : 1;

@@ -1,6 +1,7 @@
 #pragma once
 // The command line, before any window: what can be answered without a display is answered here.
 #include <optional>
+#include <string>
 
 // The windows the command line opens: the skinned windows, or the window that chooses a prefix
 // (--choisir).
@@ -10,5 +11,7 @@ enum class Ouverture { Fenetres, Choix };
 // (help, version, the list of prefixes, a wrong command line: 2, a failure: 1; the preview and
 // the cleaning: Nettoyage.h), nothing when windows are to open, `ouverture` telling which; for
 // the skinned windows the prefix they work on (--prefixe, TIDORA_PREFIX or the program's own) is
-// then set and known to be usable.
-std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture);
+// then set and known to be usable. When that prefix is refused, the message also goes to
+// `refus` (when given), for a program started with no terminal to show it in a window.
+std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
+                                   std::string* refus = nullptr);

@@ -3,19 +3,46 @@
 // prefix they open on (--choisir).
 #include <QApplication>
 #include <QPointer>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "kits/ligne/Ligne.h"
 #include "kits/qt/Demarrage.h"
 #include "kits/qt/FenetreChoix.h"
 #include "kits/qt/Garde.h"
+#include "kits/qt/Messages.h"
 #include "platform/Prefix.h"
 #include "platform/PrefixCheck.h"
+
+namespace {
+
+// A display the windows could open on.
+bool AfficheurDisponible() {
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* valeur = std::getenv(variable);
+    if (valeur != nullptr && *valeur != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   // Options, the list of prefixes, a refused prefix: answered with no window and no display.
   Ouverture ouverture = Ouverture::Fenetres;
-  if (const std::optional<int> fin = LigneDeCommande(argc, argv, ouverture)) return *fin;
+  std::string refus;
+  if (const std::optional<int> fin = LigneDeCommande(argc, argv, ouverture, &refus)) {
+    // Started from a menu, with no terminal to read stderr: the refused prefix in a box.
+    if (!refus.empty() && ::isatty(STDERR_FILENO) == 0 && AfficheurDisponible()) {
+      QApplication application(argc, argv);
+      QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
+      AfficherErreur(QString::fromStdString(refus));
+    }
+    return *fin;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tidora2000"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));

@@ -110,4 +110,28 @@ capturer "$captures/choisir-ouvert.png"
 etape="fermeture"
 principale 314 55
 attendre_fin
-echo "$journal: choix, aperçu et ouverture réussis"
+
+# Started with no terminal (from a menu) on a folder that is no prefix (the home): the refusal
+# shows in an error box, not only on stderr; Enter closes it and the program ends with code 1.
+etape="refus d'un dossier sans terminal"
+env -u TIDORA_PREFIX -u WINEPREFIX HOME="$maison" "$exe" --prefixe "$maison" \
+  </dev/null >"$travail/refus.log" 2>&1 &
+app_pid=$!
+est_boite='$3 != "395x392" && $3 != "485x349"'
+attendre "boîte d'erreur à l'écran" visible "$est_boite"
+id_boite=$(fenetre "$est_boite")
+capturer "$captures/choisir-refus.png"
+grep -q "ne peut servir de préfixe : c'est le dossier personnel" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
+xdo windowfocus --sync "$id_boite" || echec "xdotool ne peut donner le focus à la boîte"
+xdo key Return || echec "xdotool ne peut taper Entrée"
+fin=$((SECONDS + delai))
+while kill -0 "$app_pid" 2>/dev/null; do
+  [ "$SECONDS" -lt "$fin" ] || echec "le programme ne se ferme pas après la boîte"
+  sleep 0.1
+done
+wait "$app_pid"
+code=$?
+app_pid=""
+[ "$code" -eq 1 ] || echec "code de sortie $code au lieu de 1"
+[ -e "$maison/drive_c" ] && echec "un profil a été créé dans le dossier refusé"
+echo "$journal: choix, aperçu, ouverture et refus sans terminal réussis"
