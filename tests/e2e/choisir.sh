@@ -124,14 +124,6 @@ capturer "$captures/choisir-refus.png"
 grep -q "ne peut servir de préfixe : c'est le dossier personnel" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
 xdo windowfocus --sync "$id_boite" || echec "xdotool ne peut donner le focus à la boîte"
 xdo key Return || echec "xdotool ne peut taper Entrée"
-fin=$((SECONDS + delai))
-while kill -0 "$app_pid" 2>/dev/null; do
-  [ "$SECONDS" -lt "$fin" ] || echec "le programme ne se ferme pas après la boîte"
-  sleep 0.1
-done
-wait "$app_pid"
-code=$?
-app_pid=""
-[ "$code" -eq 1 ] || echec "code de sortie $code au lieu de 1"
+attendre_fin 1
 [ -e "$maison/drive_c" ] && echec "un profil a été créé dans le dossier refusé"
 echo "$journal: choix, aperçu, ouverture et refus sans terminal réussis"

@@ -34,9 +34,10 @@ demarrer_programme() {
   app_pid=$!
   attendre "fenêtre principale à l'écran" visible "$est_principale"
 }
-# The program ends by itself with code 0, and reports no error from the X server.
-attendre_fin() {
-  local fin=$((SECONDS + delai)) code
+# The program ends by itself with the code given (0 unless told), and reports no error from the
+# X server.
+attendre_fin() { # [expected code]
+  local attendu=${1:-0} fin=$((SECONDS + delai)) code
   while kill -0 "$app_pid" 2>/dev/null; do
     [ "$SECONDS" -lt "$fin" ] || echec "le programme ne se ferme pas après $delai s"
     sleep 0.1
@@ -44,7 +45,7 @@ attendre_fin() {
   wait "$app_pid"
   code=$?
   app_pid=""
-  [ "$code" -eq 0 ] || echec "code de sortie $code"
+  [ "$code" -eq "$attendu" ] || echec "code de sortie $code au lieu de $attendu"
   if grep -q 'XCB error' "$travail/app.log"; then
     echec "erreurs X : $(grep 'XCB error' "$travail/app.log")"
   fi
