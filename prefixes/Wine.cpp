@@ -1,5 +1,7 @@
 #include "prefixes/Wine.h"
 
+#include <vector>
+
 #include "prefixes/Lecture.h"
 
 namespace fs = std::filesystem;
@@ -11,7 +13,13 @@ void CandidatsWine(const Maison& maison, Collecte& collecte) {
                      (p.has_filename() ? p : p.parent_path()).filename().string());
   }
   collecte.Ajouter(maison.dossier / ".wine", Origine::Wine, ".wine");
-  for (const fs::path& dossier : maison.SousDonnees("wineprefixes")) {
+  // Folders of prefixes: winetricks's, PortProton's, PlayOnLinux's.
+  std::vector<fs::path> dossiers = maison.SousDonnees("wineprefixes");
+  for (const fs::path& d : maison.SousDonnees("PortWINE/PortProton/data/prefixes")) {
+    dossiers.push_back(d);
+  }
+  dossiers.push_back(maison.dossier / ".PlayOnLinux/wineprefix");
+  for (const fs::path& dossier : dossiers) {
     for (const std::string& nom : Enfants(dossier)) {
       collecte.Ajouter(dossier / nom, Origine::Wine, nom);
     }

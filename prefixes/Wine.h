@@ -1,6 +1,7 @@
 #pragma once
-// Plain Wine prefixes: $WINEPREFIX, ~/.wine and those winetricks keeps in
-// ~/.local/share/wineprefixes.
+// Plain Wine prefixes: $WINEPREFIX, ~/.wine, and the folders of prefixes of winetricks
+// (~/.local/share/wineprefixes), PortProton (~/.local/share/PortWINE/PortProton/data/prefixes)
+// and PlayOnLinux (~/.PlayOnLinux/wineprefix).
 #include "prefixes/Collecte.h"
 #include "prefixes/Maison.h"
 

@@ -160,10 +160,14 @@ TEST_F(TrouverTest, LutrisHeroicBottlesAndWineInEveryPlace) {
   maison_.winePrefix = racine_ / "mon préfixe/";
   FairePrefixe(Home() / ".local/share/wineprefixes/dotnet");
   fs::create_directories(Home() / ".local/share/wineprefixes/vide");
+  FairePrefixe(Home() / ".PlayOnLinux/wineprefix/Office");
+  FairePrefixe(Home() / ".local/share/PortWINE/PortProton/data/prefixes/DEFAULT");
 
   std::vector<std::string> avertissements;
   const std::vector<Attendu> trouves = Trouves(&avertissements);
   EXPECT_EQ(trouves, Trie({
+                         {(Home() / ".PlayOnLinux/wineprefix/Office").string(), "wine", "Office"},
+                         {(Home() / ".local/share/PortWINE/PortProton/data/prefixes/DEFAULT").string(), "wine", "DEFAULT"},
                          {(Home() / ".local/share/bottles/bottles/Ma-bouteille").string(), "bottles", "Ma bouteille"},
                          {(Home() / ".local/share/wineprefixes/dotnet").string(), "wine", "dotnet"},
                          {(Home() / ".var/app/com.usebottles.bottles/data/bottles/bottles/Plate").string(), "bottles", "Plate"},
