@@ -3,6 +3,7 @@
 // prefix they open on (--choisir).
 #include <QApplication>
 #include <QPointer>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -28,9 +29,20 @@ bool AfficheurDisponible() {
   return false;
 }
 
+// A walk holds one open folder for each level it is in (10000 levels at most): the soft limit
+// of open files, often 1024, is raised to what the system allows.
+void OuvrirAssezDeDossiers() {
+  rlimit limite{};
+  if (::getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
+    limite.rlim_cur = limite.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limite);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  OuvrirAssezDeDossiers();
   // Options, the list of prefixes, a refused prefix: answered with no window and no display.
   Ouverture ouverture = Ouverture::Fenetres;
   std::string refus;

@@ -5,6 +5,7 @@
 // cleanly.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -286,6 +287,28 @@ TEST_F(NettoyageTest, APrefixInUseIsRefusedWithNothingDeleted) {
   // Once it is gone, the same command cleans.
   EXPECT_EQ(Lancer({"--nettoyer"}, {"TIDORA_PREFIX=" + pfx_.string()}).code, 0);
   EXPECT_FALSE(fs::exists(pfx_ / "drive_c/windows/temp/a.tmp"));
+}
+
+// A walk holds one open folder a level: a tree deeper than the soft limit of open files it was
+// started with is still cleaned to its bottom, and its emptied folders go.
+TEST_F(NettoyageTest, ATreeDeeperThanTheOpenFileLimitIsCleanedWhole) {
+  std::string profond = "windows/temp";
+  for (int i = 0; i < 200; ++i) profond += "/d";
+  Fichier(profond + "/fond.tmp", 3);
+  Options({"[Dossiers]", "Temp=C:\\windows\\temp", "[Fichiers]"});
+  rlimit avant{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &avant), 0);
+  if (avant.rlim_max != RLIM_INFINITY && avant.rlim_max < 512) {
+    GTEST_SKIP() << "la limite dure de fichiers ouverts est trop basse";
+  }
+  rlimit basse = avant;
+  basse.rlim_cur = 64;  // inherited by the program started below
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &basse), 0);
+  const Sortie s = Lancer({"--nettoyer", "--prefixe", pfx_.string()});
+  ::setrlimit(RLIMIT_NOFILE, &avant);
+  EXPECT_EQ(s.code, 0) << s.erreurs;
+  EXPECT_FALSE(fs::exists(pfx_ / "drive_c/windows/temp/d"));
+  EXPECT_TRUE(fs::is_directory(pfx_ / "drive_c/windows/temp"));
 }
 
 // No options, no prefix: said in French, status 2, and nothing at all written (no profile, no
