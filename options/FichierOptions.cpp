@@ -6,6 +6,7 @@
 
 #include "cleaning/MasqueDangereux.h"
 #include "platform/Attributes.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/Folder.h"
 #include "platform/Mask.h"
@@ -176,7 +177,14 @@ std::string CheminOptions() {
 
 bool OptionsEnregistrees() {
   const std::optional<std::uint32_t> attributs = os::fileAttributes(CheminOptions());
-  return attributs && (*attributs & (os::attr::Directory | os::attr::ReparsePoint)) == 0;
+  if (!attributs || (*attributs & (os::attr::Directory | os::attr::ReparsePoint)) != 0) return false;
+  // A pipe or a device in its place holds no options: the reader never opens one.
+  try {
+    os::readFile(CheminOptions());
+  } catch (const os::SystemError&) {
+    return false;
+  }
+  return true;
 }
 
 std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques) {

@@ -22,7 +22,8 @@ class ErreurOptions : public std::runtime_error {
 // Full Windows path of "options.ini".
 std::string CheminOptions();
 
-// True when "options.ini" is there as a file: the options were validated once and saved.
+// True when "options.ini" is there as a readable file: the options were validated once and
+// saved.
 bool OptionsEnregistrees();
 
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the

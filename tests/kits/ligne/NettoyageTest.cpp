@@ -323,6 +323,17 @@ TEST_F(NettoyageTest, WithoutOptionsOrWithoutAPrefixNothingIsWrittenAndItIsSaid)
     EXPECT_NE(s.erreurs.find("n'a pas d'options validées"), std::string::npos) << s.erreurs;
   }
   EXPECT_EQ(Etat(pfx_), avant);
+  // A pipe in the options' place holds none, and never holds the program up.
+  const fs::path tube = pfx_ / "drive_c/Program Files/Tidora 2000/options.ini";
+  fs::create_directories(tube.parent_path());
+  ASSERT_EQ(::mkfifo(tube.c_str(), 0600), 0);
+  for (const char* action : {"--apercu", "--nettoyer"}) {
+    const Sortie s = Lancer({action, "--prefixe", pfx_.string()});
+    EXPECT_EQ(s.code, 2) << action;
+    EXPECT_NE(s.erreurs.find("n'a pas d'options validées"), std::string::npos) << s.erreurs;
+  }
+  EXPECT_TRUE(fs::exists(pfx_ / "drive_c/windows/temp/a.tmp"));
+  fs::remove_all(tube.parent_path().parent_path());
 
   const fs::path sansRuche = racine_ / "sans-ruche";
   fs::create_directories(sansRuche / "drive_c/windows");
