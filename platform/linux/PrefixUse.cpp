@@ -6,9 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -193,8 +191,8 @@ bool uses(const Process& p, const std::string& root) {
   return false;
 }
 
-// The process holding a lock on `path` that a write lock would meet; 0 when the system does not
-// say which (a lock of an open file), nothing when none is held.
+// The process holding a lock on `path` (Proton's pfx.lock) that a write lock would meet; 0 when
+// the system does not say which (a lock of an open file), nothing when none is held.
 std::optional<pid_t> lockHolderOf(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
@@ -213,41 +211,14 @@ std::optional<pid_t> lockHolderOf(const std::string& path) {
   return holder;
 }
 
-// The process of the server listening on the socket `path`, if one answers.
-std::optional<pid_t> listenerOf(const std::string& path) {
-  sockaddr_un address{};
-  if (path.size() >= sizeof address.sun_path) return std::nullopt;
-  address.sun_family = AF_UNIX;
-  path.copy(address.sun_path, path.size());
-  const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (s < 0) return std::nullopt;
-  std::optional<pid_t> pid;
-  const int done = ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  if (done == 0 || errno == EINPROGRESS || errno == EAGAIN) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    pid = ::getsockopt(s, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 ? peer.pid : 0;
-  }
-  ::close(s);
-  return pid;
-}
-
 PrefixUser userFrom(pid_t pid, const char* otherwise) {
   return pid > 0 ? PrefixUser{programOf(pid, otherwise), pid} : PrefixUser{otherwise, 0};
 }
 
 // Wine's server of the prefix (its lock, its socket) or Proton setting it up (pfx.lock).
 std::optional<PrefixUser> serverOf(std::string prefix) {
-  const uid_t uid = ::getuid();
-  for (const std::string& folder : host::wineServerFolders(prefix)) {
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid) continue;
-    if (const std::optional<pid_t> holder = lockHolderOf(folder + "/lock")) {
-      return userFrom(*holder, "wineserver");
-    }
-    if (const std::optional<pid_t> listener = listenerOf(folder + "/socket")) {
-      return userFrom(*listener, "wineserver");
-    }
+  if (const pid_t server = host::runningWineServer(prefix); server != 0) {
+    return userFrom(std::max<pid_t>(server, 0), "wineserver");
   }
   while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
   if (const std::optional<pid_t> holder = lockHolderOf(prefix + ".lock")) {

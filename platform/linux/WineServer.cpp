@@ -134,6 +134,22 @@ std::vector<std::string> wineServerFolders(const std::string& prefix) {
   return folders;
 }
 
+pid_t runningWineServer(const std::string& prefix) {
+  for (const std::string& folder : wineServerFolders(prefix)) {
+    const int dir = openServerFolder(folder);
+    if (dir < 0) continue;
+    pid_t pid = 0;
+    if (const int fd = openRegularAt(dir, "lock", O_RDONLY); fd >= 0) {
+      pid = lockHolder(fd);
+      ::close(fd);
+    }
+    if (pid == 0) pid = answeringServer(dir, folder + "/socket");
+    ::close(dir);
+    if (pid != 0) return pid;
+  }
+  return 0;
+}
+
 WineLock::WineLock(const std::string& prefix) {
   try {
     for (const std::string& folder : wineServerFolders(prefix)) {

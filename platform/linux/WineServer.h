@@ -2,6 +2,8 @@
 // A running wineserver keeps its prefix's registry in memory and writes it back over any change
 // made from outside. Before changing user.reg, take the lock Wine itself takes when its server
 // starts (and Proton's pfx.lock), and make sure no server answers.
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,11 @@ namespace os::host {
 // /tmp/<name>/server-<dev>-<inode>, with <name> ".wine-<uid>" and, for Debian's Wine, the name
 // stored in <prefix>/wineserver. Empty when the prefix folder does not exist.
 std::vector<std::string> wineServerFolders(const std::string& prefix);
+
+// The server of the prefix folder `prefix` that runs now, looked for in its server folders as
+// WineLock looks (no link followed, only this user's folders): the process holding Wine's lock
+// or answering on its socket; -1 when one runs but its process cannot be told; 0 when none runs.
+pid_t runningWineServer(const std::string& prefix);
 
 // Holds Wine's lock of a prefix while it lives: no server can start meanwhile.
 class WineLock {
