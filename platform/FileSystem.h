@@ -25,9 +25,6 @@ void createDirectory(std::string_view path);
 // Removes an empty folder; a link to a folder is removed as a link. Throws SystemError
 // (DirNotEmpty, DirectoryInvalid for a file).
 void removeDirectory(std::string_view path);
-// Renames `from` to `to`, replacing a file at `to`; throws SystemError (AccessDenied, the old
-// file untouched, when it is read-only, a folder, or not a regular file).
-void moveFileReplace(std::string_view from, std::string_view to);
 // The Windows directory, "C:\windows".
 std::string windowsDirectory();
 // Full path of the running program, e.g. "C:\Program Files\Tidora 2000\Tidora2000.exe".

@@ -82,29 +82,4 @@ void removeDirectory(std::string_view path) {
   }
 }
 
-void moveFileReplace(std::string_view from, std::string_view to) {
-  host::Parent source;
-  struct stat st {};
-  openExisting(from, "Ne peut déplacer le fichier", source, st);
-  constexpr std::string_view op = "Ne peut remplacer le fichier";
-  host::Parent target;
-  bool exists = false;
-  struct stat targetSt {};
-  openNew(to, op, target, exists, targetSt);
-  // Windows replaces neither a read-only file nor a folder; a pipe or a device is no file either.
-  if (exists && targetSt.st_ino != st.st_ino) {
-    if (S_ISDIR(targetSt.st_mode)) host::fail(error::AccessDenied, op, to, "c'est un dossier");
-    if (!S_ISREG(targetSt.st_mode) && !S_ISLNK(targetSt.st_mode)) {
-      host::fail(error::AccessDenied, op, to, "ce n'est pas un fichier ordinaire");
-    }
-    if (host::isReadOnly(targetSt)) host::fail(error::AccessDenied, op, to, "lecture seule");
-    if (host::isMountPoint(target.fd, target.name.c_str())) {
-      host::fail(error::AccessDenied, op, to, "c'est un point de montage");
-    }
-  }
-  if (renameat(source.fd, source.name.c_str(), target.fd, target.name.c_str()) != 0) {
-    host::failErrno(errno, op, to);
-  }
-}
-
 }  // namespace os

@@ -59,23 +59,6 @@ void removeDirectory(std::string_view path) {
   if (!RemoveDirectoryW(win::systemPathOrThrow(path, op).c_str())) win::failLast(op, path);
 }
 
-void moveFileReplace(std::string_view from, std::string_view to) {
-  constexpr std::string_view op = "Ne peut remplacer le fichier";
-  const std::wstring source = win::systemPathOrThrow(from, "Ne peut déplacer le fichier");
-  const std::wstring target = win::systemPathOrThrow(to, op);
-  // Checked here rather than left to the system, so that the refusal holds under Wine run as
-  // root too: a read-only file or a folder is never replaced.
-  const DWORD a = GetFileAttributesW(target.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES &&
-      (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    win::fail(ERROR_ACCESS_DENIED, op, to);
-  }
-  if (!MoveFileExW(source.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    win::failLast(op, to);
-  }
-}
-
 std::string windowsDirectory() {
   if (win::sandboxed()) return std::string(win::kSandboxWindows);
   wchar_t buffer[MAX_PATH + 1];

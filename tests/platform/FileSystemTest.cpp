@@ -100,7 +100,7 @@ TEST_F(FileSystemTest, DeleteRefusesReadOnlyFoldersAndMissingFiles) {
   EXPECT_TRUE(fs::is_empty(drive() / "windows/temp"));
 }
 
-TEST_F(FileSystemTest, FoldersAndRenames) {
+TEST_F(FileSystemTest, FoldersCreatedAndRemoved) {
   os::createDirectory("C:\\Work");
   EXPECT_EQ(errorOf(os::createDirectory, "C:\\WORK"), os::error::AlreadyExists);
   EXPECT_EQ(errorOf(os::createDirectory, "C:\\none\\Work"), os::error::PathNotFound);
@@ -109,10 +109,8 @@ TEST_F(FileSystemTest, FoldersAndRenames) {
   EXPECT_EQ(errorOf(os::removeDirectory, "C:\\work"), os::error::DirNotEmpty);
   EXPECT_EQ(errorOf(os::removeDirectory, "C:\\work\\a.txt"), os::error::DirectoryInvalid);
 
-  os::moveFileReplace("C:\\work\\A.txt", "C:\\WORK\\B.TXT");
-  EXPECT_FALSE(fs::exists(drive() / "Work/a.txt"));
-  EXPECT_EQ(fs::file_size(drive() / "Work/b.txt"), 3u);
-  os::deleteFile("C:\\work\\b.txt");
+  os::deleteFile("C:\\work\\A.txt");
+  os::deleteFile("C:\\WORK\\B.TXT");
   os::removeDirectory("C:\\work");
   EXPECT_FALSE(fs::exists(drive() / "Work"));
 }
@@ -130,7 +128,6 @@ TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC_Linux) {
     EXPECT_THROW(os::deleteFile(p), os::SystemError) << p;
     EXPECT_THROW(os::setFileAttributes(p, os::attr::ReadOnly | os::attr::Hidden), os::SystemError);
     EXPECT_THROW(os::File::create(p), os::SystemError) << p;
-    EXPECT_THROW(os::moveFileReplace(p, "C:\\stolen.txt"), os::SystemError) << p;
     EXPECT_FALSE(os::Folder::open(std::string(p) + "\\..")) << p;
   }
   EXPECT_THROW(os::removeDirectory("C:\\abs\\sub"), os::SystemError);
@@ -140,7 +137,6 @@ TEST_F(FileSystemTest, LinksNeverLeadChangesOutOfDriveC_Linux) {
   EXPECT_NE(fs::status(outside / "victim.txt").permissions() & fs::perms::owner_write,
             fs::perms::none);
   EXPECT_TRUE(fs::is_directory(outside / "sub"));
-  EXPECT_FALSE(fs::exists(drive() / "stolen.txt"));
 }
 
 TEST_F(FileSystemTest, ARemadeFolderIsTheOneActedOn) {
@@ -152,11 +148,11 @@ TEST_F(FileSystemTest, ARemadeFolderIsTheOneActedOn) {
   makeFile("w/b.txt");
   os::deleteFile("C:\\w\\b.txt");
   EXPECT_FALSE(fs::exists(drive() / "w/b.txt"));
-  // Replaced through the platform, with a file of the same name left in the old one.
+  // Renamed away, with a file of the same name left in the old one.
   makeFile("w/c.txt");
   os::deleteFile("C:\\w\\c.txt");
   makeFile("w/c.txt");
-  os::moveFileReplace("C:\\w", "C:\\old");
+  fs::rename(drive() / "w", drive() / "old");
   makeFile("w/c.txt");
   os::deleteFile("C:\\w\\c.txt");
   EXPECT_FALSE(fs::exists(drive() / "w/c.txt"));
