@@ -8,12 +8,14 @@
 
 namespace os {
 
+class Drive;
+
 // Movable, not copyable; closed when the object dies.
 class File {
  public:
-  // Creates (or truncates) the file for writing; throws SystemError (AccessDenied for a folder
-  // or a read-only file, PathNotFound when its folder is missing).
-  static File create(std::string_view path);
+  // Creates (or truncates) the file at `path` of `drive` for writing; throws SystemError
+  // (AccessDenied for a folder or a read-only file, PathNotFound when its folder is missing).
+  static File create(const Drive& drive, std::string_view path);
   ~File();
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
@@ -35,7 +37,7 @@ class File {
   std::string path_;  // as the caller spelled it, for messages
 };
 
-// The whole content of a regular file; throws SystemError.
-std::string readFile(std::string_view path);
+// The whole content of the regular file at `path` of `drive`; throws SystemError.
+std::string readFile(const Drive& drive, std::string_view path);
 
 }  // namespace os

@@ -16,12 +16,10 @@ namespace os {
 // Movable, not copyable; the folder is closed when the object dies.
 class Folder {
  public:
-  // The folder at the Windows path `path` ("C:\windows\TEMP"); nothing when it is missing, is
-  // not a folder, cannot be read, or is itself a link or a mount point. On Linux the path is
-  // matched without regard to case (an exact spelling first), only drive C exists, and no link
-  // or mount point may lie anywhere on the way; on Windows a link on the way is followed, as the
-  // system follows it for any path.
-  static std::optional<Folder> open(std::string_view path);
+  // Linux: the host folder `path`, the links on the way to it followed (a launcher's folder may
+  // be reached through one), though it is no link itself; nothing when it is missing, is not a
+  // folder or cannot be read. Drive C's folders are opened through their drive (Drive.h).
+  static std::optional<Folder> openHost(const std::string& path);
   ~Folder();
   Folder(Folder&& other) noexcept;
   Folder& operator=(Folder&& other) noexcept;
@@ -29,7 +27,8 @@ class Folder {
   Folder& operator=(const Folder&) = delete;
 
   // The Windows path the folder was opened at, without a final "\" ("C:\" gives "C:"); a
-  // sub-folder's is its parent's, "\" and its name. For reports and messages only.
+  // sub-folder's is its parent's, "\" and its name (a host folder's: its host path, "/" and the
+  // name). For reports and messages only.
   const std::string& path() const noexcept { return path_; }
   // The folder's own identity.
   FileId id() const;
@@ -79,10 +78,9 @@ class Folder {
   // sharing), and is no read-only file of several names.
   bool mayRemove(std::string_view name) const;
 
-  // The number of folders open in this process now (each holds one system handle).
-  static int openCount() noexcept;
-
  private:
+  friend class Drive;
+
   // One entry of the listing: its name in names_, and what the listing said of it (Linux: the
   // d_type; Windows: the attribute word and the size).
   struct Entry {

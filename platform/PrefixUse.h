@@ -26,9 +26,7 @@ std::vector<std::optional<PrefixUser>> prefixUsers(
     const std::vector<std::filesystem::path>& prefixes);
 
 // Throws SystemError(SharingViolation) naming the prefix, the program and its process when the
-// prefix is in use: a run calls it before it deletes anything. Without argument: the current
-// prefix (os::prefixFolder()); nothing is checked on Windows.
+// prefix is in use (prefixUser); nothing is checked on Windows.
 void checkPrefixFree(const std::filesystem::path& prefix);
-void checkPrefixFree();
 
 }  // namespace os

@@ -5,11 +5,14 @@
 
 namespace os {
 
-// The value of `key` in `section` of the file at `fileName` (a full Windows path): names are
-// matched without regard to case, blanks around the value and one pair of enclosing quotes are
-// removed, at most 1023 characters are returned. `defaultValue` only when the key is absent
+class Drive;
+
+// The value of `key` in `section` of the file at `fileName` (a full Windows path of `drive`):
+// names are matched without regard to case, blanks around the value and one pair of enclosing
+// quotes are removed, at most 1023 characters are returned. `defaultValue` only when the key is absent
 // (or the file cannot be read).
-std::string getPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::string_view fileName);
+std::string getPrivateProfileString(const Drive& drive, std::string_view section,
+                                    std::string_view key, std::string_view defaultValue,
+                                    std::string_view fileName);
 
 }  // namespace os

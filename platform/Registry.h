@@ -1,10 +1,10 @@
 #pragma once
-// Keys and values of HKEY_CURRENT_USER. A key path with a leading "\" is from the root; key and
-// value names ignore case. On Linux the hive is the text file <prefix>/user.reg: every change is
-// saved at once (atomically), under a lock shared with other processes, to the hive as the file
-// holds it then, so that two writers lose nothing of each other; edits made to the file are seen
-// by the next call; a change that would change nothing (a key that exists, values that are not
-// there) writes nothing. A file that cannot be read or parsed makes every call throw
+// Keys and values of HKEY_CURRENT_USER of a drive (opened through Drive.h). A key path with a
+// leading "\" is from the root; key and value names ignore case. On Linux the hive is the text
+// file <prefix>/user.reg: every change is saved at once (atomically), under a lock shared with
+// other processes, to the hive as the file holds it then, so that two writers lose nothing of
+// each other; edits made to the file are seen by the next call; a change that would change
+// nothing (a key that exists, values that are not there) writes nothing. A file that cannot be read or parsed makes every call throw
 // SystemError(BadRegistryHive) with a French message naming the file (and the line), and is left
 // untouched: a key is "missing" only when the hive was read and does not hold it.
 #include <cstddef>
@@ -31,13 +31,10 @@ struct RegistryValue {
   std::string data;  // raw bytes; text types include their terminating NUL
 };
 
-// An open key; movable, not copyable, closed when the object dies.
+// An open key; movable, not copyable, closed when the object dies. It keeps its drive's
+// registry open meanwhile.
 class RegistryKey {
  public:
-  // Opens the key, creating it (and its parents) when missing; throws SystemError.
-  static RegistryKey create(std::string_view path);
-  // Opens an existing key; nothing when it is missing. Throws SystemError on other failures.
-  static std::optional<RegistryKey> open(std::string_view path);
   ~RegistryKey();
   RegistryKey(RegistryKey&&) noexcept;
   RegistryKey& operator=(RegistryKey&&) noexcept;
@@ -63,6 +60,7 @@ class RegistryKey {
   std::string path() const;
 
  private:
+  friend class Drive;
   struct Impl;
   explicit RegistryKey(std::unique_ptr<Impl> impl) noexcept;
   std::unique_ptr<Impl> impl_;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "platform/NameCase.h"
+
 namespace os::host {
 namespace {
 
@@ -122,3 +124,15 @@ std::string foldedCopy(std::string_view s) {
 }
 
 }  // namespace os::host
+
+namespace os {
+
+bool sameName(std::string_view a, std::string_view b) noexcept {
+  return host::equalsIgnoreCase(a, b);
+}
+
+std::string foldedName(std::string_view name) {
+  return host::foldedCopy(name);
+}
+
+}  // namespace os

@@ -1,23 +1,14 @@
-// What both systems share of an open folder: its path, its listing's storage, and the count of
-// folders open.
+// What both systems share of an open folder: its path and its listing's storage.
 #include "platform/Folder.h"
 
-#include <atomic>
 #include <utility>
 
 #include "platform/SystemError.h"
 
 namespace os {
-namespace {
-
-std::atomic<int> openFolders{0};
-
-}  // namespace
-
 Folder::Folder(std::intptr_t handle, std::string path) noexcept
     : handle_(handle), path_(std::move(path)) {
-  if (!path_.empty() && (path_.back() == '\\' || path_.back() == '/')) path_.pop_back();
-  openFolders.fetch_add(1, std::memory_order_relaxed);
+  if (path_.size() > 1 && (path_.back() == '\\' || path_.back() == '/')) path_.pop_back();
 }
 
 Folder::~Folder() {
@@ -51,11 +42,6 @@ void Folder::close() noexcept {
   if (handle_ == -1) return;
   closeHandle(handle_);
   handle_ = -1;
-  openFolders.fetch_sub(1, std::memory_order_relaxed);
-}
-
-int Folder::openCount() noexcept {
-  return openFolders.load(std::memory_order_relaxed);
 }
 
 std::size_t Folder::count() {

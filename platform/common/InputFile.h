@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/Drive.h"
+
 namespace os::detail {
 
 // Movable neither way; closed when the object dies.
@@ -14,8 +16,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens the file at the Windows path `path`; false when it cannot be opened.
-  bool open(std::string_view path);
+  // Opens the file at the Windows path `path` of `drive`; false when it cannot be opened.
+  bool open(const Drive& drive, std::string_view path);
   // Reads up to `size` bytes: their count, 0 at the end, -1 on a read error.
   std::int64_t read(char* buffer, std::size_t size);
 

@@ -81,6 +81,14 @@ bool matchFolded(std::string_view name, std::u32string_view mask) noexcept {
          }) == Result::Yes;
 }
 
+}  // namespace host
+
+using host::matchAscii;
+using host::matchFolded;
+using host::matchSuffix;
+using host::nextFolded;
+using host::Result;
+
 Mask::Mask(std::string_view mask) {
   folded_.reserve(mask.size());
   for (std::size_t i = 0; i < mask.size();) folded_ += nextFolded(mask, i);
@@ -115,12 +123,10 @@ bool Mask::matches(std::string_view name) const noexcept {
   return trailingDotStar_ && name.find('.') == std::string_view::npos && matchesWhole(name, 2);
 }
 
-}  // namespace host
-
 bool matchesMask(std::string_view name, std::string_view mask) noexcept {
   if (mask.empty()) return false;
   try {
-    return host::Mask(mask).matches(name);
+    return Mask(mask).matches(name);
   } catch (...) {  // allocation failure
     return false;
   }

@@ -270,10 +270,11 @@ void dropPartialCharacter(std::string& v) {
 
 // The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 is read as
 // Windows-1252. Names are ASCII either way.
-std::string getPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::string_view fileName) {
+std::string getPrivateProfileString(const Drive& drive, std::string_view section,
+                                    std::string_view key, std::string_view defaultValue,
+                                    std::string_view fileName) {
   detail::InputFile file;
-  if (!file.open(fileName)) return std::string(defaultValue);
+  if (!file.open(drive, fileName)) return std::string(defaultValue);
 
   ProfileSearch search(trimmed(section), trimmed(key));
   Utf8Check utf8;

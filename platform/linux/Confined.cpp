@@ -1,6 +1,6 @@
-// Opening files with drive C as the root, following no link and crossing no mount point: a link
-// or a mount in the prefix never lets an operation touch a file elsewhere, on the host or in
-// drive C, even when another program swaps a folder for a link during a run.
+// Opening files with a drive's drive_c as the root, following no link and crossing no mount
+// point: a link or a mount in the prefix never lets an operation touch a file elsewhere, on the
+// host or in drive C, even when another program swaps a folder for a link during a run.
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
@@ -13,27 +13,23 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/DriveState.h"
 #include "platform/linux/FolderFile.h"
 #include "platform/linux/Host.h"
 
 namespace os::host {
 namespace {
 
-// The path of `hostPath` relative to drive C ("." for drive C itself); false when it is not
-// below drive C.
-bool relativeToDrive(const std::string& hostPath, std::string& out) {
-  const std::string& root = driveRoot();
-  if (hostPath.compare(0, root.size(), root) != 0) return false;
-  if (hostPath.size() == root.size()) {
-    out.assign(1, '.');  // not out = ".": GCC 12 sees a false overlap there (-Wrestrict)
-    return true;
-  }
-  if (hostPath[root.size()] != '/') return false;
-  out.assign(hostPath, root.size() + 1, std::string::npos);
-  return true;
+// The path the kernel gives the open file `fd`; empty when it cannot tell.
+std::string pathOf(int fd) {
+  char real[PATH_MAX];
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  const ssize_t n = readlink(link.c_str(), real, sizeof real - 1);
+  return n > 0 ? std::string(real, static_cast<std::size_t>(n)) : std::string();
 }
 
-// The mount a descriptor is on; 0 when the kernel cannot tell.
+}  // namespace
+
 std::uint64_t mountOf(int fd) noexcept {
   struct statx sx {};
   if (statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &sx) != 0 || (sx.stx_mask & STATX_MNT_ID) == 0) {
@@ -42,19 +38,17 @@ std::uint64_t mountOf(int fd) noexcept {
   return sx.stx_mnt_id;
 }
 
+namespace {
+
 // Where the kernel has no openat2: open without following a last link, then check that the file
 // is where its path says (no link on the way) and on drive C's own mount.
 int openChecked(int rootFd, const std::string& relative, int flags, mode_t mode) {
   const int fd = openat(rootFd, relative.c_str(), flags | O_NOFOLLOW, mode);
   if (fd < 0) return -1;
-  char real[PATH_MAX];
-  char rootReal[PATH_MAX];
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  const ssize_t n = readlink(link.c_str(), real, sizeof real - 1);
-  if (n > 0 && realpath(driveRoot().c_str(), rootReal) != nullptr) {
-    real[n] = '\0';
-    const std::string expected =
-        relative == "." ? std::string(rootReal) : std::string(rootReal) + "/" + relative;
+  const std::string real = pathOf(fd);
+  const std::string root = pathOf(rootFd);
+  if (!real.empty() && !root.empty()) {
+    const std::string expected = relative == "." ? root : root + "/" + relative;
     if (expected == real && mountOf(fd) == mountOf(rootFd)) return fd;
   }
   close(fd);
@@ -79,15 +73,10 @@ int openResolved(int dirFd, const char* path, int flags, mode_t mode,
 
 }  // namespace
 
-int openInDrive(const std::string& hostPath, int flags, mode_t mode) {
-  std::string relative;
-  if (!relativeToDrive(hostPath, relative)) {
-    errno = EXDEV;
-    return -1;
-  }
-  const int rootFd = driveRootFd();
-  const int fd = openResolved(rootFd, relative.c_str(), flags, mode, RESOLVE_IN_ROOT);
-  if (fd < 0 && errno == ENOSYS) return openChecked(rootFd, relative, flags | O_CLOEXEC, mode);
+int openInDrive(const Drive::State& drive, const std::string& relative, int flags, mode_t mode) {
+  const std::string path = relative.empty() ? std::string(".") : relative;
+  const int fd = openResolved(drive.rootFd, path.c_str(), flags, mode, RESOLVE_IN_ROOT);
+  if (fd < 0 && errno == ENOSYS) return openChecked(drive.rootFd, path, flags | O_CLOEXEC, mode);
   return fd;
 }
 
@@ -102,10 +91,8 @@ int openChildAt(int dirFd, const char* name, int flags) noexcept {
   return -1;
 }
 
-int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode) {
-  return keepRegular(confined ? openInDrive(hostPath, flags | O_NONBLOCK, mode)
-                              : ::open(hostPath.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode),
-                     flags);
+int openRegular(const Drive::State& drive, const std::string& relative, int flags, mode_t mode) {
+  return keepRegular(openInDrive(drive, relative, flags | O_NONBLOCK, mode), flags);
 }
 
 int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept {
@@ -139,16 +126,17 @@ bool isMountPoint(int dirFd, const char* name) noexcept {
   return lstatAt(dirFd, name, st, &mount) == 0 && mount;
 }
 
-bool openParent(const std::string& hostPath, Parent& out) {
-  const std::size_t cut = hostPath.rfind('/');
-  if (cut == std::string::npos || hostPath.size() <= driveRoot().size()) {
+bool openParent(const Drive::State& drive, const std::string& relative, Parent& out) {
+  if (relative.empty()) {
     errno = EACCES;  // drive C itself has no parent to act in
     return false;
   }
+  const std::size_t cut = relative.rfind('/');
   if (out.fd >= 0) ::close(out.fd);
-  out.fd = openInDrive(hostPath.substr(0, cut), O_PATH | O_DIRECTORY);
+  out.fd = openInDrive(drive, cut == std::string::npos ? std::string() : relative.substr(0, cut),
+                       O_PATH | O_DIRECTORY);
   if (out.fd < 0) return false;
-  out.name.assign(hostPath, cut + 1, std::string::npos);
+  out.name.assign(relative, cut == std::string::npos ? 0 : cut + 1, std::string::npos);
   return true;
 }
 

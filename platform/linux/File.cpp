@@ -1,4 +1,4 @@
-// Files created for writing on drive C.
+// Files of a drive created for writing, or read whole.
 #include "platform/File.h"
 
 #include <fcntl.h>
@@ -23,12 +23,12 @@ constexpr std::string_view kWrite = "Erreur d'écriture dans le fichier";
 
 }  // namespace
 
-File File::create(std::string_view path) {
+File File::create(const Drive& drive, std::string_view path) {
   constexpr std::string_view op = "Ne peut créer le fichier";
-  const host::Resolved r = host::resolve(path);
+  const host::Resolved r = host::resolve(drive.state(), path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
   // Opened without truncation first, so that a read-only file is refused intact (for root too).
-  const int fd = host::openRegular(r.path, O_WRONLY | O_CREAT, true, 0666);
+  const int fd = host::openRegular(drive.state(), r.path, O_WRONLY | O_CREAT, 0666);
   if (fd < 0) host::failErrno(errno, op, path);
   struct stat st {};
   int err = 0;
@@ -47,11 +47,11 @@ File File::create(std::string_view path) {
   return File(fd, std::string(path));
 }
 
-std::string readFile(std::string_view path) {
+std::string readFile(const Drive& drive, std::string_view path) {
   constexpr std::string_view op = "Ne peut lire le fichier";
-  const host::Resolved r = host::resolve(path);
+  const host::Resolved r = host::resolve(drive.state(), path);
   if (!r.exists) host::failMissing(r, op, path);
-  const int fd = host::openRegular(r.path, O_RDONLY, true);
+  const int fd = host::openRegular(drive.state(), r.path, O_RDONLY);
   if (fd < 0) host::failErrno(errno, op, path);
   std::string text;
   char buffer[65536];

@@ -12,6 +12,7 @@
 #include "platform/Attributes.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemError.h"
+#include "platform/linux/DriveState.h"
 #include "platform/linux/Host.h"
 
 namespace os {
@@ -111,39 +112,23 @@ void setAttributesAt(int dirFd, std::string_view name, const struct stat& st,
 
 }  // namespace host
 
-std::optional<std::uint32_t> fileAttributes(std::string_view path) {
-  const host::Resolved r = host::resolve(path);
+std::optional<std::uint32_t> fileAttributes(const Drive& drive, std::string_view path) {
+  const host::Resolved r = host::resolve(drive.state(), path);
   if (!r.exists) return std::nullopt;
   struct stat st {};
   bool mount = false;
-  if (r.path == host::driveRoot()) {  // drive C itself: no folder of the drive holds it
-    const int fd = host::driveRootFd();
+  if (r.path.empty()) {  // drive C itself: no folder of the drive holds it
+    const int fd = drive.state().rootFd;
     if (host::lstatAt(fd, ".", st, nullptr) != 0) return std::nullopt;
     return host::attributesAt(fd, {}, st, false);
   }
   // Read in the folder opened confined to drive C: nothing is read through a link or a mount.
   host::Parent parent;
-  if (!host::openParent(r.path, parent) ||
+  if (!host::openParent(drive.state(), r.path, parent) ||
       host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
     return std::nullopt;
   }
   return host::attributesAt(parent.fd, parent.name, st, mount);
-}
-
-void setFileAttributes(std::string_view path, std::uint32_t attributes) {
-  constexpr std::string_view op = "Ne peut changer les attributs de";
-  const host::Resolved r = host::resolve(path);
-  if (!r.exists) host::failMissing(r, op, path);
-  // Acts in the folder opened confined to drive C, never through a link to elsewhere.
-  host::Parent parent;
-  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
-  struct stat st {};
-  bool mount = false;
-  if (host::lstatAt(parent.fd, parent.name.c_str(), st, &mount) != 0) {
-    host::failErrno(errno, op, path);
-  }
-  if (mount) host::fail(error::AccessDenied, op, path, "c'est un point de montage");
-  host::setAttributesAt(parent.fd, parent.name, st, attributes, op, path);
 }
 
 }  // namespace os

@@ -1,4 +1,4 @@
-// An open folder of drive C: a descriptor (O_RDONLY, to be read with getdents64) reached with
+// An open folder: a descriptor (O_RDONLY, to be read with getdents64) reached with
 // no link and no mount point on the way. Its entries are named relative to it in every *at()
 // call; extended attributes, which have no such call here, go through /proc/self/fd.
 #include "platform/Folder.h"
@@ -14,13 +14,14 @@
 
 #include "platform/Attributes.h"
 #include "platform/SystemError.h"
+#include "platform/linux/DriveState.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/Listing.h"
 
 namespace os {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK;
-constexpr std::size_t kBufferSize = 64 * 1024;
 
 int fdOf(std::intptr_t handle) noexcept {
   return static_cast<int>(handle);
@@ -32,12 +33,18 @@ FileId idOf(const struct stat& st) noexcept {
 
 }  // namespace
 
-std::optional<Folder> Folder::open(std::string_view path) {
-  const host::Resolved r = host::resolve(path);
+std::optional<Folder> Drive::openFolder(std::string_view path) const {
+  const host::Resolved r = host::resolve(*state_, path);
   if (!r.exists || !S_ISDIR(r.st.st_mode)) return std::nullopt;
-  const int fd = host::openInDrive(r.path, kFolderFlags);
+  const int fd = host::openInDrive(*state_, r.path, kFolderFlags);
   if (fd < 0) return std::nullopt;
   return Folder(fd, std::string(path));
+}
+
+std::optional<Folder> Folder::openHost(const std::string& path) {
+  const int fd = ::open(path.c_str(), kFolderFlags | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  return Folder(fd, path);
 }
 
 void Folder::closeHandle(std::intptr_t handle) noexcept {
@@ -58,19 +65,11 @@ std::optional<Folder> Folder::openChild(std::string_view entryName) const {
 }
 
 void Folder::read() {
-  static thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-  for (;;) {
-    ssize_t n;
-    do {
-      n = getdents64(fdOf(handle_), buffer.get(), kBufferSize);
-    } while (n < 0 && errno == EINTR);
-    if (n <= 0) return;  // the end, or a folder that can no longer be read: what was read
-    for (std::size_t offset = 0; offset < static_cast<std::size_t>(n);) {
-      const auto* e = reinterpret_cast<const dirent64*>(buffer.get() + offset);
-      offset += e->d_reclen;
-      add(e->d_name, e->d_type, 0);
-    }
-  }
+  // A folder that can no longer be read gives what was read.
+  host::forEachName(fdOf(handle_), [this](std::string_view entry, unsigned char type) {
+    add(entry, type, 0);
+    return true;
+  });
 }
 
 bool Folder::isFolder(std::size_t i) const {

@@ -78,6 +78,11 @@ std::vector<std::string> freshFolders(const std::string& login) {
           "Program Files/Tidora 2000"};
 }
 
+// The file whose presence in the prefix means the first start's work is not done yet.
+std::string pendingMarker(const std::string& prefix) {
+  return prefix + "/" + kMarker;
+}
+
 // The "#arch=" line of the prefix's system.reg (a prefix Wine made), or "" when there is none:
 // Wine refuses a user.reg whose architecture differs from the prefix's.
 std::string archLine(int prefixFd) {
@@ -137,24 +142,20 @@ std::string loginName() {
   return name;
 }
 
-std::string pendingMarker(const std::string& prefix) {
-  return prefix + "/" + kMarker;
+bool firstStartPending(int prefixFd, const std::string& prefix) {
+  return regularPresent(prefixFd, kMarker, pendingMarker(prefix));
 }
 
-bool firstStartPending(const std::string& prefix) {
-  const Descriptor folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd < 0) {
-    if (errno == ENOENT) return false;
-    failProfile(prefix, errno);
+void finishFirstStart(int prefixFd, const std::string& prefix) {
+  if (::unlinkat(prefixFd, kMarker, 0) != 0 && errno != ENOENT) {
+    const int err = errno;
+    throw SystemError(errorCode(err), "Ne peut terminer le profil " + pendingMarker(prefix) +
+                                          " : " + errnoText(err));
   }
-  return regularPresent(folder.fd, kMarker, pendingMarker(prefix));
 }
 
-bool createFreshProfile(const std::string& prefix) {
-  std::error_code ec;
-  std::filesystem::create_directories(prefix, ec);
-  if (ec) failProfile(prefix, ec.value());
-  const Descriptor folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+bool createFreshProfile(int prefixFd, const std::string& prefix) {
+  const Descriptor folder(::dup(prefixFd));
   if (folder.fd < 0) failProfile(prefix, errno);
   const std::string drive = prefix + "/drive_c";
   struct stat st {};

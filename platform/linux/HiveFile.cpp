@@ -18,15 +18,15 @@ bool readHiveFile(int folderFd, const std::string& shown, std::string& text, mod
 HiveChange::HiveChange(int folderFd, const std::string& prefix, const std::string& shown)
     : folderFd_(folderFd), prefix_(prefix), shown_(shown) {
   try {
-    lock_.emplace(folderFd, kHiveName, shown);
+    lock_.emplace(folderFd, shown);
   } catch (const StoreError& e) {
     if (e.code() == error::LockViolation) throw;
-    failHive("Verrou de la base de registre impossible à prendre", shown + ".lock", e.err());
+    failHive("Verrou de la base de registre impossible à prendre", shown, e.err());
   }
 }
 
 void HiveChange::lockWine() {
-  if (!wine_) wine_.emplace(prefix_);
+  if (!wine_) wine_.emplace(folderFd_, prefix_);
 }
 
 void HiveChange::save(std::string_view text, Existing existing) {

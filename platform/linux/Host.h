@@ -1,56 +1,53 @@
 #pragma once
-// Shared pieces of the Linux emulation: where drive C lives, how Windows paths become host
-// paths, how errno becomes a Windows error code, and how attributes are stored.
+// Shared pieces of the Linux emulation: how Windows paths of a drive become host paths, how
+// errno becomes a Windows error code, and how attributes are stored.
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/Drive.h"
 #include "platform/common/CaseFold.h"
 
 namespace os::host {
 
-// The host folder of drive C ("<prefix>/drive_c") after making sure the profile exists.
-const std::string& driveRoot();
-
-// Result of mapping a Windows path onto the host.
+// Result of mapping a Windows path onto a drive's drive_c folder.
 struct Resolved {
   bool valid = false;          // false: not a path on drive C (other drive, relative, UNC...)
-  bool exists = false;         // lstat succeeded; `st` holds its result
+  bool exists = false;         // found; `st` holds its lstat
   bool parentMissing = false;  // when !exists: a folder on the way is missing (PathNotFound)
   int error = 0;               // when !exists: the errno of the failed lookup
-  std::string path;            // host path (existing components matched case-insensitively)
+  std::string path;            // below drive_c, "/" between names, "" for drive C itself;
+                               // existing names as spelled on disk (a missing tail as given)
   struct stat st {};
 };
 
-// Builds the host path of `windowsPath` lexically ("." and ".." resolved, clamped at the drive
-// root), without touching the disk. False when the path is not on drive C.
+// The names of `windowsPath` below drive C ("." and ".." resolved, never above the drive),
+// joined by "/" into `out`, without touching the disk. False when the path is not on drive C.
 bool lexicalPath(std::string_view windowsPath, std::string& out);
-// Rewrites the components of the lexical host path `path` after the first `rootLength`
-// characters to the spelling found on disk, matching case-insensitively (an exact match wins).
-// Stops at the first missing component: the rest keeps its spelling. True when every component
-// exists; otherwise `parentMissing` tells whether a folder on the way is missing.
-bool matchOnDisk(std::string& path, std::size_t rootLength, bool& parentMissing);
-// Lexical mapping, one lstat on the exact spelling, and a case-insensitive walk on a miss.
-Resolved resolve(std::string_view windowsPath);
+// Maps `windowsPath` onto the drive: its exact spelling first, then each name matched without
+// regard to case (an exact match wins) in the folder before it, opened through no link.
+Resolved resolve(const Drive::State& drive, std::string_view windowsPath);
 
-// An open descriptor of drive C (O_PATH), for opening files confined to it.
-int driveRootFd();
-// Opens the host path `hostPath` (below drive C) with drive C as the root, following no link and
-// crossing no mount point on the way, the last component included. -1 with errno on failure
-// (ELOOP: through a link; EXDEV: not below drive C, or across a mount point).
-int openInDrive(const std::string& hostPath, int flags, mode_t mode = 0);
-// Opens a file to read or write only when it is a regular file (O_NONBLOCK, then its type is
-// checked: a pipe or a device never blocks the program). `confined`: through openInDrive. -1 with
-// errno on failure (ENXIO: not a regular file).
-int openRegular(const std::string& hostPath, int flags, bool confined, mode_t mode = 0);
+// Opens `relative` (a Resolved path) with drive C as the root, following no link and crossing
+// no mount point on the way, the last name included. -1 with errno on failure (ELOOP: through
+// a link; EXDEV: across a mount point).
+int openInDrive(const Drive::State& drive, const std::string& relative, int flags,
+                mode_t mode = 0);
+// Opens a file of the drive to read or write only when it is a regular file (O_NONBLOCK, then
+// its type is checked: a pipe or a device never blocks the program). -1 with errno on failure
+// (ENXIO: not a regular file).
+int openRegular(const Drive::State& drive, const std::string& relative, int flags,
+                mode_t mode = 0);
 // True when `name` in the folder `dirFd` is the root of a mount (another file system, a bind
 // mount): like a link, never entered, changed nor removed.
 bool isMountPoint(int dirFd, const char* name) noexcept;
 // lstat of `name` in the folder `dirFd` (mode, links, inode, device, size, owner) that also tells
 // whether it is a mount point; -1 with errno on failure.
 int lstatAt(int dirFd, const char* name, struct stat& st, bool* mountPoint) noexcept;
+// The mount a descriptor is on; 0 when the kernel cannot tell.
+std::uint64_t mountOf(int fd) noexcept;
 
 // Opens the entry `name` of the folder `dirFd` (one component: neither "." nor ".." nor a
 // name holding "/"), following no link and crossing no mount point. -1 with errno on failure
@@ -59,8 +56,8 @@ int openChildAt(int dirFd, const char* name, int flags) noexcept;
 // "/proc/self/fd/<dirFd>/<name>", for calls without an *at() form; empty without /proc.
 std::string procPath(int dirFd, std::string_view name);
 
-// The folder holding a file, opened confined to drive C, and the file's name in it: the *at()
-// calls on (fd, name) never act outside drive C.
+// The folder holding a file of the drive, opened confined to drive C, and the file's name in
+// it: the *at() calls on (fd, name) never act outside drive C.
 struct Parent {
   int fd = -1;
   std::string name;
@@ -69,16 +66,19 @@ struct Parent {
   Parent& operator=(const Parent&) = delete;
   ~Parent();
 };
-// Opens the parent of `hostPath`; false with errno on failure (drive C itself has no parent).
-bool openParent(const std::string& hostPath, Parent& out);
+// Opens the parent of `relative` (a Resolved path); false with errno on failure (drive C itself
+// has no parent).
+bool openParent(const Drive::State& drive, const std::string& relative, Parent& out);
 
-// Creates what is missing of a fresh profile in `prefix`; true when it created anything. While
-// the profile's first start is not marked done (finishFreshProfile), every call completes it.
-bool createFreshProfile(const std::string& prefix);
-// The file whose presence in the prefix means the first start's work is not done yet.
-std::string pendingMarker(const std::string& prefix);
-// True while that file is there; anything but a regular file there is refused (SystemError).
-bool firstStartPending(const std::string& prefix);
+// Creates what is missing of a fresh profile in the prefix folder `prefix`, open as `prefixFd`;
+// true when it created anything. While the profile's first start is not marked done
+// (finishFirstStart), every call completes it.
+bool createFreshProfile(int prefixFd, const std::string& prefix);
+// True while the first start's work is not done in the prefix folder open as `prefixFd`;
+// anything but a regular file in the marker's place is refused (SystemError).
+bool firstStartPending(int prefixFd, const std::string& prefix);
+// Marks it done.
+void finishFirstStart(int prefixFd, const std::string& prefix);
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
 

@@ -15,10 +15,10 @@ InputFile::~InputFile() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-bool InputFile::open(std::string_view path) {
-  const host::Resolved r = host::resolve(path);
+bool InputFile::open(const Drive& drive, std::string_view path) {
+  const host::Resolved r = host::resolve(drive.state(), path);
   if (!r.exists) return false;
-  const int fd = host::openRegular(r.path, O_RDONLY, true);
+  const int fd = host::openRegular(drive.state(), r.path, O_RDONLY);
   if (fd < 0) return false;
   handle_ = fd;
   return true;

@@ -16,8 +16,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/Prefix.h"
 #include "platform/SystemError.h"
+#include "platform/linux/FolderFile.h"
 #include "platform/linux/WineServer.h"
 
 namespace os {
@@ -217,7 +217,9 @@ PrefixUser userFrom(pid_t pid, const char* otherwise) {
 
 // Wine's server of the prefix (its lock, its socket) or Proton setting it up (pfx.lock).
 std::optional<PrefixUser> serverOf(std::string prefix) {
-  if (const pid_t server = host::runningWineServer(prefix); server != 0) {
+  const host::Descriptor folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return std::nullopt;
+  if (const pid_t server = host::runningWineServer(folder.fd); server != 0) {
     return userFrom(std::max<pid_t>(server, 0), "wineserver");
   }
   while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
@@ -271,7 +273,5 @@ void checkPrefixFree(const std::filesystem::path& prefix) {
                         process + ") : rien n'y a été effacé ; fermez ce programme, puis "
                                   "recommencez");
 }
-
-void checkPrefixFree() { checkPrefixFree(prefixFolder()); }
 
 }  // namespace os

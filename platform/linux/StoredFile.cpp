@@ -1,5 +1,5 @@
-// Stored files replaced atomically under a flock() beside them; on drive C, through its confined
-// folders.
+// Stored files replaced atomically under a flock() of their folder; on drive C, through its
+// confined folders.
 #include "platform/linux/StoredFile.h"
 
 #include <fcntl.h>
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <thread>
 
@@ -37,6 +38,32 @@ std::string temporaryName(const std::string& name, int attempt) {
   return name + suffix;
 }
 
+// The lock file standing for the folder `folderFd` in the user's runtime folder
+// ($XDG_RUNTIME_DIR/tidora2000, else /tmp/tidora2000-<uid>, made private to the user): opened,
+// or -1 with errno.
+int runtimeLock(int folderFd) {
+  struct stat folder {};
+  if (::fstat(folderFd, &folder) != 0) return -1;
+  std::string base;
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run != nullptr && run[0] == '/') {
+    base = std::string(run) + "/tidora2000";
+  } else {
+    base = "/tmp/tidora2000-" + std::to_string(::getuid());
+  }
+  if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST) return -1;
+  const Descriptor dir(::open(base.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat own {};
+  if (dir.fd < 0 || ::fstat(dir.fd, &own) != 0) return -1;
+  if (own.st_uid != ::getuid() || (own.st_mode & 0077) != 0) {
+    errno = EACCES;  // another user's folder: never trusted with our locks
+    return -1;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "%llx-%llx.lock", static_cast<unsigned long long>(folder.st_dev),
+                static_cast<unsigned long long>(folder.st_ino));
+  return openRegularAt(dir.fd, name, O_RDWR | O_CREAT, 0600);
+}
+
 }  // namespace
 
 StoreError::StoreError(Step step, int err, const std::string& what)
@@ -45,11 +72,10 @@ StoreError::StoreError(Step step, int err, const std::string& what)
       step_(step),
       err_(err) {}
 
-StoreLock::StoreLock(int folderFd, const std::string& name, const std::string& shown,
-                     std::chrono::milliseconds attente) {
-  const std::string lockName = name + ".lock";
-  fd_ = openRegularAt(folderFd, lockName.c_str(), O_RDONLY | O_CREAT, 0600);
-  if (fd_ < 0) failStore(StoreError::Step::Lock, errno, shown + ".lock");
+StoreLock::StoreLock(int folderFd, const std::string& shown, std::chrono::milliseconds attente) {
+  fd_ = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) failStore(StoreError::Step::Lock, errno, shown);
+  bool fallback = false;
   // Polled rather than blocking, so that the wait has an end; short sleeps keep the turn fair
   // against a writer that takes the lock again at once.
   const auto fin = std::chrono::steady_clock::now() + attente;
@@ -57,14 +83,23 @@ StoreLock::StoreLock(int folderFd, const std::string& name, const std::string& s
   while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
     if (err == EINTR) continue;
+    if (!fallback && (err == EBADF || err == ENOLCK || err == EOPNOTSUPP || err == EINVAL)) {
+      // A file system that locks no folder: the lock of the user's runtime folder stands for it.
+      const int lock = runtimeLock(fd_);
+      const int lockErr = errno;
+      ::close(fd_);
+      fd_ = lock;
+      if (fd_ < 0) failStore(StoreError::Step::Lock, lockErr, shown);
+      fallback = true;
+      continue;
+    }
     if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= fin) {
       ::close(fd_);
       fd_ = -1;
-      if (err != EWOULDBLOCK) failStore(StoreError::Step::Lock, err, shown + ".lock");
+      if (err != EWOULDBLOCK) failStore(StoreError::Step::Lock, err, shown);
       throw StoreError(StoreError::Step::Lock, err,
                        "Le fichier " + shown + " reste verrouillé par un autre programme depuis "
-                       "plus de " + std::to_string(attente.count() / 1000) + " secondes (" +
-                           shown + ".lock)");
+                       "plus de " + std::to_string(attente.count() / 1000) + " secondes");
     }
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::microseconds(5000));
@@ -142,16 +177,17 @@ bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
 
 namespace os {
 
-bool saveFile(std::string_view path, std::string_view bytes, bool onlyIfMissing) {
+bool saveFile(const Drive& drive, std::string_view path, std::string_view bytes,
+              bool onlyIfMissing) {
   constexpr std::string_view op = "Ne peut créer le fichier";
-  const host::Resolved r = host::resolve(path);
+  const host::Resolved r = host::resolve(drive.state(), path);
   if (!r.valid || r.parentMissing) host::failMissing(r, op, path);
   // The folder opened confined to drive C: nothing below is reached through a link.
   host::Parent parent;
-  if (!host::openParent(r.path, parent)) host::failErrno(errno, op, path);
+  if (!host::openParent(drive.state(), r.path, parent)) host::failErrno(errno, op, path);
   const std::string shown(path);
   try {
-    const host::StoreLock lock(parent.fd, parent.name, shown);
+    const host::StoreLock lock(parent.fd, shown);
     return host::replaceLocked(parent.fd, parent.name, bytes, shown,
                                onlyIfMissing ? host::Existing::Kept
                                              : host::Existing::ReplacedUnlessReadOnly);

@@ -1,10 +1,10 @@
 #pragma once
 // A stored file (options.ini, the help file, user.reg) is only ever replaced atomically, under a
-// lock shared with every other process: the writer holds an exclusive flock() on "<name>.lock"
-// beside the file from before it reads the file for a change until the new file has replaced it,
+// lock shared with every other process: the writer holds an exclusive flock() on the folder that
+// holds the file from before it reads the file for a change until the new file has replaced it,
 // and the new text goes to a temporary file of its own beside the file (created exclusively),
 // written, flushed and renamed over it. No writer loses another's change; a reader sees the old
-// file or the new one, whole.
+// file or the new one, whole; and nothing of the lock is left in the folder.
 #include <sys/types.h>
 
 #include <chrono>
@@ -30,14 +30,16 @@ class StoreError : public SystemError {
   int err_;
 };
 
-// Holds the lock of the stored file `name` in the folder `folderFd` while it lives. The lock
-// file is created when missing, and refused unless it is a regular file. A holder that keeps it
-// longer than `attente` makes the wait fail rather than freeze the program. `shown` is the
-// stored file's full path, for messages. Throws StoreError.
+// Holds the lock of the stored files of the folder `folderFd` while it lives: an flock() of the
+// folder itself, taken on a description of its own, so that it is held against every other lock
+// object, in this process too. Where the file system keeps no such lock (NFS), the lock is a file
+// of the user's runtime folder named after the folder's identity, never a file beside the
+// stored one. A holder that keeps it longer than `attente` makes the wait fail rather than
+// freeze the program. `shown` is the stored file's full path, for messages. Throws StoreError.
 class StoreLock {
  public:
   static constexpr std::chrono::milliseconds kAttente{30000};
-  StoreLock(int folderFd, const std::string& name, const std::string& shown,
+  StoreLock(int folderFd, const std::string& shown,
             std::chrono::milliseconds attente = kAttente);
   ~StoreLock();
   StoreLock(const StoreLock&) = delete;

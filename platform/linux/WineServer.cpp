@@ -20,10 +20,9 @@ namespace os::host {
 namespace {
 
 // The server name Debian's Wine keeps in <prefix>/wineserver, or "" when there is none.
-std::string debianName(const std::string& prefix) {
-  const Descriptor folder(::open(prefix.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+std::string debianName(int prefixFd) {
   std::string name;
-  if (folder.fd < 0 || !readRegularAt(folder.fd, "wineserver", name, 256)) return {};
+  if (!readRegularAt(prefixFd, "wineserver", name, 256)) return {};
   while (!name.empty() && (name.back() == '\n' || name.back() == '\r' || name.back() == ' '))
     name.pop_back();
   // One plain component of /tmp, nothing else.
@@ -119,23 +118,23 @@ pid_t answeringServer(int folderFd, const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> wineServerFolders(const std::string& prefix) {
+std::vector<std::string> wineServerFolders(int prefixFd) {
   std::vector<std::string> folders;
   struct stat st {};
-  if (::stat(prefix.c_str(), &st) != 0) return folders;
+  if (::fstat(prefixFd, &st) != 0) return folders;
   char server[64];
   std::snprintf(server, sizeof server, "/server-%llx-%llx",
                 static_cast<unsigned long long>(st.st_dev),
                 static_cast<unsigned long long>(st.st_ino));
   folders.push_back("/tmp/.wine-" + std::to_string(::getuid()) + server);
-  if (const std::string name = debianName(prefix); !name.empty()) {
+  if (const std::string name = debianName(prefixFd); !name.empty()) {
     folders.push_back("/tmp/" + name + server);
   }
   return folders;
 }
 
-pid_t runningWineServer(const std::string& prefix) {
-  for (const std::string& folder : wineServerFolders(prefix)) {
+pid_t runningWineServer(int prefixFd) {
+  for (const std::string& folder : wineServerFolders(prefixFd)) {
     const int dir = openServerFolder(folder);
     if (dir < 0) continue;
     pid_t pid = 0;
@@ -150,9 +149,9 @@ pid_t runningWineServer(const std::string& prefix) {
   return 0;
 }
 
-WineLock::WineLock(const std::string& prefix) {
+WineLock::WineLock(int prefixFd, const std::string& prefix) {
   try {
-    for (const std::string& folder : wineServerFolders(prefix)) {
+    for (const std::string& folder : wineServerFolders(prefixFd)) {
       const int dir = openServerFolder(folder);
       if (dir < 0) continue;  // no server ever ran there (or not one of ours)
       held_.push_back(dir);

@@ -9,24 +9,26 @@
 
 namespace os::host {
 
-// The folders where a server of the prefix folder `prefix` keeps its lock and socket:
+// The folders where a server of the prefix folder open as `prefixFd` keeps its lock and socket:
 // /tmp/<name>/server-<dev>-<inode>, with <name> ".wine-<uid>" and, for Debian's Wine, the name
-// stored in <prefix>/wineserver. Empty when the prefix folder does not exist.
-std::vector<std::string> wineServerFolders(const std::string& prefix);
+// stored in <prefix>/wineserver.
+std::vector<std::string> wineServerFolders(int prefixFd);
 
-// The server of the prefix folder `prefix` that runs now, looked for in its server folders as
-// WineLock looks (no link followed, only this user's folders): the process holding Wine's lock
-// or answering on its socket; -1 when one runs but its process cannot be told; 0 when none runs.
-pid_t runningWineServer(const std::string& prefix);
+// The server of the prefix folder open as `prefixFd` that runs now, looked for in its server
+// folders as WineLock looks (no link followed, only this user's folders): the process holding
+// Wine's lock or answering on its socket; -1 when one runs but its process cannot be told; 0
+// when none runs.
+pid_t runningWineServer(int prefixFd);
 
 // Holds Wine's lock of a prefix while it lives: no server can start meanwhile.
 class WineLock {
  public:
-  // Locks `lock` in every server folder of `prefix` that exists and pfx.lock beside a Proton
-  // prefix. Throws SystemError(SharingViolation), with a French message naming the prefix and
-  // the process, when a server runs or Proton is setting the prefix up, or when one of those
-  // locks is not a regular file; nothing is then held. No link is followed to any of them.
-  explicit WineLock(const std::string& prefix);
+  // Locks `lock` in every server folder of the prefix folder open as `prefixFd` (at `prefix`)
+  // that exists, and pfx.lock beside a Proton prefix. Throws SystemError(SharingViolation), with
+  // a French message naming the prefix and the process, when a server runs or Proton is setting
+  // the prefix up, or when one of those locks is not a regular file; nothing is then held. No
+  // link is followed to any of them.
+  WineLock(int prefixFd, const std::string& prefix);
   ~WineLock();
   WineLock(const WineLock&) = delete;
   WineLock& operator=(const WineLock&) = delete;

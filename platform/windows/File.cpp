@@ -18,9 +18,9 @@ namespace {
 constexpr std::string_view kWrite = "Erreur d'écriture dans le fichier";
 }  // namespace
 
-File File::create(std::string_view path) {
+File File::create(const Drive& drive, std::string_view path) {
   constexpr std::string_view op = "Ne peut créer le fichier";
-  const std::wstring w = win::systemPathOrThrow(path, op);
+  const std::wstring w = win::systemPathOrThrow(drive.state(), path, op);
   // Checked here rather than left to the system, so that the refusal holds under Wine run as
   // root too (it then opens a read-only file for writing).
   const DWORD a = GetFileAttributesW(w.c_str());
@@ -43,9 +43,9 @@ File File::create(std::string_view path) {
   return File(reinterpret_cast<std::intptr_t>(h), std::string(path));
 }
 
-std::string readFile(std::string_view path) {
+std::string readFile(const Drive& drive, std::string_view path) {
   constexpr std::string_view op = "Ne peut lire le fichier";
-  const std::wstring w = win::systemPathOrThrow(path, op);
+  const std::wstring w = win::systemPathOrThrow(drive.state(), path, op);
   const HANDLE h = CreateFileW(w.c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -131,11 +131,11 @@ const Folder::Entry* Folder::listed(std::string_view entryName) const noexcept {
   return nullptr;
 }
 
-std::optional<Folder> Folder::open(std::string_view path) {
+std::optional<Folder> Drive::openFolder(std::string_view path) const {
   std::string spelled(path);
   if (spelled.size() == 2 && spelled[1] == ':') spelled += '\\';  // "C:" is drive C's root here
   std::wstring w;
-  if (!win::systemPath(spelled, w)) return std::nullopt;
+  if (!win::systemPath(*state_, spelled, w)) return std::nullopt;
   // Under Wine a handle shows a link's target: the path's own attributes tell the link.
   const DWORD seen = GetFileAttributesW(w.c_str());
   if (!isPlainFolder(seen)) return std::nullopt;

@@ -9,9 +9,9 @@ InputFile::~InputFile() {
   if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
-bool InputFile::open(std::string_view path) {
+bool InputFile::open(const Drive& drive, std::string_view path) {
   std::wstring w;
-  if (!win::systemPath(path, w)) return false;
+  if (!win::systemPath(drive.state(), path, w)) return false;
   const HANDLE h = CreateFileW(w.c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

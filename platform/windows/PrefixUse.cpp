@@ -12,6 +12,4 @@ std::vector<std::optional<PrefixUser>> prefixUsers(
 
 void checkPrefixFree(const std::filesystem::path&) {}
 
-void checkPrefixFree() {}
-
 }  // namespace os

@@ -30,6 +30,7 @@ std::wstring valueName(std::string_view name, std::string_view op) {
 }  // namespace
 
 struct RegistryKey::Impl {
+  std::shared_ptr<Drive::State> drive;  // a sandbox's scratch key lives as long as its keys
   HKEY key = nullptr;
   std::string path;  // for messages
   ~Impl() {
@@ -42,21 +43,23 @@ RegistryKey::~RegistryKey() = default;
 RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 
-RegistryKey RegistryKey::create(std::string_view path) {
+RegistryKey Drive::createKey(std::string_view path) const {
   constexpr std::string_view op = "Ne peut créer la clé";
-  auto impl = std::make_unique<Impl>();
+  auto impl = std::make_unique<RegistryKey::Impl>();
+  impl->drive = state_;
   impl->path = path;
-  const LSTATUS r = RegCreateKeyExW(win::userRoot(), keyPath(path, op).c_str(), 0, nullptr, 0,
+  const LSTATUS r = RegCreateKeyExW(state_->hive, keyPath(path, op).c_str(), 0, nullptr, 0,
                                     KEY_READ | KEY_WRITE, nullptr, &impl->key, nullptr);
   if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), op, path);
   return RegistryKey(std::move(impl));
 }
 
-std::optional<RegistryKey> RegistryKey::open(std::string_view path) {
+std::optional<RegistryKey> Drive::openKey(std::string_view path) const {
   constexpr std::string_view op = "Ne peut ouvrir la clé";
-  auto impl = std::make_unique<Impl>();
+  auto impl = std::make_unique<RegistryKey::Impl>();
+  impl->drive = state_;
   impl->path = path;
-  const LSTATUS r = RegOpenKeyExW(win::userRoot(), keyPath(path, op).c_str(), 0,
+  const LSTATUS r = RegOpenKeyExW(state_->hive, keyPath(path, op).c_str(), 0,
                                   KEY_READ | KEY_WRITE, &impl->key);
   if (r == ERROR_FILE_NOT_FOUND) return std::nullopt;
   if (r != ERROR_SUCCESS) win::fail(static_cast<DWORD>(r), op, path);

@@ -1,8 +1,10 @@
-// Stored files saved whole: a lock file opened for this process alone, a new file of its own,
-// then MoveFileExW over the old one.
+// Stored files saved whole: under a named mutex, a new file of its own, then MoveFileExW over
+// the old one.
 #include "platform/StoredFile.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cwchar>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -30,43 +32,55 @@ struct Handle {
   }
 };
 
-// The lock "<path>.lock": opened with no sharing at all, so that another program waits for it;
-// anything but a plain file there is refused.
-HANDLE lockFile(const std::string& path) {
-  const std::string lock = path + ".lock";
-  const std::wstring w = win::systemPathOrThrow(lock, kCreate);
-  const auto fin = std::chrono::steady_clock::now() + kAttente;
-  DWORD pause = 1;
-  for (;;) {
-    const HANDLE h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      BY_HANDLE_FILE_INFORMATION info{};
-      if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
-          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0) {
-        return h;
-      }
-      CloseHandle(h);
-      win::fail(ERROR_ACCESS_DENIED, kCreate, lock);
+// A lock held against every other saver of the same file, in any process, while it lives, and
+// leaving nothing on the disk: a named mutex of the session, named after the file's full path
+// as the system spells it, without regard to case.
+class SaveLock {
+ public:
+  SaveLock(const std::wstring& target, const std::string& path) {
+    std::wstring full(target);
+    const DWORD n = GetFullPathNameW(target.c_str(), 0, nullptr, nullptr);
+    if (n > 0) {
+      full.assign(n, L'\0');
+      full.resize(GetFullPathNameW(target.c_str(), n, full.data(), nullptr));
     }
-    const DWORD err = GetLastError();
-    if (err != ERROR_SHARING_VIOLATION) win::fail(err, kCreate, lock);
-    if (std::chrono::steady_clock::now() >= fin) {
-      throw SystemError(error::LockViolation,
-                        "Le fichier " + path + " reste verrouillé par un autre programme depuis "
-                        "plus de " + std::to_string(kAttente.count()) + " secondes (" + lock + ")");
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    // FNV-1a of the path: a mutex name holds no "\" and is at most MAX_PATH long.
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const wchar_t c : full) {
+      hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
     }
-    Sleep(pause);
-    pause = std::min<DWORD>(pause * 2, 5);
+    wchar_t name[64];
+    swprintf(name, 64, L"Local\\Tidora2000-%016llx", static_cast<unsigned long long>(hash));
+    mutex_ = CreateMutexW(nullptr, FALSE, name);
+    if (mutex_ == nullptr) win::failLast(kCreate, path);
+    const DWORD waited = WaitForSingleObject(
+        mutex_, static_cast<DWORD>(std::chrono::milliseconds(kAttente).count()));
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return;  // abandoned: its holder ended
+    CloseHandle(mutex_);
+    if (waited != WAIT_TIMEOUT) win::failLast(kCreate, path);
+    throw SystemError(error::LockViolation,
+                      "Le fichier " + path + " reste verrouillé par un autre programme depuis "
+                      "plus de " + std::to_string(kAttente.count()) + " secondes");
   }
-}
+  ~SaveLock() {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+ private:
+  HANDLE mutex_ = nullptr;
+};
 
 }  // namespace
 
-bool saveFile(std::string_view pathView, std::string_view bytes, bool onlyIfMissing) {
+bool saveFile(const Drive& drive, std::string_view pathView, std::string_view bytes,
+              bool onlyIfMissing) {
   const std::string path(pathView);
-  const std::wstring target = win::systemPathOrThrow(path, kCreate);
-  const Handle lock(lockFile(path));
+  const std::wstring target = win::systemPathOrThrow(drive.state(), path, kCreate);
+  const SaveLock lock(target, path);
   // Checked here rather than left to the system, so that the refusal holds under Wine run as
   // root too: a read-only file, a folder or a link is never replaced.
   const DWORD a = GetFileAttributesW(target.c_str());
@@ -86,7 +100,7 @@ bool saveFile(std::string_view pathView, std::string_view bytes, bool onlyIfMiss
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
     temp = path + suffix;
-    tempW = win::systemPathOrThrow(temp, kCreate);
+    tempW = win::systemPathOrThrow(drive.state(), temp, kCreate);
     h = CreateFileW(tempW.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                     nullptr);
     const DWORD err = GetLastError();

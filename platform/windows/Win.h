@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/windows/DriveState.h"
+
 namespace os::win {
 
 // UTF-8 to UTF-16. A lone surrogate, which a Windows file name may hold, travels in UTF-8 as
@@ -18,17 +20,13 @@ std::string toUtf8(std::wstring_view utf16);
 // The same into `out`, whose storage is reused.
 void assignUtf8(std::wstring_view utf16, std::string& out);
 
-// The path handed to the system for the program's path `windowsPath`: inside a sandbox (see
-// Prefix.cpp) drive C is the sandbox's folder and nothing else can be reached; a long path
-// gets the "\\?\" form. False when the path cannot be given (bad UTF-8, outside the sandbox).
-bool systemPath(std::string_view windowsPath, std::wstring& out);
+// The path handed to the system for the path `windowsPath` of `drive`: in a sandbox (see
+// Drive.cpp) drive C is the sandbox's folder and nothing else can be reached; a long path gets
+// the "\\?\" form. False when the path cannot be given (bad UTF-8, outside the sandbox).
+bool systemPath(const Drive::State& drive, std::string_view windowsPath, std::wstring& out);
 // The same; throws SystemError (InvalidName, PathNotFound) naming `operation`.
-std::wstring systemPathOrThrow(std::string_view windowsPath, std::string_view operation);
-// True while a sandbox is set.
-bool sandboxed();
-// The program's fixed folders inside a sandbox.
-inline constexpr std::string_view kSandboxWindows = "C:\\windows";
-inline constexpr std::string_view kSandboxProgram = "C:\\Program Files\\Tidora 2000";
+std::wstring systemPathOrThrow(const Drive::State& drive, std::string_view windowsPath,
+                               std::string_view operation);
 
 // Read-only, hidden and system: the attributes a program sets and a cleaning clears.
 inline constexpr DWORD kSettableAttributes =
@@ -37,9 +35,6 @@ inline constexpr DWORD kSettableAttributes =
 inline constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE |
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
                                          FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
-
-// HKEY_CURRENT_USER, or the sandbox's scratch key standing in for it.
-HKEY userRoot();
 
 // Throws SystemError(code, "<operation> <path>: <system message>").
 [[noreturn]] void fail(DWORD code, std::string_view operation, std::string_view path);
