@@ -4,7 +4,6 @@
 
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 
@@ -15,8 +14,8 @@ constexpr const char* kDossiersShell =
 constexpr const char* kAdresses = "\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
 // A shell folder of the profile, or an empty string when the profile does not name it.
-std::string DossierShell(const char* nom) {
-  std::optional<os::RegistryKey> cle = os::RegistryKey::open(kDossiersShell);
+std::string DossierShell(const os::Drive& lecteur, const char* nom) {
+  std::optional<os::RegistryKey> cle = lecteur.openKey(kDossiersShell);
   if (!cle) return {};
   std::optional<os::RegistryValue> valeur = cle->query(nom);
   if (!valeur || (valeur->type != os::reg::Sz && valeur->type != os::reg::ExpandSz)) return {};
@@ -31,12 +30,12 @@ void Ajouter(std::vector<Echantillon>& liste, const std::string& dossier, const 
 }
 
 // Creates every missing folder of `chemin`'s parent, from "C:\" down.
-void CreerParents(const std::string& chemin) {
+void CreerParents(const os::Drive& lecteur, const std::string& chemin) {
   const std::size_t fin = chemin.rfind('\\');
   for (std::size_t pos = chemin.find('\\', 3); pos != std::string::npos && pos <= fin;
        pos = chemin.find('\\', pos + 1)) {
     try {
-      os::createDirectory(chemin.substr(0, pos));
+      os::createDirectory(lecteur, chemin.substr(0, pos));
     } catch (const os::SystemError& e) {
       if (e.code() != os::error::AlreadyExists) throw;
     }
@@ -45,12 +44,12 @@ void CreerParents(const std::string& chemin) {
 
 }  // namespace
 
-std::vector<Echantillon> ListeEchantillons() {
-  const std::string cache = DossierShell("Cache");
-  const std::string historique = DossierShell("History");
-  const std::string recents = DossierShell("Recent");
-  const std::string cookies = DossierShell("Cookies");
-  const std::string windows = os::windowsDirectory();
+std::vector<Echantillon> ListeEchantillons(const os::Drive& lecteur) {
+  const std::string cache = DossierShell(lecteur, "Cache");
+  const std::string historique = DossierShell(lecteur, "History");
+  const std::string recents = DossierShell(lecteur, "Recent");
+  const std::string cookies = DossierShell(lecteur, "Cookies");
+  const std::string windows = lecteur.windowsDirectory();
   const std::string temp = windows + "\\temp";
 
   std::vector<Echantillon> liste;
@@ -88,21 +87,21 @@ std::vector<Echantillon> ListeEchantillons() {
   return liste;
 }
 
-void DeposerEchantillons() {
-  for (const Echantillon& e : ListeEchantillons()) {
-    CreerParents(e.chemin);
-    os::File fichier = os::File::create(e.chemin);
+void DeposerEchantillons(const os::Drive& lecteur) {
+  for (const Echantillon& e : ListeEchantillons(lecteur)) {
+    CreerParents(lecteur, e.chemin);
+    os::File fichier = os::File::create(lecteur, e.chemin);
     fichier.write("Tidora 2000 : fichier d'exemple.\r\n");
     fichier.close();
   }
-  os::RegistryKey adresses = os::RegistryKey::create(kAdresses);
+  os::RegistryKey adresses = lecteur.createKey(kAdresses);
   adresses.setString("url1", "http://www.exemple.fr/");
   adresses.setString("url2", "http://www.journal-exemple.fr/actualites");
   adresses.setString("url3", "http://meteo.exemple.fr/");
 }
 
-void PreparerProfil() {
-  if (!os::freshProfilePending()) return;
-  DeposerEchantillons();
-  os::finishFreshProfile();
+void PreparerProfil(const os::Drive& lecteur) {
+  if (!lecteur.freshProfilePending()) return;
+  DeposerEchantillons(lecteur);
+  lecteur.finishFreshProfile();
 }

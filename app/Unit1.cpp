@@ -13,7 +13,8 @@ constexpr std::chrono::milliseconds kIntervalleLabels(30);
 
 }  // namespace
 
-TForm1::TForm1() : Menage(ScruteDossier1, PlanMenage, *this) {
+TForm1::TForm1(const os::Drive& lecteur)
+    : Lecteur(lecteur), Executant(lecteur), Menage(ScruteDossier1, PlanMenage, *this, Executant) {
   // The scanner as the window configures it; its events belong to the run.
   ScruteDossier1.Dossier = "c:\\";
   ScruteDossier1.Filtre = "*.*";
@@ -62,7 +63,7 @@ void TForm1::Shape1MouseDown(TMouseButton) {
 }
 
 void TForm1::Shape3MouseDown(TMouseButton) {
-  ActionAide(Fenetre());
+  ActionAide(Fenetre(), Lecteur);
 }
 
 void TForm1::FormKeyPress(char32_t touche) {

@@ -12,7 +12,8 @@
 
 class TForm1 : public TFiche, public IFenetreMenage {
  public:
-  TForm1();
+  // The window cleans `lecteur`, which must outlive it.
+  explicit TForm1(const os::Drive& lecteur);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -21,9 +22,13 @@ class TForm1 : public TFiche, public IFenetreMenage {
   static const TDescription Composants;
   const TDescription& Description() const override { return Composants; }
 
+  // The drive every run cleans.
+  const os::Drive& Lecteur;
   // The scanner of every run; its drain is TraiterMessages().
   TScruteDossier ScruteDossier1;
-  // The run, bound to ScruteDossier1, PlanMenage and this window.
+  // What carries out each run's changes on the drive.
+  TExecutant Executant;
+  // The run, bound to ScruteDossier1, PlanMenage, this window and Executant.
   TMenage Menage;
 
   // Window created: elliptic shape, options not validated, plan emptied.

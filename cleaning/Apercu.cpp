@@ -23,12 +23,14 @@ struct FenetreApercu : IFenetreMenage {
 
 }  // namespace
 
-Apercu ApercuMenage(const TPlanMenage& plan, const std::vector<std::string>& dossiersJeux) {
+Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
+                    const std::vector<std::string>& dossiersJeux) {
   Apercu apercu;
   TScruteDossier scrute;  // set as the main window sets its own
   FenetreApercu fenetre;
-  TExecutantApercu executant(scrute, apercu);
+  TExecutantApercu executant(lecteur, apercu);
   TMenage menage(scrute, plan, fenetre, executant);
+  menage.DossiersJeux = dossiersJeux;
   try {
     menage.Lancer();
   } catch (const os::SystemError& e) {
@@ -41,7 +43,6 @@ Apercu ApercuMenage(const TPlanMenage& plan, const std::vector<std::string>& dos
   apercu.nbFichiers = menage.NbFichiers;
   apercu.tailleTotale = menage.TailleTotale;
   apercu.nbEchecs = menage.NbEchecs;
-  for (FichierApercu& f : apercu.fichiers) f.emplacement = EmplacementDe(f.chemin, dossiersJeux);
   const auto sensibles = std::stable_partition(
       apercu.fichiers.begin(), apercu.fichiers.end(),
       [](const FichierApercu& f) { return f.emplacement != Emplacement::Ailleurs; });

@@ -9,6 +9,7 @@
 
 #include "cleaning/Emplacements.h"
 #include "cleaning/PlanMenage.h"
+#include "platform/Drive.h"
 
 // A file the run handles.
 struct FichierApercu {
@@ -48,9 +49,9 @@ struct Apercu {
   std::string erreur;
 };
 
-// What a run of `plan` (its OptionsValidees included) would do now in the current prefix.
-// `dossiersJeux`: the Windows paths of the prefix's game folders besides the Program Files
-// folders (those a launcher installs games into). The files on disk, the registry and the prefix
-// are left exactly as they are; the platform must not create a profile either (on Linux,
-// os::useExistingPrefix). Throws what the run would throw before its summary.
-Apercu ApercuMenage(const TPlanMenage& plan, const std::vector<std::string>& dossiersJeux = {});
+// What a run of `plan` (its OptionsValidees included) would do now on `lecteur`.
+// `dossiersJeux`: the Windows paths of the drive's game folders besides the Program Files
+// folders (those a launcher installs games into). The files on disk and the registry are left
+// exactly as they are. Throws what the run would throw before its summary.
+Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
+                    const std::vector<std::string>& dossiersJeux = {});

@@ -45,7 +45,7 @@ struct Suppression {
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
                            IExecutant& executant, const std::function<bool()>& continuer) {
   if (dossier.empty() || dossier == "\\") return 0;  // neither the current folder nor a root
-  std::optional<os::Folder> racine = os::Folder::open(dossier);
+  std::optional<os::Folder> racine = executant.Lecteur().openFolder(dossier);
   if (!racine) return 0;
   Suppression suppression{profondeurMax, executant, continuer};
   return suppression.SupprimerVidesSous(*racine, 1);

@@ -6,7 +6,8 @@
 
 #include "cleaning/Executant.h"
 
-// Removes, through `executant`, every sub-folder of `dossier` (a Windows path) that is empty,
+// Removes, through `executant`, every sub-folder of `dossier` (a Windows path of the executant's
+// drive) that is empty,
 // deepest first, so that a folder holding only empty folders goes too. The walk is the
 // scanner's: each folder is opened relative to its parent and listed once, and a sub-folder is
 // removed through the folder that listed it. `dossier` itself stays; links and mount points are

@@ -4,7 +4,7 @@
 
 #include "cleaning/DossierDangereux.h"
 #include "cleaning/NomsDuChemin.h"
-#include "platform/common/CaseFold.h"
+#include "platform/NameCase.h"
 
 namespace {
 
@@ -13,11 +13,11 @@ namespace {
 std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
   lecteur.clear();
   if (chemin.size() >= 2 && chemin[1] == ':') {
-    lecteur = os::host::foldedCopy(chemin.substr(0, 1));
+    lecteur = os::foldedName(chemin.substr(0, 1));
     chemin.remove_prefix(2);
   }
   std::vector<std::string> noms;
-  for (const std::string_view nom : NomsDuChemin(chemin)) noms.push_back(os::host::foldedCopy(nom));
+  for (const std::string_view nom : NomsDuChemin(chemin)) noms.push_back(os::foldedName(nom));
   return noms;
 }
 

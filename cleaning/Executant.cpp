@@ -1,17 +1,15 @@
 #include "cleaning/Executant.h"
 
-#include "platform/PrefixUse.h"
-
 void TExecutant::Commencer() {
-  os::checkPrefixFree();
+  lecteur_.checkFree();
 }
 
 bool TExecutant::DejaSupprime(const os::Folder&, std::string_view) {
   return false;
 }
 
-void TExecutant::SupprimerFichier(const os::Folder& dossier, std::string_view nom) {
-  dossier.deleteFile(nom);
+void TExecutant::SupprimerFichier(const Entree& fichier) {
+  fichier.dossier.deleteFile(fichier.nom);
 }
 
 void TExecutant::SupprimerDossier(const os::Folder& dossier, std::string_view nom) {
@@ -19,14 +17,9 @@ void TExecutant::SupprimerDossier(const os::Folder& dossier, std::string_view no
 }
 
 std::optional<os::RegistryKey> TExecutant::OuvrirCle(std::string_view chemin) {
-  return os::RegistryKey::create(chemin);
+  return lecteur_.createKey(chemin);
 }
 
 void TExecutant::SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) {
   cle.deleteValues(noms);
-}
-
-IExecutant& ExecutantReel() {
-  static TExecutant executant;
-  return executant;
 }

@@ -2,26 +2,29 @@
 // What a cleaning run does to what it finds, behind one interface: the run decides what goes,
 // the executant makes it go. The run's only changes to files and to the registry pass here, and
 // so does every question whose answer a change made earlier in the run would alter.
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cleaning/Entree.h"
+#include "platform/Drive.h"
 #include "platform/Folder.h"
 #include "platform/Registry.h"
 
 class IExecutant {
  public:
   virtual ~IExecutant() = default;
+  // The drive the run works on.
+  virtual const os::Drive& Lecteur() const = 0;
   // Before the run changes anything; throws (os::SystemError, French) when it may not start.
   virtual void Commencer() = 0;
   // True when the file `nom` of `dossier` has already gone through this executant: a later pass
   // finds it gone.
   virtual bool DejaSupprime(const os::Folder& dossier, std::string_view nom) = 0;
-  // The file `nom` of `dossier` goes, its read-only, hidden and system attributes cleared
-  // first; throws os::SystemError.
-  virtual void SupprimerFichier(const os::Folder& dossier, std::string_view nom) = 0;
+  // The file goes, its read-only, hidden and system attributes cleared first; throws
+  // os::SystemError.
+  virtual void SupprimerFichier(const Entree& fichier) = 0;
   // The empty sub-folder `nom` of `dossier` goes; throws os::SystemError.
   virtual void SupprimerDossier(const os::Folder& dossier, std::string_view nom) = 0;
   // The key `chemin` whose values a purge deletes, created when missing where the executant
@@ -34,16 +37,20 @@ class IExecutant {
 // The executant of a real run: acts at once, through the folder or the key it is given.
 class TExecutant : public IExecutant {
  public:
-  // No other program may be using the prefix (os::checkPrefixFree).
+  // `lecteur` must outlive the executant.
+  explicit TExecutant(const os::Drive& lecteur) : lecteur_(lecteur) {}
+
+  const os::Drive& Lecteur() const override { return lecteur_; }
+  // No other program may be using the drive's prefix (os::Drive::checkFree).
   void Commencer() override;
   // Always false: what went is no longer listed.
   bool DejaSupprime(const os::Folder& dossier, std::string_view nom) override;
-  void SupprimerFichier(const os::Folder& dossier, std::string_view nom) override;
+  void SupprimerFichier(const Entree& fichier) override;
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override;
   // Creates the key when it is missing.
   std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override;
   void SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) override;
-};
 
-// The program's one real executant.
-IExecutant& ExecutantReel();
+ private:
+  const os::Drive& lecteur_;
+};

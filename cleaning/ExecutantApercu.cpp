@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "platform/SystemError.h"
-#include "platform/common/CaseFold.h"
+#include "platform/NameCase.h"
 
 namespace {
 
@@ -22,17 +22,17 @@ std::string Chemin(const os::Folder& dossier, std::string_view nom) {
 }  // namespace
 
 bool TExecutantApercu::DejaSupprime(const os::Folder& dossier, std::string_view nom) {
-  return !partis_.empty() && partis_.contains(Entree(dossier.id(), std::string(nom)));
+  return !partis_.empty() && partis_.contains(Parti(dossier.id(), std::string(nom)));
 }
 
-void TExecutantApercu::SupprimerFichier(const os::Folder& dossier, std::string_view nom) {
-  const bool supprime = dossier.mayRemove(nom);
-  apercu_.fichiers.push_back({Chemin(dossier, nom), scrute_.TailleFichier(),
-                              Emplacement::Ailleurs, supprime});
+void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
+  const bool supprime = fichier.dossier.mayRemove(fichier.nom);
+  apercu_.fichiers.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
+                              fichier.emplacement, supprime});
   if (!supprime) {
     Refuser(os::error::AccessDenied, "Ne pourrait supprimer le fichier", apercu_.fichiers.back().chemin);
   }
-  partis_.emplace(dossier.id(), std::string(nom));
+  partis_.emplace(fichier.dossier.id(), std::string(fichier.nom));
 }
 
 // As the system removes a folder: only when it holds nothing (here: nothing the run leaves), only
@@ -45,7 +45,7 @@ void TExecutantApercu::SupprimerDossier(const os::Folder& dossier, std::string_v
   const std::size_t nombre = sous->count();
   bool vide = sous->unlisted() == 0;
   for (std::size_t i = 0; i < nombre && vide; ++i) {
-    vide = partis_.contains(Entree(id, std::string(sous->name(i))));
+    vide = partis_.contains(Parti(id, std::string(sous->name(i))));
   }
   if (!vide) Refuser(os::error::DirNotEmpty, action, Chemin(dossier, nom));
   if (!dossier.mayRemove(nom)) Refuser(os::error::AccessDenied, action, Chemin(dossier, nom));
@@ -54,17 +54,17 @@ void TExecutantApercu::SupprimerDossier(const os::Folder& dossier, std::string_v
 }
 
 std::optional<os::RegistryKey> TExecutantApercu::OuvrirCle(std::string_view chemin) {
-  return os::RegistryKey::open(chemin);
+  return lecteur_.openKey(chemin);
 }
 
 // Each under the name the key gives it ("URL2" for "url2").
 void TExecutantApercu::SupprimerValeurs(os::RegistryKey& cle, const std::vector<std::string>& noms) {
   std::unordered_map<std::string, std::string> presents;
-  for (std::string& nom : cle.valueNames()) presents.emplace(os::host::foldedCopy(nom), std::move(nom));
+  for (std::string& nom : cle.valueNames()) presents.emplace(os::foldedName(nom), std::move(nom));
   const std::string chemin = "HKEY_CURRENT_USER\\" + cle.path();
   for (const std::string& nom : noms) {
     // A name deleted once is gone: asked twice, it is recorded once.
-    const auto present = presents.find(os::host::foldedCopy(nom));
+    const auto present = presents.find(os::foldedName(nom));
     if (present == presents.end()) continue;
     apercu_.valeurs.push_back({chemin, std::move(present->second)});
     presents.erase(present);

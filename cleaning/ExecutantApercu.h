@@ -11,20 +11,20 @@
 #include "cleaning/Apercu.h"
 #include "cleaning/Executant.h"
 #include "platform/FileId.h"
-#include "scanner/Scrute.h"
 
 class TExecutantApercu : public IExecutant {
  public:
-  // `scrute`: the run's scanner, whose reported file gives each recorded deletion its size.
-  // Files, values and folders are appended to `apercu` in the order the run asks.
-  TExecutantApercu(const TScruteDossier& scrute, Apercu& apercu) : scrute_(scrute), apercu_(apercu) {}
+  // Files, values and folders of `lecteur` are appended to `apercu` in the order the run asks;
+  // both must outlive the executant.
+  TExecutantApercu(const os::Drive& lecteur, Apercu& apercu) : lecteur_(lecteur), apercu_(apercu) {}
 
+  const os::Drive& Lecteur() const override { return lecteur_; }
   // Nothing to refuse: nothing changes.
   void Commencer() override {}
   bool DejaSupprime(const os::Folder& dossier, std::string_view nom) override;
   // Records the file; throws os::SystemError, after recording it as not deleted, when the
   // deletion would fail (os::Folder::mayRemove).
-  void SupprimerFichier(const os::Folder& dossier, std::string_view nom) override;
+  void SupprimerFichier(const Entree& fichier) override;
   // Records the folder when all it holds is recorded as gone and it may be removed; otherwise
   // throws os::SystemError (DirNotEmpty, DirectoryInvalid, AccessDenied) as the removal would.
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override;
@@ -35,9 +35,9 @@ class TExecutantApercu : public IExecutant {
 
  private:
   // An entry recorded as gone: its folder's identity and its exact name there.
-  using Entree = std::pair<os::FileId, std::string>;
+  using Parti = std::pair<os::FileId, std::string>;
 
-  const TScruteDossier& scrute_;
+  const os::Drive& lecteur_;
   Apercu& apercu_;
-  std::set<Entree> partis_;
+  std::set<Parti> partis_;
 };

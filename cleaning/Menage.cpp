@@ -43,15 +43,21 @@ std::size_t NumeroAdresse(std::string_view nom) {
 TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre,
                  IExecutant& executant)
     : scrute_(scrute), plan_(plan), fenetre_(fenetre), executant_(executant) {
+  scrute_.Lecteur = &executant_.Lecteur();
   scrute_.OnFichier = [this](TScruteDossier& s, const std::string& nom) {
     ScruteDossier1Fichier(s, nom);
   };
   scrute_.OnExecute = [this](TScruteDossier& s) { ScruteDossier1Execute(s); };
+  // Each folder's place is decided once, when its first file is reported.
+  scrute_.OnLieu = [this](TScruteDossier&, const std::string& dossier) {
+    return static_cast<int>(EmplacementDe(dossier, DossiersJeux));
+  };
 }
 
 TMenage::~TMenage() {
   scrute_.OnFichier = nullptr;
   scrute_.OnExecute = nullptr;
+  scrute_.OnLieu = nullptr;
 }
 
 std::string TMenage::TexteTaille(std::uint64_t octets) {
@@ -171,7 +177,7 @@ void TMenage::PurgerAdresses() {
 // Every value of the recent-search key goes, in one change; the key itself stays, and is never
 // created.
 void TMenage::PurgerRecherches() {
-  std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCleRecherches);
+  std::optional<os::RegistryKey> cle = executant_.Lecteur().openKey(kCleRecherches);
   if (cle) executant_.SupprimerValeurs(*cle, cle->valueNames());
 }
 
@@ -201,7 +207,8 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   TailleTotale += Sender.TailleFichier();
 
   try {
-    executant_.SupprimerFichier(dossier, nom);
+    executant_.SupprimerFichier(
+        {dossier, nom, Sender.TailleFichier(), static_cast<Emplacement>(Sender.LieuFichier())});
   } catch (const os::SystemError&) {
     NoterEchec(dossier, nom);
   }
@@ -228,7 +235,7 @@ std::uint64_t TMenage::EchecsRestants() const {
   const std::string* ouvert = nullptr;
   for (const auto& [echec, id] : parDossier) {
     if (ouvert == nullptr || *ouvert != echec->dossier) {
-      dossier = os::Folder::open(echec->dossier);
+      dossier = executant_.Lecteur().openFolder(echec->dossier);
       ouvert = &echec->dossier;
     }
     if (dossier && !executant_.DejaSupprime(*dossier, echec->nom) &&

@@ -1,5 +1,6 @@
 #pragma once
-// The cleaning run: carries out a TPlanMenage pass by pass with one scanner.
+// The cleaning run: carries out a TPlanMenage pass by pass with one scanner, on the drive of its
+// executant.
 //
 // Lancer(), in order: the count and size labels are reset; before the first validation of the
 // options the options window is shown and nothing else happens; the executant may refuse the run
@@ -18,6 +19,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cleaning/Executant.h"
 #include "cleaning/FenetreMenage.h"
@@ -27,10 +29,11 @@
 
 class TMenage {
  public:
-  // Binds the scanner's OnFichier and OnExecute to this run; every file, folder and registry
-  // value goes through `executant`. All four must outlive it.
+  // Binds the scanner's OnFichier, OnExecute and OnLieu to this run, and points it at the
+  // executant's drive; every file, folder and registry value goes through `executant`. All four
+  // must outlive it.
   TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage& fenetre,
-          IExecutant& executant = ExecutantReel());
+          IExecutant& executant);
   // Unbinds the scanner's events.
   ~TMenage();
   TMenage(const TMenage&) = delete;
@@ -52,6 +55,9 @@ class TMenage {
   std::uint64_t TailleTotale = 0;
   std::uint64_t NbEchecs = 0;  // files left undeleted at the end of the run, each once
   std::int32_t IndexMotif = 0;
+  // The Windows paths of the folders a launcher installs the drive's games into: files there
+  // lie in game folders (Emplacements.h).
+  std::vector<std::string> DossiersJeux;
 
  private:
   void ScruteDossier1Fichier(TScruteDossier& Sender, const std::string& Nom);

@@ -1,6 +1,7 @@
 #include "forms/Aide.h"
 
-#include "platform/FileSystem.h"
+#include "platform/File.h"
+#include "platform/SystemError.h"
 
 std::string HelpFile;
 
@@ -19,7 +20,13 @@ std::string ChangerExtension(std::string chemin, const std::string& extension) {
 
 }  // namespace
 
-void ActionAide(IFenetre& fenetre) {
-  if (HelpFile.empty()) HelpFile = ChangerExtension(os::executablePath(), ".hlp");
-  fenetre.MontrerAide(HelpFile);
+void ActionAide(IFenetre& fenetre, const os::Drive& lecteur) {
+  if (HelpFile.empty()) HelpFile = ChangerExtension(lecteur.executablePath(), ".hlp");
+  std::optional<std::string> contenu;
+  try {
+    contenu = os::readFile(lecteur, HelpFile);
+  } catch (const os::SystemError&) {
+    // The reader says it could not open the file.
+  }
+  fenetre.MontrerAide(HelpFile, contenu);
 }

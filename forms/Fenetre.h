@@ -1,6 +1,7 @@
 #pragma once
 // What a form's logic asks of the window a kit made for it. Components are named as in the
 // form's description.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,10 @@ class IFenetre {
   virtual void SetVisible(std::string_view composant, bool visible) = 0;
   // Information box, OK button, the application title as caption; "\r" separates lines.
   virtual void Message(const std::string& texte) = 0;
-  // The program's help reader showing `fichier` (a Windows path).
-  virtual void MontrerAide(const std::string& fichier) = 0;
+  // The program's help reader showing the help file `fichier` (a Windows path): its bytes
+  // `contenu` as read, or, when it could not be read, a line saying so.
+  virtual void MontrerAide(const std::string& fichier,
+                           const std::optional<std::string>& contenu) = 0;
   // Drains the message queue: every pending message is handled, then it returns.
   virtual void TraiterMessages() = 0;
 };

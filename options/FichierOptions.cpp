@@ -150,8 +150,9 @@ std::string ValeurTexte(const os::RegistryKey& cle, const std::string& nom) {
 
 // The folder `nom` of `dossier` as it is spelled on disk (a Wine prefix has "temp"), or as
 // given when it is missing.
-std::string SousDossier(const std::string& dossier, const std::string& nom) {
-  if (std::optional<os::Folder> d = os::Folder::open(dossier)) {
+std::string SousDossier(const os::Drive& lecteur, const std::string& dossier,
+                        const std::string& nom) {
+  if (std::optional<os::Folder> d = lecteur.openFolder(dossier)) {
     for (std::size_t i = 0; i < d->count(); ++i) {
       if (d->isFolder(i) && os::matchesMask(d->name(i), nom)) {
         return dossier + "\\" + std::string(d->name(i));
@@ -163,31 +164,44 @@ std::string SousDossier(const std::string& dossier, const std::string& nom) {
 
 // The mask "xt<numero>" as the plan gets it: a missing key, an empty value and "Erreur" all
 // mean no mask.
-std::string LireMotif(int numero, const std::string& chemin) {
-  std::string motif = os::getPrivateProfileString("Fichiers", Cle(numero), "Erreur", chemin);
+std::string LireMotif(const os::Drive& lecteur, int numero, const std::string& chemin) {
+  std::string motif =
+      os::getPrivateProfileString(lecteur, "Fichiers", Cle(numero), "Erreur", chemin);
   if (motif == "Erreur") motif.clear();
   return motif;
 }
 
-}  // namespace
-
-std::string CheminOptions() {
-  return os::executableFolder() + "\\options.ini";
+// The folder `dossier` and its missing parents. A prefix the program did not make itself (a Wine
+// prefix) has no "C:\Program Files\Tidora 2000" until its options are first saved there.
+void CreerDossiers(const os::Drive& lecteur, const std::string& dossier) {
+  for (std::size_t fin = dossier.find('\\', 3); ; fin = dossier.find('\\', fin + 1)) {
+    const std::string partie = dossier.substr(0, fin);
+    if (!os::fileAttributes(lecteur, partie)) os::createDirectory(lecteur, partie);
+    if (fin == std::string::npos) return;
+  }
 }
 
-bool OptionsEnregistrees() {
-  const std::optional<std::uint32_t> attributs = os::fileAttributes(CheminOptions());
+}  // namespace
+
+std::string CheminOptions(const os::Drive& lecteur) {
+  return lecteur.executableFolder() + "\\options.ini";
+}
+
+bool OptionsEnregistrees(const os::Drive& lecteur) {
+  const std::string chemin = CheminOptions(lecteur);
+  const std::optional<std::uint32_t> attributs = os::fileAttributes(lecteur, chemin);
   if (!attributs || (*attributs & (os::attr::Directory | os::attr::ReparsePoint)) != 0) return false;
   // A pipe or a device in its place holds no options: the reader never opens one.
   try {
-    os::readFile(CheminOptions());
+    os::readFile(lecteur, chemin);
   } catch (const os::SystemError&) {
     return false;
   }
   return true;
 }
 
-std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques) {
+std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOptions& choix,
+                                         const std::string& masques) {
   const std::vector<std::string> morceaux = Morceaux(masques);
   for (const std::string& morceau : morceaux) {
     if (MorceauRefuse(morceau)) throw ErreurOptions("Masque refusé : " + morceau);
@@ -198,7 +212,7 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
   {
     std::optional<os::RegistryKey> cle;
     try {
-      cle.emplace(os::RegistryKey::create(CleShellFolders));
+      cle.emplace(lecteur.createKey(CleShellFolders));
     } catch (const os::SystemError& e) {
       // A key refused to us: none of its lines is written. Any other failure (a hive that
       // cannot be read or saved) is not a missing key: it stops the validation.
@@ -211,9 +225,9 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
       if (choix[DocFind]) lignes.emplace_back(LigneDocFind);
     }
   }
-  const std::string windows = os::windowsDirectory();
-  if (choix[Temp]) lignes.push_back(Ligne("Temp", SousDossier(windows, "TEMP")));
-  if (choix[Sbdr]) lignes.push_back(Ligne("Sbdr", SousDossier(windows, "SYSBCKUP")));
+  const std::string windows = lecteur.windowsDirectory();
+  if (choix[Temp]) lignes.push_back(Ligne("Temp", SousDossier(lecteur, windows, "TEMP")));
+  if (choix[Sbdr]) lignes.push_back(Ligne("Sbdr", SousDossier(lecteur, windows, "SYSBCKUP")));
   if (choix[TypedURL]) lignes.emplace_back(LigneTypedURL);
 
   lignes.emplace_back("[Fichiers]");
@@ -227,8 +241,8 @@ std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::s
   return lignes;
 }
 
-void EnregistrerOptions(const std::vector<std::string>& lignes) {
-  const std::string chemin = CheminOptions();
+void EnregistrerOptions(const os::Drive& lecteur, const std::vector<std::string>& lignes) {
+  const std::string chemin = CheminOptions(lecteur);
   std::string texte;
   for (const std::string& ligne : lignes) {
     texte += ligne;
@@ -237,7 +251,8 @@ void EnregistrerOptions(const std::vector<std::string>& lignes) {
   // Replaced whole, under the file's lock: the last complete save wins, and a read-only file is
   // not replaced.
   try {
-    os::saveFile(chemin, texte);
+    CreerDossiers(lecteur, lecteur.executableFolder());
+    os::saveFile(lecteur, chemin, texte);
   } catch (const os::WriteError&) {
     throw ErreurOptions("Erreur d'écriture dans le flux");
   } catch (const os::SystemError&) {
@@ -245,31 +260,31 @@ void EnregistrerOptions(const std::vector<std::string>& lignes) {
   }
 }
 
-void LireOptions(TPlanMenage& plan) {
-  const std::string chemin = CheminOptions();
+void LireOptions(const os::Drive& lecteur, TPlanMenage& plan) {
+  const std::string chemin = CheminOptions(lecteur);
   // Read in full before anything of the plan changes.
   decltype(plan.TableDossiers) dossiers{};
   decltype(plan.TableRegistre) registre{};
   decltype(plan.TableMotifs) motifs{};
   for (std::size_t i = 0; i < dossiers.size(); ++i) {
-    dossiers[i] = os::getPrivateProfileString("Dossiers", ClesDossiers[i], "", chemin);
+    dossiers[i] = os::getPrivateProfileString(lecteur, "Dossiers", ClesDossiers[i], "", chemin);
   }
   for (std::size_t i = 0; i < registre.size(); ++i) {
-    registre[i] = os::getPrivateProfileString("Dossiers", ClesRegistre[i], "", chemin);
+    registre[i] = os::getPrivateProfileString(lecteur, "Dossiers", ClesRegistre[i], "", chemin);
   }
   for (std::size_t i = 0; i < motifs.size(); ++i) {
-    motifs[i] = LireMotif(static_cast<int>(i) + 1, chemin);
+    motifs[i] = LireMotif(lecteur, static_cast<int>(i) + 1, chemin);
   }
   plan.TableDossiers = std::move(dossiers);
   plan.TableRegistre = std::move(registre);
   plan.TableMotifs = std::move(motifs);
 }
 
-std::string MasquesLibres() {
-  const std::string chemin = CheminOptions();
+std::string MasquesLibres(const os::Drive& lecteur) {
+  const std::string chemin = CheminOptions(lecteur);
   std::string masques;
   for (int numero = PremierMasqueLibre; numero <= DernierMasque; ++numero) {
-    const std::string masque = LireMotif(numero, chemin);
+    const std::string masque = LireMotif(lecteur, numero, chemin);
     if (masque.empty()) continue;
     if (!masques.empty()) masques += ';';
     masques += masque;

@@ -1,12 +1,13 @@
 #pragma once
-// The options file "options.ini" beside the executable: writing the user's choices, reading
-// them into the plan.
+// The options file "options.ini" beside the executable of a drive: writing the user's choices,
+// reading them into the plan.
 #include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cleaning/PlanMenage.h"
+#include "platform/Drive.h"
 
 // The seventeen choices in the order of the options window's boxes 1 to 17: cache, history,
 // typed addresses, recent documents, cookies, temporary folder, registry backups, recent
@@ -20,29 +21,31 @@ class ErreurOptions : public std::runtime_error {
 };
 
 // Full Windows path of "options.ini".
-std::string CheminOptions();
+std::string CheminOptions(const os::Drive& lecteur);
 
 // True when "options.ini" is there as a readable file: the options were validated once and
 // saved.
-bool OptionsEnregistrees();
+bool OptionsEnregistrees(const os::Drive& lecteur);
 
 // Composes the file's lines (no line ends) from the choices and the free-mask text; reads the
 // registry and the Windows directory. Throws ErreurOptions on a bad registry value (wrong type,
 // or a text that the file would not give back as it is: control character, too long, blanks or
 // quotes around it), a hive that cannot be read (its own message, naming the file and line) or
 // a refused mask ("Masque refusé : ..."); nothing is saved then.
-std::vector<std::string> ComposerOptions(const ChoixOptions& choix, const std::string& masques);
+std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOptions& choix,
+                                         const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file atomically under
-// its lock ("options.ini.lock" beside it): programs saving at once never mix their texts. Throws
-// ErreurOptions (a read-only file is not replaced: "Ne peut créer le fichier ..."; writing fails:
-// "Erreur d'écriture dans le flux"); the old file is then left as it was.
-void EnregistrerOptions(const std::vector<std::string>& lignes);
+// a lock that leaves nothing beside it: programs saving at once never mix their texts. The
+// program's folder is made when missing. Throws ErreurOptions (a read-only file is not replaced:
+// "Ne peut créer le fichier ..."; writing fails: "Erreur d'écriture dans le flux"); the old file
+// is then left as it was.
+void EnregistrerOptions(const os::Drive& lecteur, const std::vector<std::string>& lignes);
 
 // Fills the plan's tables from "options.ini" (a missing file empties them). OptionsValidees
 // is left alone.
-void LireOptions(TPlanMenage& plan);
+void LireOptions(const os::Drive& lecteur, TPlanMenage& plan);
 
 // The user's masks the plan gets from the file (xt11 to xt20, each read as LireOptions reads
 // it, the empty ones left out), joined with ";": the edit box's text at start-up.
-std::string MasquesLibres();
+std::string MasquesLibres(const os::Drive& lecteur);

@@ -29,7 +29,7 @@ std::array<const std::string*, kNbCases> EntreesPlan(const TPlanMenage& plan) {
 
 }  // namespace
 
-TFormOptions::TFormOptions() = default;
+TFormOptions::TFormOptions(const os::Drive& lecteur) : Lecteur(lecteur) {}
 
 TFormOptions::~TFormOptions() {
   if (FormOptions == this) FormOptions = nullptr;
@@ -38,21 +38,21 @@ TFormOptions::~TFormOptions() {
 void TFormOptions::FormCreate() {
   Fenetre().AppliquerForme({TForme::RectangleArrondi, 65, 65});
   MemoOptions.clear();
-  LireOptions(PlanMenage);
+  LireOptions(Lecteur, PlanMenage);
   const auto entrees = EntreesPlan(PlanMenage);
   for (std::size_t i = 0; i < kNbCases; ++i) Fenetre().SetCoche(NomCase(i), !entrees[i]->empty());
   // The free masks come back too, so that the next validation keeps them.
-  Fenetre().SetTexte("EditEffacer", MasquesLibres());
+  Fenetre().SetTexte("EditEffacer", MasquesLibres(Lecteur));
 }
 
 void TFormOptions::Shape2MouseDown(TMouseButton) {
   ChoixOptions choix{};
   for (std::size_t i = 0; i < kNbCases; ++i) choix[i] = Fenetre().Coche(NomCase(i));
   MemoOptions.clear();
-  MemoOptions = ComposerOptions(choix, Fenetre().Texte("EditEffacer"));
-  EnregistrerOptions(MemoOptions);
+  MemoOptions = ComposerOptions(Lecteur, choix, Fenetre().Texte("EditEffacer"));
+  EnregistrerOptions(Lecteur, MemoOptions);
   PlanMenage.OptionsValidees = true;
-  LireOptions(PlanMenage);
+  LireOptions(Lecteur, PlanMenage);
   Fenetre().Cacher();
 }
 
@@ -65,7 +65,7 @@ void TFormOptions::Shape3MouseDown(TMouseButton) {
 }
 
 void TFormOptions::Shape4MouseDown(TMouseButton) {
-  ActionAide(Fenetre());
+  ActionAide(Fenetre(), Lecteur);
 }
 
 void TFormOptions::EditEffacerChange() {}

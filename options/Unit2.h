@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "forms/Fiche.h"
+#include "platform/Drive.h"
 
 class TFormOptions : public TFiche {
  public:
-  TFormOptions();
+  // The window reads and writes the options of `lecteur`, which must outlive it.
+  explicit TFormOptions(const os::Drive& lecteur);
   ~TFormOptions() override;
   TFormOptions(const TFormOptions&) = delete;
   TFormOptions& operator=(const TFormOptions&) = delete;
@@ -17,6 +19,8 @@ class TFormOptions : public TFiche {
   static const TDescription Composants;
   const TDescription& Description() const override { return Composants; }
 
+  // The drive whose options the window edits.
+  const os::Drive& Lecteur;
   // The hidden buffer holding the lines of the last composed options file.
   std::vector<std::string> MemoOptions;
 

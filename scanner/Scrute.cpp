@@ -31,11 +31,11 @@ void TScruteDossier::Execute() {
   // Copied so that a handler changing Filtre or Dossier does not disturb this scan.
   std::string dossier = Dossier;
   if (!dossier.empty() && dossier.back() == '\\') dossier.pop_back();
-  const os::host::Mask masque(Filtre);
-  const os::host::Mask* fichiers = MasqueUtilisable(Filtre) ? &masque : nullptr;
+  const os::Mask masque(Filtre);
+  const os::Mask* fichiers = MasqueUtilisable(Filtre) ? &masque : nullptr;
   // An empty folder ("" or "\") is neither the current folder nor the root: nothing to scan.
-  if (!dossier.empty() && MaxPenetration >= 0) {
-    if (std::optional<os::Folder> racine = os::Folder::open(dossier)) {
+  if (Lecteur != nullptr && !dossier.empty() && MaxPenetration >= 0) {
+    if (std::optional<os::Folder> racine = Lecteur->openFolder(dossier)) {
       ScruteRepertoire(0, *racine, SousDossier, fichiers);
     }
   }
@@ -45,7 +45,7 @@ void TScruteDossier::Execute() {
 // Every entry of the listing is admitted, hidden, system and read-only ones included (a listing
 // holds no volume label): the files that match the mask, then the sub-folders whatever the mask.
 void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, bool recurse,
-                                      const os::host::Mask* masque) {
+                                      const os::Mask* masque) {
   ScruteFichiers(dossier, masque);
   const std::size_t nombre = dossier.count();
   for (std::size_t i = 0; i < nombre; ++i) {
@@ -66,15 +66,24 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, 
   }
 }
 
-void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::host::Mask* masque) {
+void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::Mask* masque) {
   if (masque == nullptr) return;
   const std::size_t nombre = dossier.count();
+  // The folder's place is asked for once, before its first report; a folder with nothing to
+  // report is never asked about.
+  bool lieuConnu = false;
+  int lieu = 0;
   for (std::size_t i = 0; i < nombre; ++i) {
     const std::string_view nom = dossier.name(i);
     if (!masque->matches(nom)) continue;
     DrainerMessages();
     if (dossier.isFolder(i)) continue;
     if (OnFichier) {
+      if (!lieuConnu) {
+        lieu = OnLieu ? OnLieu(*this, dossier.path()) : 0;
+        lieuConnu = true;
+      }
+      lieuFichier_ = lieu;
       fichier_.assign(dossier.path()).append(1, '\\').append(nom);
       tailleFichier_ = dossier.fileSize(i);
       dossierFichier_ = &dossier;

@@ -12,9 +12,12 @@
 //   listing holds them).
 // Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
 //   reported. Setting Arret stops the walk: at most one more file is reported.
+// The scan walks drive C of Lecteur, the drive it is given: without one it scans nothing.
 // Each folder is opened once, relative to its parent, and listed once: its matching files, then
 //   its sub-folders, come from that one listing. While OnFichier runs, DossierFichier() and
 //   NomDansDossier() give the file as that folder lists it, to act on it through the folder.
+// OnLieu is asked once for each folder whose listing reports a file, before its first report;
+//   its answer goes with every file reported from that folder (LieuFichier).
 // TraiterMessages is called before every matching entry of a folder's listing and after every
 //   sub-folder; the owner plugs its event processing in there.
 // An empty Dossier ("" or "\") scans nothing. An empty Filtre, or one holding "\", "/" or ":",
@@ -27,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Drive.h"
 #include "platform/Folder.h"
 #include "platform/Mask.h"
 
@@ -34,11 +38,15 @@ class TScruteDossier;
 
 using TScruteEvent = std::function<void(TScruteDossier& Sender, const std::string& Nom)>;
 using TNotifyEvent = std::function<void(TScruteDossier& Sender)>;
+// The place of the folder `Dossier` (its full path), as its owner sorts folders.
+using TLieuEvent = std::function<int(TScruteDossier& Sender, const std::string& Dossier)>;
 
 class TScruteDossier {
  public:
   TScruteDossier() = default;
 
+  // The drive whose folders are walked; it must outlive every scan.
+  const os::Drive* Lecteur = nullptr;
   std::string Dossier = "c:\\";
   std::string Filtre = "*.*";
   bool SousDossier = true;
@@ -46,6 +54,7 @@ class TScruteDossier {
   TScruteEvent OnDossier;
   TNotifyEvent OnExecute;
   TNotifyEvent OnFinExecute;
+  TLieuEvent OnLieu;
   std::int32_t MaxPenetration = 10000;
 
   // Stop request; anyone may set it while a scan runs. Cleared by every Execute().
@@ -68,12 +77,14 @@ class TScruteDossier {
   // (nullptr and "" otherwise).
   os::Folder* DossierFichier() const noexcept { return dossierFichier_; }
   std::string_view NomDansDossier() const noexcept { return nomDansDossier_; }
+  // While OnFichier runs: the place OnLieu gave the folder that listed the file (0 without it).
+  int LieuFichier() const noexcept { return lieuFichier_; }
 
  private:
   // `masque` nullptr: no file matches.
   void ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, bool recurse,
-                        const os::host::Mask* masque);
-  void ScruteFichiers(os::Folder& dossier, const os::host::Mask* masque);
+                        const os::Mask* masque);
+  void ScruteFichiers(os::Folder& dossier, const os::Mask* masque);
   void DrainerMessages();
 
   std::string fichier_;
@@ -81,4 +92,5 @@ class TScruteDossier {
   std::string dossierCourant_;
   os::Folder* dossierFichier_ = nullptr;
   std::string_view nomDansDossier_;
+  int lieuFichier_ = 0;
 };

@@ -7,16 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "kits/ligne/ApercuPrefixe.h"
 #include "kits/ligne/Arguments.h"
 #include "kits/ligne/Nettoyage.h"
 #include "kits/ligne/SortieApercu.h"
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
-#include "platform/Prefix.h"
 #include "platform/PrefixCheck.h"
 #include "platform/PrefixUse.h"
 #include "platform/SystemError.h"
+#include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Liste.h"
 #include "prefixes/Taille.h"
 
@@ -40,12 +39,24 @@ int Prefixes(bool tsv) {
   return Ecrire(Tableau(r.prefixes));
 }
 
+// The game folders the launchers name for the prefix `dossier` (the same folder, whatever path
+// reaches it), as host paths; none when no launcher knows it.
+std::vector<std::filesystem::path> JeuxDuPrefixe(const std::filesystem::path& dossier) {
+  const std::optional<os::FileId> id = os::winePrefixId(dossier);
+  if (!id) return {};
+  std::vector<std::filesystem::path> jeux;
+  for (const Prefixe& p : TrouverPrefixes(Maison::DuSysteme()).prefixes) {
+    if (p.id == *id) jeux.insert(jeux.end(), p.jeux.begin(), p.jeux.end());
+  }
+  return jeux;
+}
+
 // The preview on standard output: 0 once shown, 2 when there is none (no prefix, no validated
 // options) or the run would fail.
 int Apercevoir(const std::filesystem::path& dossier) {
   Apercu apercu;
   try {
-    apercu = ApercuPrefixe(dossier, JeuxDuPrefixe(dossier));
+    apercu = ApercuPrefixe(OuvrirPrefixe(dossier, JeuxDuPrefixe(dossier)));
   } catch (const os::SystemError& e) {
     std::cerr << "tidora2000 : " << e.what() << '\n';
     return kRefuse;
@@ -87,19 +98,19 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
       case Commande::Action::Prefixes:
         return Prefixes(commande.tsv);
       case Commande::Action::Apercu:
-        if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
-        return Apercevoir(os::prefixFolder());
+        return Apercevoir(commande.prefixe ? std::filesystem::path(*commande.prefixe)
+                                           : os::Drive::ownFolder());
       case Commande::Action::Nettoyer:
         if (commande.tous) return NettoyerTous();
-        if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
-        return NettoyerPrefixe(os::prefixFolder());
+        return NettoyerPrefixe(commande.prefixe ? std::filesystem::path(*commande.prefixe)
+                                                : os::Drive::ownFolder());
       case Commande::Action::Choisir:
-        ouverture = Ouverture::Choix;
+        ouverture.genre = Ouverture::Genre::Choix;
         return std::nullopt;
       case Commande::Action::Fenetres:
-        ouverture = Ouverture::Fenetres;
-        if (commande.prefixe) os::setPrefixFolder(*commande.prefixe);
-        os::checkPrefixFolder(os::prefixFolder());
+        ouverture.genre = Ouverture::Genre::Fenetres;
+        ouverture.lecteur = commande.prefixe ? os::Drive::existing(*commande.prefixe)
+                                             : os::Drive::own(os::Drive::ownFolder());
         return std::nullopt;
     }
   } catch (const std::exception& e) {

@@ -3,15 +3,13 @@
 #include <optional>
 #include <string>
 
-// The windows the command line opens: the skinned windows, or the window that chooses a prefix
-// (--choisir).
-enum class Ouverture { Fenetres, Choix };
+#include "app/Ouverture.h"
 
 // Reads the arguments and does what they ask. Returns the exit status when the program is done
 // (help, version, the list of prefixes, a wrong command line: 2, a failure: 1; the preview and
 // the cleaning: Nettoyage.h), nothing when windows are to open, `ouverture` telling which; for
-// the skinned windows the prefix they work on (--prefixe, TIDORA_PREFIX or the program's own) is
-// then set and known to be usable. When that prefix is refused, the message also goes to
-// `refus` (when given), for a program started with no terminal to show it in a window.
+// the skinned windows the drive they work on (--prefixe as it stands, else the program's own
+// prefix, made when missing) is then open. When that prefix is refused, the message also goes
+// to `refus` (when given), for a program started with no terminal to show it in a window.
 std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
                                    std::string* refus = nullptr);

@@ -14,8 +14,8 @@
 #include "cleaning/Menage.h"
 #include "kits/ligne/Affichable.h"
 #include "kits/ligne/FenetreLigne.h"
-#include "kits/ligne/PlanPrefixe.h"
 #include "platform/SystemError.h"
+#include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Liste.h"
 #include "prefixes/Maison.h"
 
@@ -71,12 +71,14 @@ std::string SansOptions(const fs::path& dossier) {
          "d'abord (tidora2000 --prefixe " + Visible(dossier.string()) + ")";
 }
 
-// One run in the current prefix (`dossier`, opened by OuvrirPrefixe) with `plan`.
-Bilan Lancer(const TPlanMenage& plan, const fs::path& dossier) {
+// One run in the prefix `dossier`, opened as `prefixe`.
+Bilan Lancer(const PrefixeOuvert& prefixe, const fs::path& dossier) {
   Bilan bilan;
   TScruteDossier scrute;
   FenetreLigne fenetre(std::cout, ::isatty(STDOUT_FILENO) != 0, LargeurTerminal());
-  TMenage menage(scrute, plan, fenetre);
+  TExecutant executant(prefixe.lecteur);
+  TMenage menage(scrute, prefixe.plan, fenetre, executant);
+  menage.DossiersJeux = prefixe.jeux;
   scrute.TraiterMessages = [&] {
     fenetre.Rafraichir();
     if (interrompu != 0) menage.Stopper();
@@ -115,15 +117,15 @@ void Erreur(const std::string& texte) {
 }  // namespace
 
 int NettoyerPrefixe(const fs::path& dossier) {
-  TPlanMenage plan;
+  std::optional<PrefixeOuvert> prefixe;
   try {
-    plan = OuvrirPrefixe(dossier);
+    prefixe.emplace(OuvrirPrefixe(dossier));
   } catch (const os::SystemError& e) {
     Erreur(e.what());
     return kRefuse;
   }
   GardeInterruption garde;
-  const Bilan bilan = Lancer(plan, dossier);
+  const Bilan bilan = Lancer(*prefixe, dossier);
   if (!bilan.erreur.empty()) Erreur(bilan.erreur);
   return bilan.code;
 }
@@ -146,14 +148,14 @@ int NettoyerTous() {
                               std::string(NomOrigine(p.origine)) + ") : " +
                               Visible(p.chemin.string());
     std::string pourquoi;
-    std::optional<TPlanMenage> plan;
+    std::optional<PrefixeOuvert> prefixe;
     if (p.utilisateur) {
       pourquoi = "occupé par " + Visible(p.utilisateur->program) + " (processus " +
                  std::to_string(p.utilisateur->pid) + ")";
     } else {
       try {
-        plan = OuvrirPrefixe(p.chemin);
-        if (!plan->OptionsValidees) pourquoi = "pas d'options validées";
+        prefixe.emplace(OuvrirPrefixe(p.chemin, p.jeux));
+        if (!prefixe->plan.OptionsValidees) pourquoi = "pas d'options validées";
       } catch (const os::SystemError& e) {
         pourquoi = e.what();
       }
@@ -164,7 +166,7 @@ int NettoyerTous() {
       continue;
     }
     std::cout << titre << '\n' << std::flush;
-    const Bilan bilan = Lancer(*plan, p.chemin);
+    const Bilan bilan = Lancer(*prefixe, p.chemin);
     if (bilan.occupe) {  // taken since the list was made
       std::cout << "ignoré : " << bilan.erreur << '\n';
       ++ignores;

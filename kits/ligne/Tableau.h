@@ -10,9 +10,6 @@
 // Largest first (an unmeasured prefix last), then by name and path.
 void TrierParTaille(std::vector<Prefixe>& prefixes);
 
-// "0 o", "512 o", "8,2 ko", "1,2 Go": powers of 1000, one decimal past the bytes.
-std::string TailleLisible(std::uint64_t octets);
-
 // A header and one aligned line a prefix: name, origin, size, state ("libre", "occupé"), path.
 // Control characters are shown as "?" (a name never drives the terminal).
 std::string Tableau(const std::vector<Prefixe>& prefixes);

@@ -12,8 +12,6 @@
 #include <optional>
 
 #include "forms/TexteAide.h"
-#include "platform/File.h"
-#include "platform/SystemError.h"
 
 namespace {
 
@@ -36,15 +34,8 @@ class VisionneuseAide : public QDialog {
     disposition->addWidget(boutons);
   }
 
-  // Loads `fichier` (a Windows path) and shows it from the top.
-  void Ouvrir(const QString& fichier) {
-    // A regular file only, through no link: a pipe in its place must not block the program.
-    std::optional<std::string> lu;
-    try {
-      lu = os::readFile(fichier.toStdString());
-    } catch (const os::SystemError&) {
-      // Said in the viewer below.
-    }
+  // Shows `lu`, the help file `fichier` as read, from the top.
+  void Ouvrir(const QString& fichier, const std::optional<std::string>& lu) {
     if (!lu) {
       texte_->setPlainText(
           QStringLiteral("Impossible d'ouvrir le fichier d'aide %1.").arg(fichier));
@@ -68,14 +59,15 @@ class VisionneuseAide : public QDialog {
 
 }  // namespace
 
-void MontrerLecteurAide(QWidget* parent, const QString& fichier) {
+void MontrerLecteurAide(QWidget* parent, const QString& fichier,
+                        const std::optional<std::string>& contenu) {
   static QPointer<VisionneuseAide> visionneuse;
   if (!visionneuse) {
     visionneuse = new VisionneuseAide;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, visionneuse.data(),
                      &QObject::deleteLater);
   }
-  visionneuse->Ouvrir(fichier);
+  visionneuse->Ouvrir(fichier, contenu);
   if (!visionneuse->isVisible() && parent != nullptr) {
     visionneuse->move(parent->frameGeometry().center() - visionneuse->rect().center());
   }

@@ -3,7 +3,12 @@
 // file's text, or says why it cannot.
 #include <QString>
 
+#include <optional>
+#include <string>
+
 class QWidget;
 
-// Shows `fichier` (a Windows path) from the top, centred on `parent` when first shown.
-void MontrerLecteurAide(QWidget* parent, const QString& fichier);
+// Shows the help file `fichier` (a Windows path) from the top, as `contenu` holds it, or says
+// that it could not be read; centred on `parent` when first shown.
+void MontrerLecteurAide(QWidget* parent, const QString& fichier,
+                        const std::optional<std::string>& contenu);

@@ -7,13 +7,13 @@
 #include "app/FichierAide.h"
 #include "kits/qt/Garde.h"
 
-std::unique_ptr<Fenetres> OuvrirFenetres() {
-  Garde(PreparerProfil);
-  Garde([] {
+std::unique_ptr<Fenetres> OuvrirFenetres(os::Drive lecteur) {
+  Garde([&] { PreparerProfil(lecteur); });
+  Garde([&] {
     QFile aide(QStringLiteral(":/skins/Tidora2000.hlp"));
-    if (aide.open(QIODevice::ReadOnly)) InstallerFichierAide(aide.readAll().toStdString());
+    if (aide.open(QIODevice::ReadOnly)) InstallerFichierAide(lecteur, aide.readAll().toStdString());
   });
-  auto fenetres = std::make_unique<Fenetres>();
+  auto fenetres = std::make_unique<Fenetres>(std::move(lecteur));
   QObject::connect(&fenetres->principale, &FenetreHabillee::Fermee, QCoreApplication::instance(),
                    &QCoreApplication::quit);
   fenetres->principale.show();

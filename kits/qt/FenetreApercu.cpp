@@ -10,7 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "kits/ligne/Tableau.h"
+#include "prefixes/Octets.h"
 
 namespace {
 

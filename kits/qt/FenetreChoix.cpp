@@ -11,13 +11,13 @@
 #include <QVBoxLayout>
 #include <iostream>
 
-#include "kits/ligne/ApercuPrefixe.h"
 #include "kits/qt/FenetreApercu.h"
 #include "kits/qt/Garde.h"
 #include "kits/qt/Messages.h"
 #include "kits/qt/MesureTailles.h"
 #include "kits/qt/ModelePrefixes.h"
 #include "platform/PrefixUse.h"
+#include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Liste.h"
 
 namespace {
@@ -159,7 +159,7 @@ void FenetreChoix::MontrerApercu() {
   Apercu apercu;
   {
     Attente attente;
-    apercu = ApercuPrefixe(p.chemin, p.jeux);
+    apercu = ApercuPrefixe(OuvrirPrefixe(p.chemin, p.jeux));
   }
   if (dernierApercu_) dernierApercu_->close();
   auto* fenetre = new FenetreApercu(apercu, QString::fromStdString(p.nom),

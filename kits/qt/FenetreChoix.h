@@ -41,8 +41,8 @@ class FenetreChoix : public QDialog {
   // Chooses the prefix of the model's row `ligne`.
   void Choisir(int ligne);
 
-  // The preview of the chosen prefix, computed here (a wait cursor meanwhile) and shown in a
-  // window of its own. The program's current prefix becomes that one, as it stands.
+  // The preview of the chosen prefix as it stands, computed here (a wait cursor meanwhile) and
+  // shown in a window of its own.
   void MontrerApercu();
   // Looks again whether the chosen prefix is in use; when it is not, emits Ouvrir. A failure is
   // shown in the error box.

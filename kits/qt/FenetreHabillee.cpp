@@ -256,8 +256,9 @@ void FenetreHabillee::Message(const std::string& texte) {
   AfficherMessage(QString::fromStdString(texte));
 }
 
-void FenetreHabillee::MontrerAide(const std::string& fichier) {
-  MontrerLecteurAide(this, QString::fromStdString(fichier));
+void FenetreHabillee::MontrerAide(const std::string& fichier,
+                                  const std::optional<std::string>& contenu) {
+  MontrerLecteurAide(this, QString::fromStdString(fichier), contenu);
 }
 
 void FenetreHabillee::TraiterMessages() {

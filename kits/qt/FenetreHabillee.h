@@ -44,7 +44,8 @@ class FenetreHabillee : public QWidget, public IFenetre {
   bool Coche(std::string_view caseACocher) const override;
   void SetVisible(std::string_view composant, bool visible) override;
   void Message(const std::string& texte) override;
-  void MontrerAide(const std::string& fichier) override;
+  void MontrerAide(const std::string& fichier,
+                   const std::optional<std::string>& contenu) override;
   void TraiterMessages() override;
 
  signals:

@@ -1,6 +1,6 @@
 #include "kits/qt/Fenetres.h"
 
-Fenetres::Fenetres() {
+Fenetres::Fenetres(os::Drive l) : lecteur(std::move(l)) {
   Form1 = &form1;
   FormOptions = &formOptions;
 }

@@ -1,20 +1,23 @@
 #pragma once
-// The program's two windows, made in start-up order: the main window (its FormCreate empties
-// the plan), then the hidden options window (its FormCreate loads the options file, which the
-// main window's would otherwise wipe). The options window belongs to the main window.
+// The program's two windows on one drive, made in start-up order: the main window (its
+// FormCreate empties the plan), then the hidden options window (its FormCreate loads the options
+// file, which the main window's would otherwise wipe). The options window belongs to the main
+// window.
 #include "app/Unit1.h"
 #include "kits/qt/FenetreHabillee.h"
 #include "options/Unit2.h"
 
 class Fenetres {
  public:
-  Fenetres();
+  // The windows take the drive and keep it for their whole life.
+  explicit Fenetres(os::Drive lecteur);
   ~Fenetres();
   Fenetres(const Fenetres&) = delete;
   Fenetres& operator=(const Fenetres&) = delete;
 
-  TForm1 form1;
+  const os::Drive lecteur;
+  TForm1 form1{lecteur};
   FenetreHabillee principale{form1};
-  TFormOptions formOptions;
+  TFormOptions formOptions{lecteur};
   FenetreHabillee options{formOptions, &principale};
 };

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPalette>
 
-#include "kits/ligne/Tableau.h"
+#include "prefixes/Octets.h"
 
 ModelePrefixes::ModelePrefixes(std::vector<Prefixe> prefixes, QObject* parent)
     : QAbstractTableModel(parent), prefixes_(std::move(prefixes)) {}

@@ -462,8 +462,9 @@ void FenetreWin32::Message(const std::string& texte) {
   AfficherMessage(texte);
 }
 
-void FenetreWin32::MontrerAide(const std::string& fichier) {
-  MontrerLecteurAide(hwnd_, fichier);
+void FenetreWin32::MontrerAide(const std::string& fichier,
+                               const std::optional<std::string>& contenu) {
+  MontrerLecteurAide(hwnd_, fichier, contenu);
 }
 
 void FenetreWin32::TraiterMessages() {

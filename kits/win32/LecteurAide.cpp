@@ -24,29 +24,10 @@ void Habiller(HWND fenetre, UINT dpi) {
   if (ancienne != nullptr) DeleteObject(ancienne);
 }
 
-// The file's text for an edit box (TexteAide()), its lines ending in CR LF.
-std::wstring TexteLecteur(const std::string& fichier) {
-  // A regular file only, the link itself when it is one: a pipe or a device in its place must
-  // not block the program.
-  HANDLE h = CreateFileW(Large(fichier).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  BY_HANDLE_FILE_INFORMATION infos{};
-  if (h != INVALID_HANDLE_VALUE &&
-      (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &infos) ||
-       (infos.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)) {
-    CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-  }
-  if (h == INVALID_HANDLE_VALUE) {
-    return Large("Impossible d'ouvrir le fichier d'aide " + fichier + ".");
-  }
-  std::string octets;
-  char tampon[16384];
-  DWORD lus = 0;
-  while (ReadFile(h, tampon, sizeof tampon, &lus, nullptr) && lus > 0) octets.append(tampon, lus);
-  CloseHandle(h);
-
-  const std::wstring texte = Large(TexteAide(octets));
+// The help file's text for an edit box (TexteAide()), its lines ending in CR LF.
+std::wstring TexteLecteur(const std::string& fichier, const std::optional<std::string>& octets) {
+  if (!octets) return Large("Impossible d'ouvrir le fichier d'aide " + fichier + ".");
+  const std::wstring texte = Large(TexteAide(*octets));
   std::wstring lignes;
   for (std::size_t i = 0; i < texte.size(); ++i) {
     if (texte[i] == L'\n' && (i == 0 || texte[i - 1] != L'\r')) lignes += L'\r';
@@ -110,12 +91,13 @@ HWND Creer() {
 
 }  // namespace
 
-void MontrerLecteurAide(HWND parent, const std::string& fichier) {
+void MontrerLecteurAide(HWND parent, const std::string& fichier,
+                        const std::optional<std::string>& contenu) {
   const bool nouveau = lecteur == nullptr;
   if (nouveau) lecteur = Creer();
   if (lecteur == nullptr) return;
   HWND texte = GetDlgItem(lecteur, kIdTexte);
-  SetWindowTextW(texte, TexteLecteur(fichier).c_str());
+  SetWindowTextW(texte, TexteLecteur(fichier, contenu).c_str());
   SendMessageW(texte, EM_SETSEL, 0, 0);
   SendMessageW(texte, EM_SCROLLCARET, 0, 0);
   if (!IsWindowVisible(lecteur) && parent != nullptr) {

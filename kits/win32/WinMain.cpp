@@ -9,15 +9,17 @@
 #include "kits/win32/Boucle.h"
 #include "kits/win32/FenetreWin32.h"
 #include "options/Unit2.h"
+#include "platform/Drive.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controles{sizeof controles, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controles);
 
-  TForm1 form1;
+  const os::Drive lecteur = os::Drive::system();
+  TForm1 form1(lecteur);
   Form1 = &form1;
   FenetreWin32 principale(form1, true);
-  TFormOptions formOptions;
+  TFormOptions formOptions(lecteur);
   FormOptions = &formOptions;
   FenetreWin32 options(formOptions, false, principale.Handle());
 

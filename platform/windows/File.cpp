@@ -46,11 +46,15 @@ File File::create(const Drive& drive, std::string_view path) {
 std::string readFile(const Drive& drive, std::string_view path) {
   constexpr std::string_view op = "Ne peut lire le fichier";
   const std::wstring w = win::systemPathOrThrow(drive.state(), path, op);
+  // A regular file only, the link itself when it is one: a pipe or a device in its place must
+  // not block the program, and a link is not followed to another file.
   const HANDLE h = CreateFileW(w.c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) win::failLast(op, path);
-  if (GetFileType(h) != FILE_TYPE_DISK) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     CloseHandle(h);
     win::fail(ERROR_ACCESS_DENIED, op, path);
   }

@@ -1,11 +1,9 @@
-#include "kits/ligne/ApercuPrefixe.h"
+#include "prefixes/ApercuPrefixe.h"
 
+#include <optional>
 #include <system_error>
 
-#include "kits/ligne/PlanPrefixe.h"
-#include "platform/PrefixCheck.h"
-#include "prefixes/Liste.h"
-#include "prefixes/Maison.h"
+#include "options/FichierOptions.h"
 
 namespace fs = std::filesystem;
 
@@ -45,17 +43,13 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
   return chemins;
 }
 
-Apercu ApercuPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux) {
-  const TPlanMenage plan = OuvrirPrefixe(dossier);
-  return ApercuMenage(plan, CheminsDansLeLecteur(dossier, jeux));
+PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux) {
+  PrefixeOuvert prefixe{os::Drive::existing(dossier), {}, CheminsDansLeLecteur(dossier, jeux)};
+  prefixe.plan.OptionsValidees = OptionsEnregistrees(prefixe.lecteur);
+  if (prefixe.plan.OptionsValidees) LireOptions(prefixe.lecteur, prefixe.plan);
+  return prefixe;
 }
 
-std::vector<fs::path> JeuxDuPrefixe(const fs::path& dossier) {
-  const std::optional<os::FileId> id = os::winePrefixId(dossier);
-  if (!id) return {};
-  std::vector<fs::path> jeux;
-  for (const Prefixe& p : TrouverPrefixes(Maison::DuSysteme()).prefixes) {
-    if (p.id == *id) jeux.insert(jeux.end(), p.jeux.begin(), p.jeux.end());
-  }
-  return jeux;
+Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
+  return ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux);
 }
