@@ -16,9 +16,10 @@ namespace os {
 // Movable, not copyable; the folder is closed when the object dies.
 class Folder {
  public:
-  // Linux: the host folder `path`, the links on the way to it followed (a launcher's folder may
-  // be reached through one), though it is no link itself; nothing when it is missing, is not a
-  // folder or cannot be read. Drive C's folders are opened through their drive (Drive.h).
+  // Linux: the host folder `path`, links followed (a launcher's folder may be reached through
+  // one); nothing when it is missing, is not a folder or cannot be read. What lies below it is
+  // opened with openChild, through no link. Drive C's folders are opened through their drive
+  // (Drive.h).
   static std::optional<Folder> openHost(const std::string& path);
   ~Folder();
   Folder(Folder&& other) noexcept;
@@ -61,6 +62,23 @@ class Folder {
 
   // The identity of the entry `name`, read now; nothing when it is gone.
   std::optional<FileId> entryId(std::string_view name) const;
+
+  // Linux: what a file takes on disk, as `du` counts it.
+  struct Usage {
+    std::uint64_t bytes = 0;     // its allocated blocks, in bytes
+    FileId id;
+    std::uint32_t names = 1;     // its number of names (hard links)
+    bool folder = false;         // a true folder (a link is never one)
+    bool mountPoint = false;     // the root of another mount
+  };
+  // Linux: the folder's own usage.
+  std::optional<Usage> usage() const;
+  // Linux: the usage of entry `i`, read now without following it; nothing when it is gone.
+  std::optional<Usage> usage(std::size_t i) const;
+  // Linux: the folder holding this one (its ".."), when that is still the folder `expected`;
+  // nothing otherwise (this one was moved since). A walk that may not keep every level open uses
+  // it to climb back.
+  std::optional<Folder> openParent(FileId expected) const;
   // What a cleaning run does to a file: clears its read-only, hidden and system attributes, then
   // deletes it. A file with several names (hard links) only loses this one, the attributes it
   // shares left alone; a link goes as a link. A folder or a mount point is refused (AccessDenied).

@@ -1,12 +1,13 @@
 #include "prefixes/Lecture.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+
+#include "platform/Folder.h"
 
 std::optional<std::string> LireFichier(const std::filesystem::path& fichier, std::size_t limite) {
   const int fd = ::open(fichier.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -38,13 +39,11 @@ std::optional<std::string> LireFichier(const std::filesystem::path& fichier, std
 
 std::vector<std::string> Enfants(const std::filesystem::path& dossier) {
   std::vector<std::string> noms;
-  DIR* d = ::opendir(dossier.c_str());
-  if (d == nullptr) return noms;
-  while (const dirent* e = ::readdir(d)) {
-    const std::string_view nom = e->d_name;
-    if (nom != "." && nom != "..") noms.emplace_back(nom);
-  }
-  ::closedir(d);
+  std::optional<os::Folder> d = os::Folder::openHost(dossier.string());
+  if (!d) return noms;
+  const std::size_t nombre = d->count();
+  noms.reserve(nombre);
+  for (std::size_t i = 0; i < nombre; ++i) noms.emplace_back(d->name(i));
   std::sort(noms.begin(), noms.end());
   return noms;
 }

@@ -1,68 +1,94 @@
 #include "prefixes/Taille.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
-
+#include <optional>
 #include <string>
 #include <unordered_set>
 
+#include "platform/Folder.h"
+
 namespace {
 
-constexpr unsigned kMasque = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS;
+// Levels kept open at most: deeper, a level's folder is closed and opened again from its
+// sub-folder (".."), so that a chain of folders of any depth is measured with few descriptors.
+constexpr std::size_t kOuverts = 64;
+
+// One folder of the walk: its sub-folders still to measure.
+struct Niveau {
+  std::optional<os::Folder> dossier;  // closed when the walk is deep below it
+  os::FileId id;
+  std::vector<std::string> sous;
+  std::size_t suivant = 0;
+};
 
 class Mesure {
  public:
-  Mesure(dev_t disque, const std::atomic<bool>* arret) : disque_(disque), arret_(arret) {}
-
-  // Adds what the entry `nom` of the folder `dossier` takes, and below it for a folder.
-  void Entree(int dossier, const char* nom) {
-    struct statx sx {};
-    if (::statx(dossier, nom, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, kMasque,
-                &sx) != 0) {
-      return;
-    }
-    const bool estDossier = S_ISDIR(sx.stx_mode);
-    if (estDossier && ((sx.stx_attributes & sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 ||
-                       ::makedev(sx.stx_dev_major, sx.stx_dev_minor) != disque_)) {
-      return;  // another file system
-    }
-    if (!estDossier && sx.stx_nlink > 1 && !plusieursNoms_.insert(sx.stx_ino).second) return;
-    total_ += sx.stx_blocks * 512;
-    if (estDossier) Dossier(dossier, nom);
-  }
+  explicit Mesure(const std::atomic<bool>* arret) : arret_(arret) {}
 
   std::uint64_t Total() const { return total_; }
 
- private:
-  void Dossier(int parent, const char* nom) {
-    if (arret_ != nullptr && arret_->load(std::memory_order_relaxed)) return;
-    const int fd = ::openat(parent, nom, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return;
-    DIR* d = ::fdopendir(fd);
-    if (d == nullptr) {
-      ::close(fd);
-      return;
-    }
-    std::string noms;  // the names, each ended by a NUL, read before going down
-    while (const dirent* e = ::readdir(d)) {
-      if (e->d_name[0] == '.' &&
-          (e->d_name[1] == '\0' || (e->d_name[1] == '.' && e->d_name[2] == '\0'))) {
+  // Walks the folder `racine`, one level after another, never recursing.
+  void Parcourir(os::Folder racine) {
+    const std::optional<os::Folder::Usage> soi = racine.usage();
+    if (!soi) return;
+    volume_ = soi->id.volume;
+    total_ += soi->bytes;
+    std::vector<Niveau> pile;
+    Entrer(pile, std::move(racine), soi->id);
+    while (!pile.empty()) {
+      if (Arrete()) return;
+      Niveau& haut = pile.back();
+      if (haut.suivant == haut.sous.size()) {
+        Remonter(pile);
         continue;
       }
-      noms.append(e->d_name);
-      noms.push_back('\0');
+      const std::string& nom = haut.sous[haut.suivant++];
+      std::optional<os::Folder> sous = haut.dossier->openChild(nom);
+      if (!sous) continue;  // a link or a mount point by now, or gone
+      const std::optional<os::Folder::Usage> u = sous->usage();
+      if (!u) continue;
+      Entrer(pile, std::move(*sous), u->id);
     }
-    for (std::size_t i = 0; i < noms.size(); i += std::char_traits<char>::length(&noms[i]) + 1) {
-      Entree(::dirfd(d), &noms[i]);
-    }
-    ::closedir(d);
   }
 
-  dev_t disque_;
+ private:
+  bool Arrete() const { return arret_ != nullptr && arret_->load(std::memory_order_relaxed); }
+
+  // Counts the entries of `dossier` and puts it on the walk with its sub-folders.
+  void Entrer(std::vector<Niveau>& pile, os::Folder dossier, os::FileId id) {
+    Niveau niveau;
+    niveau.id = id;
+    const std::size_t nombre = dossier.count();
+    for (std::size_t i = 0; i < nombre; ++i) {
+      const std::optional<os::Folder::Usage> u = dossier.usage(i);
+      if (!u) continue;
+      if (u->folder) {
+        if (u->mountPoint || u->id.volume != volume_) continue;  // another file system
+        niveau.sous.emplace_back(dossier.name(i));
+      } else if (u->names > 1 && !plusieursNoms_.insert(u->id.number).second) {
+        continue;  // a file of several names counts once
+      }
+      total_ += u->bytes;
+    }
+    niveau.dossier.emplace(std::move(dossier));
+    pile.push_back(std::move(niveau));
+    if (pile.size() > kOuverts) pile[pile.size() - 1 - kOuverts].dossier.reset();
+  }
+
+  // Leaves the level on top; the one below is opened again when it was closed. A level that
+  // cannot be opened again (moved meanwhile) is left with what lies below it.
+  void Remonter(std::vector<Niveau>& pile) {
+    std::optional<os::Folder> fini = std::move(pile.back().dossier);
+    pile.pop_back();
+    while (!pile.empty() && !pile.back().dossier) {
+      if (fini) pile.back().dossier = fini->openParent(pile.back().id);
+      if (pile.back().dossier) return;
+      fini.reset();
+      pile.pop_back();
+    }
+  }
+
   const std::atomic<bool>* arret_;
+  std::uint64_t volume_ = 0;
   std::uint64_t total_ = 0;
   std::unordered_set<std::uint64_t> plusieursNoms_;  // files of several names, counted once
 };
@@ -71,10 +97,10 @@ class Mesure {
 
 std::uint64_t TailleSurDisque(const std::filesystem::path& dossier,
                               const std::atomic<bool>* arret) {
-  struct stat st {};
-  if (::stat(dossier.c_str(), &st) != 0) return 0;
-  Mesure mesure(st.st_dev, arret);
-  mesure.Entree(AT_FDCWD, dossier.c_str());
+  std::optional<os::Folder> racine = os::Folder::openHost(dossier.string());
+  if (!racine) return 0;
+  Mesure mesure(arret);
+  mesure.Parcourir(std::move(*racine));
   return mesure.Total();
 }
 

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,9 +43,55 @@ std::optional<Folder> Drive::openFolder(std::string_view path) const {
 }
 
 std::optional<Folder> Folder::openHost(const std::string& path) {
-  const int fd = ::open(path.c_str(), kFolderFlags | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), kFolderFlags | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   return Folder(fd, path);
+}
+
+namespace {
+
+std::optional<Folder::Usage> usageAt(int dirFd, const char* name, int flags) {
+  constexpr unsigned kMask = STATX_TYPE | STATX_INO | STATX_NLINK | STATX_BLOCKS;
+  struct statx sx {};
+  if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+              kMask, &sx) != 0) {
+    return std::nullopt;
+  }
+  Folder::Usage u;
+  u.bytes = sx.stx_blocks * 512;
+  u.id = {static_cast<std::uint64_t>(makedev(sx.stx_dev_major, sx.stx_dev_minor)), sx.stx_ino};
+  u.names = sx.stx_nlink;
+  u.folder = S_ISDIR(sx.stx_mode);
+  if ((sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+    u.mountPoint = (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  } else if (u.folder && (flags & AT_EMPTY_PATH) == 0) {
+    // Older kernels: on another device than the folder holding it.
+    struct stat holder {};
+    u.mountPoint = ::fstat(dirFd, &holder) == 0 && holder.st_dev != u.id.volume;
+  }
+  return u;
+}
+
+}  // namespace
+
+std::optional<Folder::Usage> Folder::usage() const {
+  return usageAt(fdOf(handle_), "", AT_EMPTY_PATH);
+}
+
+std::optional<Folder::Usage> Folder::usage(std::size_t i) const {
+  return usageAt(fdOf(handle_), name(i).data(), 0);
+}
+
+std::optional<Folder> Folder::openParent(FileId expected) const {
+  const int fd = ::openat(fdOf(handle_), "..", kFolderFlags | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || idOf(st) != expected) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  const std::size_t cut = path_.find_last_of("\\/");
+  return Folder(fd, cut == std::string::npos ? path_ : path_.substr(0, cut));
 }
 
 void Folder::closeHandle(std::intptr_t handle) noexcept {

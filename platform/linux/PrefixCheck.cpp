@@ -1,7 +1,6 @@
 // Wine prefixes on the host, and the folders that may serve as the program's prefix.
 #include "platform/PrefixCheck.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -12,8 +11,10 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/Folder.h"
 #include "platform/SystemError.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/Listing.h"
 
 namespace os {
 namespace {
@@ -81,13 +82,13 @@ std::optional<FileId> winePrefixId(const std::filesystem::path& folder) {
 
 std::vector<std::string> prefixesWithin(const std::filesystem::path& folder) {
   std::vector<std::string> found;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (winePrefixId(it->path())) {
+  std::optional<Folder> listing = Folder::openHost(folder.string());
+  if (!listing) return found;
+  for (std::size_t i = 0; i < listing->count(); ++i) {
+    const std::string name(listing->name(i));
+    if (winePrefixId(folder / name)) {
       found.push_back(name);
-    } else if (winePrefixId(it->path() / "pfx")) {
+    } else if (winePrefixId(folder / name / "pfx")) {
       found.push_back(name + "/pfx");
     }
   }
@@ -106,21 +107,20 @@ void checkPrefixFolder(const std::filesystem::path& folder) {
   if (!S_ISDIR(st.st_mode)) refuse(folder, "ce n'est pas un dossier");
   if (sameFolder(st, "/")) refuse(folder, "c'est la racine du système");
   if (isHome(st)) refuse(folder, "c'est le dossier personnel");
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
+  const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  bool empty = true, prefix = false;
+  if (dir.get() < 0 ||
+      !host::forEachName(dir.get(), [&](std::string_view name, unsigned char) {
+        if (name == ".first-start") return true;  // the profile's own
+        empty = false;
+        prefix = prefix || name == "drive_c" || name == "system.reg" || name == "user.reg" ||
+                 name == "userdef.reg";
+        return true;
+      })) {
     const int err = errno;
     throw SystemError(host::errorCode(err), "Ne peut lire le préfixe " + folder.string() +
                                                 " : " + host::errnoText(err));
   }
-  bool empty = true, prefix = false;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == ".." || name == ".first-start") continue;  // the profile's own
-    empty = false;
-    prefix = prefix || name == "drive_c" || name == "system.reg" || name == "user.reg" ||
-             name == "userdef.reg";
-  }
-  ::closedir(dir);
   if (prefix || empty) return;
   if (const std::vector<std::string> within = prefixesWithin(folder); !within.empty()) {
     refuse(folder, "il contient d'autres préfixes (" + listText(within, 10) +

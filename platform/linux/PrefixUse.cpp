@@ -3,7 +3,6 @@
 // whose /tmp the locks hide in).
 #include "platform/PrefixUse.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,6 +17,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/linux/FolderFile.h"
+#include "platform/linux/Listing.h"
 #include "platform/linux/WineServer.h"
 
 namespace os {
@@ -107,16 +107,13 @@ Process lookAt(int pid, bool ancestor) {
   for (std::string path : {ancestor ? std::string() : cwd, linkAt(dir, "exe")}) {
     if (!path.empty() && path[0] == '/') p.files.push_back(std::move(path));
   }
-  const int fds = ::openat(dir, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (DIR* d = fds < 0 ? nullptr : ::fdopendir(fds)) {
-    while (const dirent* e = ::readdir(d)) {
-      if (e->d_name[0] == '.') continue;
-      std::string path = linkAt(::dirfd(d), e->d_name);
+  if (const host::Descriptor fds(::openat(dir, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      fds.fd >= 0) {
+    host::forEachName(fds.fd, [&](std::string_view name, unsigned char) {
+      std::string path = linkAt(fds.fd, std::string(name).c_str());
       if (!path.empty() && path[0] == '/') p.files.push_back(std::move(path));
-    }
-    ::closedir(d);
-  } else if (fds >= 0) {
-    ::close(fds);
+      return true;
+    });
   }
   ::close(dir);
   addMappedFiles(readProc(base + "/maps", 8 << 20), p.files);
@@ -153,21 +150,22 @@ std::vector<long> ancestors() {
 // Every process of this user but this one, in the order /proc lists them.
 std::vector<Process> userProcesses() {
   std::vector<Process> list;
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return list;
+  const host::Descriptor proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (proc.fd < 0) return list;
   const uid_t uid = ::getuid();
   const pid_t self = ::getpid();
   const std::vector<long> parents = ancestors();
-  while (const dirent* e = ::readdir(proc)) {
+  host::forEachName(proc.fd, [&](std::string_view entry, unsigned char) {
+    const std::string name(entry);
     char* end = nullptr;
-    const long pid = std::strtol(e->d_name, &end, 10);
-    if (end == e->d_name || *end != '\0' || pid <= 0 || pid == self) continue;
+    const long pid = std::strtol(name.c_str(), &end, 10);
+    if (end == name.c_str() || *end != '\0' || pid <= 0 || pid == self) return true;
     struct stat st {};
-    if (::fstatat(::dirfd(proc), e->d_name, &st, 0) != 0 || st.st_uid != uid) continue;
+    if (::fstatat(proc.fd, name.c_str(), &st, 0) != 0 || st.st_uid != uid) return true;
     list.push_back(lookAt(static_cast<int>(pid),
                           std::find(parents.begin(), parents.end(), pid) != parents.end()));
-  }
-  ::closedir(proc);
+    return true;
+  });
   return list;
 }
 
