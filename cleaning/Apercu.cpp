@@ -24,13 +24,16 @@ struct FenetreApercu : IFenetreMenage {
 }  // namespace
 
 Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
-                    const std::vector<std::string>& dossiersJeux) {
+                    const std::vector<std::string>& dossiersJeux,
+                    const std::vector<std::string>& dossiersSauvegardes, bool proteger) {
   Apercu apercu;
   TScruteDossier scrute;  // set as the main window sets its own
   FenetreApercu fenetre;
   TExecutantApercu executant(lecteur, apercu);
   TMenage menage(scrute, plan, fenetre, executant);
   menage.DossiersJeux = dossiersJeux;
+  menage.DossiersSauvegardes = dossiersSauvegardes;
+  menage.ProtegerSauvegardes = proteger;
   try {
     menage.Lancer();
   } catch (const os::SystemError& e) {
@@ -43,6 +46,8 @@ Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
   apercu.nbFichiers = menage.NbFichiers;
   apercu.tailleTotale = menage.TailleTotale;
   apercu.nbEchecs = menage.NbEchecs;
+  apercu.tailleProtegee = menage.TailleProtegee;
+  apercu.interruption = menage.Interruption;
   const auto sensibles = std::stable_partition(
       apercu.fichiers.begin(), apercu.fichiers.end(),
       [](const FichierApercu& f) { return f.emplacement != Emplacement::Ailleurs; });

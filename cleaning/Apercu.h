@@ -17,6 +17,7 @@ struct FichierApercu {
   std::uint64_t taille = 0;  // in bytes, as the run counts it
   Emplacement emplacement = Emplacement::Ailleurs;
   bool supprime = true;      // false: the run would fail to delete it (counted all the same)
+  std::string raison;        // what takes it: an option's key ("Temp") or a mask ("*.tmp")
 };
 
 // A registry value the run deletes.
@@ -35,6 +36,9 @@ struct Apercu {
   std::vector<FichierApercu> fichiers;
   // How many of the first `fichiers` lie in save locations or game folders.
   std::size_t nbSensibles = 0;
+  // The files a mask found and the run leaves, being protected (TMenage::ProtegerSauvegardes),
+  // each once, in the run's order; `raison` is the first mask that found it.
+  std::vector<FichierApercu> proteges;
   // The registry values the purges delete, in the run's order.
   std::vector<ValeurApercu> valeurs;
   // The empty folders removed at the end (Windows paths), deepest first, in the run's order.
@@ -45,6 +49,9 @@ struct Apercu {
   std::uint64_t nbFichiers = 0;
   std::uint64_t tailleTotale = 0;
   std::uint64_t nbEchecs = 0;
+  std::uint64_t tailleProtegee = 0;
+  // Why the run would stop before its end (a program started in the prefix), or "".
+  std::string interruption;
   // The failure the run reports after its summary (a hive that cannot be read), or "".
   std::string erreur;
 };
@@ -53,5 +60,9 @@ struct Apercu {
 // `dossiersJeux`: the Windows paths of the drive's game folders besides the Program Files
 // folders (those a launcher installs games into). The files on disk and the registry are left
 // exactly as they are. Throws what the run would throw before its summary.
+// `dossiersSauvegardes`: save locations beyond the usual ones; `proteger`: the run leaves the
+// files masks find in save locations and game folders (TMenage::ProtegerSauvegardes).
 Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
-                    const std::vector<std::string>& dossiersJeux = {});
+                    const std::vector<std::string>& dossiersJeux = {},
+                    const std::vector<std::string>& dossiersSauvegardes = {},
+                    bool proteger = false);

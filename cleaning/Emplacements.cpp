@@ -21,19 +21,25 @@ std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
   return noms;
 }
 
-bool Sauvegarde(const std::vector<std::string>& noms) {
-  static const std::array<std::string, 6> kSeuls = {
-      "documents", "my documents", "mes documents", "saved games", "my games", "application data"};
-  for (std::size_t i = 0; i < noms.size(); ++i) {
-    for (const std::string& s : kSeuls) {
-      if (noms[i] == s) return true;
-    }
-    if (noms[i] == "appdata" && i + 1 < noms.size() &&
-        (noms[i + 1] == "roaming" || noms[i + 1] == "locallow")) {
-      return true;
-    }
+// A save location of a profile: "users", the user's folder, then one of these (folded).
+bool DansUnProfil(const std::vector<std::string>& noms) {
+  static const std::array<std::string, 4> kSeuls = {"documents", "my documents", "mes documents",
+                                                    "saved games"};
+  if (noms.size() < 3 || noms[0] != "users") return false;
+  const std::string& n = noms[2];
+  for (const std::string& s : kSeuls) {
+    if (n == s) return true;
   }
-  return false;
+  // The application data of the user's games, where the system's own "Microsoft" folder aside.
+  std::size_t suite = 0;
+  if (n == "appdata" && noms.size() >= 4 && (noms[3] == "roaming" || noms[3] == "locallow")) {
+    suite = 4;
+  } else if (n == "application data") {
+    suite = 3;
+  } else {
+    return false;
+  }
+  return noms.size() == suite || noms[suite] != "microsoft";
 }
 
 bool Sous(const std::vector<std::string>& noms, const std::string& lecteur,
@@ -45,20 +51,26 @@ bool Sous(const std::vector<std::string>& noms, const std::string& lecteur,
   return true;
 }
 
+// `chemin` lies in one of `dossiers` (a drive root or a relative path among them passed over).
+bool DansUnDe(const std::vector<std::string>& noms, const std::string& lecteur,
+              const std::vector<std::string>& dossiers) {
+  for (const std::string& dossier : dossiers) {
+    if (DossierDangereux(dossier)) continue;
+    std::string lecteurDossier;
+    if (Sous(noms, lecteur, Noms(dossier, lecteurDossier), lecteurDossier)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-Emplacement EmplacementDe(std::string_view chemin, const std::vector<std::string>& dossiersJeux) {
+Emplacement EmplacementDe(std::string_view chemin, const std::vector<std::string>& jeux,
+                          const std::vector<std::string>& sauvegardes) {
   std::string lecteur;
   const std::vector<std::string> noms = Noms(chemin, lecteur);
-  if (Sauvegarde(noms)) return Emplacement::Sauvegardes;
-  if (lecteur == "c" && !noms.empty() &&
-      (noms[0] == "program files" || noms[0] == "program files (x86)")) {
-    return Emplacement::Jeux;
+  if ((lecteur == "c" && DansUnProfil(noms)) || DansUnDe(noms, lecteur, sauvegardes)) {
+    return Emplacement::Sauvegardes;
   }
-  for (const std::string& jeu : dossiersJeux) {
-    if (DossierDangereux(jeu)) continue;
-    std::string lecteurJeu;
-    if (Sous(noms, lecteur, Noms(jeu, lecteurJeu), lecteurJeu)) return Emplacement::Jeux;
-  }
+  if (DansUnDe(noms, lecteur, jeux)) return Emplacement::Jeux;
   return Emplacement::Ailleurs;
 }

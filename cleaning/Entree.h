@@ -1,6 +1,7 @@
 #pragma once
 // A file a cleaning run found, with what the run knows of it: the folder that listed it, its
-// exact name there, its size and its place. What is done to it is done through that folder.
+// exact name there, its size, its place and what takes it. What is done to it is done through
+// that folder.
 #include <cstdint>
 #include <string_view>
 
@@ -12,4 +13,6 @@ struct Entree {
   std::string_view nom;
   std::uint64_t taille = 0;
   Emplacement emplacement = Emplacement::Ailleurs;
+  // What takes it: the key of the option of a folder pass ("Temp") or the mask ("*.tmp").
+  std::string_view raison;
 };

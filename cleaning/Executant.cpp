@@ -4,6 +4,13 @@ void TExecutant::Commencer() {
   lecteur_.checkFree();
 }
 
+std::optional<std::string> TExecutant::Reverifier() {
+  const std::optional<os::PrefixUser> u = lecteur_.user();
+  if (!u) return std::nullopt;
+  return "Nettoyage arrêté : " + u->program + " (processus " + std::to_string(u->pid) +
+         ") s'est mis à utiliser le préfixe";
+}
+
 bool TExecutant::DejaSupprime(const os::Folder&, std::string_view) {
   return false;
 }

@@ -25,6 +25,11 @@ class IExecutant {
   // The file goes, its read-only, hidden and system attributes cleared first; throws
   // os::SystemError.
   virtual void SupprimerFichier(const Entree& fichier) = 0;
+  // A file the run leaves because it is protected (a save or a game's own file).
+  virtual void Epargner(const Entree&) {}
+  // Between two steps of the run: why the run must stop now (a program started in the drive's
+  // prefix since Commencer), or nothing.
+  virtual std::optional<std::string> Reverifier() { return std::nullopt; }
   // The empty sub-folder `nom` of `dossier` goes; throws os::SystemError.
   virtual void SupprimerDossier(const os::Folder& dossier, std::string_view nom) = 0;
   // The key `chemin` whose values a purge deletes, created when missing where the executant
@@ -43,6 +48,8 @@ class TExecutant : public IExecutant {
   const os::Drive& Lecteur() const override { return lecteur_; }
   // No other program may be using the drive's prefix (os::Drive::checkFree).
   void Commencer() override;
+  // Whether a program uses the prefix now.
+  std::optional<std::string> Reverifier() override;
   // Always false: what went is no longer listed.
   bool DejaSupprime(const os::Folder& dossier, std::string_view nom) override;
   void SupprimerFichier(const Entree& fichier) override;

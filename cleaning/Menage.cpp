@@ -1,6 +1,7 @@
 #include "cleaning/Menage.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <optional>
 #include <string_view>
@@ -22,6 +23,9 @@ constexpr const char* kRacine = "c:\\";
 constexpr std::size_t kIndexTemp = 4;
 constexpr std::size_t kIndexSauvegardes = 5;
 constexpr std::int32_t kNbMotifs = 20;
+// What takes the files of each folder pass: the option's key.
+constexpr std::array<const char*, 6> ClesDossiers = {"Cache",   "History", "Recent",
+                                                     "Cookies", "Temp",    "Sbdr"};
 
 // n for a value named "url<n>" (any case, n in decimal without leading zeros), else 0.
 std::size_t NumeroAdresse(std::string_view nom) {
@@ -50,7 +54,7 @@ TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage
   scrute_.OnExecute = [this](TScruteDossier& s) { ScruteDossier1Execute(s); };
   // Each folder's place is decided once, when its first file is reported.
   scrute_.OnLieu = [this](TScruteDossier&, const std::string& dossier) {
-    return static_cast<int>(EmplacementDe(dossier, DossiersJeux));
+    return static_cast<int>(EmplacementDe(dossier, DossiersJeux, DossiersSauvegardes));
   };
 }
 
@@ -88,47 +92,62 @@ void TMenage::Lancer() {
   NbFichiers = 0;
   TailleTotale = 0;
   NbEchecs = 0;
+  NbProteges = 0;
+  TailleProtegee = 0;
+  Interruption.clear();
   echecs_.clear();
+  proteges_.clear();
 
   // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
   // copied when its pass starts, never held across a pass.
-  std::string dossierTemp;
-  for (std::size_t i = 0; i < LibellesDossiers.size() && !stoppe_; ++i) {
+  std::vector<std::string> dossiersTemp;
+  for (std::size_t i = 0; i < LibellesDossiers.size() && Continuer(); ++i) {
     const std::string dossier = plan_.TableDossiers[i];
     if (dossier.empty() || DossierDangereux(dossier)) continue;
     fenetre_.AfficherEnCours(LibellesDossiers[i]);
-    if (i == kIndexTemp) dossierTemp = dossier;
-    Passe(dossier, "*.*");
+    Passe(dossier, "*.*", ClesDossiers[i], false);
+    if (i != kIndexTemp) continue;
+    dossiersTemp.push_back(dossier);
+    // The user's own temporary folder too, where programs write theirs; once when both are one.
+    const std::optional<std::string> temp = executant_.Lecteur().userTempDirectory();
+    if (temp && !DossierDangereux(*temp) && !MemeDossier(dossier, *temp) && Continuer()) {
+      Passe(*temp, "*.*", ClesDossiers[i], false);
+      dossiersTemp.push_back(*temp);
+    }
   }
 
   scrute_.Dossier = kRacine;
   scrute_.SousDossier = true;
-  for (IndexMotif = 1; IndexMotif <= kNbMotifs && !stoppe_; ++IndexMotif) {
+  for (IndexMotif = 1; IndexMotif <= kNbMotifs && Continuer(); ++IndexMotif) {
     const std::string masque = plan_.TableMotifs[static_cast<std::size_t>(IndexMotif - 1)];
     if (masque.empty() || MasqueDangereux(masque)) continue;
     fenetre_.AfficherEnCours("Recherche des fichiers " + masque);
-    Passe(kRacine, masque);
+    Passe(kRacine, masque, masque, true);
   }
 
-  if (!stoppe_) {
+  if (Continuer()) {
     const std::string sauvegardes = plan_.TableDossiers[kIndexSauvegardes];
     if (!sauvegardes.empty() && !DossierDangereux(sauvegardes)) {
-      Passe(sauvegardes, "*.cab");
+      Passe(sauvegardes, "*.cab", ClesDossiers[kIndexSauvegardes], false);
       scrute_.Dossier = kRacine;
       scrute_.SousDossier = true;
     }
   }
 
   // A hive that cannot be read or saved skips the registry steps; the run goes on to its end,
-  // and the failure is reported after the summary.
+  // and the failure is reported after the summary. A prefix a program uses now is not touched.
   std::exception_ptr echecRegistre;
-  try {
-    PurgerAdresses();
-    if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
-  } catch (const os::SystemError&) {
-    echecRegistre = std::current_exception();
+  Continuer();
+  if (Interruption.empty()) {
+    try {
+      PurgerAdresses();
+      if (!stoppe_ && !plan_.TableRegistre[0].empty()) PurgerRecherches();
+    } catch (const os::SystemError&) {
+      echecRegistre = std::current_exception();
+    }
   }
-  if (!stoppe_ && !dossierTemp.empty()) {
+  for (const std::string& dossierTemp : dossiersTemp) {
+    if (stoppe_) break;
     SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, executant_, [this] {
       if (scrute_.TraiterMessages) scrute_.TraiterMessages();
       return !stoppe_;
@@ -149,11 +168,31 @@ void TMenage::Stopper() {
   IndexMotif = kNbMotifs;
 }
 
-void TMenage::Passe(const std::string& dossier, const std::string& filtre) {
+void TMenage::Passe(const std::string& dossier, const std::string& filtre, std::string raison,
+                    bool parMasque) {
+  raison_ = std::move(raison);
+  parMasque_ = parMasque;
   scrute_.Dossier = dossier;
   scrute_.Filtre = filtre;
   scrute_.SousDossier = true;
   scrute_.Execute();
+}
+
+// Between two steps: a program that started in the prefix since the run began stops it, as
+// STOPPER would, and says why.
+bool TMenage::Continuer() {
+  if (stoppe_) return false;
+  if (std::optional<std::string> pourquoi = executant_.Reverifier()) {
+    Interruption = std::move(*pourquoi);
+    Stopper();
+  }
+  return !stoppe_;
+}
+
+bool TMenage::MemeDossier(const std::string& a, const std::string& b) const {
+  const std::optional<os::Folder> da = executant_.Lecteur().openFolder(a);
+  const std::optional<os::Folder> db = executant_.Lecteur().openFolder(b);
+  return da && db && da->id() == db->id();
 }
 
 // The key is opened (by the real executant, created) whether or not the purge is chosen, so a run
@@ -191,6 +230,15 @@ std::string TMenage::Resume() const {
     texte += std::to_string(NbEchecs);
     texte += " fichiers n'ont pas pu être supprimés";
   }
+  if (NbProteges > 0) {
+    texte += '\r';
+    texte += std::to_string(NbProteges);
+    texte += " fichiers protégés (sauvegardes et dossiers de jeux) laissés en place";
+  }
+  if (!Interruption.empty()) {
+    texte += '\r';
+    texte += Interruption;
+  }
   return texte;
 }
 
@@ -203,12 +251,23 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   const os::Folder& dossier = *Sender.DossierFichier();
   const std::string_view nom = Sender.NomDansDossier();
   if (executant_.DejaSupprime(dossier, nom)) return;  // gone in an earlier pass
+  const Entree fichier{dossier, nom, Sender.TailleFichier(),
+                       static_cast<Emplacement>(Sender.LieuFichier()), raison_};
+  // A save or a game's own file is no mask's to take unless the user said so.
+  if (parMasque_ && ProtegerSauvegardes && fichier.emplacement != Emplacement::Ailleurs) {
+    const std::optional<os::FileId> id = dossier.entryId(nom);
+    if (id && proteges_.insert(*id).second) {
+      ++NbProteges;
+      TailleProtegee += fichier.taille;
+      executant_.Epargner(fichier);
+    }
+    return;
+  }
   ++NbFichiers;
   TailleTotale += Sender.TailleFichier();
 
   try {
-    executant_.SupprimerFichier(
-        {dossier, nom, Sender.TailleFichier(), static_cast<Emplacement>(Sender.LieuFichier())});
+    executant_.SupprimerFichier(fichier);
   } catch (const os::SystemError&) {
     NoterEchec(dossier, nom);
   }

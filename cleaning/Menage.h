@@ -5,11 +5,16 @@
 // Lancer(), in order: the count and size labels are reset; before the first validation of the
 // options the options window is shown and nothing else happens; the executant may refuse the run
 // (the real one while another program uses the prefix): Lancer() throws, nothing changed; the
-// folder passes 0 to 4; the mask passes over "c:\" (unsafe masks are skipped, see
-// MasqueDangereux); the registry-backup pass ("*.cab" under TableDossiers[5]); the typed-address
-// purge (its key is always opened, and created by the real executant; "url1", "url2", ... are
-// deleted up to the first missing number when chosen); the recent-search purge when chosen; the
-// removal of the empty sub-folders of the temporary folder; "FIN"; the summary. A registry
+// folder passes 0 to 4, the temporary folder's followed by the user's own temporary folder
+// (Drive::userTempDirectory) when that is another folder; the mask passes over "c:\" (unsafe
+// masks are skipped, see MasqueDangereux; with ProtegerSauvegardes, the files in save locations
+// and game folders are left and counted apart); the registry-backup pass ("*.cab" under
+// TableDossiers[5]); the typed-address purge (its key is always opened, and created by the real
+// executant; "url1", "url2", ... are deleted up to the first missing number when chosen); the
+// recent-search purge when chosen; the removal of the empty sub-folders of the temporary
+// folders; "FIN"; the summary. Before each step the executant is asked again whether the run may
+// go on (Reverifier): a program that started in the prefix stops it as Stopper() does, and then
+// the registry is not touched. A registry
 // failure (a hive that cannot be read or saved) skips what is left of the registry steps; the run
 // carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass
 // starts and neither purge nor the folder removal runs, but "FIN" and the summary still come. The
@@ -17,6 +22,7 @@
 // executant has already seen go (DejaSupprime) is passed over, neither counted nor touched.
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +61,15 @@ class TMenage {
   std::uint64_t TailleTotale = 0;
   std::uint64_t NbEchecs = 0;  // files left undeleted at the end of the run, each once
   std::int32_t IndexMotif = 0;
+  // Protected files a mask found and left (ProtegerSauvegardes), each once, and their size.
+  std::uint64_t NbProteges = 0;
+  std::uint64_t TailleProtegee = 0;
+  // Why the run stopped before its end when a program started in the prefix meanwhile, or "".
+  std::string Interruption;
+  // The mask passes leave the files that lie in save locations and game folders.
+  bool ProtegerSauvegardes = false;
+  // The Windows paths of save locations the drive's profile names beyond the usual ones.
+  std::vector<std::string> DossiersSauvegardes;
   // The Windows paths of the folders a launcher installs the drive's games into: files there
   // lie in game folders (Emplacements.h).
   std::vector<std::string> DossiersJeux;
@@ -62,7 +77,12 @@ class TMenage {
  private:
   void ScruteDossier1Fichier(TScruteDossier& Sender, const std::string& Nom);
   void ScruteDossier1Execute(TScruteDossier& Sender);
-  void Passe(const std::string& dossier, const std::string& filtre);
+  // One pass: `raison` is what takes its files (an option's key or a mask), `parMasque` whether
+  // it is a mask pass over drive C.
+  void Passe(const std::string& dossier, const std::string& filtre, std::string raison,
+             bool parMasque);
+  bool Continuer();
+  bool MemeDossier(const std::string& a, const std::string& b) const;
   void PurgerAdresses();
   void PurgerRecherches();
   std::string Resume() const;
@@ -82,4 +102,8 @@ class TMenage {
   };
   // By the file's identity: a file met by two passes is one file.
   std::map<os::FileId, Echec> echecs_;
+  // The protected files already counted.
+  std::set<os::FileId> proteges_;
+  std::string raison_;
+  bool parMasque_ = false;
 };

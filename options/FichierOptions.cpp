@@ -162,6 +162,25 @@ std::string SousDossier(const os::Drive& lecteur, const std::string& dossier,
   return dossier + "\\" + nom;
 }
 
+// Fills the plan's tables with what `lire(section, key, default)` reads, each key on its own, in
+// full before anything of the plan changes. A mask whose key is missing, empty or "Erreur" is no
+// mask.
+template <typename Lire>
+void Remplir(TPlanMenage& plan, Lire&& lire) {
+  decltype(plan.TableDossiers) dossiers{};
+  decltype(plan.TableRegistre) registre{};
+  decltype(plan.TableMotifs) motifs{};
+  for (std::size_t i = 0; i < dossiers.size(); ++i) dossiers[i] = lire("Dossiers", ClesDossiers[i], "");
+  for (std::size_t i = 0; i < registre.size(); ++i) registre[i] = lire("Dossiers", ClesRegistre[i], "");
+  for (std::size_t i = 0; i < motifs.size(); ++i) {
+    motifs[i] = lire("Fichiers", Cle(static_cast<int>(i) + 1), "Erreur");
+    if (motifs[i] == "Erreur") motifs[i].clear();
+  }
+  plan.TableDossiers = std::move(dossiers);
+  plan.TableRegistre = std::move(registre);
+  plan.TableMotifs = std::move(motifs);
+}
+
 // The mask "xt<numero>" as the plan gets it: a missing key, an empty value and "Erreur" all
 // mean no mask.
 std::string LireMotif(const os::Drive& lecteur, int numero, const std::string& chemin) {
@@ -200,19 +219,27 @@ bool OptionsEnregistrees(const os::Drive& lecteur) {
   return true;
 }
 
-std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOptions& choix,
-                                         const std::string& masques) {
-  const std::vector<std::string> morceaux = Morceaux(masques);
-  for (const std::string& morceau : morceaux) {
+void VerifierMasques(const std::string& masques) {
+  for (const std::string& morceau : Morceaux(masques)) {
     if (MorceauRefuse(morceau)) throw ErreurOptions("Masque refusé : " + morceau);
   }
+}
+
+std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOptions& choix,
+                                         const std::string& masques, Composition composition) {
+  VerifierMasques(masques);
+  const std::vector<std::string> morceaux = Morceaux(masques);
 
   std::vector<std::string> lignes;
   lignes.emplace_back("[Dossiers]");
   {
     std::optional<os::RegistryKey> cle;
     try {
-      cle.emplace(lecteur.createKey(CleShellFolders));
+      if (composition == Composition::Validation) {
+        cle.emplace(lecteur.createKey(CleShellFolders));
+      } else {
+        cle = lecteur.openKey(CleShellFolders);
+      }
     } catch (const os::SystemError& e) {
       // A key refused to us: none of its lines is written. Any other failure (a hive that
       // cannot be read or saved) is not a missing key: it stops the validation.
@@ -262,22 +289,17 @@ void EnregistrerOptions(const os::Drive& lecteur, const std::vector<std::string>
 
 void LireOptions(const os::Drive& lecteur, TPlanMenage& plan) {
   const std::string chemin = CheminOptions(lecteur);
-  // Read in full before anything of the plan changes.
-  decltype(plan.TableDossiers) dossiers{};
-  decltype(plan.TableRegistre) registre{};
-  decltype(plan.TableMotifs) motifs{};
-  for (std::size_t i = 0; i < dossiers.size(); ++i) {
-    dossiers[i] = os::getPrivateProfileString(lecteur, "Dossiers", ClesDossiers[i], "", chemin);
-  }
-  for (std::size_t i = 0; i < registre.size(); ++i) {
-    registre[i] = os::getPrivateProfileString(lecteur, "Dossiers", ClesRegistre[i], "", chemin);
-  }
-  for (std::size_t i = 0; i < motifs.size(); ++i) {
-    motifs[i] = LireMotif(lecteur, static_cast<int>(i) + 1, chemin);
-  }
-  plan.TableDossiers = std::move(dossiers);
-  plan.TableRegistre = std::move(registre);
-  plan.TableMotifs = std::move(motifs);
+  Remplir(plan, [&](const char* section, const std::string& cle, const char* defaut) {
+    return os::getPrivateProfileString(lecteur, section, cle, defaut, chemin);
+  });
+}
+
+void LireLignes(const std::vector<std::string>& lignes, TPlanMenage& plan) {
+  std::string texte;
+  for (const std::string& ligne : lignes) texte.append(ligne).append("\r\n");
+  Remplir(plan, [&](const char* section, const std::string& cle, const char* defaut) {
+    return os::profileString(texte, section, cle, defaut);
+  });
 }
 
 std::string MasquesLibres(const os::Drive& lecteur) {

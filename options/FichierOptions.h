@@ -32,8 +32,18 @@ bool OptionsEnregistrees(const os::Drive& lecteur);
 // or a text that the file would not give back as it is: control character, too long, blanks or
 // quotes around it), a hive that cannot be read (its own message, naming the file and line) or
 // a refused mask ("Masque refusé : ..."); nothing is saved then.
+// Composition::EnMemoire reads the registry only: the Shell Folders key is not created when
+// missing (its lines are then left out, which gives the same plan) and nothing is written into
+// the drive.
+enum class Composition { Validation, EnMemoire };
 std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOptions& choix,
-                                         const std::string& masques);
+                                         const std::string& masques,
+                                         Composition composition = Composition::Validation);
+
+// Throws ErreurOptions ("Masque refusé : ...") when a piece of the free-mask text `masques` would
+// not come back from the file as typed, or would be a dangerous mask; ComposerOptions checks them
+// so too.
+void VerifierMasques(const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file atomically under
 // a lock that leaves nothing beside it: programs saving at once never mix their texts. The
@@ -45,6 +55,10 @@ void EnregistrerOptions(const os::Drive& lecteur, const std::vector<std::string>
 // Fills the plan's tables from "options.ini" (a missing file empties them). OptionsValidees
 // is left alone.
 void LireOptions(const os::Drive& lecteur, TPlanMenage& plan);
+
+// Fills the plan's tables from the lines of an options file held in memory (ComposerOptions),
+// read exactly as LireOptions reads the file.
+void LireLignes(const std::vector<std::string>& lignes, TPlanMenage& plan);
 
 // The user's masks the plan gets from the file (xt11 to xt20, each read as LireOptions reads
 // it, the empty ones left out), joined with ";": the edit box's text at start-up.

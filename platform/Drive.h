@@ -55,12 +55,23 @@ class Drive {
   // The key `path`, created with its parents when missing. Throws SystemError.
   RegistryKey createKey(std::string_view path) const;
 
+  // Linux: where the Windows path `path` of drive C lies on the host (existing names as spelled
+  // on disk, a missing tail as given); nothing for a path off drive C. For what the program shows
+  // its user; the program itself acts through folders.
+  std::optional<std::filesystem::path> hostPath(std::string_view path) const;
+
   // The Windows directory, "C:\windows".
   std::string windowsDirectory() const;
   // Full path of the running program ("C:\Program Files\Tidora 2000\Tidora2000.exe").
   std::string executablePath() const;
   // The folder of executablePath(), without a final "\".
   std::string executableFolder() const;
+  // The user's own temporary folder, where programs write their temporary files: as the
+  // profile's registry names it (HKCU\Environment, TEMP), or on Windows as the system does; a
+  // full path of drive C, without a final "\". Nothing when none is named, or when it is no
+  // folder named "Temp" or "Tmp" (nor one of theirs): a TEMP set to a profile folder is never
+  // emptied. Throws SystemError when the registry cannot be read.
+  std::optional<std::string> userTempDirectory() const;
 
   // The first process of this user (never this one) using the drive's prefix now; always
   // nothing for the system's own drive.

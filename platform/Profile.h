@@ -14,5 +14,8 @@ class Drive;
 std::string getPrivateProfileString(const Drive& drive, std::string_view section,
                                     std::string_view key, std::string_view defaultValue,
                                     std::string_view fileName);
+// The same, read from `text`, the whole of such a file held in memory.
+std::string profileString(std::string_view text, std::string_view section, std::string_view key,
+                          std::string_view defaultValue);
 
 }  // namespace os

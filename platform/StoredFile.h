@@ -1,5 +1,6 @@
 #pragma once
 // A stored file (options.ini, the help file) saved whole, atomically, under a lock.
+#include <filesystem>
 #include <string_view>
 
 #include "platform/Drive.h"
@@ -17,6 +18,10 @@ namespace os {
 // the bytes failed (a full disk); nothing is then left beside the file.
 bool saveFile(const Drive& drive, std::string_view path, std::string_view bytes,
               bool onlyIfMissing = false);
+
+// Linux: the same for the host file `path` (the user's own settings, outside any prefix); its
+// folder must exist and is reached through links, the file itself never.
+bool saveHostFile(const std::filesystem::path& path, std::string_view bytes);
 
 // The failure of saveFile while the bytes were being written.
 class WriteError : public SystemError {

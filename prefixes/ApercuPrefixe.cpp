@@ -24,6 +24,22 @@ std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   return std::nullopt;
 }
 
+// The save locations the profile's registry names (its Documents and its Saved Games), where
+// they are.
+std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
+  std::vector<std::string> dossiers;
+  const std::optional<os::RegistryKey> cle =
+      lecteur.openKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  if (!cle) return dossiers;
+  for (const char* nom : {"Personal", "{4C5C32FF-BB9D-43B0-B5B4-2D72E54EAAA4}"}) {
+    const std::optional<os::RegistryValue> v = cle->query(nom);
+    if (!v || (v->type != os::reg::Sz && v->type != os::reg::ExpandSz)) continue;
+    std::string chemin = v->data.substr(0, v->data.find('\0'));
+    if (!chemin.empty()) dossiers.push_back(std::move(chemin));
+  }
+  return dossiers;
+}
+
 }  // namespace
 
 std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
@@ -43,13 +59,24 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
   return chemins;
 }
 
-PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux) {
-  PrefixeOuvert prefixe{os::Drive::existing(dossier), {}, CheminsDansLeLecteur(dossier, jeux)};
-  prefixe.plan.OptionsValidees = OptionsEnregistrees(prefixe.lecteur);
-  if (prefixe.plan.OptionsValidees) LireOptions(prefixe.lecteur, prefixe.plan);
+PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
+                            const ChoixCommuns& choix) {
+  PrefixeOuvert prefixe{os::Drive::existing(dossier)};
+  prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
+  prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
+  prefixe.proteger = !choix.sauvegardes;
+  prefixe.choixPropres = OptionsEnregistrees(prefixe.lecteur);
+  if (prefixe.choixPropres) {
+    LireOptions(prefixe.lecteur, prefixe.plan);
+  } else {
+    LireLignes(ComposerOptions(prefixe.lecteur, choix.cases, choix.masques, Composition::EnMemoire),
+               prefixe.plan);
+  }
+  prefixe.plan.OptionsValidees = true;
   return prefixe;
 }
 
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
-  return ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux);
+  return ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux, prefixe.sauvegardes,
+                      prefixe.proteger);
 }

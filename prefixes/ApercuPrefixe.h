@@ -1,6 +1,7 @@
 #pragma once
 // The work on one Wine or Proton prefix, with no toolkit: the prefix opened as it stands, the
-// plan its validated options give, and the preview of a run there.
+// plan of its own validated options or of the user's common choices, and the preview of a run
+// there.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,14 +9,21 @@
 #include "cleaning/Apercu.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/Drive.h"
+#include "prefixes/Choix.h"
 
 // A prefix ready for a run.
 struct PrefixeOuvert {
   os::Drive lecteur;
-  // The plan of its validated options; OptionsValidees tells whether it has any.
+  // The plan of its run: its own validated options, else the common choices.
   TPlanMenage plan;
+  // The plan comes from the prefix's own "options.ini".
+  bool choixPropres = false;
+  // The mask passes leave the files in save locations and game folders.
+  bool proteger = true;
   // The folders its launchers install its games into, as Windows paths of its drive.
   std::vector<std::string> jeux;
+  // Save locations its profile names beyond the usual ones (a Documents folder moved elsewhere).
+  std::vector<std::string> sauvegardes;
 };
 
 // The Windows paths ("C:\Jeux\Un jeu") of those of `jeux` (host paths) that lie in the drive C
@@ -24,11 +32,16 @@ std::vector<std::string> CheminsDansLeLecteur(const std::filesystem::path& prefi
                                               const std::vector<std::filesystem::path>& jeux);
 
 // The prefix `dossier` as it stands (os::Drive::existing: nothing is created there), with the
-// plan of its "options.ini" and the game folders `jeux` (host paths, as Prefixe::jeux). Throws
-// os::SystemError (French) when `dossier` is no usable prefix.
+// plan of its "options.ini" when it has one, else the plan `choix` gives, composed in memory with
+// its own folders as the options window would compose it (nothing is written there either), and
+// the game folders `jeux` (host paths, as Prefixe::jeux). Throws os::SystemError (French) when
+// `dossier` is no usable prefix, ErreurOptions when its registry holds a value the options cannot
+// take.
 PrefixeOuvert OuvrirPrefixe(const std::filesystem::path& dossier,
-                            const std::vector<std::filesystem::path>& jeux = {});
+                            const std::vector<std::filesystem::path>& jeux,
+                            const ChoixCommuns& choix);
 
 // The preview of a run with the prefix's plan (ApercuMenage): the files under its game folders
-// are listed with those of the save and game folders. Nothing is written there.
+// are listed with those of the save and game folders, and protected as it protects them. Nothing
+// is written there.
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe);

@@ -56,8 +56,9 @@ std::vector<std::filesystem::path> JeuxDuPrefixe(const std::filesystem::path& do
 int Apercevoir(const std::filesystem::path& dossier) {
   Apercu apercu;
   try {
-    apercu = ApercuPrefixe(OuvrirPrefixe(dossier, JeuxDuPrefixe(dossier)));
-  } catch (const os::SystemError& e) {
+    apercu = ApercuPrefixe(
+        OuvrirPrefixe(dossier, JeuxDuPrefixe(dossier), ChoixDeLUtilisateur(Maison::DuSysteme())));
+  } catch (const std::runtime_error& e) {
     std::cerr << "tidora2000 : " << e.what() << '\n';
     return kRefuse;
   }

@@ -79,6 +79,8 @@ Bilan Lancer(const PrefixeOuvert& prefixe, const fs::path& dossier) {
   TExecutant executant(prefixe.lecteur);
   TMenage menage(scrute, prefixe.plan, fenetre, executant);
   menage.DossiersJeux = prefixe.jeux;
+  menage.DossiersSauvegardes = prefixe.sauvegardes;
+  menage.ProtegerSauvegardes = prefixe.proteger;
   scrute.TraiterMessages = [&] {
     fenetre.Rafraichir();
     if (interrompu != 0) menage.Stopper();
@@ -119,8 +121,8 @@ void Erreur(const std::string& texte) {
 int NettoyerPrefixe(const fs::path& dossier) {
   std::optional<PrefixeOuvert> prefixe;
   try {
-    prefixe.emplace(OuvrirPrefixe(dossier));
-  } catch (const os::SystemError& e) {
+    prefixe.emplace(OuvrirPrefixe(dossier, {}, ChoixDeLUtilisateur(Maison::DuSysteme())));
+  } catch (const std::runtime_error& e) {
     Erreur(e.what());
     return kRefuse;
   }
@@ -138,6 +140,7 @@ int NettoyerTous() {
     std::cout << "Aucun préfixe Wine ou Proton trouvé.\n";
     return kNettoye;
   }
+  const ChoixCommuns choix = ChoixDeLUtilisateur(Maison::DuSysteme());
   GardeInterruption garde;
   int code = kNettoye;
   std::size_t nettoyes = 0, ignores = 0;
@@ -154,9 +157,8 @@ int NettoyerTous() {
                  std::to_string(p.utilisateur->pid) + ")";
     } else {
       try {
-        prefixe.emplace(OuvrirPrefixe(p.chemin, p.jeux));
-        if (!prefixe->plan.OptionsValidees) pourquoi = "pas d'options validées";
-      } catch (const os::SystemError& e) {
+        prefixe.emplace(OuvrirPrefixe(p.chemin, p.jeux, choix));
+      } catch (const std::runtime_error& e) {
         pourquoi = e.what();
       }
     }

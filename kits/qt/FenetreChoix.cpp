@@ -159,7 +159,7 @@ void FenetreChoix::MontrerApercu() {
   Apercu apercu;
   {
     Attente attente;
-    apercu = ApercuPrefixe(OuvrirPrefixe(p.chemin, p.jeux));
+    apercu = ApercuPrefixe(OuvrirPrefixe(p.chemin, p.jeux, ChoixDeLUtilisateur(Maison::DuSysteme())));
   }
   if (dernierApercu_) dernierApercu_->close();
   auto* fenetre = new FenetreApercu(apercu, QString::fromStdString(p.nom),

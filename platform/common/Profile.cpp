@@ -266,26 +266,22 @@ void dropPartialCharacter(std::string& v) {
   v.resize(v.size() - incompleteTail(v));
 }
 
-}  // namespace
 
-// The file is UTF-8 (a byte-order mark is passed over); a file that is not UTF-8 is read as
-// Windows-1252. Names are ASCII either way.
-std::string getPrivateProfileString(const Drive& drive, std::string_view section,
-                                    std::string_view key, std::string_view defaultValue,
-                                    std::string_view fileName) {
-  detail::InputFile file;
-  if (!file.open(drive, fileName)) return std::string(defaultValue);
-
+// The search of one value through a text given in pieces by `next(chunk)` (false at the end,
+// nothing when it fails). The text is UTF-8 (a byte-order mark is passed over); a text that is
+// not UTF-8 is read as Windows-1252. Names are ASCII either way.
+template <typename Next>
+std::string search(std::string_view section, std::string_view key, std::string_view defaultValue,
+                   Next&& next) {
   ProfileSearch search(trimmed(section), trimmed(key));
   Utf8Check utf8;
-  auto buffer = std::make_unique<char[]>(kChunk);
   bool first = true;
   bool searching = true;
   for (;;) {
-    const std::int64_t n = file.read(buffer.get(), kChunk);
-    if (n < 0) return std::string(defaultValue);
-    if (n == 0) break;
-    std::string_view chunk(buffer.get(), static_cast<std::size_t>(n));
+    std::string_view chunk;
+    const std::optional<bool> more = next(chunk);
+    if (!more) return std::string(defaultValue);
+    if (!*more) break;
     if (first && chunk.starts_with("\xEF\xBB\xBF")) chunk.remove_prefix(3);
     first = false;
     utf8.feed(chunk.data(), chunk.size());
@@ -298,6 +294,33 @@ std::string getPrivateProfileString(const Drive& drive, std::string_view section
   if (!utf8.valid()) return fromWindows1252(value);
   dropPartialCharacter(value);
   return value;
+}
+
+}  // namespace
+
+std::string getPrivateProfileString(const Drive& drive, std::string_view section,
+                                    std::string_view key, std::string_view defaultValue,
+                                    std::string_view fileName) {
+  detail::InputFile file;
+  if (!file.open(drive, fileName)) return std::string(defaultValue);
+  auto buffer = std::make_unique<char[]>(kChunk);
+  return search(section, key, defaultValue, [&](std::string_view& chunk) -> std::optional<bool> {
+    const std::int64_t n = file.read(buffer.get(), kChunk);
+    if (n < 0) return std::nullopt;
+    chunk = std::string_view(buffer.get(), static_cast<std::size_t>(n));
+    return n > 0;
+  });
+}
+
+std::string profileString(std::string_view text, std::string_view section, std::string_view key,
+                          std::string_view defaultValue) {
+  bool given = false;
+  return search(section, key, defaultValue, [&](std::string_view& chunk) -> std::optional<bool> {
+    chunk = given ? std::string_view() : text;
+    const bool more = !given && !text.empty();
+    given = true;
+    return more;
+  });
 }
 
 }  // namespace os

@@ -12,6 +12,7 @@
 
 #include "platform/PrefixCheck.h"
 #include "platform/SystemError.h"
+#include "platform/common/UserTemp.h"
 #include "platform/linux/DriveState.h"
 #include "platform/linux/FolderFile.h"
 #include "platform/linux/Host.h"
@@ -154,6 +155,14 @@ const std::filesystem::path& Drive::prefix() const noexcept {
   return state_->prefix;
 }
 
+std::optional<std::filesystem::path> Drive::hostPath(std::string_view path) const {
+  const host::Resolved r = host::resolve(*state_, path);
+  if (!r.valid) return std::nullopt;
+  std::filesystem::path p = state_->root;
+  if (!r.path.empty()) p /= r.path;
+  return p;
+}
+
 std::string Drive::windowsDirectory() const {
   return "C:\\windows";
 }
@@ -164,6 +173,10 @@ std::string Drive::executablePath() const {
 
 std::string Drive::executableFolder() const {
   return "C:\\Program Files\\Tidora 2000";
+}
+
+std::optional<std::string> Drive::userTempDirectory() const {
+  return host::userTempFromRegistry(*this);
 }
 
 std::optional<PrefixUser> Drive::user() const {

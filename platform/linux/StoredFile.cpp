@@ -201,4 +201,24 @@ bool saveFile(const Drive& drive, std::string_view path, std::string_view bytes,
   }
 }
 
+bool saveHostFile(const std::filesystem::path& path, std::string_view bytes) {
+  constexpr std::string_view op = "Ne peut créer le fichier";
+  const std::string shown = path.string();
+  const host::Descriptor folder(::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
+                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) host::failErrno(errno, op, shown);
+  const std::string name = path.filename().string();
+  try {
+    const host::StoreLock lock(folder.fd, shown);
+    return host::replaceLocked(folder.fd, name, bytes, shown, host::Existing::Replaced);
+  } catch (const host::StoreError& e) {
+    if (e.code() == error::LockViolation) throw;
+    if (e.step() == host::StoreError::Step::Write) {
+      throw WriteError(e.code(), "Erreur d'écriture dans le fichier " + shown + " : " +
+                                     host::errnoText(e.err()));
+    }
+    host::failErrno(e.err(), op, shown);
+  }
+}
+
 }  // namespace os

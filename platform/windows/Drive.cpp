@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/SystemError.h"
+#include "platform/common/UserTemp.h"
 #include "platform/windows/DriveState.h"
 #include "platform/windows/Win.h"
 
@@ -200,6 +201,17 @@ std::string Drive::executableFolder() const {
   std::string path = executablePath();
   const std::size_t cut = path.find_last_of("\\/");
   path.resize(cut == std::string::npos ? 0 : cut);
+  return path;
+}
+
+std::optional<std::string> Drive::userTempDirectory() const {
+  if (state_->sandboxed()) return host::userTempFromRegistry(*this);
+  wchar_t buffer[MAX_PATH + 2];
+  const DWORD n = GetTempPathW(MAX_PATH + 2, buffer);
+  if (n == 0 || n > MAX_PATH + 1) return std::nullopt;
+  std::string path = win::toUtf8(std::wstring_view(buffer, n));
+  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  if (!host::looksTemporary(path)) return std::nullopt;
   return path;
 }
 

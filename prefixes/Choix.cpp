@@ -1,0 +1,77 @@
+#include "prefixes/Choix.h"
+
+#include <system_error>
+
+#include "options/LibellesChoix.h"
+#include "platform/Profile.h"
+#include "platform/StoredFile.h"
+#include "platform/SystemError.h"
+#include "prefixes/Lecture.h"
+
+namespace {
+
+constexpr const char* kSection = "Choix";
+
+// The longest choices file read: far more than any this program writes.
+constexpr std::size_t kTailleMax = 64 * 1024;
+
+bool Oui(const std::string& valeur, const std::string& cle, const std::string& fichier) {
+  if (valeur == "oui") return true;
+  if (valeur == "non") return false;
+  throw ErreurChoix("Fichier de choix illisible " + fichier + " : la valeur de « " + cle +
+                    " » doit être « oui » ou « non »");
+}
+
+}  // namespace
+
+ChoixCommuns ChoixParDefaut() {
+  ChoixCommuns c;
+  for (const std::size_t i : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 8u, 10u}) c.cases[i] = true;
+  return c;
+}
+
+std::filesystem::path FichierChoix(const Maison& maison) {
+  return maison.config / "tidora2000" / "choix.ini";
+}
+
+std::optional<ChoixCommuns> LireChoix(const Maison& maison) {
+  const std::filesystem::path chemin = FichierChoix(maison);
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(chemin, ec))) return std::nullopt;
+  const std::optional<std::string> texte = LireFichier(chemin, kTailleMax);
+  if (!texte) {
+    throw os::SystemError(os::error::AccessDenied,
+                          "Ne peut lire le fichier de choix " + chemin.string() +
+                              " : ce n'est pas un fichier ordinaire lisible de taille raisonnable");
+  }
+  ChoixCommuns c;
+  const std::string fichier = chemin.string();
+  for (std::size_t i = 0; i < LibellesChoix.size(); ++i) {
+    const std::string cle(LibellesChoix[i].cle);
+    c.cases[i] = Oui(os::profileString(*texte, kSection, cle, "non"), cle, fichier);
+  }
+  c.masques = os::profileString(*texte, kSection, "Masques", "");
+  c.sauvegardes = Oui(os::profileString(*texte, kSection, "Sauvegardes", "non"), "Sauvegardes",
+                      fichier);
+  return c;
+}
+
+ChoixCommuns ChoixDeLUtilisateur(const Maison& maison) {
+  return LireChoix(maison).value_or(ChoixParDefaut());
+}
+
+void EnregistrerChoix(const Maison& maison, const ChoixCommuns& choix) {
+  // The masks are checked as a validation checks them: one the file would not give back as it
+  // is, or a dangerous one, is refused.
+  VerifierMasques(choix.masques);
+  std::string texte = "[Choix]\n";
+  for (std::size_t i = 0; i < LibellesChoix.size(); ++i) {
+    texte.append(LibellesChoix[i].cle).append(choix.cases[i] ? "=oui\n" : "=non\n");
+  }
+  texte += "Masques=" + choix.masques + "\n";
+  texte += std::string("Sauvegardes=") + (choix.sauvegardes ? "oui" : "non") + "\n";
+  const std::filesystem::path chemin = FichierChoix(maison);
+  std::error_code ec;
+  std::filesystem::create_directories(chemin.parent_path(), ec);
+  os::saveHostFile(chemin, texte);
+}
