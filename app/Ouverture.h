@@ -2,6 +2,7 @@
 // What the program opens once its command line is read: the skinned windows on a drive, or the
 // window that chooses a prefix.
 #include <optional>
+#include <string>
 
 #include "platform/Drive.h"
 
@@ -10,4 +11,8 @@ struct Ouverture {
   Genre genre = Genre::Fenetres;
   // With Fenetres: the drive the windows work on.
   std::optional<os::Drive> lecteur;
+  // Its name as the launchers know it ("" for the program's own prefix).
+  std::string nom;
+  // A user's prefix: the run's mask passes leave saves and game folders.
+  bool proteger = false;
 };

@@ -18,6 +18,7 @@ struct FichierApercu {
   Emplacement emplacement = Emplacement::Ailleurs;
   bool supprime = true;      // false: the run would fail to delete it (counted all the same)
   std::string raison;        // what takes it: an option's key ("Temp") or a mask ("*.tmp")
+  std::string hote;          // where it lies on the host, when the drive is a prefix ("" else)
 };
 
 // A registry value the run deletes.

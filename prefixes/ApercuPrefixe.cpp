@@ -1,5 +1,6 @@
 #include "prefixes/ApercuPrefixe.h"
 
+#include <map>
 #include <optional>
 #include <system_error>
 
@@ -40,6 +41,14 @@ std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   return dossiers;
 }
 
+// "c:\x" as "C:\x": one spelling of the drive for every path shown.
+std::string LettreMajuscule(std::string chemin) {
+  if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
+    chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
+  }
+  return chemin;
+}
+
 }  // namespace
 
 std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
@@ -77,6 +86,22 @@ PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>
 }
 
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
-  return ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux, prefixe.sauvegardes,
-                      prefixe.proteger);
+  Apercu apercu = ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux, prefixe.sauvegardes,
+                               prefixe.proteger);
+  // Every path spelled "C:\..." alike, and where it lies on the host: each folder resolved once.
+  std::map<std::string, std::string> hotes;
+  auto placer = [&](FichierApercu& f) {
+    f.chemin = LettreMajuscule(std::move(f.chemin));
+    const std::size_t cut = f.chemin.rfind('\\');
+    const std::string dossier = f.chemin.substr(0, cut);
+    auto [h, nouveau] = hotes.try_emplace(dossier);
+    if (nouveau) {
+      if (std::optional<fs::path> p = prefixe.lecteur.hostPath(dossier)) h->second = p->string();
+    }
+    if (!h->second.empty()) f.hote = h->second + "/" + f.chemin.substr(cut + 1);
+  };
+  for (FichierApercu& f : apercu.fichiers) placer(f);
+  for (FichierApercu& f : apercu.proteges) placer(f);
+  for (std::string& d : apercu.dossiers) d = LettreMajuscule(std::move(d));
+  return apercu;
 }

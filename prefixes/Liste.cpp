@@ -33,6 +33,8 @@ Recherche TrouverPrefixes(const Maison& maison) {
     p.nom = std::move(c.nom);
     p.id = *id;
     p.jeux = std::move(c.jeux);
+    p.appid = std::move(c.appid);
+    p.desinstalle = c.desinstalle;
     r.prefixes.push_back(std::move(p));
   }
   r.avertissements = std::move(collecte.avertissements);

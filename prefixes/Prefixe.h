@@ -26,4 +26,8 @@ struct Prefixe {
   // The folders the launchers install its games into (Lutris, Heroic), as host paths; a
   // preview lists what lies in those inside drive C with the save and game folders.
   std::vector<std::filesystem::path> jeux;
+  // Steam's number of its game ("1245620"), or "".
+  std::string appid;
+  // Steam's prefix of a game no library holds any more (no manifest of it anywhere).
+  bool desinstalle = false;
 };

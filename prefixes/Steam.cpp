@@ -129,7 +129,9 @@ void CandidatsSteam(const Maison& maison, Collecte& collecte) {
       }
       if (manifeste && EstOutil(*manifeste, *ou)) continue;
       const std::string nom = manifeste && !manifeste->nom.empty() ? manifeste->nom : appid;
-      collecte.Ajouter(a / "compatdata" / appid / "pfx", Origine::Steam, nom);
+      Candidat& c = collecte.Ajouter(a / "compatdata" / appid / "pfx", Origine::Steam, nom);
+      c.appid = appid;
+      c.desinstalle = !manifeste;
     }
   }
 }

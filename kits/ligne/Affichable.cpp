@@ -1,6 +1,7 @@
 #include "kits/ligne/Affichable.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -8,12 +9,38 @@ bool Suite(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// The length of the UTF-8 character at texte[i], 0 when no valid one begins there.
+std::size_t LongueurCaractere(std::string_view texte, std::size_t i) {
+  const auto b = static_cast<unsigned char>(texte[i]);
+  std::size_t n = 0;
+  if (b < 0x80) return 1;
+  if (b >= 0xC2 && b <= 0xDF) n = 2;
+  else if (b >= 0xE0 && b <= 0xEF) n = 3;
+  else if (b >= 0xF0 && b <= 0xF4) n = 4;
+  else return 0;
+  if (i + n > texte.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if (!Suite(texte[i + k])) return 0;
+  }
+  return n;
+}
+
 }  // namespace
 
 std::string Visible(std::string_view texte) {
-  std::string v(texte);
-  for (char& c : v) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  std::string v;
+  v.reserve(texte.size());
+  for (std::size_t i = 0; i < texte.size();) {
+    const auto b = static_cast<unsigned char>(texte[i]);
+    const std::size_t n = LongueurCaractere(texte, i);
+    const bool c1 = n == 2 && b == 0xC2 && static_cast<unsigned char>(texte[i + 1]) <= 0x9F;
+    if (n == 0 || c1 || b < 0x20 || b == 0x7F) {
+      v += '?';
+      i += n == 0 ? 1 : n;
+      continue;
+    }
+    v.append(texte, i, n);
+    i += n;
   }
   return v;
 }
@@ -30,4 +57,9 @@ std::string_view Coupe(std::string_view texte, std::size_t largeur) {
     ++vus;
   }
   return texte;
+}
+
+bool TerminalEvolue() {
+  const char* term = std::getenv("TERM");
+  return term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
 }

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-// The text with each control character (C0 and DEL) shown as "?": a name never drives the
-// terminal nor breaks a line.
+// The text with each control character shown as "?": C0 (escape included), DEL, C1 (U+0080 to
+// U+009F), and each byte that begins no UTF-8 character: a name never drives the terminal nor
+// breaks a line.
 std::string Visible(std::string_view texte);
 
 // Characters on screen of a UTF-8 text: its bytes that do not continue a character.
@@ -13,3 +14,6 @@ std::size_t Largeur(std::string_view texte);
 
 // The text cut to at most `largeur` characters on screen, never in the middle of one.
 std::string_view Coupe(std::string_view texte, std::size_t largeur);
+
+// True when the terminal understands escape sequences (TERM is set and is not "dumb").
+bool TerminalEvolue();

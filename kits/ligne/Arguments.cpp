@@ -2,27 +2,39 @@
 
 namespace {
 
-enum class Choix { Aide, Version, Prefixes, Tsv, Prefixe, Apercu, Nettoyer, Tous, Choisir };
+enum class Choix {
+  Aide, Version, Prefixes, Tsv, Json, Prefixe, Apercu, Nettoyer, Tous, Choisir, Cases, Masques,
+  Sauvegardes
+};
+
+// Whether an option takes a value: never, always (in the next argument when not given with
+// "="), or only when given with "=".
+enum class Valeur { Aucune, Requise, Facultative };
 
 struct Option {
   std::string_view longue;  // without "--"
   char courte;              // 0: none
-  bool valeur;              // takes a value
+  Valeur valeur;
   Choix choix;
 };
 
 // Every option; a new one is a new line here and a case in Appliquer.
 constexpr Option kOptions[] = {
-    {"aide", 'h', false, Choix::Aide},
-    {"help", 0, false, Choix::Aide},
-    {"version", 0, false, Choix::Version},
-    {"prefixes", 0, false, Choix::Prefixes},
-    {"tsv", 0, false, Choix::Tsv},
-    {"prefixe", 0, true, Choix::Prefixe},
-    {"apercu", 0, false, Choix::Apercu},
-    {"nettoyer", 0, false, Choix::Nettoyer},
-    {"tous", 0, false, Choix::Tous},
-    {"choisir", 0, false, Choix::Choisir},
+    {"aide", 'h', Valeur::Aucune, Choix::Aide},
+    {"help", 0, Valeur::Aucune, Choix::Aide},
+    {"version", 0, Valeur::Aucune, Choix::Version},
+    {"prefixes", 0, Valeur::Aucune, Choix::Prefixes},
+    {"tsv", 0, Valeur::Aucune, Choix::Tsv},
+    {"json", 0, Valeur::Aucune, Choix::Json},
+    {"prefixe", 0, Valeur::Requise, Choix::Prefixe},
+    {"prefix", 0, Valeur::Requise, Choix::Prefixe},  // as Wine users write it
+    {"apercu", 0, Valeur::Aucune, Choix::Apercu},
+    {"nettoyer", 0, Valeur::Aucune, Choix::Nettoyer},
+    {"tous", 0, Valeur::Aucune, Choix::Tous},
+    {"choisir", 0, Valeur::Aucune, Choix::Choisir},
+    {"choix", 0, Valeur::Facultative, Choix::Cases},
+    {"masques", 0, Valeur::Requise, Choix::Masques},
+    {"sauvegardes", 0, Valeur::Requise, Choix::Sauvegardes},
 };
 
 // The long name of an action that excludes the others.
@@ -32,12 +44,20 @@ std::string_view NomAction(Commande::Action action) {
     case Commande::Action::Apercu: return "--apercu";
     case Commande::Action::Nettoyer: return "--nettoyer";
     case Commande::Action::Choisir: return "--choisir";
+    case Commande::Action::Choix: return "--choix";
     default: return "";
   }
 }
 
 std::string Guillemets(std::string_view texte) {
   return "« " + std::string(texte) + " »";
+}
+
+std::string Long(std::string_view nom) {
+  // Appended piece by piece: GCC 12 sees a false overlap (-Wrestrict) in "--" + string.
+  std::string option = "--";
+  option += nom;
+  return option;
 }
 
 // The option `nom` names: itself, or the only one it begins.
@@ -48,25 +68,19 @@ const Option& OptionLongue(std::string_view nom) {
   for (const Option& o : kOptions) {
     if (nom.empty()) break;
     if (o.longue == nom) return o;
-    if (o.longue.starts_with(nom)) {
-      // Appended piece by piece: GCC 12 sees a false overlap (-Wrestrict) in "--" + string.
-      std::string option = "--";
-      option += o.longue;
-      possibles += ' ';
-      possibles += Guillemets(option);
-      // Two names of one option are no ambiguity.
-      if (trouvee == nullptr || trouvee->choix != o.choix) ++nombre;
-      trouvee = &o;
-    }
   }
-  if (nombre == 0) {
-    std::string option = "--";
-    option += nom;
-    throw ErreurArguments("option non reconnue " + Guillemets(option));
+  for (const Option& o : kOptions) {
+    if (nom.empty() || !o.longue.starts_with(nom)) continue;
+    possibles += ' ';
+    possibles += Guillemets(Long(o.longue));
+    // Two names of one option are no ambiguity.
+    if (trouvee == nullptr || trouvee->choix != o.choix) ++nombre;
+    trouvee = &o;
   }
+  if (nombre == 0) throw ErreurArguments("option non reconnue " + Guillemets(Long(nom)));
   if (nombre > 1) {
-    throw ErreurArguments("option " + Guillemets("--" + std::string(nom)) +
-                          " ambiguë ; possibilités :" + possibles);
+    throw ErreurArguments("option " + Guillemets(Long(nom)) + " ambiguë ; possibilités :" +
+                          possibles);
   }
   return *trouvee;
 }
@@ -83,8 +97,16 @@ void ChoisirAction(Commande::Action action, Commande& c) {
   c.action = action;
 }
 
+void Cible(std::string valeur, std::string_view d_ou, Commande& c) {
+  if (valeur.empty()) {
+    throw ErreurArguments("l'option " + Guillemets("--prefixe") + " demande un dossier");
+  }
+  if (c.cible) throw ErreurArguments("un seul préfixe à la fois : " + Guillemets(d_ou) + " en trop");
+  c.cible = std::move(valeur);
+}
+
 // Returns true when the reading ends here.
-bool Appliquer(const Option& o, std::string valeur, Commande& c) {
+bool Appliquer(const Option& o, std::optional<std::string> valeur, Commande& c) {
   switch (o.choix) {
     case Choix::Aide:
       c.action = Commande::Action::Aide;
@@ -107,72 +129,99 @@ bool Appliquer(const Option& o, std::string valeur, Commande& c) {
     case Choix::Choisir:
       ChoisirAction(Commande::Action::Choisir, c);
       return false;
+    case Choix::Cases:
+      ChoisirAction(Commande::Action::Choix, c);
+      if (valeur) c.cases = std::move(*valeur);
+      return false;
+    case Choix::Masques:
+      c.masques = std::move(*valeur);
+      return false;
+    case Choix::Sauvegardes:
+      if (*valeur != "oui" && *valeur != "non") {
+        throw ErreurArguments("l'option " + Guillemets("--sauvegardes") +
+                              " demande « oui » ou « non »");
+      }
+      c.sauvegardes = *valeur == "oui";
+      return false;
     case Choix::Tsv:
       c.tsv = true;
       return false;
+    case Choix::Json:
+      c.json = true;
+      return false;
     case Choix::Prefixe:
-      if (valeur.empty()) {
-        throw ErreurArguments("l'option " + Guillemets("--prefixe") + " demande un dossier");
-      }
-      c.prefixe = std::move(valeur);
+      Cible(std::move(*valeur), Long(o.longue), c);
       return false;
   }
   return false;
+}
+
+// What the options read make of each other.
+void Verifier(const Commande& c) {
+  using Action = Commande::Action;
+  const bool machine = c.action == Action::Prefixes || c.action == Action::Apercu;
+  if (c.tsv && !machine) {
+    throw ErreurArguments("l'option « --tsv » ne va qu'avec « --prefixes » ou « --apercu »");
+  }
+  if (c.json && !machine) {
+    throw ErreurArguments("l'option « --json » ne va qu'avec « --prefixes » ou « --apercu »");
+  }
+  if (c.tsv && c.json) throw ErreurArguments(Ensemble("--tsv", "--json"));
+  if (c.tous && c.action != Action::Nettoyer && c.action != Action::Apercu) {
+    throw ErreurArguments("l'option « --tous » ne va qu'avec « --nettoyer » ou « --apercu »");
+  }
+  if (c.cible && c.tous) throw ErreurArguments(Ensemble("--prefixe", "--tous"));
+  if (c.cible && (c.action == Action::Prefixes || c.action == Action::Choisir ||
+                  c.action == Action::Choix)) {
+    throw ErreurArguments("un préfixe ne se donne pas avec " + Guillemets(NomAction(c.action)));
+  }
+  if ((c.masques || c.sauvegardes) && c.action != Action::Choix) {
+    throw ErreurArguments("les options « --masques » et « --sauvegardes » ne vont qu'avec "
+                          "« --choix »");
+  }
 }
 
 }  // namespace
 
 Commande LireArguments(const std::vector<std::string_view>& arguments) {
   Commande c;
+  bool options = true;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view a = arguments[i];
-    if (a == "--") {
-      if (i + 1 < arguments.size()) {
-        throw ErreurArguments("argument en trop " + Guillemets(arguments[i + 1]));
-      }
-      break;
+    if (options && a == "--") {
+      options = false;
+      continue;
+    }
+    if (!options || a.size() < 2 || a[0] != '-') {
+      Cible(std::string(a), a, c);
+      continue;
     }
     if (a.starts_with("--")) {
       const std::size_t egal = a.find('=');
       const Option& o = OptionLongue(a.substr(2, egal == std::string_view::npos ? a.npos : egal - 2));
-      const std::string nom = Guillemets("--" + std::string(o.longue));
-      std::string valeur;
+      const std::string nom = Guillemets(Long(o.longue));
+      std::optional<std::string> valeur;
       if (egal != std::string_view::npos) {
-        if (!o.valeur) throw ErreurArguments("l'option " + nom + " ne prend pas de valeur");
-        valeur = a.substr(egal + 1);
-      } else if (o.valeur) {
-        if (i + 1 >= arguments.size()) throw ErreurArguments("l'option " + nom + " demande un dossier");
-        valeur = arguments[++i];
+        if (o.valeur == Valeur::Aucune) {
+          throw ErreurArguments("l'option " + nom + " ne prend pas de valeur");
+        }
+        valeur = std::string(a.substr(egal + 1));
+      } else if (o.valeur == Valeur::Requise) {
+        if (i + 1 >= arguments.size()) throw ErreurArguments("l'option " + nom + " demande une valeur");
+        valeur = std::string(arguments[++i]);
       }
       if (Appliquer(o, std::move(valeur), c)) return c;
       continue;
     }
-    if (a.size() < 2 || a[0] != '-') throw ErreurArguments("argument en trop " + Guillemets(a));
     for (std::size_t k = 1; k < a.size(); ++k) {
       const Option* o = nullptr;
       for (const Option& candidate : kOptions) {
         if (candidate.courte != 0 && candidate.courte == a[k]) o = &candidate;
       }
-      if (o == nullptr) {
-        throw ErreurArguments("option invalide -- " + Guillemets(a.substr(k, 1)));
-      }
-      if (Appliquer(*o, {}, c)) return c;
+      if (o == nullptr) throw ErreurArguments("option invalide -- " + Guillemets(a.substr(k, 1)));
+      if (Appliquer(*o, std::nullopt, c)) return c;
     }
   }
-  if (c.tsv && c.action != Commande::Action::Prefixes) {
-    throw ErreurArguments("l'option " + Guillemets("--tsv") + " ne va qu'avec " +
-                          Guillemets("--prefixes"));
-  }
-  if (c.tous && c.action != Commande::Action::Nettoyer) {
-    throw ErreurArguments("l'option " + Guillemets("--tous") + " ne va qu'avec " +
-                          Guillemets("--nettoyer"));
-  }
-  if (c.prefixe && c.action == Commande::Action::Prefixes) {
-    throw ErreurArguments(Ensemble("--prefixes", "--prefixe"));
-  }
-  if (c.prefixe && c.tous) throw ErreurArguments(Ensemble("--prefixe", "--tous"));
-  if (c.prefixe && c.action == Commande::Action::Choisir) {
-    throw ErreurArguments(Ensemble("--choisir", "--prefixe"));
-  }
+  Verifier(c);
   return c;
 }

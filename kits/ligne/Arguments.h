@@ -1,6 +1,7 @@
 #pragma once
-// The program's options, read the GNU way: long options, abbreviated while unambiguous, with
-// "--option=valeur" or "--option valeur"; short options grouped; "--" ends them.
+// The program's options, read the GNU way: long options, abbreviated while unambiguous (an exact
+// name always wins), with "--option=valeur" or "--option valeur"; short options grouped; "--"
+// ends them. One argument that is no option names the prefix worked on.
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -8,11 +9,16 @@
 #include <vector>
 
 struct Commande {
-  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir };
+  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir, Choix };
   Action action = Action::Fenetres;
-  bool tsv = false;                    // --tsv: the list as tab-separated lines
-  bool tous = false;                   // --tous: --nettoyer in every prefix found
-  std::optional<std::string> prefixe;  // --prefixe DOSSIER: the prefix worked on
+  bool tsv = false;                   // --tsv: tab-separated lines, a header first
+  bool json = false;                  // --json: one JSON document
+  bool tous = false;                  // --tous: every prefix found
+  std::optional<std::string> cible;   // --prefixe CIBLE, or the argument that is no option
+  // --choix[=LISTE]: the choices to keep (nothing: show them); --masques, --sauvegardes.
+  std::optional<std::string> cases;
+  std::optional<std::string> masques;
+  std::optional<bool> sauvegardes;
 };
 
 // A wrong command line; the message is French and names the faulty argument.
@@ -22,6 +28,6 @@ class ErreurArguments : public std::runtime_error {
 };
 
 // What the arguments (without the program's name) ask. --aide and --version end the reading
-// where they stand; --prefixes, --apercu, --nettoyer and --choisir exclude one another. Throws
-// ErreurArguments.
+// where they stand; --prefixes, --apercu, --nettoyer, --choisir and --choix exclude one another.
+// Throws ErreurArguments.
 Commande LireArguments(const std::vector<std::string_view>& arguments);

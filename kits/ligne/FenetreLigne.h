@@ -1,8 +1,12 @@
 #pragma once
 // A cleaning run's window on the command line: on a terminal one status line kept current (the
-// step, the count, the size), redrawn in place; the summary at the end, on its own lines.
+// step, the count, the size), redrawn in place; the summary at the end, on its own lines. Sizes
+// are shown in the command line's one unit (TailleLisible) once Octets() tells where to read
+// them.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -20,8 +24,12 @@ class FenetreLigne : public IFenetreMenage {
   void AfficherTaille(const std::string& texte) override;
   // The run asked for the options: it had none (OptionsDemandees).
   void MontrerOptions() override { optionsDemandees_ = true; }
-  // Clears the status line and writes the summary, one line each ("\r" between them).
+  // Clears the status line and writes the summary, one line each ("\r" between them); with
+  // Octets(), its first two lines (the count and the size in kO) become one line in the command
+  // line's unit.
   void Message(const std::string& texte) override;
+  // Where the run's byte count is read from.
+  void Octets(std::function<std::uint64_t()> octets) { octets_ = std::move(octets); }
 
   // Draws what was held back once its time has come (the run's drain).
   void Rafraichir();
@@ -34,6 +42,7 @@ class FenetreLigne : public IFenetreMenage {
  private:
   using Horloge = std::chrono::steady_clock;
   void Dessiner();
+  void EffacerApres(std::size_t colonne);
 
   std::ostream& sortie_;
   bool terminal_;
@@ -41,7 +50,10 @@ class FenetreLigne : public IFenetreMenage {
   std::string enCours_, nbFichiers_ = "0", taille_ = "0 kO";
   bool enRetard_ = false;
   bool dessinee_ = false;
+  bool evolue_;            // the terminal knows the escape that clears a line's end
+  std::size_t dessine_ = 0;  // columns drawn on the status line
   Horloge::time_point dernier_{};
   bool optionsDemandees_ = false;
+  std::function<std::uint64_t()> octets_;
   bool resumeEcrit_ = false;
 };

@@ -2,81 +2,118 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
+#include "kits/ligne/Affichable.h"
 #include "kits/ligne/Arguments.h"
+#include "kits/ligne/ChoixLigne.h"
 #include "kits/ligne/Nettoyage.h"
 #include "kits/ligne/SortieApercu.h"
+#include "kits/ligne/Sortie.h"
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
-#include "platform/PrefixCheck.h"
-#include "platform/PrefixUse.h"
 #include "platform/SystemError.h"
-#include "prefixes/ApercuPrefixe.h"
+#include "prefixes/Apercus.h"
+#include "prefixes/Cible.h"
+#include "prefixes/Choix.h"
 #include "prefixes/Liste.h"
 #include "prefixes/Taille.h"
 
 namespace {
 
-int Ecrire(const std::string& texte) {
-  std::cout << texte << std::flush;
-  if (std::cout) return 0;
-  std::cerr << "tidora2000 : erreur d'écriture sur la sortie standard\n";
-  return 1;
+void Erreur(const std::string& texte) {
+  std::cerr << "tidora2000 : " << Visible(texte) << '\n' << std::flush;
 }
 
-int Prefixes(bool tsv) {
-  Recherche r = TrouverPrefixes(Maison::DuSysteme());
-  for (const std::string& a : r.avertissements) std::cerr << "tidora2000 : " << a << '\n';
-  ChercherUtilisateurs(r.prefixes);
-  MesurerTailles(r.prefixes);
-  TrierParTaille(r.prefixes);
-  if (tsv || ::isatty(STDOUT_FILENO) == 0) return Ecrire(LignesTsv(r.prefixes));
-  if (r.prefixes.empty()) return Ecrire("Aucun préfixe Wine ou Proton trouvé.\n");
-  return Ecrire(Tableau(r.prefixes));
+// The prefixes found, their warnings said on standard error.
+std::vector<Prefixe> Trouver(const Maison& maison) {
+  Recherche r = TrouverPrefixes(maison);
+  for (const std::string& a : r.avertissements) Erreur(a);
+  return std::move(r.prefixes);
 }
 
-// The game folders the launchers name for the prefix `dossier` (the same folder, whatever path
-// reaches it), as host paths; none when no launcher knows it.
-std::vector<std::filesystem::path> JeuxDuPrefixe(const std::filesystem::path& dossier) {
-  const std::optional<os::FileId> id = os::winePrefixId(dossier);
-  if (!id) return {};
-  std::vector<std::filesystem::path> jeux;
-  for (const Prefixe& p : TrouverPrefixes(Maison::DuSysteme()).prefixes) {
-    if (p.id == *id) jeux.insert(jeux.end(), p.jeux.begin(), p.jeux.end());
+Statut Prefixes(const Commande& c) {
+  std::vector<Prefixe> prefixes = Trouver(Maison::DuSysteme());
+  ChercherUtilisateurs(prefixes);
+  MesurerTailles(prefixes);
+  TrierParTaille(prefixes);
+  if (c.json) return AvecSortie(Ecrire(DocumentJson(prefixes)) ? Statut::Fait : Statut::Incomplet);
+  if (c.tsv || ::isatty(STDOUT_FILENO) == 0) {
+    return AvecSortie(Ecrire(LignesTsv(prefixes)) ? Statut::Fait : Statut::Incomplet);
   }
-  return jeux;
+  if (prefixes.empty()) Ecrire("Aucun préfixe Wine ou Proton trouvé.\n");
+  else Ecrire(Tableau(prefixes));
+  return AvecSortie(Statut::Fait);
 }
 
-// The preview on standard output: 0 once shown, 2 when there is none (no prefix, no validated
-// options) or the run would fail.
-int Apercevoir(const std::filesystem::path& dossier) {
-  Apercu apercu;
-  try {
-    apercu = ApercuPrefixe(
-        OuvrirPrefixe(dossier, JeuxDuPrefixe(dossier), ChoixDeLUtilisateur(Maison::DuSysteme())));
-  } catch (const std::runtime_error& e) {
-    std::cerr << "tidora2000 : " << e.what() << '\n';
-    return kRefuse;
+// The prefix worked on: the one the command line names, else $WINEPREFIX, else the program's own
+// prefix (`propre`). Throws ErreurCible or os::SystemError.
+Prefixe Cible(const Commande& c, const std::vector<Prefixe>& connus, bool& propre) {
+  propre = false;
+  if (c.cible) return TrouverCible(*c.cible, connus);
+  const char* wine = std::getenv("WINEPREFIX");
+  if (wine != nullptr && wine[0] == '/') return TrouverCible(wine, connus);
+  propre = true;
+  Prefixe p;
+  p.chemin = os::Drive::ownFolder();
+  p.nom = "Tidora 2000";
+  return p;
+}
+
+// The previews on standard output: Fait once shown, Refuse when there is none (no prefix) or a
+// run would fail.
+Statut Apercevoir(const Commande& c) {
+  const Maison maison = Maison::DuSysteme();
+  const ChoixCommuns choix = ChoixDeLUtilisateur(maison);
+  std::vector<Prefixe> connus = Trouver(maison);
+  std::vector<ApercuDuPrefixe> apercus;
+  if (c.tous) {
+    ChercherUtilisateurs(connus);
+    apercus = ApercevoirTous(connus, choix);
+  } else {
+    bool propre = false;
+    Prefixe p = Cible(c, connus, propre);
+    std::vector<Prefixe> un{p};
+    ChercherUtilisateurs(un);
+    ApercuDuPrefixe a = ApercevoirUn(un.front(), choix, propre);
+    if (!a.apercu) {
+      Erreur(a.erreur);
+      return Statut::Refuse;
+    }
+    apercus.push_back(std::move(a));
   }
-  if (!apercu.optionsValidees) {
-    std::cerr << "tidora2000 : Le préfixe " << dossier.string()
-              << " n'a pas d'options validées : un nettoyage n'y ferait rien ; choisissez-les et "
-                 "validez-les d'abord (tidora2000 --prefixe "
-              << dossier.string() << ")\n";
-    return kRefuse;
+  Statut statut = Statut::Fait;
+  for (const ApercuDuPrefixe& a : apercus) {
+    if (a.prefixe.utilisateur) {
+      Erreur("attention, le préfixe " + a.prefixe.chemin.string() + " est utilisé par " +
+             a.prefixe.utilisateur->program + " (processus " +
+             std::to_string(a.prefixe.utilisateur->pid) +
+             ") : un nettoyage y serait refusé tant qu'il l'est");
+    }
+    if (!a.apercu || !a.apercu->erreur.empty()) statut = Statut::Refuse;
   }
-  if (const std::optional<os::PrefixUser> u = os::prefixUser(dossier)) {
-    std::cerr << "tidora2000 : attention, le préfixe est utilisé par " << u->program
-              << " (processus " << u->pid << ") : un nettoyage y serait refusé tant qu'il l'est\n";
+  const std::string texte = c.json  ? DocumentJsonApercus(apercus)
+                            : c.tsv ? LignesTsvApercus(apercus)
+                                    : TexteApercus(apercus);
+  Ecrire(texte);
+  return AvecSortie(statut);
+}
+
+Statut Nettoyer(const Commande& c) {
+  const Maison maison = Maison::DuSysteme();
+  const ChoixCommuns choix = ChoixDeLUtilisateur(maison);
+  std::vector<Prefixe> connus = Trouver(maison);
+  if (c.tous) {
+    ChercherUtilisateurs(connus);
+    return NettoyerTous(connus, choix);
   }
-  if (const int code = Ecrire(TexteApercu(apercu)); code != 0) return code;
-  if (apercu.erreur.empty()) return 0;
-  std::cerr << "tidora2000 : " << apercu.erreur << '\n';
-  return kRefuse;
+  bool propre = false;
+  const Prefixe p = Cible(c, connus, propre);
+  return NettoyerPrefixe(p, choix, propre);
 }
 
 }  // namespace
@@ -87,39 +124,48 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
   try {
     commande = LireArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc));
   } catch (const ErreurArguments& e) {
-    std::cerr << "tidora2000 : " << e.what() << "\nEssayez « tidora2000 --aide ».\n";
-    return 2;
+    std::cerr << "tidora2000 : " << Visible(e.what()) << "\nEssayez « tidora2000 --aide ».\n";
+    return Code(Statut::Refuse);
   }
+  using Action = Commande::Action;
   try {
     switch (commande.action) {
-      case Commande::Action::Aide:
-        return Ecrire(TexteAide());
-      case Commande::Action::Version:
-        return Ecrire(TexteVersion());
-      case Commande::Action::Prefixes:
-        return Prefixes(commande.tsv);
-      case Commande::Action::Apercu:
-        return Apercevoir(commande.prefixe ? std::filesystem::path(*commande.prefixe)
-                                           : os::Drive::ownFolder());
-      case Commande::Action::Nettoyer:
-        if (commande.tous) return NettoyerTous();
-        return NettoyerPrefixe(commande.prefixe ? std::filesystem::path(*commande.prefixe)
-                                                : os::Drive::ownFolder());
-      case Commande::Action::Choisir:
+      case Action::Aide:
+        return Code(AvecSortie(Ecrire(TexteAide()) ? Statut::Fait : Statut::Incomplet));
+      case Action::Version:
+        return Code(AvecSortie(Ecrire(TexteVersion()) ? Statut::Fait : Statut::Incomplet));
+      case Action::Prefixes:
+        return Code(Prefixes(commande));
+      case Action::Choix:
+        return Code(Choix(commande));
+      case Action::Apercu:
+        return Code(Apercevoir(commande));
+      case Action::Nettoyer:
+        return Code(Nettoyer(commande));
+      case Action::Choisir:
         ouverture.genre = Ouverture::Genre::Choix;
         return std::nullopt;
-      case Commande::Action::Fenetres:
+      case Action::Fenetres: {
         ouverture.genre = Ouverture::Genre::Fenetres;
-        ouverture.lecteur = commande.prefixe ? os::Drive::existing(*commande.prefixe)
-                                             : os::Drive::own(os::Drive::ownFolder());
+        if (!commande.cible) {
+          ouverture.lecteur = os::Drive::own(os::Drive::ownFolder());
+          return std::nullopt;
+        }
+        const Maison maison = Maison::DuSysteme();
+        const Prefixe p = TrouverCible(*commande.cible, Trouver(maison));
+        ouverture.lecteur = os::Drive::existing(p.chemin);
+        ouverture.nom = p.nom;
+        ouverture.proteger = !ChoixDeLUtilisateur(maison).sauvegardes;
         return std::nullopt;
+      }
     }
+  } catch (const ErreurArguments& e) {
+    std::cerr << "tidora2000 : " << Visible(e.what()) << "\nEssayez « tidora2000 --aide ».\n";
+    return Code(Statut::Refuse);
   } catch (const std::exception& e) {
-    std::cerr << "tidora2000 : " << e.what() << '\n';
-    if (refus != nullptr && commande.action == Commande::Action::Fenetres) *refus = e.what();
-    const bool nettoyage = commande.action == Commande::Action::Apercu ||
-                           commande.action == Commande::Action::Nettoyer;
-    return nettoyage ? kRefuse : 1;
+    Erreur(e.what());
+    if (refus != nullptr && commande.action == Action::Fenetres) *refus = e.what();
+    return Code(Statut::Refuse);
   }
   return std::nullopt;
 }

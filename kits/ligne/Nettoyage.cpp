@@ -16,8 +16,7 @@
 #include "kits/ligne/FenetreLigne.h"
 #include "platform/SystemError.h"
 #include "prefixes/ApercuPrefixe.h"
-#include "prefixes/Liste.h"
-#include "prefixes/Maison.h"
+#include "prefixes/Octets.h"
 
 namespace fs = std::filesystem;
 
@@ -58,21 +57,20 @@ std::size_t LargeurTerminal() {
 
 // What one run came to.
 struct Bilan {
-  int code = kNettoye;
+  Statut statut = Statut::Fait;
   bool refuse = false;    // refused before it changed anything (`erreur` says why)
   bool occupe = false;    // refused because another program uses the prefix
   std::string erreur;     // a refusal or a failure, in French; "" when none
-  std::uint64_t nbFichiers = 0, taille = 0, nbEchecs = 0;
+  std::uint64_t nbFichiers = 0, taille = 0, nbEchecs = 0, nbProteges = 0, tailleProtegee = 0;
 };
 
-std::string SansOptions(const fs::path& dossier) {
-  return "Le préfixe " + Visible(dossier.string()) +
-         " n'a pas d'options validées : rien n'y a été effacé ; choisissez-les et validez-les "
-         "d'abord (tidora2000 --prefixe " + Visible(dossier.string()) + ")";
+// "1 fichier", "2 fichiers".
+std::string Fichiers(std::uint64_t n) {
+  return std::to_string(n) + (n > 1 ? " fichiers" : " fichier");
 }
 
-// One run in the prefix `dossier`, opened as `prefixe`.
-Bilan Lancer(const PrefixeOuvert& prefixe, const fs::path& dossier) {
+// One run in the prefix opened as `prefixe`.
+Bilan Lancer(const PrefixeOuvert& prefixe) {
   Bilan bilan;
   TScruteDossier scrute;
   FenetreLigne fenetre(std::cout, ::isatty(STDOUT_FILENO) != 0, LargeurTerminal());
@@ -81,6 +79,7 @@ Bilan Lancer(const PrefixeOuvert& prefixe, const fs::path& dossier) {
   menage.DossiersJeux = prefixe.jeux;
   menage.DossiersSauvegardes = prefixe.sauvegardes;
   menage.ProtegerSauvegardes = prefixe.proteger;
+  fenetre.Octets([&menage] { return menage.TailleTotale; });
   scrute.TraiterMessages = [&] {
     fenetre.Rafraichir();
     if (interrompu != 0) menage.Stopper();
@@ -89,63 +88,69 @@ Bilan Lancer(const PrefixeOuvert& prefixe, const fs::path& dossier) {
     menage.Lancer();
   } catch (const os::SystemError& e) {
     fenetre.Effacer();
-    bilan.code = kRefuse;
+    bilan.statut = Statut::Refuse;
     bilan.erreur = e.what();
     bilan.refuse = !fenetre.ResumeEcrit();
     bilan.occupe = bilan.refuse && e.code() == os::error::SharingViolation;
   }
-  if (fenetre.OptionsDemandees()) {
-    bilan.code = kRefuse;
-    bilan.refuse = true;
-    bilan.erreur = SansOptions(dossier);
-    return bilan;
-  }
   bilan.nbFichiers = menage.NbFichiers;
   bilan.taille = menage.TailleTotale;
   bilan.nbEchecs = menage.NbEchecs;
-  if (interrompu != 0 && !bilan.refuse) {
-    bilan.code = kRefuse;
+  bilan.nbProteges = menage.NbProteges;
+  bilan.tailleProtegee = menage.TailleProtegee;
+  if (!menage.Interruption.empty()) {
+    bilan.statut = Statut::Refuse;  // stopped: a program started in the prefix
+  } else if (interrompu != 0 && !bilan.refuse) {
+    bilan.statut = Statut::Refuse;
     if (bilan.erreur.empty()) bilan.erreur = "nettoyage interrompu";
-  } else if (bilan.code == kNettoye && menage.NbEchecs > 0) {
-    bilan.code = kFichiersRestes;
+  } else if (bilan.statut == Statut::Fait && menage.NbEchecs > 0) {
+    bilan.statut = Statut::Incomplet;
   }
   return bilan;
 }
 
 void Erreur(const std::string& texte) {
-  std::cerr << "tidora2000 : " << texte << '\n' << std::flush;
+  std::cerr << "tidora2000 : " << Visible(texte) << '\n' << std::flush;
+}
+
+// The prefix opened for a run, or nothing after saying why on standard error.
+std::optional<PrefixeOuvert> Ouvrir(const Prefixe& p, const ChoixCommuns& choix, bool propre,
+                                    std::string* pourquoi = nullptr) {
+  try {
+    PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, choix);
+    if (propre) ouvert.proteger = false;
+    return ouvert;
+  } catch (const std::runtime_error& e) {
+    if (pourquoi != nullptr) {
+      *pourquoi = e.what();
+    } else {
+      Erreur(e.what());
+    }
+    return std::nullopt;
+  }
 }
 
 }  // namespace
 
-int NettoyerPrefixe(const fs::path& dossier) {
-  std::optional<PrefixeOuvert> prefixe;
-  try {
-    prefixe.emplace(OuvrirPrefixe(dossier, {}, ChoixDeLUtilisateur(Maison::DuSysteme())));
-  } catch (const std::runtime_error& e) {
-    Erreur(e.what());
-    return kRefuse;
-  }
+Statut NettoyerPrefixe(const Prefixe& p, const ChoixCommuns& choix, bool propre) {
+  const std::optional<PrefixeOuvert> prefixe = Ouvrir(p, choix, propre);
+  if (!prefixe) return Statut::Refuse;
   GardeInterruption garde;
-  const Bilan bilan = Lancer(*prefixe, dossier);
+  const Bilan bilan = Lancer(*prefixe);
   if (!bilan.erreur.empty()) Erreur(bilan.erreur);
-  return bilan.code;
+  return AvecSortie(bilan.statut);
 }
 
-int NettoyerTous() {
-  Recherche r = TrouverPrefixes(Maison::DuSysteme());
-  for (const std::string& a : r.avertissements) Erreur(a);
-  ChercherUtilisateurs(r.prefixes);
-  if (r.prefixes.empty()) {
-    std::cout << "Aucun préfixe Wine ou Proton trouvé.\n";
-    return kNettoye;
+Statut NettoyerTous(const std::vector<Prefixe>& prefixes, const ChoixCommuns& choix) {
+  if (prefixes.empty()) {
+    Ecrire("Aucun préfixe Wine ou Proton trouvé.\n");
+    return AvecSortie(Statut::Fait);
   }
-  const ChoixCommuns choix = ChoixDeLUtilisateur(Maison::DuSysteme());
   GardeInterruption garde;
-  int code = kNettoye;
+  Statut statut = Statut::Fait;
   std::size_t nettoyes = 0, ignores = 0;
   Bilan total;
-  for (const Prefixe& p : r.prefixes) {
+  for (const Prefixe& p : prefixes) {
     if (interrompu != 0) break;
     const std::string titre = "Préfixe « " + Visible(p.nom) + " » (" +
                               std::string(NomOrigine(p.origine)) + ") : " +
@@ -156,42 +161,45 @@ int NettoyerTous() {
       pourquoi = "occupé par " + Visible(p.utilisateur->program) + " (processus " +
                  std::to_string(p.utilisateur->pid) + ")";
     } else {
-      try {
-        prefixe.emplace(OuvrirPrefixe(p.chemin, p.jeux, choix));
-      } catch (const std::runtime_error& e) {
-        pourquoi = e.what();
-      }
+      prefixe = Ouvrir(p, choix, false, &pourquoi);
     }
     if (!pourquoi.empty()) {
-      std::cout << titre << " : ignoré, " << pourquoi << '\n';
+      std::cout << titre << " : ignoré, " << Visible(pourquoi) << '\n';
       ++ignores;
       continue;
     }
     std::cout << titre << '\n' << std::flush;
-    const Bilan bilan = Lancer(*prefixe, p.chemin);
+    const Bilan bilan = Lancer(*prefixe);
     if (bilan.occupe) {  // taken since the list was made
-      std::cout << "ignoré : " << bilan.erreur << '\n';
+      std::cout << "ignoré : " << Visible(bilan.erreur) << '\n';
       ++ignores;
       continue;
     }
     if (!bilan.erreur.empty()) Erreur(bilan.erreur);
-    code = std::max(code, bilan.code);
+    statut = Pire(statut, bilan.statut);
     ++nettoyes;
     total.nbFichiers += bilan.nbFichiers;
     total.taille += bilan.taille;
     total.nbEchecs += bilan.nbEchecs;
+    total.nbProteges += bilan.nbProteges;
+    total.tailleProtegee += bilan.tailleProtegee;
   }
-  if (interrompu != 0) code = kRefuse;
+  if (interrompu != 0) statut = Statut::Refuse;
   // French puts 0 and 1 in the singular.
   const auto accord = [](std::size_t n, const char* un, const char* plusieurs) {
     return std::to_string(n) + (n > 1 ? plusieurs : un);
   };
   std::cout << "Total : " << accord(nettoyes, " préfixe nettoyé, ", " préfixes nettoyés, ")
-            << accord(ignores, " ignoré ; ", " ignorés ; ")
-            << total.nbFichiers << " fichiers pour un total de " << TMenage::TexteTaille(total.taille);
+            << accord(ignores, " ignoré ; ", " ignorés ; ") << Fichiers(total.nbFichiers)
+            << " effacés, " << TailleLisible(total.taille);
   if (total.nbEchecs > 0) {
     std::cout << " ; " << total.nbEchecs << " fichiers n'ont pas pu être supprimés";
   }
-  std::cout << '\n' << std::flush;
-  return code;
+  if (total.nbProteges > 0) {
+    std::cout << " ; " << Fichiers(total.nbProteges)
+              << (total.nbProteges > 1 ? " protégés laissés" : " protégé laissé") << " en place, "
+              << TailleLisible(total.tailleProtegee);
+  }
+  std::cout << '\n';
+  return AvecSortie(statut);
 }

@@ -1,13 +1,28 @@
 #pragma once
-// The preview as the command line prints it.
+// Previews as the command line prints them: for a person, or tab-separated lines or a JSON
+// document for a program.
 #include <string>
+#include <vector>
 
-#include "cleaning/Apercu.h"
+#include "prefixes/Apercus.h"
 
-// One file a line: its Windows path, a tab, its size in bytes, and for a file the run would fail
-// to delete a third field, "non supprimable"; those in save or game folders first, under their
-// own heading, then the others ("Autres fichiers :"). Then the registry values (the key, "\",
-// the value's name) and the empty folders, each group under its heading; a heading comes only
-// with its group. The summary's lines last: only file lines hold a tab. A control character in a
-// name is shown as "?".
-std::string TexteApercu(const Apercu& apercu);
+// For each prefix: its name, origin and folder, whose choices it takes, then each file a run
+// would delete (its Windows path, its size, what takes it, and on the next line where it lies on
+// the host), those in save locations and game folders first, then the protected files a run
+// leaves, the registry values and the empty folders, each group under its heading and only with
+// its group, and the prefix's total; the total of all prefixes last when there are several. One
+// size unit (TailleLisible) throughout; a name's control characters shown as "?".
+std::string TexteApercus(const std::vector<ApercuDuPrefixe>& apercus);
+
+// A header line, then one line an element: prefixe (its folder), genre ("fichier", "valeur",
+// "dossier", or "erreur" with its message in raison), chemin_windows, chemin_hote, octets,
+// raison (an option's key or a mask), emplacement ("ailleurs", "sauvegardes", "jeux"), etat
+// ("efface", "non_supprimable", "protege"); fields as Tsv() writes them, empty where they do not
+// apply.
+std::string LignesTsvApercus(const std::vector<ApercuDuPrefixe>& apercus);
+
+// {"prefixes": [{chemin, nom, origine, appid, choix ("propres"|"communs"), erreur (null), fichiers:
+// [{windows, hote, octets, raison, emplacement, etat}], proteges: [...], valeurs: [{cle, nom}],
+// dossiers: [...], total: {fichiers, octets, non_supprimables, proteges, octets_proteges}}],
+// total: {prefixes, fichiers, octets, non_supprimables, proteges, octets_proteges}}.
+std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus);

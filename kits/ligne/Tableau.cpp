@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <utility>
 
 #include "kits/ligne/Affichable.h"
@@ -10,23 +11,41 @@
 
 namespace {
 
-std::string_view Etat(const Prefixe& p) { return p.utilisateur ? "occupé" : "libre"; }
-
-std::string Echappe(std::string_view texte) {
-  std::string e;
-  for (const char c : texte) {
-    switch (c) {
-      case '\\': e += "\\\\"; break;
-      case '\t': e += "\\t"; break;
-      case '\n': e += "\\n"; break;
-      case '\r': e += "\\r"; break;
-      default: e += c;
-    }
-  }
-  return e;
+std::string Etat(const Prefixe& p) {
+  if (p.utilisateur) return "occupé";
+  return p.desinstalle ? "libre, jeu désinstallé" : "libre";
 }
 
 }  // namespace
+
+std::string Tsv(std::string_view texte) {
+  std::string e;
+  for (std::size_t i = 0; i < texte.size(); ++i) {
+    const auto c = static_cast<unsigned char>(texte[i]);
+    const bool c1 = c == 0xC2 && i + 1 < texte.size() &&
+                    static_cast<unsigned char>(texte[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(texte[i + 1]) <= 0x9F;
+    switch (c) {
+      case '\\': e += "\\\\"; continue;
+      case '\t': e += "\\t"; continue;
+      case '\n': e += "\\n"; continue;
+      case '\r': e += "\\r"; continue;
+      default: break;
+    }
+    if (c < 0x20 || c == 0x7F || c1) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      e += hex;
+      if (c1) {
+        std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(texte[++i]));
+        e += hex;
+      }
+      continue;
+    }
+    e += static_cast<char>(c);
+  }
+  return e;
+}
 
 void TrierParTaille(std::vector<Prefixe>& prefixes) {
   std::stable_sort(prefixes.begin(), prefixes.end(), [](const Prefixe& a, const Prefixe& b) {
@@ -40,8 +59,10 @@ void TrierParTaille(std::vector<Prefixe>& prefixes) {
 std::string Tableau(const std::vector<Prefixe>& prefixes) {
   std::vector<std::array<std::string, 5>> lignes{{"NOM", "ORIGINE", "TAILLE", "ÉTAT", "CHEMIN"}};
   for (const Prefixe& p : prefixes) {
-    lignes.push_back({Visible(p.nom), std::string(NomOrigine(p.origine)),
-                      p.taille ? TailleLisible(*p.taille) : "?", std::string(Etat(p)),
+    std::string nom = Visible(p.nom);
+    if (!p.appid.empty() && p.appid != p.nom) nom += " (" + p.appid + ")";
+    lignes.push_back({nom, std::string(NomOrigine(p.origine)),
+                      p.taille ? TailleLisible(*p.taille) : "?", Etat(p),
                       Visible(p.chemin.string())});
   }
   std::array<std::size_t, 5> largeurs{};
@@ -64,11 +85,36 @@ std::string Tableau(const std::vector<Prefixe>& prefixes) {
 }
 
 std::string LignesTsv(const std::vector<Prefixe>& prefixes) {
-  std::string texte;
+  std::string texte = "chemin\torigine\tappid\tnom\toctets\tetat\tprogramme\tpid\tdesinstalle\n";
   for (const Prefixe& p : prefixes) {
-    texte += Echappe(p.chemin.string()) + '\t' + std::string(NomOrigine(p.origine)) + '\t' +
-             Echappe(p.nom) + '\t' + std::to_string(p.taille.value_or(0)) + '\t' +
-             std::string(Etat(p)) + '\n';
+    texte += Tsv(p.chemin.string()) + '\t' + std::string(NomOrigine(p.origine)) + '\t' +
+             Tsv(p.appid) + '\t' + Tsv(p.nom) + '\t' +
+             (p.taille ? std::to_string(*p.taille) : std::string("inconnue")) + '\t' +
+             (p.utilisateur ? "occupe" : "libre") + '\t' +
+             (p.utilisateur ? Tsv(p.utilisateur->program) : std::string()) + '\t' +
+             (p.utilisateur && p.utilisateur->pid > 0 ? std::to_string(p.utilisateur->pid) : "") +
+             '\t' + (p.desinstalle ? "oui" : "non") + '\n';
   }
   return texte;
+}
+
+std::string DocumentJson(const std::vector<Prefixe>& prefixes) {
+  nlohmann::json liste = nlohmann::json::array();
+  for (const Prefixe& p : prefixes) {
+    nlohmann::json o = {{"chemin", p.chemin.string()},
+                        {"origine", std::string(NomOrigine(p.origine))},
+                        {"appid", p.appid},
+                        {"nom", p.nom},
+                        {"octets", nullptr},
+                        {"etat", p.utilisateur ? "occupe" : "libre"},
+                        {"processus", nullptr},
+                        {"desinstalle", p.desinstalle}};
+    if (p.taille) o["octets"] = *p.taille;
+    if (p.utilisateur) {
+      o["processus"] = {{"programme", p.utilisateur->program}, {"pid", p.utilisateur->pid}};
+    }
+    liste.push_back(std::move(o));
+  }
+  // A name that is no UTF-8 keeps its characters that are, the others replaced.
+  return liste.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
