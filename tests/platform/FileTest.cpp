@@ -159,6 +159,70 @@ TEST_F(FileTest, SaveFileWaitsForTheLockOfAnother_Linux) {
   EXPECT_EQ(contents(folder / "options.ini"), "new");
   EXPECT_EQ(namesIn(folder), (std::set<std::string>{"options.ini"}));
 }
+
+// Savers of two processes exclude each other through the folder's lock, with no file for it: a
+// save waits while a saver of another process holds it, and turns of reading and saving a count,
+// taken under it by two processes at once, lose no turn.
+TEST_F(FileTest, SaversOfTwoProcessesExcludeEachOther_Linux) {
+  const fs::path folder = temporaire.CreerDossier("C:\\Program Files\\Tidora 2000");
+  const std::string shown = "C:\\Program Files\\Tidora 2000\\compte.txt";
+  ASSERT_TRUE(os::saveFile(lecteur, shown, "0"));
+  // In a child, `work` on the folder opened as another program opens it; its exit status tells.
+  const auto child = [&](const std::function<bool(int)>& work) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      alarm(60);
+      const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      bool ok = false;
+      try {
+        ok = fd >= 0 && work(fd);
+      } catch (...) {
+      }
+      _exit(ok ? 0 : 1);
+    }
+    return pid;
+  };
+  const auto succeeded = [](pid_t pid) {
+    int status = -1;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+  };
+
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = child([&](int fd) {
+    const os::host::StoreLock lock(fd, shown);
+    if (write(ready[1], "1", 1) != 1) return false;
+    usleep(300000);
+    return true;
+  });
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  close(ready[0]);
+  close(ready[1]);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(os::saveFile(lecteur, shown, "0"));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  EXPECT_TRUE(succeeded(holder));
+
+  constexpr int kTours = 200;
+  const auto turns = [&](int fd) {
+    for (int i = 0; i < kTours; ++i) {
+      const os::host::StoreLock lock(fd, shown);
+      const int n = std::stoi(contents(folder / "compte.txt"));
+      os::host::replaceLocked(fd, "compte.txt", std::to_string(n + 1), shown);
+    }
+    return true;
+  };
+  const pid_t other = child(turns);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  EXPECT_NO_THROW(turns(fd));
+  ::close(fd);
+  EXPECT_TRUE(succeeded(other));
+  EXPECT_EQ(contents(folder / "compte.txt"), std::to_string(2 * kTours));
+  EXPECT_EQ(namesIn(folder), (std::set<std::string>{"compte.txt"}));
+}
 #endif
 
 }  // namespace

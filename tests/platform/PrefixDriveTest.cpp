@@ -197,4 +197,42 @@ TEST_F(PrefixDriveTest, ExistingUsesAPrefixAsItStandsAndRefusesWhatIsNone_Linux)
   EXPECT_EQ(Etat(temporaire.Dossier()), all);
 }
 
+// A drive_c that is a mount point (a folder bound there) or on another file system (a tmpfs
+// mounted there) is refused as it stands and as the program's own prefix: a run would delete
+// files of another file system. Nothing is created in it nor beside it.
+TEST_F(PrefixDriveTest, ADriveCThatIsAMountPointOrOnAnotherFileSystemIsRefused_Linux) {
+  const fs::path source = folder("source");
+  fs::create_directories(source / "inside");
+  std::ofstream(source / "keep.txt") << "keep";
+  const fs::path bound = winePrefix("bound");
+  const fs::path other = winePrefix("tmpfs");
+  Montages mounts;
+  if (!mounts.Lier(source, bound / "drive_c")) {
+    if (errno == EPERM) GTEST_SKIP() << "mounting refused here";
+    FAIL() << "bind mount: " << std::strerror(errno);
+  }
+  if (!mounts.Tmpfs(other / "drive_c", "size=64k")) {
+    if (errno == EPERM) GTEST_SKIP() << "mounting refused here";
+    FAIL() << "tmpfs: " << std::strerror(errno);
+  }
+  fs::create_directories(other / "drive_c/windows");
+
+  for (const fs::path& p : {bound, other}) {
+    const std::string message =
+        "Le lecteur C " + (p / "drive_c").string() +
+        " est un point de montage (un autre système de fichiers y est monté) : il n'est pas "
+        "nettoyé, pour ne rien effacer hors du préfixe";
+    for (const bool hive : {true, false}) {  // without one, own() would make a whole profile
+      if (!hive) fs::remove(p / "user.reg");
+      const auto before = Etat(temporaire.Dossier());
+      if (hive) {
+        EXPECT_EQ(refusal([&] { os::Drive::existing(p); }), message) << p;
+      }
+      EXPECT_EQ(refusal([&] { os::Drive::own(p); }), message) << p;
+      EXPECT_EQ(Etat(temporaire.Dossier()), before) << p << (hive ? "" : " without user.reg");
+    }
+  }
+  EXPECT_EQ(namesIn(source), (std::set<std::string>{"inside", "keep.txt"}));
+}
+
 }  // namespace
