@@ -124,7 +124,8 @@ Drive Drive::own(const std::filesystem::path& folder, bool* created) {
   host::Descriptor prefixFd(openPrefix(text));
   // A drive_c that is there is checked before anything is made in it.
   struct stat present {};
-  if (::fstatat(prefixFd.fd, "drive_c", &present, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (::fstatat(prefixFd.fd, "drive_c", &present, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISDIR(present.st_mode)) {
     const host::Descriptor check(openDriveFolder(prefixFd.fd, text));
   }
   const bool made = host::createFreshProfile(prefixFd.fd, text);
