@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "bench/Commun.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
 
 namespace fs = std::filesystem;
 using banc::DossierTemporaire;
 using banc::Horloge;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Secondes;
 
@@ -86,7 +86,8 @@ double Disque(const fs::path& dossier, const std::string& texte) {
   return Secondes(Horloge::now() - debut) * 1000;
 }
 
-Temps Mesurer(const fs::path& prefixe, const std::string& texte, int tours) {
+Temps Mesurer(const os::Drive& lecteur, const std::string& texte, int tours) {
+  const fs::path& prefixe = lecteur.prefix();
   std::vector<double> lectures, sauvegardes, disques;
   for (int t = 0; t < tours; ++t) {
     {
@@ -94,7 +95,7 @@ Temps Mesurer(const fs::path& prefixe, const std::string& texte, int tours) {
     }
     fs::rename(prefixe / "nouvelle.reg", prefixe / "user.reg");
     const auto debut = Horloge::now();
-    std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCle);
+    std::optional<os::RegistryKey> cle = lecteur.openKey(kCle);
     if (!cle) throw std::runtime_error("TypedURLs introuvable");
     const auto lu = Horloge::now();
     cle->setString("url2", "http://www.exemple.fr/tour" + std::to_string(t));
@@ -126,13 +127,11 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
   const std::string texteGrand = Ruche(grande);
 
   DossierTemporaire travail("tidora-bench-ruche");
-  const fs::path prefixe = travail.chemin() / "prefixe";
-  os::setPrefixFolder(prefixe);
-  os::ensureProfile();
+  const os::Drive lecteur = LecteurNeuf(travail.chemin() / "prefixe");
   std::printf("Hive read and one value saved, %d rounds...\n", tours);
   std::fflush(stdout);
-  const Temps p = Mesurer(prefixe, textePetit, tours);
-  const Temps g = Mesurer(prefixe, texteGrand, tours);
+  const Temps p = Mesurer(lecteur, textePetit, tours);
+  const Temps g = Mesurer(lecteur, texteGrand, tours);
 
   const double tp = p.lecture + p.sauvegarde, tg = g.lecture + g.sauvegarde;
   const double tailles = static_cast<double>(texteGrand.size()) / textePetit.size();
