@@ -344,8 +344,9 @@ int Banc(long nbFichiers, int tours) {
   std::printf("  %-40s %10.2f   target <= %.2f: %s\n", "ratio run / find", tr / tf, kCible,
               tr / tf <= kCible ? "met" : "MISSED");
   std::printf("  %-40s %10.1f\n", "ApercuMenage (one round, deletes nothing)", ta * 1000);
-  std::printf("  %-40s %10.2f   the same files, the drive unchanged\n", "ratio preview / run",
-              ta / tr);
+  // The preview walks as the run does but deletes nothing: it never costs more.
+  std::printf("  %-40s %10.2f   target <= 1.00: %s (the same files, the drive unchanged)\n",
+              "ratio preview / run", ta / tr, ta <= tr ? "met" : "MISSED");
   return 0;
 }
 
