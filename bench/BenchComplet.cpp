@@ -32,15 +32,17 @@
 
 #include "bench/Commun.h"
 #include "cleaning/Apercu.h"
+#include "cleaning/Executant.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
 using banc::Horloge;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Nom;
 using banc::Secondes;
@@ -242,9 +244,7 @@ int Banc(long nbFichiers, int tours) {
 
   std::printf("Building a Proton-shaped drive C of about %ld files...\n", nbFichiers);
   std::fflush(stdout);
-  os::setPrefixFolder(travail.chemin() / "prefixe0");
-  os::ensureProfile();
-  const fs::path c0 = *os::hostPath("C:\\");
+  const fs::path c0 = LecteurC(LecteurNeuf(travail.chemin() / "prefixe0"));
   const long construits = Modele(c0, static_cast<double>(nbFichiers) / 100000).Construire();
   Commande("cp -a " + Guillemets(c0) + " " + Guillemets(modele));
   std::ofstream(script) << ScriptFind(copie);
@@ -261,38 +261,44 @@ int Banc(long nbFichiers, int tours) {
   }
   plan.OptionsValidees = true;
   FenetreMuette fenetre;
-  TMenage menage(scrute, plan, fenetre);
 
   std::vector<double> tempsRun, tempsFind;
   std::uint64_t supprimes = 0;
   for (int t = 0; t < tours; ++t) {
+    // Each round on a drive of its own, which its run works on, removed after it.
     const fs::path prefixe = travail.chemin() / Nom("prefixe", t + 1);
-    os::setPrefixFolder(prefixe);
-    os::ensureProfile();
-    const fs::path c = *os::hostPath("C:\\");
-    fs::remove_all(copie);
-    Commande("cp -a " + Guillemets(modele) + "/. " + Guillemets(c));
-    Commande("cp -a " + Guillemets(modele) + " " + Guillemets(copie));
-    ::sync();
-    auto mesurerRun = [&] {
-      const auto debut = Horloge::now();
-      menage.Lancer();
-      tempsRun.push_back(Secondes(Horloge::now() - debut));
-      supprimes = menage.NbFichiers;
-    };
-    auto mesurerFind = [&] {
-      const auto debut = Horloge::now();
-      Commande("sh " + Guillemets(script));
-      tempsFind.push_back(Secondes(Horloge::now() - debut));
-    };
-    if (t % 2 == 0) {
-      mesurerRun();
-      mesurerFind();
-    } else {
-      mesurerFind();
-      mesurerRun();
+    std::set<std::string> laisseRun, laisseFind;
+    {
+      const os::Drive lecteur = LecteurNeuf(prefixe);
+      const fs::path c = LecteurC(lecteur);
+      fs::remove_all(copie);
+      Commande("cp -a " + Guillemets(modele) + "/. " + Guillemets(c));
+      Commande("cp -a " + Guillemets(modele) + " " + Guillemets(copie));
+      ::sync();
+      TExecutant executant(lecteur);
+      TMenage menage(scrute, plan, fenetre, executant);
+      auto mesurerRun = [&] {
+        const auto debut = Horloge::now();
+        menage.Lancer();
+        tempsRun.push_back(Secondes(Horloge::now() - debut));
+        supprimes = menage.NbFichiers;
+      };
+      auto mesurerFind = [&] {
+        const auto debut = Horloge::now();
+        Commande("sh " + Guillemets(script));
+        tempsFind.push_back(Secondes(Horloge::now() - debut));
+      };
+      if (t % 2 == 0) {
+        mesurerRun();
+        mesurerFind();
+      } else {
+        mesurerFind();
+        mesurerRun();
+      }
+      laisseRun = Contenu(c);
+      laisseFind = Contenu(copie);
     }
-    const std::set<std::string> laisseRun = Contenu(c), laisseFind = Contenu(copie);
+    fs::remove_all(prefixe);
     if (laisseRun != laisseFind) {
       std::vector<std::string> difference;
       std::set_symmetric_difference(laisseRun.begin(), laisseRun.end(), laisseFind.begin(),
@@ -305,20 +311,17 @@ int Banc(long nbFichiers, int tours) {
       }
       return 1;
     }
-    fs::remove_all(prefixe);
   }
 
   // The preview of the same run on a fresh copy: as many files as the run deleted, and the
   // drive left exactly as it was.
-  const fs::path prefixeApercu = travail.chemin() / "prefixe-apercu";
-  os::setPrefixFolder(prefixeApercu);
-  os::ensureProfile();
-  const fs::path ca = *os::hostPath("C:\\");
+  const os::Drive lecteurApercu = LecteurNeuf(travail.chemin() / "prefixe-apercu");
+  const fs::path ca = LecteurC(lecteurApercu);
   Commande("cp -a " + Guillemets(modele) + "/. " + Guillemets(ca));
   ::sync();
   const std::set<std::string> avantApercu = Contenu(ca);
   const auto debutApercu = Horloge::now();
-  const Apercu apercu = ApercuMenage(plan);
+  const Apercu apercu = ApercuMenage(lecteurApercu, plan);
   const double ta = Secondes(Horloge::now() - debutApercu);
   if (apercu.nbFichiers != supprimes || Contenu(ca) != avantApercu) {
     std::printf("\nTHE PREVIEW DIFFERS: %llu files against the run's %llu, drive %s\n",
@@ -341,8 +344,9 @@ int Banc(long nbFichiers, int tours) {
   std::printf("  %-40s %10.2f   target <= %.2f: %s\n", "ratio run / find", tr / tf, kCible,
               tr / tf <= kCible ? "met" : "MISSED");
   std::printf("  %-40s %10.1f\n", "ApercuMenage (one round, deletes nothing)", ta * 1000);
-  std::printf("  %-40s %10.2f   the same files, the drive unchanged\n", "ratio preview / run",
-              ta / tr);
+  // The preview walks as the run does but deletes nothing: it never costs more.
+  std::printf("  %-40s %10.2f   target <= 1.00: %s (the same files, the drive unchanged)\n",
+              "ratio preview / run", ta / tr, ta <= tr ? "met" : "MISSED");
   return 0;
 }
 

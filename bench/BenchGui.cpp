@@ -24,16 +24,17 @@
 #include "kits/qt/Fenetres.h"
 #include "kits/qt/Messages.h"
 #include "bench/Commun.h"
+#include "cleaning/Executant.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
-#include "platform/FileSystem.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
 using banc::ComparerFenetresEtSans;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 using banc::Nom;
 
 namespace {
@@ -115,19 +116,19 @@ int main(int argc, char** argv) {
   QApplication::setApplicationDisplayName(QStringLiteral("Tidora 2000"));
 
   std::optional<DossierTemporaire> travail;
+  std::optional<os::Drive> lecteur;
   try {
     travail.emplace("tidora-bench-gui");
+    lecteur.emplace(LecteurNeuf(travail->chemin() / "prefixe"));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_gui: %s\n", e.what());
     return 1;
   }
-  os::setPrefixFolder(travail->chemin() / "prefixe");
-  os::ensureProfile();
-  const std::string temp = os::windowsDirectory() + "\\TEMP";
-  const fs::path hoteTemp = *os::hostPath(temp);
+  const std::string temp = lecteur->windowsDirectory() + "\\TEMP";
+  const fs::path hoteTemp = LecteurC(*lecteur, "windows/temp");
 
-  // The windows as start-up makes them, the main one shown.
-  Fenetres fenetres;
+  // The windows as start-up makes them on the drive, the main one shown.
+  Fenetres fenetres(std::move(*lecteur));
   FenetreHabillee& form = fenetres.principale;
   form.show();
   for (int i = 0; i < 200 && !(form.windowHandle() && form.windowHandle()->isExposed()); ++i) {
@@ -142,7 +143,8 @@ int main(int argc, char** argv) {
   plan.TableDossiers[4] = temp;
   plan.OptionsValidees = true;
   FenetreMuette muette;
-  TMenage sansFenetre(scrute, plan, muette);
+  TExecutant executant(fenetres.lecteur);
+  TMenage sansFenetre(scrute, plan, muette, executant);
 
   const int resultat = ComparerFenetresEtSans(
       "bench_gui", "cleaning run with the windows live (Xvfb) vs headless", tours, nbFichiers,

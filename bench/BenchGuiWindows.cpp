@@ -13,19 +13,20 @@
 
 #include "app/Unit1.h"
 #include "bench/Commun.h"
+#include "cleaning/Executant.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
 #include "kits/win32/Boucle.h"
 #include "kits/win32/FenetreWin32.h"
 #include "options/Unit2.h"
-#include "platform/FileSystem.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
 using banc::ComparerFenetresEtSans;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 
 namespace {
 
@@ -44,7 +45,9 @@ class SansBoite : public IFenetre {
   bool Coche(std::string_view c) const override { return f_.Coche(c); }
   void SetVisible(std::string_view c, bool v) override { f_.SetVisible(c, v); }
   void Message(const std::string& texte) override { resume = texte; }
-  void MontrerAide(const std::string& fichier) override { f_.MontrerAide(fichier); }
+  void MontrerAide(const std::string& fichier, const std::optional<std::string>& contenu) override {
+    f_.MontrerAide(fichier, contenu);
+  }
   void TraiterMessages() override { f_.TraiterMessages(); }
   std::string resume;
 
@@ -74,22 +77,22 @@ int main(int argc, char** argv) {
   if (nbFichiers <= 0 || tours <= 0) return 1;
 
   std::optional<DossierTemporaire> travail;
+  std::optional<os::Drive> lecteur;
   try {
     travail.emplace("tidora-bench-gui");
+    lecteur.emplace(LecteurNeuf(travail->chemin()));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_gui_windows: %s\n", e.what());
     return 1;
   }
-  os::setPrefixFolder(travail->chemin() / "prefixe");
-  os::ensureProfile();
-  const std::string temp = os::windowsDirectory() + "\\TEMP";
-  const fs::path hoteTemp = *os::hostPath(temp);
+  const std::string temp = lecteur->windowsDirectory() + "\\TEMP";
+  const fs::path hoteTemp = LecteurC(*lecteur, "windows/temp");
 
-  // The windows as start-up makes them, the main one shown.
-  TForm1 form1;
+  // The windows as start-up makes them on the sandbox, the main one shown.
+  TForm1 form1(*lecteur);
   Form1 = &form1;
   FenetreWin32 principale(form1, false);
-  TFormOptions formOptions;
+  TFormOptions formOptions(*lecteur);
   FormOptions = &formOptions;
   FenetreWin32 options(formOptions, false);
   SansBoite sansBoite(principale);
@@ -102,7 +105,8 @@ int main(int argc, char** argv) {
   plan.TableDossiers[4] = temp;
   plan.OptionsValidees = true;
   FenetreMuette muette;
-  TMenage sansFenetre(scrute, plan, muette);
+  TExecutant executant(*lecteur);
+  TMenage sansFenetre(scrute, plan, muette, executant);
 
   const int resultat = ComparerFenetresEtSans(
       "bench_gui_windows", "cleaning run with the Win32 windows live vs headless", tours,

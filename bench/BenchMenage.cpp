@@ -20,10 +20,9 @@
 #include <vector>
 
 #include "bench/Commun.h"
+#include "cleaning/Executant.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
-#include "platform/FileSystem.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
@@ -31,6 +30,8 @@ using banc::Arbre;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
 using banc::Horloge;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Secondes;
 
@@ -42,10 +43,9 @@ constexpr double kCible = 1.05;
 int Banc(long nbFichiers, int tours) {
   if (nbFichiers < 1 || tours < 1) throw std::runtime_error("réglages invalides");
   DossierTemporaire travail("tidora-bench-menage");
-  os::setPrefixFolder(travail.chemin() / "prefixe");
-  os::ensureProfile();
-  const std::string temp = os::windowsDirectory() + "\\TEMP";
-  const fs::path hoteTemp = os::hostPath(temp).value();
+  const os::Drive lecteur = LecteurNeuf(travail.chemin() / "prefixe");
+  const std::string temp = lecteur.windowsDirectory() + "\\TEMP";
+  const fs::path hoteTemp = LecteurC(lecteur, "windows/temp");
   const fs::path copie = travail.chemin() / "copie";
 
   TScruteDossier scrute;
@@ -53,7 +53,8 @@ int Banc(long nbFichiers, int tours) {
   plan.TableDossiers[4] = temp;
   plan.OptionsValidees = true;
   FenetreMuette fenetre;
-  TMenage menage(scrute, plan, fenetre);
+  TExecutant executant(lecteur);
+  TMenage menage(scrute, plan, fenetre, executant);
 
   std::printf(
       "Cleaning run against find -delete, %ld files, %d rounds (building the trees "

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "bench/Commun.h"
+#include "cleaning/Executant.h"
 #include "cleaning/Menage.h"
 #include "cleaning/PlanMenage.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "scanner/Scrute.h"
 
@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 using banc::DossierTemporaire;
 using banc::FenetreMuette;
 using banc::Horloge;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Nom;
 using banc::Secondes;
@@ -75,9 +76,8 @@ void EcrireRuche(const fs::path& ruche, const std::string& profil, const char* c
 int Banc(long nbValeurs, int tours) {
   if (nbValeurs < 1 || tours < 1) throw std::runtime_error("réglages invalides");
   DossierTemporaire travail("tidora-bench-purge");
-  os::setPrefixFolder(travail.chemin() / "prefixe");
-  os::ensureProfile();
-  const fs::path ruche = travail.chemin() / "prefixe" / "user.reg";
+  const os::Drive lecteur = LecteurNeuf(travail.chemin() / "prefixe");
+  const fs::path ruche = lecteur.prefix() / "user.reg";
   std::ifstream lu(ruche, std::ios::binary);
   const std::string profil{std::istreambuf_iterator<char>(lu), {}};
 
@@ -85,7 +85,8 @@ int Banc(long nbValeurs, int tours) {
   TPlanMenage plan;
   plan.OptionsValidees = true;
   FenetreMuette fenetre;
-  TMenage menage(scrute, plan, fenetre);
+  TExecutant executant(lecteur);
+  TMenage menage(scrute, plan, fenetre, executant);
 
   struct Cas {
     const char* titre;
@@ -109,7 +110,7 @@ int Banc(long nbValeurs, int tours) {
       const auto debut = Horloge::now();
       menage.Lancer();
       temps.push_back(Secondes(Horloge::now() - debut));
-      const auto cle = os::RegistryKey::open(c.cle);
+      const auto cle = lecteur.openKey(c.cle);
       justes = justes && cle && cle->valueNames().empty();
     }
     const double m = Mediane(temps);

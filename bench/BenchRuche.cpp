@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "bench/Commun.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
 
 namespace fs = std::filesystem;
 using banc::DossierTemporaire;
 using banc::Horloge;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Secondes;
 
@@ -86,7 +86,8 @@ double Disque(const fs::path& dossier, const std::string& texte) {
   return Secondes(Horloge::now() - debut) * 1000;
 }
 
-Temps Mesurer(const fs::path& prefixe, const std::string& texte, int tours) {
+Temps Mesurer(const os::Drive& lecteur, const std::string& texte, int tours) {
+  const fs::path& prefixe = lecteur.prefix();
   std::vector<double> lectures, sauvegardes, disques;
   for (int t = 0; t < tours; ++t) {
     {
@@ -94,7 +95,7 @@ Temps Mesurer(const fs::path& prefixe, const std::string& texte, int tours) {
     }
     fs::rename(prefixe / "nouvelle.reg", prefixe / "user.reg");
     const auto debut = Horloge::now();
-    std::optional<os::RegistryKey> cle = os::RegistryKey::open(kCle);
+    std::optional<os::RegistryKey> cle = lecteur.openKey(kCle);
     if (!cle) throw std::runtime_error("TypedURLs introuvable");
     const auto lu = Horloge::now();
     cle->setString("url2", "http://www.exemple.fr/tour" + std::to_string(t));
@@ -126,13 +127,11 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
   const std::string texteGrand = Ruche(grande);
 
   DossierTemporaire travail("tidora-bench-ruche");
-  const fs::path prefixe = travail.chemin() / "prefixe";
-  os::setPrefixFolder(prefixe);
-  os::ensureProfile();
+  const os::Drive lecteur = LecteurNeuf(travail.chemin() / "prefixe");
   std::printf("Hive read and one value saved, %d rounds...\n", tours);
   std::fflush(stdout);
-  const Temps p = Mesurer(prefixe, textePetit, tours);
-  const Temps g = Mesurer(prefixe, texteGrand, tours);
+  const Temps p = Mesurer(lecteur, textePetit, tours);
+  const Temps g = Mesurer(lecteur, texteGrand, tours);
 
   const double tp = p.lecture + p.sauvegarde, tg = g.lecture + g.sauvegarde;
   const double tailles = static_cast<double>(texteGrand.size()) / textePetit.size();
@@ -146,12 +145,15 @@ int Banc(const std::string& ruche, std::size_t petite, std::size_t grande, int t
               g.lecture, g.sauvegarde, tg, g.disque);
   std::printf("  %-22s %9s %9s %9s %9.2f   (total less the disk's own sync of the same text)\n",
               "small, without sync", "", "", "", std::max(0.0, tp - p.disque));
-  std::printf("  %-22s %9.1f   sizes ratio %.1f, no worse than linear: %s\n",
-              "ratio large / small", tg / tp, tailles, tg / tp <= tailles ? "met" : "MISSED");
+  // No worse than linear, give or take the noise of a few milliseconds' measure.
+  constexpr double kTolerance = 1.10;
+  std::printf("  %-22s %9.1f   target <= sizes ratio %.1f x %.2f (no worse than linear): %s\n",
+              "ratio large / small", tg / tp, tailles, kTolerance,
+              tg / tp <= tailles * kTolerance ? "met" : "MISSED");
   // The read alone: linear when a byte of the large hive costs at most half as much again as a
   // byte of the small one (which the processor's caches hold whole).
   const double lectures = g.lecture / p.lecture;
-  std::printf("  %-22s %9.1f   sizes ratio %.1f, the read linear (within 1.5 times): %s\n",
+  std::printf("  %-22s %9.1f   target <= sizes ratio %.1f x 1.5 (the read linear): %s\n",
               "read large / small", lectures, tailles, lectures <= 1.5 * tailles ? "met" : "MISSED");
   return 0;
 }

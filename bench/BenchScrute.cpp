@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "bench/Commun.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 extern char** environ;
@@ -37,6 +36,8 @@ extern char** environ;
 namespace fs = std::filesystem;
 using banc::DossierTemporaire;
 using banc::Horloge;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Secondes;
 
@@ -52,15 +53,6 @@ struct Reglages {
   long petit = 20000;  // files of the small tree (memory comparison)
   int tours = 5;
 };
-
-// Drive C of `prefixe` on the host, with its fresh profile.
-fs::path LecteurC(const fs::path& prefixe) {
-  os::setPrefixFolder(prefixe);
-  os::ensureProfile();
-  const auto c = os::hostPath("c:\\");
-  if (!c) throw std::runtime_error("pas de lecteur C dans " + prefixe.string());
-  return *c;
-}
 
 // Builds `fichiers` empty files spread over `dossiers` folders (a random tree no deeper than
 // `profondeur` under c:\arbre) with mixed extensions, about one in ten matching "*.tmp".
@@ -100,9 +92,10 @@ long ConstruitArbre(const fs::path& c, long fichiers, long dossiers, int profond
   return tmp;
 }
 
-// One whole scan of drive C with "*.tmp"; returns the files reported.
-long Scrute(TScruteDossier& scrute) {
+// One whole scan of drive C of `lecteur` with "*.tmp"; returns the files reported.
+long Scrute(TScruteDossier& scrute, const os::Drive& lecteur) {
   long n = 0;
+  scrute.Lecteur = &lecteur;
   scrute.Dossier = "c:\\";
   scrute.Filtre = "*.tmp";
   scrute.OnFichier = [&n](TScruteDossier&, const std::string&) { ++n; };
@@ -194,18 +187,19 @@ int Banc(const std::string& programme, Reglages r) {
       r.fichiers, r.dossiers, r.profondeur, r.petit);
   std::fflush(stdout);
   const long dossiersPetit = std::max(1L, r.dossiers * r.petit / r.fichiers);
-  ConstruitArbre(LecteurC(petit.chemin()), r.petit, dossiersPetit, r.profondeur);
-  const fs::path racine = LecteurC(grand.chemin());
+  ConstruitArbre(LecteurC(LecteurNeuf(petit.chemin())), r.petit, dossiersPetit, r.profondeur);
+  const os::Drive lecteur = LecteurNeuf(grand.chemin());
+  const fs::path racine = LecteurC(lecteur);
   const long attendus = ConstruitArbre(racine, r.fichiers, r.dossiers, r.profondeur);
 
   const std::vector<std::string> find = {"find", racine.string(), "-iname", "*.tmp"};
   TScruteDossier scrute;
-  long trouves = Scrute(scrute);  // warm-up of both
+  long trouves = Scrute(scrute, lecteur);  // warm-up of both
   Lance(find);
   std::vector<double> tempsScrute, tempsFind;
   for (int i = 0; i < r.tours; ++i) {
     const auto debut = Horloge::now();
-    trouves = Scrute(scrute);
+    trouves = Scrute(scrute, lecteur);
     tempsScrute.push_back(Secondes(Horloge::now() - debut));
     tempsFind.push_back(Lance(find));
   }
@@ -253,9 +247,9 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (argc == 3 && std::string_view(argv[1]) == "--scan-only") {
-      LecteurC(argv[2]);
+      const os::Drive lecteur = os::Drive::existing(argv[2]);
       TScruteDossier scrute;
-      const long n = Scrute(scrute);
+      const long n = Scrute(scrute, lecteur);
       std::printf("%ld %ld\n", n, PicMemoire());
       return 0;
     }

@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "bench/Commun.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
 
 namespace fs = std::filesystem;
 using banc::Horloge;
+using banc::LecteurC;
+using banc::LecteurNeuf;
 using banc::Mediane;
 using banc::Secondes;
 
@@ -82,8 +83,9 @@ long Parcours(const std::wstring& dossier) {
   return n;
 }
 
-long Scrute(TScruteDossier& scrute) {
+long Scrute(TScruteDossier& scrute, const os::Drive& lecteur) {
   long n = 0;
+  scrute.Lecteur = &lecteur;
   scrute.Dossier = "c:\\";
   scrute.Filtre = "*.tmp";
   scrute.OnFichier = [&n](TScruteDossier&, const std::string&) { ++n; };
@@ -115,22 +117,20 @@ int main(int argc, char** argv) {
     }
     if (fichiers < 1 || dossiers < 1 || tours < 1) throw std::runtime_error("réglages invalides");
     banc::DossierTemporaire bac("tidora-bench");
-    os::setPrefixFolder(bac.chemin());
-    os::ensureProfile();
-    const auto c = os::hostPath("c:\\");
-    if (!c) throw std::runtime_error("pas de lecteur C");
+    const os::Drive lecteur = LecteurNeuf(bac.chemin());
+    const fs::path c = LecteurC(lecteur);
     std::printf("Building %ld files in %ld folders...\n", fichiers, dossiers);
     std::fflush(stdout);
-    const long attendus = ConstruitArbre(*c, fichiers, dossiers);
-    const std::wstring racine = c->wstring();
+    const long attendus = ConstruitArbre(c, fichiers, dossiers);
+    const std::wstring racine = c.wstring();
 
     TScruteDossier scrute;
-    long trouves = Scrute(scrute);  // warm-up of both
+    long trouves = Scrute(scrute, lecteur);  // warm-up of both
     long trouvesParcours = Parcours(racine);
     std::vector<double> tempsScrute, tempsParcours;
     for (int i = 0; i < tours; ++i) {
       auto debut = Horloge::now();
-      trouves = Scrute(scrute);
+      trouves = Scrute(scrute, lecteur);
       tempsScrute.push_back(Secondes(Horloge::now() - debut));
       debut = Horloge::now();
       trouvesParcours = Parcours(racine);

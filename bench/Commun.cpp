@@ -41,6 +41,19 @@ std::string Nom(std::string_view avant, long n, std::string_view apres) {
   return nom;
 }
 
+os::Drive LecteurNeuf(const fs::path& dossier) {
+#ifdef _WIN32
+  return os::Drive::sandbox(dossier);
+#else
+  return os::Drive::own(dossier);
+#endif
+}
+
+fs::path LecteurC(const os::Drive& lecteur, const fs::path& relatif) {
+  const fs::path c = lecteur.prefix() / "drive_c";
+  return relatif.empty() ? c : c / relatif;
+}
+
 void Arbre(const fs::path& racine, long nbFichiers) {
   constexpr long kDossiers = 50, kSous = 20;
   const long parFeuille = (nbFichiers + kDossiers * kSous - 1) / (kDossiers * kSous);

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the benchmark programs: a window that shows nothing, a temporary folder that
-// cleans up after itself, the tree of throw-away files, and timing.
+// cleans up after itself, a drive of the benchmark's own in it, the tree of throw-away files, and
+// timing.
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "cleaning/FenetreMenage.h"
+#include "platform/Drive.h"
 
 namespace banc {
 
@@ -40,6 +42,13 @@ class DossierTemporaire {
  private:
   std::filesystem::path chemin_;
 };
+
+// A drive of the benchmark's own in the temporary folder `dossier`: the program's own fresh
+// prefix on Linux (no samples), a sandbox on Windows (its scratch key named after the folder, so
+// give it the DossierTemporaire itself). Throws os::SystemError.
+os::Drive LecteurNeuf(const std::filesystem::path& dossier);
+// The host folder of drive C of such a drive; `relatif` ("windows/temp") goes below it.
+std::filesystem::path LecteurC(const os::Drive& lecteur, const std::filesystem::path& relatif = {});
 
 // Writes `nbFichiers` "*.tmp" files of a few bytes spread evenly over 50 folders of 20
 // sub-folders each under `racine`.

@@ -123,6 +123,12 @@ Drive Drive::own(const std::filesystem::path& folder, bool* created) {
                                                         host::errnoText(ec.value()));
   }
   host::Descriptor prefixFd(openPrefix(text));
+  // A drive_c that is there is checked before anything is made in it.
+  struct stat present {};
+  if (::fstatat(prefixFd.fd, "drive_c", &present, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISDIR(present.st_mode)) {
+    const host::Descriptor check(openDriveFolder(prefixFd.fd, text));
+  }
   const bool made = host::createFreshProfile(prefixFd.fd, text);
   host::Descriptor driveFd(openDriveFolder(prefixFd.fd, text));
   auto state = std::make_shared<State>(prefix, prefixFd.fd, driveFd.fd);

@@ -14,8 +14,8 @@
 #include "cleaning/Apercu.h"
 #include "cleaning/Emplacements.h"
 #include "platform/Attributes.h"
+#include "platform/NameCase.h"
 #include "platform/SystemError.h"
-#include "platform/common/CaseFold.h"
 #include "tests/cleaning/Environnement.h"
 #include "tests/support/Etat.h"
 #include "tests/support/Systeme.h"
@@ -26,19 +26,20 @@ namespace {
 namespace fs = std::filesystem;
 using Liste = std::vector<std::string>;
 
-// A real run recorded: every change it asks of the real executant, in order, done or not.
+// A real run recorded: every change it asks of the real executant, in order, done or not, each
+// file with the size the scanner reported and the place the run handed over.
 struct Temoin : TExecutant {
-  explicit Temoin(const TScruteDossier& s) : scrute(s) {}
+  Temoin(const os::Drive& d, const TScruteDossier& s) : TExecutant(d), scrute(s) {}
   const TScruteDossier& scrute;
   Apercu vu;
 
   static std::string Chemin(const os::Folder& d, std::string_view n) {
     return d.path() + "\\" + std::string(n);
   }
-  void SupprimerFichier(const os::Folder& d, std::string_view n) override {
-    vu.fichiers.push_back({Chemin(d, n), scrute.TailleFichier(), Emplacement::Ailleurs, true});
+  void SupprimerFichier(const Entree& f) override {
+    vu.fichiers.push_back({Chemin(f.dossier, f.nom), scrute.TailleFichier(), f.emplacement, true});
     try {
-      TExecutant::SupprimerFichier(d, n);
+      TExecutant::SupprimerFichier(f);
     } catch (const os::SystemError&) {
       vu.fichiers.back().supprime = false;
       throw;
@@ -55,10 +56,11 @@ struct Temoin : TExecutant {
     const Liste apres = cle.valueNames();
     std::unordered_map<std::string, std::string> partis;
     for (const std::string& n : avant) {
-      if (std::find(apres.begin(), apres.end(), n) == apres.end()) partis.emplace(os::host::foldedCopy(n), n);
+      if (std::find(apres.begin(), apres.end(), n) == apres.end())
+        partis.emplace(os::foldedName(n), n);
     }
     for (const std::string& n : noms) {
-      const auto p = partis.find(os::host::foldedCopy(n));
+      const auto p = partis.find(os::foldedName(n));
       if (p == partis.end()) continue;
       vu.valeurs.push_back({"HKEY_CURRENT_USER\\" + cle.path(), p->second});
       partis.erase(p);
@@ -88,7 +90,7 @@ Liste Textes(const std::vector<ValeurApercu>& valeurs) {
 class ApercuMenageTest : public EnvironnementMenage {
  protected:
   // Every value of the keys the purges look at, "key\tname".
-  static Liste Registre() {
+  Liste Registre() const {
     Liste l;
     for (const char* cle : {kAdresses, kRecherches}) {
       try {
@@ -101,32 +103,12 @@ class ApercuMenageTest : public EnvironnementMenage {
     return l;
   }
 
-  // The host path of a Windows path, relative to the prefix, spelled as on disk (on Windows a
-  // path reaches a file whatever its case): the exact name where there is one.
-  std::string Relatif(const std::string& chemin) const {
-    fs::path surDisque;
-    for (const fs::path& nom : Hote(chemin).lexically_relative(prefixe)) {
-      fs::path trouve = nom;
-      std::error_code ec;
-      for (fs::directory_iterator it(prefixe / surDisque, ec), fin; !ec && it != fin; it.increment(ec)) {
-        const fs::path n = it->path().filename();
-        if (n == nom) {
-          trouve = n;
-          break;
-        }
-        if (os::host::equalsIgnoreCase(n.string(), nom.string())) trouve = n;
-      }
-      surDisque /= trouve;
-    }
-    return surDisque.generic_string();
-  }
-
   // Takes a preview of `plan`, checks that it changed nothing, then runs the plan for real and
   // checks that the preview told exactly what the run did. Returns the preview.
   Apercu ApercuPuisMenage(const Liste& jeux = {}) {
     const std::map<std::string, std::string> avant = Etat(prefixe);
     const Liste valeursAvant = Registre();
-    Apercu apercu = ApercuMenage(plan, jeux);
+    Apercu apercu = ApercuMenage(lecteur, plan, jeux);
     EXPECT_EQ(Etat(prefixe), avant) << "the preview changed the prefix";
     EXPECT_EQ(Registre(), valeursAvant);
     std::set<std::string> annonces;
@@ -135,10 +117,38 @@ class ApercuMenageTest : public EnvironnementMenage {
     }
     for (const std::string& d : apercu.dossiers) annonces.insert(Relatif(d));
 
-    Temoin temoin(scrute);
+    Temoin temoin(lecteur, scrute);
     std::string erreur;
+    // Each pass asks each folder whose listing reports a file for its place, once, before the
+    // folder's first file: the folders asked, and how often.
+    std::map<std::string, int> lieux;
+    std::set<std::string> avecFichiers;
+    const auto finDePasse = [&] {
+      for (const auto& [dossier, fois] : lieux) EXPECT_EQ(fois, 1) << dossier;
+      EXPECT_EQ(lieux.size(), avecFichiers.size());
+      lieux.clear();
+      avecFichiers.clear();
+    };
     {
       TMenage reel(scrute, plan, fenetre, temoin);
+      reel.DossiersJeux = jeux;
+      const TLieuEvent lieu = scrute.OnLieu;
+      const TScruteEvent fichier = scrute.OnFichier;
+      const TNotifyEvent debut = scrute.OnExecute;
+      scrute.OnLieu = [&](TScruteDossier& s, const std::string& dossier) {
+        ++lieux[dossier];
+        return lieu(s, dossier);
+      };
+      scrute.OnFichier = [&](TScruteDossier& s, const std::string& nom) {
+        const std::string& dossier = s.DossierFichier()->path();
+        EXPECT_TRUE(lieux.contains(dossier)) << nom << " came before its folder's place";
+        avecFichiers.insert(dossier);
+        fichier(s, nom);
+      };
+      scrute.OnExecute = [&](TScruteDossier& s) {
+        finDePasse();
+        debut(s);
+      };
       try {
         reel.Lancer();
       } catch (const os::SystemError& e) {
@@ -148,13 +158,17 @@ class ApercuMenageTest : public EnvironnementMenage {
       EXPECT_EQ(apercu.tailleTotale, reel.TailleTotale);
       EXPECT_EQ(apercu.nbEchecs, reel.NbEchecs);
     }
+    finDePasse();
     EXPECT_EQ(apercu.erreur, erreur);
     EXPECT_EQ(apercu.resume, fenetre.messages.empty() ? "" : fenetre.messages.back());
     EXPECT_EQ(apercu.optionsValidees, plan.OptionsValidees);
 
-    // The run's own record, sorted as a preview sorts it.
+    // The run's own record, sorted as a preview sorts it; each place the run handed over is
+    // the file's own.
     std::vector<FichierApercu> attendus = temoin.vu.fichiers;
-    for (FichierApercu& f : attendus) f.emplacement = EmplacementDe(f.chemin, jeux);
+    for (const FichierApercu& f : attendus) {
+      EXPECT_EQ(f.emplacement, EmplacementDe(f.chemin, jeux)) << f.chemin;
+    }
     const auto fin = std::stable_partition(attendus.begin(), attendus.end(), [](const auto& f) {
       return f.emplacement != Emplacement::Ailleurs;
     });
@@ -230,9 +244,9 @@ TEST_F(ApercuMenageTest, ListsWhatTheRunDoesSaveAndGameFoldersFirst) {
   Creer("C:\\Jeux\\Lutris\\sauve.bak", 7);
   Creer("C:\\Projets\\c.tmp", 5);
   Creer(sbdr + "\\rb000.cab", 1);
-  auto adresses = os::RegistryKey::create(kAdresses);
+  auto adresses = lecteur.createKey(kAdresses);
   for (const char* n : {"url1", "URL2", "url4"}) adresses.setString(n, "http://x");
-  os::RegistryKey::create(kRecherches).setString("MRUList", "a");
+  lecteur.createKey(kRecherches).setString("MRUList", "a");
   PlanComplet();
 
   const Apercu a = ApercuPuisMenage({"C:\\Jeux\\Lutris"});
@@ -244,12 +258,14 @@ TEST_F(ApercuMenageTest, ListsWhatTheRunDoesSaveAndGameFoldersFirst) {
   Liste sensibles = Textes(std::vector<FichierApercu>(a.fichiers.begin(), a.fichiers.begin() + 3));
   Liste autres = Textes(std::vector<FichierApercu>(a.fichiers.begin() + 3, a.fichiers.end()));
   std::sort(sensibles.begin(), sensibles.end());
-  EXPECT_EQ(sensibles, (Liste{"c:\\Jeux\\Lutris\\sauve.bak\t7\t2\tsupprimé",
-                              "c:\\Program Files\\Jeu\\journal.log\t40\t2\tsupprimé",
-                              "c:\\users\\joueur\\AppData\\Roaming\\Jeu\\partie.bak\t300\t1\tsupprimé"}));
-  EXPECT_EQ(autres, (Liste{cache + "\\page.htm\t100\t0\tsupprimé", temp + "\\a.txt\t10\t0\tsupprimé",
-                           temp + "\\sous\\vide\\b.tmp\t2000\t0\tsupprimé",
-                           "c:\\Projets\\c.tmp\t5\t0\tsupprimé", sbdr + "\\rb000.cab\t1\t0\tsupprimé"}));
+  EXPECT_EQ(sensibles,
+            (Liste{"c:\\Jeux\\Lutris\\sauve.bak\t7\t2\tsupprimé",
+                   "c:\\Program Files\\Jeu\\journal.log\t40\t2\tsupprimé",
+                   "c:\\users\\joueur\\AppData\\Roaming\\Jeu\\partie.bak\t300\t1\tsupprimé"}));
+  EXPECT_EQ(autres,
+            (Liste{cache + "\\page.htm\t100\t0\tsupprimé", temp + "\\a.txt\t10\t0\tsupprimé",
+                   temp + "\\sous\\vide\\b.tmp\t2000\t0\tsupprimé",
+                   "c:\\Projets\\c.tmp\t5\t0\tsupprimé", sbdr + "\\rb000.cab\t1\t0\tsupprimé"}));
   EXPECT_EQ(Textes(a.valeurs),
             (Liste{"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\turl1",
                    "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\tURL2",
@@ -284,7 +300,8 @@ TEST_F(ApercuMenageTest, WhatTheRunCannotDeleteIsToldAsTheRunTellsIt) {
                           [](const FichierApercu& f) { return !f.supprime; }),
             4);  // both met by the temporary folder's pass and by "*.tmp"
   EXPECT_EQ(a.dossiers, Liste{});
-  EXPECT_NE(a.resume.find("\r2 fichiers n'ont pas pu être supprimés"), std::string::npos) << a.resume;
+  EXPECT_NE(a.resume.find("\r2 fichiers n'ont pas pu être supprimés"), std::string::npos)
+      << a.resume;
 }
 
 // Without validated options a run only asks for them: so does the preview, and nothing else.
@@ -304,9 +321,9 @@ TEST_F(ApercuMenageTest, WithoutValidatedOptionsNothingButTheQuestion) {
 TEST_F(ApercuMenageTest, AMissingKeyIsNeitherCreatedNorPurged) {
   plan.TableRegistre[1] = kAdresses;
   plan.OptionsValidees = true;
-  const Apercu a = ApercuMenage(plan);
+  const Apercu a = ApercuMenage(lecteur, plan);
   EXPECT_TRUE(a.valeurs.empty());
-  EXPECT_FALSE(os::RegistryKey::open(kAdresses));
+  EXPECT_FALSE(lecteur.openKey(kAdresses));
   EXPECT_EQ(a.resume, "0 fichiers pour un total de\r0 kO");
 }
 
@@ -327,24 +344,25 @@ TEST_F(ApercuMenageTest, AnUnreadableHiveIsReportedAfterTheSummary_Linux) {
 // hidden files, hard links, links to folders (in and out of drive C) and to files, files matched
 // by two passes, "index.dat", undeletable files and folders, empty sub-folders of TEMP, typed
 // addresses with gaps; a random plan. The preview equals the run.
-class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInterface<int>,
+class ApercuAleatoire : public ApercuMenageTest,
+                        public ::testing::WithParamInterface<int>,
                         public Tirages {
  protected:
   Liste fichiers, dossiers;
 
   void Remplir(const std::string& dossier, int profondeur) {
-    static const Liste noms = {"a", "Partie", "partie", "Été", "ÉTÉ", "rapport1", "Rapport2",
-                               "journal", "Ça va", "œuvre", "Ünï", "x y", "~DF3A"};
-    static const Liste extensions = {".tmp", ".TMP", ".Tmp", ".bak", ".BAK", ".log", ".cab",
-                                     ".CAB", ".dat", ".txt", ".~1", ".$$$", ".---", ".old",
+    static const Liste noms = {"a",       "Partie", "partie", "Été", "ÉTÉ", "rapport1", "Rapport2",
+                               "journal", "Ça va",  "œuvre",  "Ünï", "x y", "~DF3A"};
+    static const Liste extensions = {".tmp", ".TMP", ".Tmp", ".bak",  ".BAK", ".log", ".cab",
+                                     ".CAB", ".dat", ".txt", ".~1",   ".$$$", ".---", ".old",
                                      ".gid", ".chk", ".doc", ".tmpx", ""};
     static const Liste sousDossiers = {"Données", "DONNÉES", "Sous", "sous", "Été 2024",
-                                       "Cache", "Saves", "Ça", "z"};
+                                       "Cache",   "Saves",   "Ça",   "z"};
     CreerDossier(dossier);
     dossiers.push_back(dossier);
     for (std::size_t n = Hasard(6); n > 0; --n) {
-      const std::string nom = Pile(12) ? (Pile(2) ? "index.dat" : "INDEX.DAT")
-                                       : Un(noms) + Un(extensions);
+      const std::string nom =
+          Pile(12) ? (Pile(2) ? "index.dat" : "INDEX.DAT") : Un(noms) + Un(extensions);
       const std::string chemin = dossier + "\\" + nom;
       if (std::find(fichiers.begin(), fichiers.end(), chemin) != fichiers.end()) continue;
       std::uint32_t attributs = 0;
@@ -355,7 +373,8 @@ class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInte
       fichiers.push_back(chemin);
     }
     if (profondeur >= 3) return;
-    for (std::size_t n = Hasard(3); n > 0; --n) Remplir(dossier + "\\" + Un(sousDossiers), profondeur + 1);
+    for (std::size_t n = Hasard(3); n > 0; --n)
+      Remplir(dossier + "\\" + Un(sousDossiers), profondeur + 1);
     if (Pile(4)) {
       std::string vide = dossier + "\\Vide";
       for (std::size_t n = Hasard(3); n > 0; --n) vide += "\\v";
@@ -392,8 +411,9 @@ class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInte
     std::error_code ec;
     for (int i = 0; i < 4 && !fichiers.empty(); ++i) {
       // Hard links: a second name elsewhere, matched or not.
-      fs::create_hard_link(Hote(Un(fichiers)),
-                           Hote(Un(lieux)) / ("dur" + std::to_string(i) + (Pile(2) ? ".tmp" : ".txt")), ec);
+      fs::create_hard_link(
+          Hote(Un(fichiers)),
+          Hote(Un(lieux)) / ("dur" + std::to_string(i) + (Pile(2) ? ".tmp" : ".txt")), ec);
     }
 #ifndef _WIN32
     // Links to files (under Wine a link to a file looks like the file itself).
@@ -402,8 +422,9 @@ class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInte
                          Hote(Un(lieux)) / ("lien" + std::to_string(i) + ".tmp"), ec);
     }
     // A folder this user may not write to (as root: no effect).
-    fs::permissions(Hote(Un(lieux)), fs::perms::owner_read | fs::perms::owner_exec |
-                                            fs::perms::group_read | fs::perms::others_read,
+    fs::permissions(Hote(Un(lieux)),
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                        fs::perms::others_read,
                     ec);
 #endif
     // Undeletable files, and an undeletable folder of TEMP with a file in it.
@@ -412,13 +433,13 @@ class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInte
     Verrouiller(temp + "\\Figé");
 
     // Typed addresses with gaps, and recent searches.
-    auto adresses = os::RegistryKey::create(kAdresses);
+    auto adresses = lecteur.createKey(kAdresses);
     for (int n = 1; n <= 6; ++n) {
       if (!Pile(4)) adresses.setString((Pile(2) ? "URL" : "url") + std::to_string(n), "http://x");
     }
     for (const char* autre : {"url0", "url01", "autre"}) adresses.setString(autre, "x");
     if (Pile(2)) {
-      auto recherches = os::RegistryKey::create(kRecherches);
+      auto recherches = lecteur.createKey(kRecherches);
       for (const char* n : {"MRUList", "a", "b"}) recherches.setString(n, "*.doc");
     }
 
@@ -427,8 +448,10 @@ class ApercuAleatoire : public ApercuMenageTest, public ::testing::WithParamInte
     for (std::size_t i = 0; i < tous.size(); ++i) plan.TableDossiers[i] = Pile(2) ? tous[i] : "";
     if (!Pile(2)) plan.TableDossiers[4] = temp;  // most often: its empty folders go too
     plan.TableRegistre = {Pile(2) ? kRecherches : "", Pile(2) ? kAdresses : ""};
-    const Liste masques = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log", "*.old", "*.---", "*.~*", "*.$*"};
-    for (std::size_t i = 0; i < masques.size(); ++i) plan.TableMotifs[i] = Pile(2) ? masques[i] : "";
+    const Liste masques = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log",
+                           "*.old", "*.---", "*.~*",  "*.$*"};
+    for (std::size_t i = 0; i < masques.size(); ++i)
+      plan.TableMotifs[i] = Pile(2) ? masques[i] : "";
     const Liste libres = {"rapport?.doc", "*.dat", "Partie*", "*.TXT", "été*", "dur*"};
     for (std::size_t i = 10; i < 13; ++i) plan.TableMotifs[i] = Pile(2) ? Un(libres) : "";
     plan.OptionsValidees = true;

@@ -25,10 +25,9 @@ class Arret : public EnvironnementMenage {
       Creer("C:\\Projets" + std::string(n));
     Creer("C:\\Projets\\q.bak");
     for (const char* n : {"\\s1.cab", "\\s2.cab", "\\s3.cab"}) Creer(sbdr + n);
-    os::RegistryKey::create(kAdresses).setString("url1", "http://x");
-    os::RegistryKey::create(kRecherches).setString("a", "*.doc");
+    lecteur.createKey(kAdresses).setString("url1", "http://x");
+    lecteur.createKey(kRecherches).setString("a", "*.doc");
     PlanComplet();
-    cabs = {sbdr + "\\s1.cab", sbdr + "\\s2.cab", sbdr + "\\s3.cab"};
   }
 
   // Stops the run, from the drain, once the pass that `dans` recognises has deleted one of the
@@ -52,8 +51,8 @@ class Arret : public EnvironnementMenage {
   void VerifierFin(std::uint64_t nbFichiers) {
     EXPECT_TRUE(arrete);
     EXPECT_EQ(menage.NbFichiers, nbFichiers);
-    EXPECT_THAT(os::RegistryKey::open(kAdresses)->valueNames(), ElementsAre("url1"));
-    EXPECT_THAT(os::RegistryKey::open(kRecherches)->valueNames(), ElementsAre("a"));
+    EXPECT_THAT(lecteur.openKey(kAdresses)->valueNames(), ElementsAre("url1"));
+    EXPECT_THAT(lecteur.openKey(kRecherches)->valueNames(), ElementsAre("a"));
     EXPECT_TRUE(Existe(temp + "\\vide"));
     EXPECT_EQ(fenetre.enCours.back(), "FIN");
     EXPECT_EQ(fenetre.messages,
@@ -62,7 +61,7 @@ class Arret : public EnvironnementMenage {
   }
 
   bool arrete = false;
-  Liste cabs;  // under the Windows directory, known once the prefix is set
+  const Liste cabs = {sbdr + "\\s1.cab", sbdr + "\\s2.cab", sbdr + "\\s3.cab"};
   const Liste tmps = {"C:\\Projets\\p1.tmp", "C:\\Projets\\p2.tmp", "C:\\Projets\\p3.tmp"};
 };
 
@@ -108,7 +107,7 @@ TEST_F(Arret, HasNoLastingEffect) {
   menage.Lancer();  // the next run goes all the way
   EXPECT_EQ(Restants(cabs), 0);
   EXPECT_FALSE(Existe("C:\\Projets\\q.bak"));
-  EXPECT_THAT(os::RegistryKey::open(kAdresses)->valueNames(), ElementsAre());
+  EXPECT_THAT(lecteur.openKey(kAdresses)->valueNames(), ElementsAre());
   EXPECT_FALSE(Existe(temp + "\\vide"));
   EXPECT_EQ(menage.NbFichiers, 1u + 1 + 1 + 3 + 1 + 3);
 }

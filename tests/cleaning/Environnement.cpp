@@ -1,20 +1,16 @@
 #include "tests/cleaning/Environnement.h"
 
+#include <algorithm>
 #include <fstream>
 
-#include "platform/FileSystem.h"
-#include "platform/Prefix.h"
+#include "platform/NameCase.h"
+#include "tests/support/Etat.h"
+#include "tests/support/Plateforme.h"
 #include "tests/support/Systeme.h"
-#include "tests/support/Temporaire.h"
 
 namespace fs = std::filesystem;
 
 void EnvironnementMenage::SetUp() {
-  prefixe = DossierTemporaireNeuf("tidora-menage");
-  os::setPrefixFolder(prefixe);
-  os::ensureProfile();
-  temp = os::windowsDirectory() + "\\TEMP";
-  sbdr = os::windowsDirectory() + "\\SYSBCKUP";
   scrute.TraiterMessages = [this] {
     if (pendantDrain) pendantDrain();
   };
@@ -22,26 +18,14 @@ void EnvironnementMenage::SetUp() {
 
 void EnvironnementMenage::TearDown() {
   for (const fs::path& p : verrous) Liberer(p);
-  EffacerArbre(prefixe);
-}
-
-fs::path EnvironnementMenage::Hote(const std::string& chemin) const {
-  auto p = os::hostPath(chemin);
-  if (!p) ADD_FAILURE() << "no host path for " << chemin;
-  return p.value_or(prefixe / "nulle-part");
-}
-
-void EnvironnementMenage::CreerDossier(const std::string& chemin) {
-  fs::create_directories(Hote(chemin));
 }
 
 void EnvironnementMenage::Creer(const std::string& chemin, std::uintmax_t taille,
                                 std::uint32_t attributs) {
-  const fs::path p = Hote(chemin);
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << std::string(std::min<std::uintmax_t>(taille, 4096), 'x');
+  const fs::path p =
+      temporaire.Creer(chemin, std::string(std::min<std::uintmax_t>(taille, 4096), 'x'));
   fs::resize_file(p, taille);
-  if (attributs != 0) os::setFileAttributes(chemin, attributs);
+  if (attributs != 0) os::testing::setFileAttributes(lecteur, chemin, attributs);
 }
 
 bool EnvironnementMenage::Existe(const std::string& chemin) const {
@@ -60,4 +44,29 @@ void EnvironnementMenage::PlanComplet() {
   plan.TableMotifs = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log",       "*.old",
                       "*.---", "*.~*",  "*.$*",  "",      "rapport?.doc"};
   plan.OptionsValidees = true;
+}
+
+std::string EnvironnementMenage::Relatif(const std::string& chemin) const {
+  fs::path surDisque;
+  for (const fs::path& nom : Hote(chemin).lexically_relative(prefixe)) {
+    fs::path trouve = nom;
+    std::error_code ec;
+    for (fs::directory_iterator it(prefixe / surDisque, ec), fin; !ec && it != fin;
+         it.increment(ec)) {
+      const fs::path n = it->path().filename();
+      if (n == nom) {
+        trouve = n;
+        break;
+      }
+      if (os::sameName(n.string(), nom.string())) trouve = n;
+    }
+    surDisque /= trouve;
+  }
+  return surDisque.generic_string();
+}
+
+std::set<std::string> EnvironnementMenage::Contenu() const {
+  std::set<std::string> noms;
+  for (const auto& [chemin, quoi] : Etat(prefixe)) noms.insert(chemin);
+  return noms;
 }

@@ -91,10 +91,11 @@ TEST_F(HorsArbre, APassWhoseFolderIsOrPassesThroughALinkYieldsNothing) {
 
 // Every deletion the run asks for, by the identity of the folder it goes through.
 struct ExecutantTemoin : TExecutant {
+  using TExecutant::TExecutant;
   std::set<std::pair<os::FileId, std::string>> demandes;
-  void SupprimerFichier(const os::Folder& dossier, std::string_view nom) override {
-    demandes.emplace(dossier.id(), std::string(nom));
-    TExecutant::SupprimerFichier(dossier, nom);
+  void SupprimerFichier(const ::Entree& fichier) override {
+    demandes.emplace(fichier.dossier.id(), std::string(fichier.nom));
+    TExecutant::SupprimerFichier(fichier);
   }
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override {
     demandes.emplace(dossier.id(), std::string(nom));
@@ -109,12 +110,12 @@ os::FileId Identite(const fs::path& p) {
 }
 
 // Each file and folder below `racine`: its path, and its name in the folder holding it.
-struct Entree {
+struct Trace {
   fs::path chemin;
   os::FileId dossier;
   std::string nom;
 };
-void Releve(const fs::path& racine, std::vector<Entree>& entrees) {
+void Releve(const fs::path& racine, std::vector<Trace>& entrees) {
   for (auto it = fs::recursive_directory_iterator(racine); it != fs::recursive_directory_iterator();
        ++it) {
     const fs::path p = it->path();
@@ -151,7 +152,7 @@ TEST_P(Permutations, NothingGoesButWhatTheRunListedWhereItListedIt) {
   const fs::path parc = Hote(temp) / "sous.parc";
   const fs::path autre = c / "Parc" / "autre";
   const fs::path dehors = c / "Parc" / "dehors";
-  ExecutantTemoin temoin;
+  ExecutantTemoin temoin{lecteur};
   TMenage run(scrute, plan, fenetre, temoin);
   plan.TableDossiers[4] = temp;
   plan.TableMotifs[0] = "*.tmp";
@@ -163,7 +164,7 @@ TEST_P(Permutations, NothingGoesButWhatTheRunListedWhereItListedIt) {
     Remplir(hote);
     Remplir(c);
     if (GetParam() == Permutation::Remplacement) Remplir(autre);
-    std::vector<Entree> avant, avantHote;
+    std::vector<Trace> avant, avantHote;
     Releve(c, avant);
     Releve(hote, avantHote);
     temoin.demandes.clear();
@@ -200,12 +201,12 @@ TEST_P(Permutations, NothingGoesButWhatTheRunListedWhereItListedIt) {
     ASSERT_TRUE(fs::is_directory(fs::symlink_status(sous)));
     ASSERT_TRUE(fs::exists(sous / "index.dat"));
 
-    for (const Entree& e : avant) {
+    for (const Trace& e : avant) {
       if (fs::exists(fs::symlink_status(e.chemin))) continue;
       EXPECT_EQ(temoin.demandes.count({e.dossier, e.nom}), 1u)
           << e.chemin << " is gone, never asked for through its folder";
     }
-    for (const Entree& e : avantHote) EXPECT_TRUE(fs::exists(e.chemin)) << e.chemin;
+    for (const Trace& e : avantHote) EXPECT_TRUE(fs::exists(e.chemin)) << e.chemin;
     for (int d = 0; d < 12; ++d) {  // only "*.tmp" is searched for outside TEMP
       EXPECT_TRUE(fs::exists(c / ("d" + std::to_string(d)) / "f0.txt")) << d;
     }

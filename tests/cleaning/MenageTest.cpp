@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
+#include <utility>
 
 #include "cleaning/DossierDangereux.h"
 #include "cleaning/Executant.h"
@@ -71,9 +74,9 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
   Creer("C:\\Ailleurs\\garde.txt");
   CreerDossier("C:\\Ailleurs\\vide");
   ASSERT_TRUE(LienDossier(Hote("C:\\Ailleurs"), Hote(temp + "\\lien")));
-  auto adresses = os::RegistryKey::create(kAdresses);
+  auto adresses = lecteur.createKey(kAdresses);
   for (const char* n : {"url1", "url2", "url4"}) adresses.setString(n, "http://x");
-  auto recherches = os::RegistryKey::create(kRecherches);
+  auto recherches = lecteur.createKey(kRecherches);
   for (const char* n : {"MRUList", "a", "b"}) recherches.setString(n, "*.doc");
   PlanComplet();
 
@@ -93,7 +96,7 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
   EXPECT_TRUE(Existe(temp + "\\lien"));
   EXPECT_TRUE(Existe(cache + "\\A1B2"));  // other folders are left alone
   EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url4"));
-  EXPECT_TRUE(os::RegistryKey::open(kRecherches));
+  EXPECT_TRUE(lecteur.openKey(kRecherches));
   EXPECT_THAT(Valeurs(kRecherches), ElementsAre());
 
   Liste attendus(LibellesDossiers.begin(), LibellesDossiers.end());
@@ -113,14 +116,17 @@ TEST_F(Menage, FullPlanDeletesTracesOnlyAndReportsThem) {
 // order, and nothing changes on disk nor in the registry.
 TEST_F(Menage, EveryChangeGoesThroughTheExecutant) {
   struct Registre : IExecutant {
+    explicit Registre(const os::Drive& d) : lecteur(d) {}
+    const os::Drive& lecteur;
     Liste actions;
+    const os::Drive& Lecteur() const override { return lecteur; }
     void Commencer() override {}
     bool DejaSupprime(const os::Folder&, std::string_view) override { return false; }
     std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override {
-      return os::RegistryKey::open(chemin);
+      return lecteur.openKey(chemin);
     }
-    void SupprimerFichier(const os::Folder& d, std::string_view n) override {
-      actions.push_back("fichier " + d.path() + "\\" + std::string(n));
+    void SupprimerFichier(const Entree& f) override {
+      actions.push_back("fichier " + f.dossier.path() + "\\" + std::string(f.nom));
     }
     void SupprimerDossier(const os::Folder& d, std::string_view n) override {
       actions.push_back("dossier " + d.path() + "\\" + std::string(n));
@@ -128,14 +134,14 @@ TEST_F(Menage, EveryChangeGoesThroughTheExecutant) {
     void SupprimerValeurs(os::RegistryKey&, const std::vector<std::string>& noms) override {
       for (const std::string& n : noms) actions.push_back("valeur " + n);
     }
-  } registre;
+  } registre{lecteur};
   for (const std::string& f : {cache + "\\page.htm", cache + "\\index.dat", temp + "\\b.txt",
                                std::string("C:\\Projets\\c.tmp"), sbdr + "\\rb000.cab"}) {
     Creer(f);
   }
   CreerDossier(temp + "\\vide");
-  os::RegistryKey::create(kAdresses).setString("url1", "http://x");
-  os::RegistryKey::create(kRecherches).setString("MRUList", "a");
+  lecteur.createKey(kAdresses).setString("url1", "http://x");
+  lecteur.createKey(kRecherches).setString("MRUList", "a");
   PlanComplet();
   TMenage apercu(scrute, plan, fenetre, registre);
   apercu.Lancer();
@@ -182,20 +188,20 @@ TEST_F(Menage, RefusedBeforeValidationResetsLabelsAndShowsOptions) {
   EXPECT_TRUE(fenetre.enCours.empty());
   EXPECT_TRUE(fenetre.messages.empty());
   EXPECT_TRUE(Existe(temp + "\\x.txt"));
-  EXPECT_FALSE(os::RegistryKey::open(kAdresses));  // nothing else happens, not even the key
+  EXPECT_FALSE(lecteur.openKey(kAdresses));  // nothing else happens, not even the key
 }
 
 TEST_F(Menage, EmptyPlanEndsOnFinAndStillCreatesTheTypedAddressKey) {
   plan.OptionsValidees = true;
-  ASSERT_FALSE(os::RegistryKey::open(kAdresses));
+  ASSERT_FALSE(lecteur.openKey(kAdresses));
   menage.Lancer();
   EXPECT_THAT(fenetre.enCours, ElementsAre("FIN"));
   EXPECT_THAT(fenetre.messages, ElementsAre("0 fichiers pour un total de\r0 kO"));
-  EXPECT_TRUE(os::RegistryKey::open(kAdresses));
+  EXPECT_TRUE(lecteur.openKey(kAdresses));
   EXPECT_EQ(fenetre.options, 0);
 
   // Purge not chosen: the values stay.
-  os::RegistryKey::create(kAdresses).setString("url1", "http://x");
+  lecteur.createKey(kAdresses).setString("url1", "http://x");
   menage.Lancer();
   EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url1"));
 }
@@ -204,7 +210,7 @@ TEST_F(Menage, RecentSearchPurgeNeverCreatesItsKey) {
   plan.TableRegistre[0] = kRecherches;
   plan.OptionsValidees = true;
   EXPECT_NO_THROW(menage.Lancer());
-  EXPECT_FALSE(os::RegistryKey::open(kRecherches));
+  EXPECT_FALSE(lecteur.openKey(kRecherches));
   EXPECT_EQ(fenetre.messages.size(), 1u);
 }
 
@@ -325,6 +331,100 @@ TEST_F(Menage, CorruptHiveSkipsTheRegistryStepsThenFailsAfterTheSummary_Linux) {
   std::filesystem::remove(prefixe / "user.reg");
   menage.Lancer();  // not left "in progress"
   EXPECT_EQ(fenetre.messages.back(), "0 fichiers pour un total de\r0 kO");
+}
+
+// A run adds nothing of its own to the prefix, beside the hive or anywhere else (no lock, no
+// temporary file): afterwards the prefix holds what it held, less what the run deleted.
+TEST_F(Menage, ARunLeavesNothingOfItsOwnInThePrefix) {
+  const Liste fichiers = {cache + "\\page.htm", temp + "\\x.txt", "C:\\Projets\\a.tmp",
+                          sbdr + "\\rb000.cab"};
+  for (const std::string& f : fichiers) Creer(f);
+  CreerDossier(temp + "\\vide");
+  Creer("C:\\Projets\\garde.txt");
+  lecteur.createKey(kAdresses).setString("url1", "http://x");
+  lecteur.createKey(kRecherches).setString("MRUList", "a");
+  PlanComplet();
+  std::set<std::string> attendu = Contenu();
+  for (const std::string& parti : fichiers) EXPECT_EQ(attendu.erase(Relatif(parti)), 1u) << parti;
+  EXPECT_EQ(attendu.erase(Relatif(temp + "\\vide")), 1u);
+  menage.Lancer();
+  EXPECT_EQ(menage.NbFichiers, fichiers.size());
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre());  // the hive was written
+  EXPECT_EQ(Contenu(), attendu);
+}
+
+// Two runs at once, each on a drive of its own and in a thread of its own: each changes only its
+// own drive, files and registry values alike.
+TEST_F(Menage, TwoRunsAtOnceOnTwoDrivesEachChangeOnlyTheirOwn) {
+  LecteurTemporaire autre("tidora-menage");
+  TScruteDossier scrute2;
+  TPlanMenage plan2;
+  FenetreEnregistree fenetre2;
+  TExecutant executant2{*autre};
+  TMenage menage2(scrute2, plan2, fenetre2, executant2);
+  constexpr int kNombre = 150;
+  for (const LecteurTemporaire* t : {&temporaire, &autre}) {
+    for (int i = 0; i < kNombre; ++i) {
+      const std::string n = std::to_string(i);
+      t->Creer(temp + "\\t" + n + ".txt");
+      t->Creer("C:\\Projets\\p" + n + ".tmp");
+      t->Creer("C:\\Projets\\b" + n + ".bak");
+    }
+    (*t)->createKey(kAdresses).setString("url1", "http://x");
+  }
+  plan.TableDossiers[4] = temp;
+  plan.TableMotifs[0] = "*.tmp";
+  plan.TableRegistre[1] = kAdresses;
+  plan.OptionsValidees = true;
+  plan2.TableMotifs[0] = "*.bak";
+  plan2.OptionsValidees = true;
+
+  // Each run waits in its first drain until the other has reached its own: both are under way.
+  std::atomic<int> arrives{0};
+  const auto rendezVous = [&arrives] {
+    return [&arrives, premier = true]() mutable {
+      if (!std::exchange(premier, false)) return;
+      ++arrives;
+      const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (arrives < 2 && std::chrono::steady_clock::now() < limite) std::this_thread::yield();
+    };
+  };
+  scrute.TraiterMessages = rendezVous();
+  scrute2.TraiterMessages = rendezVous();
+  std::string erreur, erreur2;
+  const auto lancer = [](TMenage& m, std::string& e) {
+    try {
+      m.Lancer();
+    } catch (const std::exception& x) {
+      e = x.what();
+    }
+  };
+  std::thread fil([&] { lancer(menage2, erreur2); });
+  lancer(menage, erreur);
+  fil.join();
+  EXPECT_EQ(erreur, "");
+  EXPECT_EQ(erreur2, "");
+  EXPECT_EQ(arrives, 2) << "the runs were never under way at once";
+
+  // How many files of `dossier` end in `extension`.
+  const auto restants = [](const LecteurTemporaire& t, const std::string& dossier,
+                           const char* extension) {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(t.Hote(dossier))) {
+      n += e.path().extension() == extension ? 1 : 0;
+    }
+    return n;
+  };
+  EXPECT_EQ(menage.NbFichiers, 2u * kNombre);
+  EXPECT_EQ(restants(temporaire, temp, ".txt"), 0);
+  EXPECT_EQ(restants(temporaire, "C:\\Projets", ".tmp"), 0);
+  EXPECT_EQ(restants(temporaire, "C:\\Projets", ".bak"), kNombre);
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre());
+  EXPECT_EQ(menage2.NbFichiers, 1u * kNombre);
+  EXPECT_EQ(restants(autre, temp, ".txt"), kNombre);
+  EXPECT_EQ(restants(autre, "C:\\Projets", ".tmp"), kNombre);
+  EXPECT_EQ(restants(autre, "C:\\Projets", ".bak"), 0);
+  EXPECT_THAT(autre->openKey(kAdresses)->valueNames(), ElementsAre("url1"));
 }
 
 }  // namespace

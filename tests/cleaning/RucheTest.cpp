@@ -39,7 +39,7 @@ TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {
   if (fils == 0) {
     int statut = 0;
     try {
-      auto cle = os::RegistryKey::create(kAdresses);
+      auto cle = lecteur.createKey(kAdresses);
       for (int n = 1; n <= 60; ++n) {
         cle.setString("autre" + std::to_string(n), "x");
         if (n == 1 && write(tube[1], "!", 1) != 1) statut = 2;
@@ -54,9 +54,10 @@ TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {
   // A real run would see the other writer use the prefix and refuse to start: this one starts
   // all the same, to race it.
   struct SansVerification : TExecutant {
+    using TExecutant::TExecutant;
     void Commencer() override {}
-  } executant;
-  TMenage(scrute, plan, fenetre, executant).Lancer();
+  } sansVerification{lecteur};
+  TMenage(scrute, plan, fenetre, sansVerification).Lancer();
   int statut = 0;
   ASSERT_EQ(waitpid(fils, &statut, 0), fils);
   EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0);

@@ -112,18 +112,20 @@ principale 314 55
 attendre_fin
 
 # Started with no terminal (from a menu) on a folder that is no prefix (the home): the refusal
-# shows in an error box, not only on stderr; Enter closes it and the program ends with code 1.
+# shows in an error box, not only on stderr; Enter closes it and the program ends with code 1,
+# having made neither that prefix nor its own.
 etape="refus d'un dossier sans terminal"
-env -u TIDORA_PREFIX -u WINEPREFIX HOME="$maison" "$exe" --prefixe "$maison" \
+env -u TIDORA_PREFIX -u WINEPREFIX -u XDG_DATA_HOME HOME="$maison" "$exe" --prefixe "$maison" \
   </dev/null >"$travail/refus.log" 2>&1 &
 app_pid=$!
 est_boite='$3 != "395x392" && $3 != "485x349"'
 attendre "boîte d'erreur à l'écran" visible "$est_boite"
 id_boite=$(fenetre "$est_boite")
 capturer "$captures/choisir-refus.png"
-grep -q "ne peut servir de préfixe : c'est le dossier personnel" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
+grep -q "n'est pas un préfixe Wine : il n'a pas de dossier drive_c" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
 xdo windowfocus --sync "$id_boite" || echec "xdotool ne peut donner le focus à la boîte"
 xdo key Return || echec "xdotool ne peut taper Entrée"
 attendre_fin 1
 [ -e "$maison/drive_c" ] && echec "un profil a été créé dans le dossier refusé"
+[ -e "$maison/.local/share/tidora" ] && echec "le propre préfixe du programme a été créé au refus"
 echo "$journal: choix, aperçu, ouverture et refus sans terminal réussis"

@@ -1,43 +1,31 @@
 #pragma once
-// Both forms bound to windows without a toolkit, made in start-up order over a throw-away
-// prefix.
+// Both forms bound to windows without a toolkit, made in start-up order over a drive of the
+// test's own.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/Unit1.h"
 #include "options/Unit2.h"
-#include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "platform/Prefix.h"
-#include "platform/SystemError.h"
 #include "tests/forms/FenetreFactice.h"
-#include "tests/support/Systeme.h"
-#include "tests/support/Temporaire.h"
+#include "tests/support/LecteurTemporaire.h"
 
-class FichesTest : public testing::Test {
+class FichesTest : public AvecLecteur {
  protected:
-  void SetUp() override {
-    prefixe_ = DossierTemporaireNeuf("tidora-fiches");
-    os::setPrefixFolder(prefixe_);
-    os::ensureProfile();
-    std::filesystem::create_directories(*os::hostPath(os::executableFolder()));
-    Demarrer();
-  }
+  void SetUp() override { Demarrer(); }
   void TearDown() override {
     form1.reset();
     formOptions.reset();
-    EffacerArbre(prefixe_);
   }
 
   void Demarrer() {
-    form1 = std::make_unique<TForm1>();
+    form1 = std::make_unique<TForm1>(lecteur);
     form1->Attacher(&fenetre1);
     Form1 = form1.get();
     form1->FormCreate();
-    formOptions = std::make_unique<TFormOptions>();
+    formOptions = std::make_unique<TFormOptions>(lecteur);
     formOptions->Attacher(&fenetreOptions);
     FormOptions = formOptions.get();
     formOptions->FormCreate();
@@ -52,19 +40,14 @@ class FichesTest : public testing::Test {
   }
 
   // A file of `taille` bytes at a Windows path, its folders made.
-  static void Creer(const std::string& chemin, std::size_t taille = 10) {
-    std::filesystem::path hote = *os::hostPath(chemin);
-    std::filesystem::create_directories(hote.parent_path());
-    os::File fichier = os::File::create(chemin);
-    fichier.write(std::string(taille, 'x'));
-    fichier.close();
+  void Creer(const std::string& chemin, std::size_t taille = 10) const {
+    temporaire.Creer(chemin, std::string(taille, 'x'));
   }
-  static bool Existe(const std::string& chemin) { return os::fileAttributes(chemin).has_value(); }
+  bool Existe(const std::string& chemin) const {
+    return os::fileAttributes(lecteur, chemin).has_value();
+  }
 
   FenetreFactice fenetre1, fenetreOptions;
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TFormOptions> formOptions;
-
- private:
-  std::filesystem::path prefixe_;
 };

@@ -3,6 +3,7 @@
 // runs `surVidage` at each drain of the message queue.
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +31,10 @@ class FenetreFactice : public IFenetre {
   bool Coche(std::string_view c) const override { return coches.count(std::string(c)) != 0; }
   void SetVisible(std::string_view c, bool v) override { montres[std::string(c)] = v; }
   void Message(const std::string& texte) override { messages.push_back(texte); }
-  void MontrerAide(const std::string& fichier) override { aides.push_back(fichier); }
+  void MontrerAide(const std::string& fichier, const std::optional<std::string>& contenu) override {
+    aides.push_back(fichier);
+    contenusAide.push_back(contenu);
+  }
   void TraiterMessages() override {
     ++vidages;
     if (surVidage) surVidage(vidages);
@@ -45,5 +49,6 @@ class FenetreFactice : public IFenetre {
   std::map<std::string, bool> montres;
   std::vector<std::string> messages;
   std::vector<std::string> aides;
+  std::vector<std::optional<std::string>> contenusAide;
   std::function<void(int vidage)> surVidage;
 };

@@ -1,13 +1,16 @@
 // The main window's logic, without a toolkit: start-up state, the credits keys, the label
 // throttle and every way of quitting, during a run or not.
+#include <filesystem>
 #include <thread>
 
 #include "cleaning/PlanMenage.h"
 #include "forms/Aide.h"
-#include "platform/Prefix.h"
 #include "platform/SystemError.h"
 #include "tests/forms/Environnement.h"
 #ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "tests/support/Enfant.h"
 #endif
 
@@ -114,15 +117,44 @@ TEST_F(Form1Test, EveryWayOfQuittingDuringARunStopsItThenEndsOnce) {
   EXPECT_EQ(fenetre1.fermetures, 1);
 }
 
+// The help reader gets the file's bytes as the drive holds them, or nothing when it has none.
 TEST_F(Form1Test, HelpNamesTheFileOnceAndBothWindowsShowIt) {
   HelpFile.clear();
   form1->MouseDown("Shape3", TMouseButton::mbRight);
   const std::string aide = "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp";
   EXPECT_EQ(HelpFile, aide);
   HelpFile = "C:\\Autre.hlp";
+  temporaire.Creer("C:\\Autre.hlp", "AIDE\r\n\xE9t\xE9\n");
   formOptions->MouseDown("Shape4", TMouseButton::mbLeft);
   EXPECT_EQ(fenetre1.aides, std::vector<std::string>{aide});
+  EXPECT_EQ(fenetre1.contenusAide, std::vector<std::optional<std::string>>{std::nullopt});
   EXPECT_EQ(fenetreOptions.aides, std::vector<std::string>{"C:\\Autre.hlp"});
+  EXPECT_EQ(fenetreOptions.contenusAide,
+            std::vector<std::optional<std::string>>{"AIDE\r\n\xE9t\xE9\n"});
+  HelpFile.clear();
+}
+
+// Only a regular file is read: a folder, a link or a pipe in the help file's place gives the
+// reader nothing, and nothing waits on the pipe.
+TEST_F(Form1Test, HelpReadsOnlyARegularFile) {
+  HelpFile.clear();
+  const std::string aide = "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp";
+  const std::filesystem::path hote = temporaire.Hote(aide);
+  std::filesystem::create_directory(hote);
+  form1->MouseDown("Shape3", TMouseButton::mbLeft);
+  std::filesystem::remove(hote);
+#ifndef _WIN32
+  temporaire.Creer("C:\\Vraie.hlp", "aide");
+  std::filesystem::create_symlink(temporaire.Hote("C:\\Vraie.hlp"), hote);
+  form1->MouseDown("Shape3", TMouseButton::mbLeft);
+  std::filesystem::remove(hote);
+  ASSERT_EQ(mkfifo(hote.c_str(), 0666), 0);
+  alarm(30);  // a blocked call ends the test program
+  form1->MouseDown("Shape3", TMouseButton::mbLeft);
+  alarm(0);
+#endif
+  ASSERT_FALSE(fenetre1.contenusAide.empty());
+  for (const auto& contenu : fenetre1.contenusAide) EXPECT_EQ(contenu, std::nullopt);
   HelpFile.clear();
 }
 
@@ -131,7 +163,7 @@ TEST_F(Form1Test, HelpNamesTheFileOnceAndBothWindowsShowIt) {
 // holding a file open in it, with no Wine server): the error says who, and nothing goes.
 TEST_F(Form1Test, APrefixInUseRefusesTheRunBeforeAnyFileGoes_Linux) {
   Preparer(5);
-  const std::string fichier = (*os::hostPath("C:\\Donnees\\f0.tmp")).string();
+  const std::string fichier = temporaire.Hote("C:\\Donnees\\f0.tmp").string();
   Enfant jeu("Jeu.exe", [&] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
   ASSERT_TRUE(jeu.pret());
   try {

@@ -4,6 +4,7 @@
 
 #include "cleaning/PlanMenage.h"
 #include "options/FichierOptions.h"
+#include "platform/File.h"
 #include "tests/forms/Environnement.h"
 
 namespace {
@@ -12,7 +13,7 @@ using FormOptionsTest = FichesTest;
 
 TEST_F(FormOptionsTest, CreationSetsTheBoxesFromTheFileAndTheFreeMasks) {
   {
-    os::File f = os::File::create(CheminOptions());
+    os::File f = os::File::create(lecteur, CheminOptions(lecteur));
     f.write("[Dossiers]\r\nCache=C:\\Cache\r\nDocFind=x\r\n[Fichiers]\r\nxt9=*.$*\r\n"
             "xt12=*.txt\r\n");
     f.close();
@@ -32,7 +33,7 @@ TEST_F(FormOptionsTest, ValidateSavesRebuildsThePlanAndHidesARefusalChangesNothi
   // The temporary folder as the system spells it.
   std::string temp = PlanMenage.TableDossiers[4];
   for (char& c : temp) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  std::string attendu = os::windowsDirectory() + "\\temp";
+  std::string attendu = lecteur.windowsDirectory() + "\\temp";
   for (char& c : attendu) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_EQ(temp, attendu);
   EXPECT_EQ(PlanMenage.TableMotifs[11], "file*.*");

@@ -21,7 +21,7 @@ TEST_F(Ecriture, DisquePleinLaisseLAncienFichierEntier_Linux) {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limite{8, 8};
     setrlimit(RLIMIT_FSIZE, &limite);
-    const std::string message = Echec([] { Valider(Cases({9, 10, 11}), ""); });
+    const std::string message = Echec([&] { Valider(Cases({9, 10, 11}), ""); });
     _exit(message == "Erreur d'écriture dans le flux" ? 0 : 1);
   }
   int statut = 0;
@@ -29,7 +29,7 @@ TEST_F(Ecriture, DisquePleinLaisseLAncienFichierEntier_Linux) {
   ASSERT_TRUE(WIFEXITED(statut));
   EXPECT_EQ(WEXITSTATUS(statut), 0);
   EXPECT_EQ(Lire(fichier), "ancien");
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Contenu(), FichierSeul);
 }
 
 // A pipe in the file's place is neither read nor replaced, and nothing waits on it.
@@ -38,12 +38,12 @@ TEST_F(Ecriture, TubeNonRemplace_Linux) {
   alarm(30);  // a blocked call ends the test program
   TPlanMenage plan;
   plan.TableMotifs[0] = "*.x";
-  LireOptions(plan);
+  LireOptions(lecteur, plan);
   EXPECT_EQ(plan.TableMotifs[0], "");
-  EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions());
+  EXPECT_EQ(Echec([&] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + Chemin());
   alarm(0);
   EXPECT_TRUE(std::filesystem::is_fifo(fichier));
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Contenu(), FichierSeul);
 }
 
 // Two programs validating at once: each save is whole, the last one wins, none fails.
@@ -71,27 +71,24 @@ TEST_F(Ecriture, DeuxProgrammesQuiValidentEnsembleNeMelangentRien_Linux) {
   }
   const std::string lu = Lire(fichier);
   EXPECT_TRUE(lu == textes[0] || lu == textes[1]);
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Contenu(), FichierSeul);
 }
 
-// A link in the file's place is not written through, and neither it nor its lock, as a link or
-// a FIFO, holds the validation up.
-TEST_F(Ecriture, LienOuTubeALaPlaceDuFichierOuDeSonVerrou_Linux) {
+// A link or a FIFO in the file's place is neither written through nor waited on.
+TEST_F(Ecriture, LienOuTubeALaPlaceDuFichier_Linux) {
   const std::filesystem::path dehors = prefixe / "dehors.ini";
   Ecrire(dehors, "dehors");
   alarm(30);  // a blocked call ends the test program
-  for (const std::filesystem::path& piege : {fichier, dossier / "options.ini.lock"}) {
-    for (const bool tube : {true, false}) {
-      std::filesystem::remove(piege);
-      if (tube) {
-        ASSERT_EQ(mkfifo(piege.c_str(), 0666), 0);
-      } else {
-        std::filesystem::create_symlink(dehors, piege);
-      }
-      EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions())
-          << piege << (tube ? " tube" : " lien");
-      std::filesystem::remove(piege);
+  for (const bool tube : {true, false}) {
+    if (tube) {
+      ASSERT_EQ(mkfifo(fichier.c_str(), 0666), 0);
+    } else {
+      std::filesystem::create_symlink(dehors, fichier);
     }
+    EXPECT_EQ(Echec([&] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + Chemin())
+        << (tube ? "tube" : "lien");
+    EXPECT_EQ(Contenu(), FichierSeul);
+    std::filesystem::remove(fichier);
   }
   alarm(0);
   EXPECT_EQ(Lire(dehors), "dehors");
@@ -104,7 +101,7 @@ TEST_F(Ecriture, ValidationSansEcritureDuRegistrePendantQueWineTourne_Linux) {
   {
     FakeWineServer serveur(prefixe);
     ASSERT_TRUE(serveur.started());
-    EXPECT_EQ(Echec([] { Valider(Cases({1, 2, 3, 4, 5, 6, 9}), "*.x"); }), "");
+    EXPECT_EQ(Echec([&] { Valider(Cases({1, 2, 3, 4, 5, 6, 9}), "*.x"); }), "");
     EXPECT_NE(Lire(fichier).find("Cache=C:\\users\\"), std::string::npos);
     EXPECT_EQ(Lire(prefixe / "user.reg"), ruche);
   }
@@ -112,6 +109,6 @@ TEST_F(Ecriture, ValidationSansEcritureDuRegistrePendantQueWineTourne_Linux) {
   Ecrire(prefixe / "user.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Autre] 1\n\"a\"=\"b\"\n");
   FakeWineServer serveur(prefixe);
   ASSERT_TRUE(serveur.started());
-  EXPECT_NE(Echec([] { Valider(Cases({1, 9}), ""); }).find("Wine l'utilise"), std::string::npos);
+  EXPECT_NE(Echec([&] { Valider(Cases({1, 9}), ""); }).find("Wine l'utilise"), std::string::npos);
   EXPECT_EQ(Lire(fichier), "ancien");
 }

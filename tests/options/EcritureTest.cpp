@@ -13,7 +13,7 @@ TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
   cle.setValue("History", os::reg::Dword, "");  // size zero: empty, whatever its type
   cle.deleteValue("Recent");
   cle.setValue("Cookies", os::reg::ExpandSz, std::string("%USERPROFILE%\\Cookies\0x\0", 24));
-  const std::string w = os::windowsDirectory();
+  const std::string w = lecteur.windowsDirectory();
   Valider(Cases({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}), "");
   std::string attendu;
   for (const std::string& ligne : std::initializer_list<std::string>{
@@ -29,7 +29,7 @@ TEST_F(Ecriture, ChaqueChoixDonneSaLigneDansLOrdreDuFichier) {
   EXPECT_EQ(Lire(fichier), attendu);
   Valider(Cases({9, 11}), "");
   EXPECT_EQ(Lire(fichier), "[Dossiers]\r\n[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\n");
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Contenu(), FichierSeul);
 }
 
 TEST_F(Ecriture, MasquesLibresDecoupesAuPointVirgule) {
@@ -62,9 +62,9 @@ TEST_F(Ecriture, MasqueDangereuxRefuseSansRienEnregistrer) {
 TEST_F(Ecriture, ValeurDuRegistreDeMauvaisTypeArreteTout) {
   Ecrire(fichier, "ancien");
   ShellFolders().setValue("Cache", os::reg::Dword, std::string("\1\0\0\0", 4));
-  EXPECT_EQ(Echec([] { Valider(Cases({1, 9}), ""); }), "Type de données incorrect pour 'Cache'");
+  EXPECT_EQ(Echec([&] { Valider(Cases({1, 9}), ""); }), "Type de données incorrect pour 'Cache'");
   EXPECT_EQ(Lire(fichier), "ancien");
-  EXPECT_EQ(Echec([] { Valider(Cases({2}), ""); }), "");  // not read when not chosen
+  EXPECT_EQ(Echec([&] { Valider(Cases({2}), ""); }), "");  // not read when not chosen
 }
 
 // A value goes into the file only when reading the file back gives it unchanged: a line end
@@ -96,11 +96,11 @@ TEST_F(Ecriture, ValeurQueLaRelectureChangeraitArreteTout) {
   };
   for (const auto& c : cas) {
     ShellFolders().setValue(c.nom, os::reg::Sz, c.valeur + '\0');
-    const std::string message = Echec([] { Valider(Cases({1, 2, 4, 5, 9}), ""); });
+    const std::string message = Echec([&] { Valider(Cases({1, 2, 4, 5, 9}), ""); });
     if (c.message.empty()) {
       EXPECT_EQ(message, "") << c.valeur;
       TPlanMenage plan;
-      LireOptions(plan);
+      LireOptions(lecteur, plan);
       const std::size_t index = std::string_view(c.nom) == "Recent" ? 2 : 0;
       EXPECT_EQ(plan.TableDossiers[index], c.valeur.substr(0, c.valeur.find('\0')));
       Ecrire(fichier, "ancien");
@@ -121,7 +121,7 @@ TEST_F(Ecriture, ValeurQueLaRelectureChangeraitArreteTout) {
 TEST_F(Ecriture, RucheIllisibleArreteToutSansRienEnregistrer_Linux) {
   Ecrire(fichier, "ancien");
   Ecrire(prefixe / "user.reg", "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\X]\n@=?\n");
-  EXPECT_EQ(Echec([] { Valider(Cases({1, 2, 4, 5, 9}), ""); }),
+  EXPECT_EQ(Echec([&] { Valider(Cases({1, 2, 4, 5, 9}), ""); }),
             "Base de registre illisible : " + (prefixe / "user.reg").string() +
                 ", ligne 3 : données de valeur inconnues");
   EXPECT_EQ(Lire(fichier), "ancien");
@@ -129,8 +129,8 @@ TEST_F(Ecriture, RucheIllisibleArreteToutSansRienEnregistrer_Linux) {
 
 TEST_F(Ecriture, FichierImpossibleACreer) {
   std::filesystem::create_directory(fichier);
-  EXPECT_EQ(Echec([] { Valider({}, ""); }), "Ne peut créer le fichier " + CheminOptions());
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Echec([&] { Valider({}, ""); }), "Ne peut créer le fichier " + Chemin());
+  EXPECT_EQ(Contenu(), FichierSeul);
 }
 
 // Windows never replaces a read-only file: the old one stays as it was, nothing left beside it.
@@ -138,9 +138,29 @@ TEST_F(Ecriture, FichierEnLectureSeuleNonRemplace) {
   Ecrire(fichier, "ancien");
   std::filesystem::permissions(fichier, std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
-  EXPECT_EQ(Echec([] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + CheminOptions());
+  EXPECT_EQ(Echec([&] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + Chemin());
   EXPECT_EQ(Lire(fichier), "ancien");
   EXPECT_EQ(std::filesystem::status(fichier).permissions() & std::filesystem::perms::owner_write,
             std::filesystem::perms::none);
-  EXPECT_EQ(Contenu(), FichierEtVerrou);
+  EXPECT_EQ(Contenu(), FichierSeul);
+}
+
+// A save's lock is its folder's own: no file is left for it, beside the file or anywhere in the
+// drive, whether the save first makes the program's folder, replaces the file, or is refused.
+TEST_F(Ecriture, AucunVerrouLaisseDerriere) {
+  std::filesystem::remove(dossier);
+  std::vector<std::string> attendu = Arbre();
+  Valider(Cases({9}), "");
+  for (const auto& p : {dossier, fichier}) {
+    attendu.push_back(p.lexically_relative(prefixe).generic_string());
+  }
+  std::sort(attendu.begin(), attendu.end());
+  EXPECT_EQ(Arbre(), attendu);
+  Valider(Cases({9, 10}), "");
+  EXPECT_EQ(Arbre(), attendu);
+  std::filesystem::permissions(fichier, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_EQ(Echec([&] { Valider(Cases({9}), ""); }), "Ne peut créer le fichier " + Chemin());
+  EXPECT_EQ(Arbre(), attendu);
+  EXPECT_EQ(Lire(fichier), Vide + "xt1=*.tmp\r\nxt2=*.bak\r\n");
 }

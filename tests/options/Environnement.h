@@ -1,34 +1,21 @@
 #pragma once
-// A fresh temporary prefix for each test, with the program's folder ready for "options.ini".
+// The options of a drive of the test's own, with the program's folder ready for "options.ini".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "options/FichierOptions.h"
-#include "platform/FileSystem.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
-#include "tests/support/Systeme.h"
-#include "tests/support/Temporaire.h"
+#include "tests/support/LecteurTemporaire.h"
 
-class EnvironnementOptions : public ::testing::Test {
+class EnvironnementOptions : public AvecLecteur {
  protected:
-  void SetUp() override {
-    prefixe = DossierTemporaireNeuf("tidora-options");
-    os::setPrefixFolder(prefixe);
-    os::ensureProfile();
-    dossier = *os::hostPath(os::executableFolder());
-    std::filesystem::create_directories(dossier);
-    fichier = dossier / "options.ini";
-  }
-  void TearDown() override { EffacerArbre(prefixe); }
-
   static std::string Lire(const std::filesystem::path& chemin) {
     std::ifstream f(chemin, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), {}};
@@ -42,13 +29,16 @@ class EnvironnementOptions : public ::testing::Test {
     for (const int n : cochees) choix.at(n - 1) = true;
     return choix;
   }
-  static void Valider(const ChoixOptions& choix, const std::string& masques) {
-    EnregistrerOptions(ComposerOptions(choix, masques));
+  void Valider(const ChoixOptions& choix, const std::string& masques) const {
+    EnregistrerOptions(lecteur, ComposerOptions(lecteur, choix, masques));
   }
-  // Names in the program's folder, sorted, to see that no temporary file is left.
-  std::string Contenu() const {
+  std::string Chemin() const { return CheminOptions(lecteur); }
+  // Names in `ici` (the program's folder by default), sorted, to see that nothing is left
+  // beside the file.
+  std::string Contenu() const { return Noms(dossier); }
+  static std::string Noms(const std::filesystem::path& ici) {
     std::vector<std::string> liste;
-    for (const auto& e : std::filesystem::directory_iterator(dossier)) {
+    for (const auto& e : std::filesystem::directory_iterator(ici)) {
       liste.push_back(e.path().filename().string());
     }
     std::sort(liste.begin(), liste.end());
@@ -56,8 +46,18 @@ class EnvironnementOptions : public ::testing::Test {
     for (const std::string& nom : liste) noms += nom + " ";
     return noms;
   }
-  // What the program's folder holds after a save: the file and its lock, nothing else.
-  static inline const std::string FichierEtVerrou = "options.ini options.ini.lock ";
+  // Every path of the temporary folder (relative, sorted; links not followed).
+  std::vector<std::string> Arbre() const {
+    std::vector<std::string> liste;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(temporaire.Dossier())) {
+      liste.push_back(e.path().lexically_relative(temporaire.Dossier()).generic_string());
+    }
+    std::sort(liste.begin(), liste.end());
+    return liste;
+  }
+  // What the program's folder holds after a save, done or refused: the file alone (its lock is
+  // the folder's own).
+  static inline const std::string FichierSeul = "options.ini ";
   // The message of the failure `action` ends with, or "" when it succeeds.
   template <typename F>
   static std::string Echec(F action) {
@@ -71,10 +71,12 @@ class EnvironnementOptions : public ::testing::Test {
   // The file with every choice off.
   static inline const std::string Vide = "[Dossiers]\r\n[Fichiers]\r\n";
 
-  static os::RegistryKey ShellFolders() {
-    return os::RegistryKey::create(
+  os::RegistryKey ShellFolders() const {
+    return lecteur.createKey(
         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
   }
 
-  std::filesystem::path prefixe, dossier, fichier;
+  const std::filesystem::path prefixe = temporaire.Dossier();
+  const std::filesystem::path dossier = temporaire.CreerDossier(lecteur.executableFolder());
+  const std::filesystem::path fichier = dossier / "options.ini";
 };

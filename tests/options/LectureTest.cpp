@@ -11,12 +11,12 @@ TEST_F(Lecture, FichierAbsentVideLePlanSansToucherALaValidation) {
   plan.TableRegistre.fill("x");
   plan.TableMotifs.fill("x");
   plan.OptionsValidees = true;
-  LireOptions(plan);
+  LireOptions(lecteur, plan);
   EXPECT_EQ(plan.TableDossiers, decltype(plan.TableDossiers){});
   EXPECT_EQ(plan.TableRegistre, decltype(plan.TableRegistre){});
   EXPECT_EQ(plan.TableMotifs, decltype(plan.TableMotifs){});
   EXPECT_TRUE(plan.OptionsValidees);
-  EXPECT_EQ(MasquesLibres(), "");
+  EXPECT_EQ(MasquesLibres(lecteur), "");
 }
 
 TEST_F(Lecture, CeQuiEstEcritRevientDansLePlan) {
@@ -28,9 +28,9 @@ TEST_F(Lecture, CeQuiEstEcritRevientDansLePlan) {
   Valider(Cases({1, 3, 6, 9, 11}), masques);
 
   TPlanMenage plan;
-  LireOptions(plan);
+  LireOptions(lecteur, plan);
   EXPECT_EQ(plan.TableDossiers[0], "");  // chosen, but its Shell Folders value is missing
-  EXPECT_EQ(plan.TableDossiers[4], os::windowsDirectory() + "\\temp");
+  EXPECT_EQ(plan.TableDossiers[4], lecteur.windowsDirectory() + "\\temp");
   EXPECT_EQ(plan.TableRegistre[0], "");
   EXPECT_EQ(plan.TableRegistre[1], "\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
   const decltype(plan.TableMotifs) attendus = {
@@ -39,10 +39,10 @@ TEST_F(Lecture, CeQuiEstEcritRevientDansLePlan) {
   EXPECT_EQ(plan.TableMotifs, attendus);
 
   // Offered back, the masks the plan got are run again after the next validation.
-  EXPECT_EQ(MasquesLibres(), "b.x;m3.x;m4.x;m5.x;m6.x;m7.x;m8.x;m9.x;m10.x");
-  Valider(Cases({1, 3, 6, 9, 11}), MasquesLibres());
+  EXPECT_EQ(MasquesLibres(lecteur), "b.x;m3.x;m4.x;m5.x;m6.x;m7.x;m8.x;m9.x;m10.x");
+  Valider(Cases({1, 3, 6, 9, 11}), MasquesLibres(lecteur));
   TPlanMenage relu;
-  LireOptions(relu);
+  LireOptions(lecteur, relu);
   EXPECT_EQ(std::vector(relu.TableMotifs.begin() + 10, relu.TableMotifs.end() - 1),
             std::vector(attendus.begin() + 11, attendus.end()));
 }
@@ -52,7 +52,7 @@ TEST_F(Lecture, MasquesLibresLusUnAUnCommeLePlan) {
   Ecrire(fichier,
          "[Fichiers]\r\nxt12=*.a\r\nxt13=\r\nxt14=Erreur\r\n XT16 = *.b \r\n"
          "xt20=*.c\r\nxt21=*.jamais\r\n");
-  EXPECT_EQ(MasquesLibres(), "*.a;*.b;*.c");
+  EXPECT_EQ(MasquesLibres(lecteur), "*.a;*.b;*.c");
 }
 
 TEST_F(Lecture, FichierEditeALaMain) {
@@ -72,7 +72,7 @@ TEST_F(Lecture, FichierEditeALaMain) {
              "[Fichiers]\n"
              "xt6=*.trop-tard\n");
   TPlanMenage plan;
-  LireOptions(plan);
+  LireOptions(lecteur, plan);
   EXPECT_EQ(plan.TableMotifs[0], "*.a b");
   EXPECT_EQ(plan.TableMotifs[1], "");
   EXPECT_EQ(plan.TableMotifs[2], "");

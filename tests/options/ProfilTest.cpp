@@ -18,7 +18,7 @@ TEST_F(Profil, ValeursNettoyeesEtClesAbsentes) {
          "Cl\u00e9=1\n"
          "\u212aelvin=2\n");
   const auto lire = [&](const char* cle) {
-    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+    return os::getPrivateProfileString(lecteur, "S", cle, "<absent>", Chemin());
   };
   EXPECT_EQ(lire("a"), "x y");
   EXPECT_EQ(lire("b"), "'x\"");  // quotes that do not match stay
@@ -29,12 +29,13 @@ TEST_F(Profil, ValeursNettoyeesEtClesAbsentes) {
   EXPECT_EQ(lire("g"), "x' y");
   EXPECT_EQ(lire("h"), "<absent>");
   // Names ignore the case of every letter (the Kelvin sign is a capital k).
-  EXPECT_EQ(os::getPrivateProfileString("\u00e9T\u00c9", "CL\u00c9", "", CheminOptions()), "1");
-  EXPECT_EQ(os::getPrivateProfileString("\u00e9t\u00e9", "KELVIN", "", CheminOptions()), "2");
-  EXPECT_EQ(os::getPrivateProfileString("T", "a", "<absent>", CheminOptions()), "<absent>");
-  for (const std::string& autre : {CheminOptions() + ".manque", os::executableFolder(),
+  EXPECT_EQ(os::getPrivateProfileString(lecteur, "\u00e9T\u00c9", "CL\u00c9", "", Chemin()), "1");
+  EXPECT_EQ(os::getPrivateProfileString(lecteur, "\u00e9t\u00e9", "KELVIN", "", Chemin()), "2");
+  EXPECT_EQ(os::getPrivateProfileString(lecteur, "T", "a", "<absent>", Chemin()), "<absent>");
+  for (const std::string& autre : {Chemin() + ".manque", lecteur.executableFolder(),
                                    std::string("D:\\options.ini"), std::string("options.ini")}) {
-    EXPECT_EQ(os::getPrivateProfileString("S", "a", "<absent>", autre), "<absent>") << autre;
+    EXPECT_EQ(os::getPrivateProfileString(lecteur, "S", "a", "<absent>", autre), "<absent>")
+        << autre;
   }
 }
 
@@ -49,7 +50,7 @@ TEST_F(Profil, OctetsQuelconquesEtLigneDeDixMegaOctets) {
            std::string(10 << 20, ']') + "\nfin=x\n";
   Ecrire(fichier, texte);
   const auto lire = [&](const char* cle) {
-    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+    return os::getPrivateProfileString(lecteur, "S", cle, "<absent>", Chemin());
   };
   EXPECT_EQ(lire("long"), std::string(1023, 'z'));
   EXPECT_EQ(lire("apres"), "ok");
@@ -61,7 +62,7 @@ TEST_F(Profil, OctetsQuelconquesEtLigneDeDixMegaOctets) {
 // UTF-8 all the same.
 TEST_F(Profil, Utf8SinonWindows1252) {
   const auto lire = [&](const char* cle) {
-    return os::getPrivateProfileString("S", cle, "<absent>", CheminOptions());
+    return os::getPrivateProfileString(lecteur, "S", cle, "<absent>", Chemin());
   };
   const std::string utf8 = "[S]\r\nv=C:\\Mes documents\\Été € “x”\r\n";
   for (const std::string& texte : {utf8, "\xEF\xBB\xBF" + utf8}) {
@@ -90,7 +91,7 @@ TEST_F(Profil, Utf8SinonWindows1252) {
 TEST_F(Profil, FinsDeLigneCREtSectionSansNom) {
   Ecrire(fichier, "k=avant\r[S]\rk=cr\r\r[]\rk=vide\n");
   const auto lire = [&](const char* section) {
-    return os::getPrivateProfileString(section, "k", "<absent>", CheminOptions());
+    return os::getPrivateProfileString(lecteur, section, "k", "<absent>", Chemin());
   };
   EXPECT_EQ(lire("S"), "cr");
   EXPECT_EQ(lire(""), "avant");

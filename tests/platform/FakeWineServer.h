@@ -13,15 +13,37 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/linux/WineServer.h"
+
+// The folder `folder` held open while the object lives, as a drive holds its prefix folder.
+class HeldFolder {
+ public:
+  explicit HeldFolder(const std::filesystem::path& folder)
+      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  ~HeldFolder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The server folders of the prefix `prefix` (os::host::wineServerFolders).
+inline std::vector<std::string> serverFolders(const std::filesystem::path& prefix) {
+  return os::host::wineServerFolders(HeldFolder(prefix).fd());
+}
 
 class FakeWineServer {
  public:
   explicit FakeWineServer(const std::filesystem::path& prefix) {
     name_ = "tidora-test-wine-" + std::to_string(::getpid());
     std::ofstream(prefix / "wineserver") << name_ << "\n";
-    folder_ = os::host::wineServerFolders(prefix.string()).back();
+    folder_ = serverFolders(prefix).back();
     std::filesystem::create_directories(folder_);
     int ready[2];
     if (::pipe(ready) != 0) return;

@@ -1,8 +1,8 @@
-// Every file the program opens in a prefix folder (user.reg, its lock, .first-start, system.reg,
-// wineserver, the server folder's lock and socket) with a FIFO or a link planted in its place:
-// nothing waits for ever, nothing is written through the link, the change is refused or goes on
-// as if the file were not there. Each scene runs in a child process with an alarm, so that a
-// hang fails the test instead of holding the test run.
+// Every file the program opens in a prefix folder (user.reg, .first-start, system.reg,
+// wineserver, the server folder's lock and socket), and the names it writes beside them, with a
+// FIFO or a link planted in its place: nothing waits for ever, nothing is written through the
+// link, the change is refused or goes on as if the file were not there. Each scene runs in a child
+// process with an alarm, so that a hang fails the test instead of holding the test run.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -16,10 +16,10 @@
 #include <string>
 
 #include "FakeWineServer.h"
-#include "TempPrefix.h"
-#include "platform/Prefix.h"
+#include "platform/Drive.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
+#include "tests/support/LecteurTemporaire.h"
 
 namespace fs = std::filesystem;
 
@@ -34,22 +34,18 @@ std::string contents(const fs::path& p) {
 
 enum class Attendu { Reussite, Echec };
 
-class PrefixFilesTest : public TempPrefix {
+class PrefixFilesTest : public AvecLecteur {
  protected:
   void SetUp() override {
-    TempPrefix::SetUp();
-    dehors_ = prefix_ / "dehors.txt";
+    dehors_ = temporaire.Dossier() / "dehors.txt";
     std::ofstream(dehors_) << "dehors";
   }
 
-  // A fresh prefix folder of its own, with a profile made when `profil`.
+  // A fresh prefix folder of its own, with the program's profile made when `profil`.
   fs::path prefixe(const std::string& nom, bool profil) {
-    const fs::path p = prefix_ / nom;
+    const fs::path p = temporaire.Dossier() / nom;
     fs::create_directories(p);
-    if (profil) {
-      os::setPrefixFolder(p);
-      os::ensureProfile();
-    }
+    if (profil) os::Drive::own(p);
     return p;
   }
   // Plants a FIFO, or a link to the file outside every prefix, as `p`.
@@ -61,15 +57,13 @@ class PrefixFilesTest : public TempPrefix {
       fs::create_symlink(dehors_, p);
     }
   }
-  // Runs `action` in a child on the prefix `p`: it must end within 20 seconds, succeed or throw
-  // SystemError as `attendu` says; the file outside is never changed.
-  void scene(const std::string& nom, const fs::path& p, Attendu attendu,
-             const std::function<void()>& action) {
+  // Runs `action` in a child: it must end within 20 seconds, succeed or throw SystemError as
+  // `attendu` says; the file outside is never changed.
+  void scene(const std::string& nom, Attendu attendu, const std::function<void()>& action) {
     const pid_t fils = fork();
     ASSERT_GE(fils, 0);
     if (fils == 0) {
       alarm(20);
-      os::setPrefixFolder(p);
       int code = 0;
       try {
         action();
@@ -91,34 +85,40 @@ class PrefixFilesTest : public TempPrefix {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dehors_))) << nom;
   }
 
-  static void changer() { os::RegistryKey::create("\\Software\\Test").setString("a", "b"); }
+  static void changer(const os::Drive& d) { d.createKey("\\Software\\Test").setString("a", "b"); }
 
   fs::path dehors_;
 };
 
-TEST_F(PrefixFilesTest, TheHiveItsLockAndItsTemporaryNamesAreNeverFollowedNorWaitedOn_Linux) {
+TEST_F(PrefixFilesTest, TheHiveAndTheNamesBesideItAreNeverFollowedNorWaitedOn_Linux) {
   for (const bool fifo : {true, false}) {
     const std::string sorte = fifo ? "FIFO" : "lien";
-    // user.reg: never read through a link, never waited on; refused and left as it is.
+    const auto type = fifo ? fs::file_type::fifo : fs::file_type::symlink;
+    // user.reg: never read through a link, never waited on; refused and left as it is, by a
+    // drive made before it was planted, and by a drive made now.
     fs::path p = prefixe("ruche-" + sorte, true);
+    const os::Drive ruche = os::Drive::existing(p);
     planter(p / "user.reg", fifo);
-    scene("user.reg " + sorte, p, Attendu::Echec, [] { os::RegistryKey::open("\\Software"); });
-    scene("user.reg " + sorte, p, Attendu::Echec, changer);
-    EXPECT_EQ(fs::symlink_status(p / "user.reg").type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
+    scene("user.reg " + sorte, Attendu::Echec, [&] { ruche.openKey("\\Software"); });
+    scene("user.reg " + sorte, Attendu::Echec, [&] { changer(ruche); });
+    scene("user.reg " + sorte, Attendu::Echec, [&] { os::Drive::existing(p); });
+    EXPECT_EQ(fs::symlink_status(p / "user.reg").type(), type);
 
-    // Its lock: a change is refused.
+    // Where its lock file was once kept: nothing of the program's now, the change goes on.
     p = prefixe("verrou-" + sorte, true);
+    const os::Drive verrou = os::Drive::existing(p);
     planter(p / "user.reg.lock", fifo);
-    scene("user.reg.lock " + sorte, p, Attendu::Echec, changer);
+    scene("user.reg.lock " + sorte, Attendu::Reussite, [&] { changer(verrou); });
+    EXPECT_EQ(fs::symlink_status(p / "user.reg.lock").type(), type);
 
     // user.reg.new is a name the program never uses: the start that writes user.reg (here, a
     // profile that lost it) writes it beside.
     p = prefixe("nouvelle-" + sorte, true);
     fs::remove(p / "user.reg");
     planter(p / "user.reg.new", fifo);
-    scene("user.reg.new " + sorte, p, Attendu::Reussite, [] { os::ensureProfile(); });
+    scene("user.reg.new " + sorte, Attendu::Reussite, [&] { os::Drive::own(p); });
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(p / "user.reg")));
-    EXPECT_EQ(fs::symlink_status(p / "user.reg.new").type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
+    EXPECT_EQ(fs::symlink_status(p / "user.reg.new").type(), type);
   }
 }
 
@@ -129,18 +129,20 @@ TEST_F(PrefixFilesTest, TheFirstStartMarkerAndSystemRegAreOnlyRegularFiles_Linux
     fs::path p = prefixe("marque-" + sorte, true);
     fs::remove(p / "user.reg");
     planter(p / ".first-start", fifo);
-    scene(".first-start " + sorte, p, Attendu::Echec, [] { os::ensureProfile(); });
+    scene(".first-start " + sorte, Attendu::Echec, [&] { os::Drive::own(p); });
     // ... and in a profile already made.
     p = prefixe("marque-faite-" + sorte, true);
-    os::finishFreshProfile();
+    const os::Drive faite = os::Drive::existing(p);
+    faite.finishFreshProfile();
     planter(p / ".first-start", fifo);
-    scene(".first-start fait " + sorte, p, Attendu::Echec, [] { os::freshProfilePending(); });
+    scene(".first-start fait " + sorte, Attendu::Echec, [&] { faite.freshProfilePending(); });
+    scene(".first-start fait " + sorte, Attendu::Echec, [&] { os::Drive::own(p); });
 
     // system.reg of a Wine prefix without user.reg: not read, nothing written.
     p = prefixe("systeme-" + sorte, false);
     fs::create_directories(p / "drive_c/windows");
     planter(p / "system.reg", fifo);
-    scene("system.reg " + sorte, p, Attendu::Echec, [] { os::ensureProfile(); });
+    scene("system.reg " + sorte, Attendu::Echec, [&] { os::Drive::own(p); });
     EXPECT_FALSE(fs::exists(fs::symlink_status(p / "user.reg")));
   }
 }
@@ -150,11 +152,13 @@ TEST_F(PrefixFilesTest, WineServerFilesAreNeverFollowedNorWaitedOn_Linux) {
     const std::string sorte = fifo ? "FIFO" : "lien";
     // <prefix>/wineserver, which names the server's folder: not read, the change goes on.
     fs::path p = prefixe("nom-serveur-" + sorte, true);
+    const os::Drive nom = os::Drive::existing(p);
     planter(p / "wineserver", fifo);
-    scene("wineserver " + sorte, p, Attendu::Reussite, changer);
+    scene("wineserver " + sorte, Attendu::Reussite, [&] { changer(nom); });
 
     // The server folder's lock: it cannot be taken, so nothing is written.
     p = prefixe("verrou-serveur-" + sorte, true);
+    const os::Drive verrou = os::Drive::existing(p);
     std::string dossier;
     {
       FakeWineServer serveur(p);
@@ -163,7 +167,7 @@ TEST_F(PrefixFilesTest, WineServerFilesAreNeverFollowedNorWaitedOn_Linux) {
     fs::create_directories(dossier);
     planter(fs::path(dossier) / "lock", fifo);
     const std::string avant = contents(p / "user.reg");
-    scene("lock " + sorte, p, Attendu::Echec, changer);
+    scene("lock " + sorte, Attendu::Echec, [&] { changer(verrou); });
     EXPECT_EQ(contents(p / "user.reg"), avant);
     fs::remove_all(fs::path(dossier).parent_path());
   }
@@ -174,12 +178,13 @@ TEST_F(PrefixFilesTest, WineServerFilesAreNeverFollowedNorWaitedOn_Linux) {
   FakeWineServer serveurAutre(autre);
   ASSERT_TRUE(serveurAutre.started());
   const fs::path p = prefixe("socket-lien", true);
+  const os::Drive lien = os::Drive::existing(p);
   std::ofstream(p / "wineserver") << contents(autre / "wineserver");
-  const std::string dossier = os::host::wineServerFolders(p.string()).back();
+  const std::string dossier = serverFolders(p).back();
   ASSERT_EQ(fs::path(dossier).parent_path(), fs::path(serveurAutre.folder()).parent_path());
   fs::create_directories(dossier);
   fs::create_symlink(serveurAutre.folder() + "/socket", dossier + "/socket");
-  scene("socket lien", p, Attendu::Reussite, changer);
+  scene("socket lien", Attendu::Reussite, [&] { changer(lien); });
 }
 
 }  // namespace

@@ -1,24 +1,20 @@
 // HKEY_CURRENT_USER in user.reg: keys, values, the file format, reloads and failures.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <thread>
-#include <fstream>
-#include <functional>
-#include <sstream>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
 #include "FakeWineServer.h"
 #include "HeldLock.h"
-#include "TempPrefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
+#include "tests/support/LecteurTemporaire.h"
 
 namespace fs = std::filesystem;
 using os::RegistryKey;
@@ -26,17 +22,18 @@ using os::RegistryValue;
 
 namespace {
 
-class RegistryTest : public TempPrefix {
+class RegistryTest : public AvecLecteur {
  protected:
-  std::string hiveText() {
-    std::ifstream in(prefix_ / "user.reg", std::ios::binary);
+  const fs::path& prefix_ = temporaire.Dossier();
+  std::string hiveText() { return hiveText(prefix_ / "user.reg"); }
+  static std::string hiveText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
   }
   // Replaces user.reg the way an editor saving a new file would.
   void writeHive(const std::string& text) {
-    os::ensureProfile();
     std::ofstream(prefix_ / "edited.tmp", std::ios::binary) << text;
     fs::rename(prefix_ / "edited.tmp", prefix_ / "user.reg");
   }
@@ -44,7 +41,7 @@ class RegistryTest : public TempPrefix {
 
 TEST_F(RegistryTest, FreshProfileHasTheShellFolders) {
   const auto key =
-      RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+      lecteur.openKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
   ASSERT_TRUE(key.has_value());
   const auto cache = key->query("Cache");
   ASSERT_TRUE(cache.has_value());
@@ -55,13 +52,13 @@ TEST_F(RegistryTest, FreshProfileHasTheShellFolders) {
 }
 
 TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
-  EXPECT_FALSE(RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs"));
-  RegistryKey typed = RegistryKey::create("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  EXPECT_FALSE(lecteur.openKey("\\Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  RegistryKey typed = lecteur.createKey("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
   typed.setString("url1", "http://a.example/");
   typed.setString("url2", "http://b.example/");
   typed.setString("Other", "kept");
 
-  auto same = RegistryKey::open("software\\MICROSOFT\\internet explorer\\typedurls\\");
+  auto same = lecteur.openKey("software\\MICROSOFT\\internet explorer\\typedurls\\");
   ASSERT_TRUE(same.has_value());
   EXPECT_EQ(same->query("URL1")->data, std::string("http://a.example/\0", 18));
   same->setString("URL1", "replaced");
@@ -71,10 +68,10 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreCaseAndKeepTheirSpelling) {
   EXPECT_TRUE(typed.deleteValue("URL2"));
   EXPECT_FALSE(typed.deleteValue("url2"));
   EXPECT_FALSE(typed.query("url2").has_value());
-  EXPECT_TRUE(RegistryKey::open("Software\\Microsoft").has_value());  // parents exist too
+  EXPECT_TRUE(lecteur.openKey("Software\\Microsoft").has_value());  // parents exist too
   // Every cased letter, not only ASCII.
-  RegistryKey::create("Software\\\u00c9diteur").setString("\u0421\u0447\u0451\u0442", "1");
-  auto editeur = RegistryKey::open("SOFTWARE\\\u00e9DITEUR");
+  lecteur.createKey("Software\\\u00c9diteur").setString("\u0421\u0447\u0451\u0442", "1");
+  auto editeur = lecteur.openKey("SOFTWARE\\\u00e9DITEUR");
   ASSERT_TRUE(editeur.has_value());
   EXPECT_TRUE(editeur->query("\u0441\u0427\u0401\u0422").has_value());
   EXPECT_TRUE(editeur->deleteValue("\u0441\u0447\u0451\u0442"));
@@ -102,7 +99,7 @@ TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
       {"name \\ \"odd\" = [x]", {os::reg::Binary, "\x01"}},
   };
   {
-    RegistryKey key = RegistryKey::create("\\Software\\Test");
+    RegistryKey key = lecteur.createKey("\\Software\\Test");
     for (const auto& [name, v] : values) key.setValue(name, v.type, v.data);
   }
   const std::string text = hiveText();
@@ -117,8 +114,8 @@ TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
   fs::create_directories(prefix_ / "copy");
   fs::copy(prefix_ / "drive_c", prefix_ / "copy/drive_c", fs::copy_options::recursive);
   fs::copy_file(prefix_ / "user.reg", prefix_ / "copy/user.reg");
-  os::setPrefixFolder(prefix_ / "copy");
-  const auto key = RegistryKey::open("\\Software\\Test");
+  const os::Drive copy = os::Drive::existing(prefix_ / "copy");
+  const auto key = copy.openKey("\\Software\\Test");
   ASSERT_TRUE(key.has_value());
   for (const auto& [name, v] : values) {
     const auto got = key->query(name);
@@ -130,7 +127,7 @@ TEST_F(RegistryTest, EveryValueTypeSurvivesTheFile) {
 }
 
 TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
-  RegistryKey key = RegistryKey::create("\\Software\\Test");
+  RegistryKey key = lecteur.createKey("\\Software\\Test");
   key.setString("a", "1");
   writeHive(
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
@@ -148,11 +145,11 @@ TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
   EXPECT_TRUE(key.query("c").has_value());
   key.setString("d", "saved");
 
-  os::finishFreshProfile();  // no first start here: the profile is done
+  lecteur.finishFreshProfile();  // no first start here: the profile is done
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg", "user.reg.lock"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg"}));  // no lock file either
 }
 
 TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
@@ -162,15 +159,15 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
       "\"a\"=dword:zz\n";
   writeHive(corrupt);
   try {
-    RegistryKey::create("\\Software\\Test").setString("b", "x");
+    lecteur.createKey("\\Software\\Test").setString("b", "x");
     FAIL() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
-    EXPECT_EQ(std::string(e.what()), "Base de registre illisible : " +
-                                         (prefix_ / "user.reg").string() +
-                                         ", ligne 4 : dword incorrect");
+    EXPECT_EQ(std::string(e.what()),
+              "Base de registre illisible : " + (prefix_ / "user.reg").string() +
+                  ", ligne 4 : dword incorrect");
   }
-  EXPECT_THROW(RegistryKey::open("\\Software"), os::SystemError);
+  EXPECT_THROW(lecteur.openKey("\\Software"), os::SystemError);
   EXPECT_EQ(hiveText(), corrupt);
 
   const struct {
@@ -189,7 +186,7 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
   for (const auto& b : bad) {
     writeHive(b.text);
     try {
-      RegistryKey::open("\\X");
+      lecteur.openKey("\\X");
       ADD_FAILURE() << "no error: " << b.text;
     } catch (const os::SystemError& e) {
       EXPECT_NE(std::string(e.what()).find("user.reg, " + std::string(b.where)), std::string::npos)
@@ -202,23 +199,26 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
   std::ofstream(prefix_ / "elsewhere.reg") << elsewhere;
   fs::remove(prefix_ / "user.reg");
   fs::create_symlink(prefix_ / "elsewhere.reg", prefix_ / "user.reg");
-  EXPECT_THROW(RegistryKey::create("\\X").setString("a", "b"), os::SystemError);
+  EXPECT_THROW(lecteur.createKey("\\X").setString("a", "b"), os::SystemError);
   EXPECT_TRUE(fs::is_symlink(prefix_ / "user.reg"));
   fs::remove(prefix_ / "user.reg");
   ASSERT_EQ(mkfifo((prefix_ / "user.reg").c_str(), 0600), 0);
-  EXPECT_THROW(RegistryKey::open("\\X"), os::SystemError);
+  EXPECT_THROW(lecteur.openKey("\\X"), os::SystemError);
+  // Where the hive's lock file was once kept, a link is nothing of the program's now: the change
+  // goes through, and the link and its target are left as they are.
   fs::remove(prefix_ / "user.reg");
-  fs::remove(prefix_ / "user.reg.lock");
   fs::create_symlink(prefix_ / "elsewhere.reg", prefix_ / "user.reg.lock");
   writeHive(elsewhere);
-  EXPECT_THROW(RegistryKey::create("\\X"), os::SystemError);
+  EXPECT_NO_THROW(lecteur.createKey("\\X"));
+  EXPECT_TRUE(fs::is_symlink(prefix_ / "user.reg.lock"));
+  EXPECT_EQ(hiveText(prefix_ / "elsewhere.reg"), elsewhere);
   fs::remove(prefix_ / "user.reg.lock");
 
   // Unreadable: a folder where the file should be.
   fs::remove(prefix_ / "user.reg");
   fs::create_directory(prefix_ / "user.reg");
   try {
-    RegistryKey::create("\\X");
+    lecteur.createKey("\\X");
     ADD_FAILURE() << "no error";
   } catch (const os::SystemError& e) {
     EXPECT_EQ(e.code(), os::error::BadRegistryHive);
@@ -228,11 +228,13 @@ TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {
 
 TEST_F(RegistryTest, AHiveInTheRegeditFormatIsConvertedWithEveryValue) {
   writeHive(
-      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER]\n\n[HKEY_CURRENT_USER\\Software]\n\n"
+      "Windows Registry Editor Version "
+      "5.00\n\n[HKEY_CURRENT_USER]\n\n[HKEY_CURRENT_USER\\Software]\n\n"
       "[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs]\n"
       "\"url1\"=\"http://caf\xc3\xa9.example/\\\"q\\\"\"\n"
       "\n[HKEY_CURRENT_USER\\Software\\Cl\xc3\xa9 \xe2\x82\xac]\n"
-      "@=\"d\xc3\xa9" "faut\"\n"
+      "@=\"d\xc3\xa9"
+      "faut\"\n"
       "\"multi\"=hex(7):61,00,62,00,00\n"
       "\"expand\"=hex(2):25,54,25,00\n"
       "\"lines\"=hex(1):61,0a,62,00\n"
@@ -240,13 +242,16 @@ TEST_F(RegistryTest, AHiveInTheRegeditFormatIsConvertedWithEveryValue) {
       "\"blob\"=hex:01,02\n");
   const std::vector<std::pair<std::string, std::string>> where = {
       {"\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1"},
-      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", ""},      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "multi"},
-      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "expand"}, {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "lines"},
-      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "n"},      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "blob"}};
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", ""},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "multi"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "expand"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "lines"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "n"},
+      {"\\Software\\Cl\xc3\xa9 \xe2\x82\xac", "blob"}};
   std::vector<RegistryValue> before;
-  for (const auto& [key, name] : where) before.push_back(*RegistryKey::open(key)->query(name));
+  for (const auto& [key, name] : where) before.push_back(*lecteur.openKey(key)->query(name));
 
-  RegistryKey::create("\\Software\\Other").setString("x", "y");  // the first save converts it
+  lecteur.createKey("\\Software\\Other").setString("x", "y");  // the first save converts it
   const std::string text = hiveText();
   EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n", 0), 0u) << text;
   EXPECT_NE(text.find("\n[Software\\\\Cl\\xe9 \\x20ac] "), std::string::npos) << text;
@@ -254,7 +259,7 @@ TEST_F(RegistryTest, AHiveInTheRegeditFormatIsConvertedWithEveryValue) {
   EXPECT_NE(text.find("\n\"lines\"=\"a\\nb\"\n"), std::string::npos);
   EXPECT_EQ(text.find("[Software] "), std::string::npos);  // implied by its sub-keys
   for (std::size_t i = 0; i < where.size(); ++i) {
-    const auto v = RegistryKey::open(where[i].first)->query(where[i].second);
+    const auto v = lecteur.openKey(where[i].first)->query(where[i].second);
     ASSERT_TRUE(v.has_value()) << where[i].second;
     EXPECT_EQ(v->type, before[i].type) << where[i].second;
     EXPECT_EQ(v->data, before[i].data) << where[i].second;
@@ -264,21 +269,23 @@ TEST_F(RegistryTest, AHiveInTheRegeditFormatIsConvertedWithEveryValue) {
 // A change is refused while a server runs; one that would change nothing (a key that exists, a
 // value set as it is, values that are not there) writes nothing and is not refused.
 TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
-  RegistryKey key = RegistryKey::create("\\Software\\Test");
+  RegistryKey key = lecteur.createKey("\\Software\\Test");
   key.setString("a", "1");
   const std::string saved = hiveText();
   FakeWineServer server(prefix_);
   ASSERT_TRUE(server.started());
-  const std::string message = "Registre du préfixe " + prefix_.string() +
-                              " non modifié : Wine l'utilise (wineserver, processus " +
-                              std::to_string(server.pid()) +
-                              ") ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »";
+  const std::string message =
+      "Registre du préfixe " + prefix_.string() +
+      " non modifié : Wine l'utilise (wineserver, processus " + std::to_string(server.pid()) +
+      ") ; fermez les programmes Windows de ce préfixe ou lancez « wineserver -k »";
   const std::vector<std::function<void()>> changes = {
       [&] { key.setString("b", "2"); },
       [&] { key.setValue("a", os::reg::Sz, std::string("1", 1)); },  // no final NUL: another value
       [&] { key.deleteValue("a"); },
-      [&] { key.deleteValues({"missing", "A"}); },
-      [&] { RegistryKey::create("\\Software\\New"); },
+      [&] {
+        key.deleteValues({"missing", "A"});
+      },
+      [&] { lecteur.createKey("\\Software\\New"); },
   };
   for (std::size_t i = 0; i < changes.size(); ++i) {
     try {
@@ -291,11 +298,13 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
   }
   const std::vector<std::function<void()>> noChanges = {
       [&] { EXPECT_FALSE(key.deleteValue("missing")); },
-      [&] { EXPECT_EQ(key.deleteValues({"missing", "other"}), 0u); },
+      [&] {
+        EXPECT_EQ(key.deleteValues({"missing", "other"}), 0u);
+      },
       [&] { key.setString("A", "1"); },
-      [&] { RegistryKey::create("\\Software\\Test"); },
-      [&] { RegistryKey::create("software\\TEST\\"); },
-      [&] { RegistryKey::create("\\Software"); },  // implied by its sub-key: not written either
+      [&] { lecteur.createKey("\\Software\\Test"); },
+      [&] { lecteur.createKey("software\\TEST\\"); },
+      [&] { lecteur.createKey("\\Software"); },  // implied by its sub-key: not written either
   };
   for (std::size_t i = 0; i < noChanges.size(); ++i) {
     EXPECT_NO_THROW(noChanges[i]()) << "no change " << i;
@@ -311,19 +320,25 @@ TEST_F(RegistryTest, NothingIsWrittenWhileAWineServerOfThePrefixRuns) {
 // A prefix Wine made, without user.reg (Proton setting it up): the program adds its own folder,
 // and a hive Wine accepts, of the prefix's architecture; it is not a fresh profile of its own.
 TEST_F(RegistryTest, AWinePrefixGetsTheProgramFolderAndAHiveOfItsArchitecture) {
-  fs::create_directories(prefix_ / "drive_c/windows/temp");
-  std::ofstream(prefix_ / "system.reg", std::ios::binary)
+  const fs::path wine = prefix_ / "wine";
+  fs::create_directories(wine / "drive_c/windows/temp");
+  std::ofstream(wine / "system.reg", std::ios::binary)
       << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n";
-  EXPECT_FALSE(os::ensureProfile());
-  EXPECT_FALSE(fs::exists(drive() / "users"));
-  EXPECT_TRUE(fs::is_directory(drive() / "Program Files/Tidora 2000"));
-  const std::string text = hiveText();
-  EXPECT_EQ(text.substr(0, text.find("#arch=win32\n") + 12),
-            "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
-            "#arch=win32\n");
-  EXPECT_TRUE(RegistryKey::open("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
-                  ->query("Cache")
-                  .has_value());
+  bool created = true;
+  const os::Drive wineDrive = os::Drive::own(wine, &created);
+  EXPECT_FALSE(created);
+  EXPECT_FALSE(wineDrive.freshProfilePending());
+  EXPECT_FALSE(fs::exists(wine / "drive_c/users"));
+  EXPECT_TRUE(fs::is_directory(wine / "drive_c/Program Files/Tidora 2000"));
+  const std::string text = hiveText(wine / "user.reg");
+  EXPECT_EQ(
+      text.substr(0, text.find("#arch=win32\n") + 12),
+      "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+      "#arch=win32\n");
+  EXPECT_TRUE(
+      wineDrive.openKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+          ->query("Cache")
+          .has_value());
 }
 
 // A key of 100,000 values as Wine writes it (its time lines, then its values sorted by name),
@@ -340,15 +355,17 @@ TEST_F(RegistryTest, AKeyOfAHundredThousandValuesIsPurgedAndEveryOtherLineKept) 
       "#arch=win64\n\n[Software\\\\Microsoft\\\\Avant] 1796641470\n#time=1dd863abdab8c00\n"
       "\"a\"=\"caf\\xe9\"\n\n";
   const std::string cle =
-      "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] 1796641473\n#time=1dd863abdab8c9c\n";
+      "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs] "
+      "1796641473\n#time=1dd863abdab8c9c\n";
   const std::string apres =
       "\n[Software\\\\Microsoft\\\\Windows] 1796641475\n#time=1dd863abdab8d00\n;; note\n"
       "\"b\"=hex:00,01\n";
   std::string texte = avant + cle;
-  for (const std::string& nom : tries) texte += "\"" + nom + "\"=\"http://exemple.test/" + nom + "\"\n";
+  for (const std::string& nom : tries)
+    texte += "\"" + nom + "\"=\"http://exemple.test/" + nom + "\"\n";
   writeHive(texte + apres);
 
-  auto typed = RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+  auto typed = lecteur.openKey("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
   ASSERT_TRUE(typed.has_value());
   EXPECT_EQ(typed->valueNames().size(), urls.size() + 1);
   EXPECT_EQ(typed->deleteValues(urls), urls.size());
@@ -366,21 +383,27 @@ TEST_F(RegistryTest, AKeyOfAHundredThousandValuesIsPurgedAndEveryOtherLineKept) 
 // The fresh hive of a prefix is written as every change is: under the hive's lock, and never
 // while a wineserver of the prefix runs.
 TEST_F(RegistryTest, AFreshHiveIsWrittenUnderTheHiveLockAndNeverWhileWineRuns) {
-  fs::create_directories(prefix_ / "drive_c/windows/temp");
-  std::ofstream(prefix_ / "system.reg", std::ios::binary) << "WINE REGISTRY Version 2\n\n#arch=win64\n";
+  const fs::path wine = prefix_ / "wine";
+  fs::create_directories(wine / "drive_c/windows/temp");
+  std::ofstream(wine / "system.reg", std::ios::binary)
+      << "WINE REGISTRY Version 2\n\n#arch=win64\n";
   {
-    FakeWineServer server(prefix_);
+    FakeWineServer server(wine);
     ASSERT_TRUE(server.started());
     try {
-      os::ensureProfile();
+      os::Drive::own(wine);
       ADD_FAILURE() << "no error";
     } catch (const os::SystemError& e) {
       EXPECT_EQ(e.code(), os::error::SharingViolation) << e.what();
     }
-    EXPECT_FALSE(fs::exists(prefix_ / "user.reg"));
+    EXPECT_FALSE(fs::exists(wine / "user.reg"));
   }
-  ExpectToWaitForLock(prefix_ / "user.reg.lock", [] { EXPECT_FALSE(os::ensureProfile()); });
-  EXPECT_EQ(hiveText().rfind("WINE REGISTRY Version 2\n", 0), 0u);
+  ExpectToWaitForLock(wine, [&] {
+    bool created = true;
+    os::Drive::own(wine, &created);
+    EXPECT_FALSE(created);
+  });
+  EXPECT_EQ(hiveText(wine / "user.reg").rfind("WINE REGISTRY Version 2\n", 0), 0u);
 }
 
 // Two processes changing the hive at once: every value either one sets is kept, and values one
@@ -388,14 +411,14 @@ TEST_F(RegistryTest, AFreshHiveIsWrittenUnderTheHiveLockAndNeverWhileWineRuns) {
 TEST_F(RegistryTest, TwoProcessesChangingTheHiveLoseNothing) {
   std::vector<std::string> urls;
   {
-    RegistryKey typed = RegistryKey::create("\\Software\\Typed");
+    RegistryKey typed = lecteur.createKey("\\Software\\Typed");
     for (int n = 1; n <= 50; ++n) {
       urls.push_back("url" + std::to_string(n));
       typed.setString(urls.back(), "http://x");
     }
   }
-  auto write = [](const char* prefix) {
-    RegistryKey key = RegistryKey::create("\\Software\\Race");
+  auto write = [&](const char* prefix) {
+    RegistryKey key = lecteur.createKey("\\Software\\Race");
     for (int n = 1; n <= 150; ++n) key.setString(prefix + std::to_string(n), "v");
   };
   const pid_t child = fork();
@@ -410,17 +433,17 @@ TEST_F(RegistryTest, TwoProcessesChangingTheHiveLoseNothing) {
   }
   write("a");
   // A writer finding the hive locked waits for it, and does not fail.
-  ExpectToWaitForLock(prefix_ / "user.reg.lock", [] {
-    EXPECT_NO_THROW(RegistryKey::create("\\Software\\Race").setString("a1", "w"));
+  ExpectToWaitForLock(prefix_, [&] {
+    EXPECT_NO_THROW(lecteur.createKey("\\Software\\Race").setString("a1", "w"));
   });
-  EXPECT_EQ(RegistryKey::create("\\Software\\Typed").deleteValues(urls), urls.size());
+  EXPECT_EQ(lecteur.createKey("\\Software\\Typed").deleteValues(urls), urls.size());
   write("c");
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-  EXPECT_EQ(RegistryKey::open("\\Software\\Race")->valueNames().size(), 450u);
-  EXPECT_TRUE(RegistryKey::open("\\Software\\Typed")->valueNames().empty());
+  EXPECT_EQ(lecteur.openKey("\\Software\\Race")->valueNames().size(), 450u);
+  EXPECT_TRUE(lecteur.openKey("\\Software\\Typed")->valueNames().empty());
 }
 
 }  // namespace

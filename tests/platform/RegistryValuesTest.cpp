@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "TempPrefix.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
+#include "tests/support/LecteurTemporaire.h"
 
 using os::RegistryKey;
 using os::RegistryValue;
 
 namespace {
 
-using RegistryValuesTest = TempPrefix;
+using RegistryValuesTest = AvecLecteur;
 
 TEST_F(RegistryValuesTest, EveryTypeComesBackAsItWentIn) {
   const std::vector<std::pair<std::string, RegistryValue>> values = {
@@ -31,9 +31,9 @@ TEST_F(RegistryValuesTest, EveryTypeComesBackAsItWentIn) {
       {"none", {os::reg::None, ""}},
       {"blob", {os::reg::Binary, std::string(3000, '\xfe')}},
   };
-  RegistryKey key = RegistryKey::create("\\Software\\Tidora Test");
+  RegistryKey key = lecteur.createKey("\\Software\\Tidora Test");
   for (const auto& [name, v] : values) key.setValue(name, v.type, v.data);
-  const auto again = RegistryKey::open("software\\TIDORA TEST");
+  const auto again = lecteur.openKey("software\\TIDORA TEST");
   ASSERT_TRUE(again.has_value());
   for (const auto& [name, v] : values) {
     const auto got = again->query(name);
@@ -45,18 +45,18 @@ TEST_F(RegistryValuesTest, EveryTypeComesBackAsItWentIn) {
 }
 
 TEST_F(RegistryValuesTest, NamesIgnoreCaseAndALeadingBackslashIsTheRoot) {
-  EXPECT_FALSE(RegistryKey::open("\\Software\\Tidora Test\\Missing").has_value());
-  RegistryKey typed = RegistryKey::create("\\Software\\Tidora Test\\TypedURLs");
+  EXPECT_FALSE(lecteur.openKey("\\Software\\Tidora Test\\Missing").has_value());
+  RegistryKey typed = lecteur.createKey("\\Software\\Tidora Test\\TypedURLs");
   typed.setString("url1", "http://a.example/");
   typed.setString("url2", "http://b.example/");
-  auto same = RegistryKey::open("Software\\tidora test\\typedurls");
+  auto same = lecteur.openKey("Software\\tidora test\\typedurls");
   ASSERT_TRUE(same.has_value());
   EXPECT_EQ(same->query("URL1")->data, std::string("http://a.example/\0", 18));
   EXPECT_TRUE(same->deleteValue("URL2"));
   EXPECT_FALSE(typed.deleteValue("url2"));
   EXPECT_FALSE(typed.query("url2").has_value());
   EXPECT_EQ(typed.valueNames(), (std::vector<std::string>{"url1"}));
-  EXPECT_TRUE(RegistryKey::open("\\Software").has_value());
+  EXPECT_TRUE(lecteur.openKey("\\Software").has_value());
   // Its path as it was opened, from the root.
   EXPECT_EQ(typed.path(), "Software\\Tidora Test\\TypedURLs");
   EXPECT_EQ(same->path(), "Software\\tidora test\\typedurls");

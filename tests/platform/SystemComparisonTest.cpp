@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "TempPrefix.h"
 #include "platform/Folder.h"
 #include "platform/Mask.h"
 #include "platform/Profile.h"
+#include "tests/support/LecteurTemporaire.h"
 
 namespace {
 
-using SystemComparisonTest = TempPrefix;
+using SystemComparisonTest = AvecLecteur;
 
 std::string systemReading(const std::string& section, const std::string& key,
                           const std::string& file) {
@@ -47,20 +47,20 @@ TEST_F(SystemComparisonTest, ProfileReaderReadsAsGetPrivateProfileStringA_Window
       "[S]\r\rk=cr\r\n\r\n\r\nmy key = spaced\r\n",
   };
   const std::vector<std::pair<std::string, std::string>> requetes = {
-      {"S", "d"},     {"S", "s"},         {"S", "u"},    {"S", "v"},       {"S", "m"},
-      {"S", "q"},     {"S", "mix"},       {"S", "one"},  {"S", "k"},       {"s", "K"},
-      {" S ", " k "}, {"S", "t"},         {"S", "empty"}, {"S", "blank"},  {"section", "key"},
-      {"Section", "other"}, {"S", "long"}, {"S", "noequals"}, {"S", ";c"}, {"T", "k"},
-      {"T]x", "k"},   {"a", "k"},         {"a]b", "k"}, {"", "k"},        {"S", "my key"},
-      {"S", "absent"}, {"absent", "k"},
+      {"S", "d"},           {"S", "s"},      {"S", "u"},        {"S", "v"},     {"S", "m"},
+      {"S", "q"},           {"S", "mix"},    {"S", "one"},      {"S", "k"},     {"s", "K"},
+      {" S ", " k "},       {"S", "t"},      {"S", "empty"},    {"S", "blank"}, {"section", "key"},
+      {"Section", "other"}, {"S", "long"},   {"S", "noequals"}, {"S", ";c"},    {"T", "k"},
+      {"T]x", "k"},         {"a", "k"},      {"a]b", "k"},      {"", "k"},      {"S", "my key"},
+      {"S", "absent"},      {"absent", "k"},
   };
   int numero = 0;
   for (const std::string& texte : fichiers) {
     const std::string nom = "p" + std::to_string(++numero) + ".ini";
-    std::ofstream(drive() / nom, std::ios::binary) << texte;
-    const std::string chemin = (drive() / nom).string();
+    std::ofstream(temporaire.LecteurC() / nom, std::ios::binary) << texte;
+    const std::string chemin = (temporaire.LecteurC() / nom).string();
     for (const auto& [section, cle] : requetes) {
-      EXPECT_EQ(os::getPrivateProfileString(section, cle, "<défaut>", "C:\\" + nom),
+      EXPECT_EQ(os::getPrivateProfileString(lecteur, section, cle, "<défaut>", "C:\\" + nom),
                 systemReading(section, cle, chemin))
           << "file " << numero << ", [" << section << "] " << cle;
     }
@@ -70,12 +70,12 @@ TEST_F(SystemComparisonTest, ProfileReaderReadsAsGetPrivateProfileStringA_Window
 // The system matches "*.tmp" against generated 8.3 names too; ours matches only names that
 // match themselves.
 TEST_F(SystemComparisonTest, ShortNamesNeverMakeAMatch_Windows) {
-  makeFile("m/a.tmpx");
-  makeFile("m/b.tmp");
-  makeFile("m/long name.tmp.old");
+  temporaire.Creer("C:\\m\\a.tmpx");
+  temporaire.Creer("C:\\m\\b.tmp");
+  temporaire.Creer("C:\\m\\long name.tmp.old");
   std::set<std::string> systeme;
   WIN32_FIND_DATAW donnees;
-  const std::wstring motif = (drive() / "m" / "*.tmp").wstring();
+  const std::wstring motif = (temporaire.LecteurC() / "m" / "*.tmp").wstring();
   const HANDLE h = FindFirstFileW(motif.c_str(), &donnees);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   do {
@@ -83,7 +83,7 @@ TEST_F(SystemComparisonTest, ShortNamesNeverMakeAMatch_Windows) {
   } while (FindNextFileW(h, &donnees));
   FindClose(h);
   std::set<std::string> nous;
-  std::optional<os::Folder> m = os::Folder::open("C:\\m");
+  std::optional<os::Folder> m = lecteur.openFolder("C:\\m");
   ASSERT_TRUE(m);
   for (std::size_t i = 0; i < m->count(); ++i) {
     if (os::matchesMask(m->name(i), "*.tmp")) nous.insert(std::string(m->name(i)));

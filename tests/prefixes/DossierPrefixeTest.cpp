@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "FauxFoyer.h"
-#include "platform/Prefix.h"
+#include "platform/Drive.h"
 #include "platform/PrefixCheck.h"
 #include "platform/SystemError.h"
 
@@ -21,7 +21,6 @@ class DossierPrefixeTest : public FauxFoyer {
     ::setenv("HOME", Home().c_str(), 1);
   }
   void TearDown() override {
-    os::setPrefixFolder(racine_ / "jamais");  // the emulation lets go of the test's folders
     if (ancienHome_) {
       ::setenv("HOME", ancienHome_->c_str(), 1);
     } else {
@@ -36,8 +35,7 @@ class DossierPrefixeTest : public FauxFoyer {
     for (const auto& e : fs::recursive_directory_iterator(dossier, ec)) avant.push_back(e.path());
     std::string message;
     try {
-      os::setPrefixFolder(dossier);
-      os::ensureProfile();
+      os::Drive::own(dossier);
       ADD_FAILURE() << "accepté : " << dossier;
     } catch (const os::SystemError& e) {
       EXPECT_EQ(e.code(), os::error::AccessDenied);
@@ -87,17 +85,20 @@ TEST_F(DossierPrefixeTest, AFolderOfPrefixesSaysWhichItHolds) {
 
 TEST_F(DossierPrefixeTest, PrefixesMissingAndEmptyFoldersAreAccepted) {
   // Missing or empty: the program's own fresh profile.
-  os::setPrefixFolder(racine_ / "neuf");
-  EXPECT_TRUE(os::ensureProfile());
+  const auto nouveau = [](const fs::path& dossier) {
+    bool cree = false;
+    os::Drive::own(dossier, &cree);
+    return cree;
+  };
+  EXPECT_TRUE(nouveau(racine_ / "neuf"));
   EXPECT_TRUE(fs::is_directory(racine_ / "neuf/drive_c"));
+  EXPECT_FALSE(nouveau(racine_ / "neuf"));  // made once
   fs::create_directory(racine_ / "vide");
-  os::setPrefixFolder(racine_ / "vide");
-  EXPECT_TRUE(os::ensureProfile());
+  EXPECT_TRUE(nouveau(racine_ / "vide"));
   // A first start cut short before drive C was made leaves only its marker.
   fs::create_directory(racine_ / "coupe");
   Ecrire(racine_ / "coupe/.first-start", "");
-  os::setPrefixFolder(racine_ / "coupe");
-  EXPECT_TRUE(os::ensureProfile());
+  EXPECT_TRUE(nouveau(racine_ / "coupe"));
   // Any folder holding drive_c or a hive.
   for (const char* present : {"drive_c/", "system.reg", "user.reg"}) {
     const fs::path p = racine_ / "avec" / present;

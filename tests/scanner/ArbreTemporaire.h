@@ -1,7 +1,7 @@
 #pragma once
-// A scanner test bench: a fresh prefix in a temporary folder, a tree built on drive C, and a
-// TScruteDossier whose reports are recorded as "F <file>", "D <folder>", "X" (OnExecute) and
-// "Z" (OnFinExecute).
+// A scanner test bench: a tree built on drive C of a drive of the test's own, and a
+// TScruteDossier walking that drive whose reports are recorded as "F <file>", "D <folder>", "X"
+// (OnExecute) and "Z" (OnFinExecute).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,22 +11,15 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Folder.h"
-#include "platform/Prefix.h"
 #include "scanner/Scrute.h"
-#include "tests/support/Systeme.h"
-#include "tests/support/Temporaire.h"
+#include "tests/support/LecteurTemporaire.h"
+#include "tests/support/Plateforme.h"
 
-class ArbreTemporaire : public ::testing::Test {
+class ArbreTemporaire : public AvecLecteur {
  protected:
   void SetUp() override {
-    prefixe_ = DossierTemporaireNeuf("tidora-scrute");
-    os::setPrefixFolder(prefixe_);
-    os::ensureProfile();
-    auto c = os::hostPath("c:\\");
-    ASSERT_TRUE(c.has_value());
-    c_ = *c;
     Enregistre();
+    s.Lecteur = &lecteur;
     s.Dossier = "c:\\t";
   }
 
@@ -37,10 +30,6 @@ class ArbreTemporaire : public ::testing::Test {
     s.OnFichier = [this](TScruteDossier&, const std::string& n) { rapports.push_back("F " + n); };
     s.OnDossier = [this](TScruteDossier&, const std::string& n) { rapports.push_back("D " + n); };
     s.TraiterMessages = nullptr;
-  }
-
-  void TearDown() override {
-    EffacerArbre(prefixe_);
   }
 
   // Creates files and folders (a name ending in "/") under drive C, parents included.
@@ -59,13 +48,13 @@ class ArbreTemporaire : public ::testing::Test {
   // Runs one scan and returns its reports; no search may stay open afterwards.
   std::vector<std::string> Scrute() {
     rapports.clear();
+    const int ouverts = os::testing::openHandles();
     s.Execute();
-    EXPECT_EQ(os::Folder::openCount(), 0);
+    EXPECT_EQ(os::testing::openHandles(), ouverts);
     return rapports;
   }
 
-  std::filesystem::path prefixe_;
-  std::filesystem::path c_;  // drive C on the host
+  const std::filesystem::path c_ = temporaire.LecteurC();  // drive C on the host
   TScruteDossier s;
   std::vector<std::string> rapports;
 };

@@ -163,8 +163,9 @@ TEST_F(ArretArbre, FailureInAHandlerEndsTheScanAndClosesEverySearch) {
         if (++vidages == 20) echoue("vidage");
       };
     rapports.clear();
+    const int ouverts = os::testing::openHandles();
     EXPECT_THROW(s.Execute(), std::runtime_error);
-    EXPECT_EQ(os::Folder::openCount(), 0);
+    EXPECT_EQ(os::testing::openHandles(), ouverts);
     EXPECT_THAT(rapports, ::testing::Not(::testing::Contains("Z")));
   }
   Enregistre();

@@ -2,14 +2,16 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <map>
 
 #include "platform/Attributes.h"
-#include "platform/FileSystem.h"
 #include "tests/scanner/ArbreTemporaire.h"
 #include "tests/support/Systeme.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::Key;
+using ::testing::SizeIs;
 using ::testing::UnorderedElementsAre;
 using Parcours = ArbreTemporaire;
 
@@ -99,12 +101,12 @@ TEST_F(Parcours, WalksDepthFirstAndAppliesTheMaskToFilesOnly) {
 
 TEST_F(Parcours, ReportsHiddenSystemAndReadOnlyFilesAndEntersHiddenSystemFolders) {
   Cree({"t/cache.tmp", "t/sys.tmp", "t/lecture.tmp", "t/tout.tmp", "t/prive/dedans.tmp"});
-  os::setFileAttributes(R"(c:\t\cache.tmp)", os::attr::Hidden);
-  os::setFileAttributes(R"(c:\t\sys.tmp)", os::attr::System);
-  os::setFileAttributes(R"(c:\t\lecture.tmp)", os::attr::ReadOnly);
-  os::setFileAttributes(R"(c:\t\tout.tmp)",
-                        os::attr::ReadOnly | os::attr::Hidden | os::attr::System);
-  os::setFileAttributes(R"(c:\t\prive)", os::attr::Hidden | os::attr::System);
+  os::testing::setFileAttributes(lecteur, R"(c:\t\cache.tmp)", os::attr::Hidden);
+  os::testing::setFileAttributes(lecteur, R"(c:\t\sys.tmp)", os::attr::System);
+  os::testing::setFileAttributes(lecteur, R"(c:\t\lecture.tmp)", os::attr::ReadOnly);
+  os::testing::setFileAttributes(lecteur, R"(c:\t\tout.tmp)",
+                                 os::attr::ReadOnly | os::attr::Hidden | os::attr::System);
+  os::testing::setFileAttributes(lecteur, R"(c:\t\prive)", os::attr::Hidden | os::attr::System);
   s.Filtre = "*.tmp";
   EXPECT_THAT(Scrute(), UnorderedElementsAre("X", R"(F c:\t\cache.tmp)", R"(F c:\t\sys.tmp)",
                                              R"(F c:\t\lecture.tmp)", R"(F c:\t\tout.tmp)",
@@ -146,6 +148,44 @@ TEST_F(Parcours, EmptyFolderOrMaskWithASeparatorReportsNothing) {
     s.Filtre = masque;
     for (const auto& r : Scrute()) EXPECT_NE(r[0], 'F') << masque << ": " << r;
   }
+}
+
+// The same path on another drive is another folder; without a drive nothing is scanned.
+TEST_F(Parcours, WalksTheDriveItIsGivenAndNothingWithoutOne) {
+  Cree({"t/ici.tmp"});
+  LecteurTemporaire autre("tidora-scrute");
+  autre.Creer("c:\\t\\ailleurs.tmp");
+  EXPECT_THAT(Scrute(), ElementsAre("X", R"(F c:\t\ici.tmp)", "Z"));
+  s.Lecteur = &*autre;
+  EXPECT_THAT(Scrute(), ElementsAre("X", R"(F c:\t\ailleurs.tmp)", "Z"));
+  s.Lecteur = nullptr;
+  EXPECT_THAT(Scrute(), ElementsAre("X", "Z"));
+}
+
+// A folder's place is asked once, before its first file, only when its listing reports one, and
+// goes with each of its files.
+TEST_F(Parcours, AsksEachFolderReportingFilesItsPlaceOnceAndGivesItToEachFile) {
+  Cree({"t/a.tmp", "t/b.tmp", "t/garde.txt", "t/sous/c.tmp", "t/sous/d.tmp", "t/sous/e.tmp",
+        "t/rien/x.txt", "t/vide/"});
+  s.Filtre = "*.tmp";
+  std::map<std::string, int> lieux;
+  s.OnLieu = [&](TScruteDossier&, const std::string& dossier) {
+    EXPECT_FALSE(lieux.contains(dossier)) << dossier << " asked twice";
+    const int lieu = static_cast<int>(lieux.size()) + 1;  // a place of its own for each
+    return lieux[dossier] = lieu;
+  };
+  s.OnFichier = [&](TScruteDossier& sender, const std::string& nom) {
+    rapports.push_back("F " + nom);
+    EXPECT_TRUE(lieux.contains(Parent(nom))) << nom << " came before its folder's place";
+    EXPECT_EQ(sender.LieuFichier(), lieux[Parent(nom)]) << nom;
+  };
+  EXPECT_THAT(Scrute(), SizeIs(2 + 5 + 3));
+  EXPECT_THAT(lieux, ElementsAre(Key(R"(c:\t)"), Key(R"(c:\t\sous)")));
+  s.OnLieu = nullptr;  // no one to ask: place 0
+  s.OnFichier = [&](TScruteDossier& sender, const std::string&) {
+    EXPECT_EQ(sender.LieuFichier(), 0);
+  };
+  Scrute();
 }
 
 TEST_F(Parcours, ReportsDirectoryLinksWithoutEnteringThem) {

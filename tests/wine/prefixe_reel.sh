@@ -97,6 +97,8 @@ wineserver -k
 wineserver -w
 "$driver" valider >/dev/null || echec "validation refusée sans serveur"
 ini="$P/drive_c/Program Files/Tidora 2000/options.ini"
+# The save's lock is its folder's own: the file is alone there.
+[ "$(ls -A "${ini%/*}")" = options.ini ] || echec "autre chose que options.ini dans ${ini%/*}"
 wineserver -p || echec "wineserver -p"
 for _ in $(seq 100); do [ -S "$(dossier_serveur)/socket" ] && break; sleep 0.1; done
 [ -S "$(dossier_serveur)/socket" ] || echec "pas de socket dans $(dossier_serveur)"

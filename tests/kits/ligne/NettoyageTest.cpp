@@ -356,6 +356,58 @@ TEST_F(NettoyageTest, WithoutOptionsOrWithoutAPrefixNothingIsWrittenAndItIsSaid)
   EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));
 }
 
+// What lies in a folder, by path relative to it, whatever each entry holds.
+std::set<std::string> Listing(const fs::path& dossier) {
+  std::set<std::string> chemins;
+  for (const auto& [chemin, quoi] : Etat(dossier)) chemins.insert(chemin);
+  return chemins;
+}
+
+std::set<std::string> Sauf(std::set<std::string> chemins, const std::set<std::string>& partis) {
+  for (const std::string& p : partis) EXPECT_EQ(chemins.erase(p), 1u) << p;
+  return chemins;
+}
+
+// The command line leaves no file of the program's own in a prefix it works on (no lock, no
+// options, no help file, no profile): each prefix holds afterwards what it held, less what the
+// run deleted, even where the purged key had to be made.
+TEST_F(NettoyageTest, ApercuAndNettoyerLeaveNoFileOfTheirOwnInThePrefixes) {
+  Fichier("windows/temp/a.tmp");
+  fs::create_directories(pfx_ / "drive_c/windows/temp/vide");
+  Fichier("Projets/b.tmp");
+  Fichier("Projets/garde.txt");
+  Options({"[Dossiers]", "Temp=C:\\windows\\temp",
+           "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "[Fichiers]",
+           "xt1=*.tmp"});
+  const std::set<std::string> avant = Listing(pfx_);
+  EXPECT_EQ(Lancer({"--apercu", "--prefixe", pfx_.string()}).code, 0);
+  EXPECT_EQ(Listing(pfx_), avant);
+  const Sortie nettoyage = Lancer({"--nettoyer", "--prefixe", pfx_.string()});
+  EXPECT_EQ(nettoyage.code, 0) << nettoyage.erreurs;
+  EXPECT_EQ(Listing(pfx_), Sauf(avant, {"drive_c/windows/temp/a.tmp", "drive_c/windows/temp/vide",
+                                        "drive_c/Projets/b.tmp"}));
+  EXPECT_NE(Lire(pfx_ / "user.reg").find("[" + std::string(kCleAdresses) + "]"), std::string::npos)
+      << "the hive was not saved";
+
+  const fs::path wine = FairePrefixe(Home() / ".wine");
+  Ecrire(wine / "drive_c/windows/temp/w.tmp", "w");
+  Ecrire(wine / "drive_c/Program Files/Tidora 2000/options.ini",
+         "[Dossiers]\r\nTemp=C:\\windows\\temp\r\n[Fichiers]\r\n");
+  const fs::path steam = FairePrefixe(Home() / ".local/share/Steam/steamapps/compatdata/10/pfx");
+  Ecrire(steam / "drive_c/windows/temp/s.tmp", "s");
+  const std::set<std::string> avantWine = Listing(wine), avantSteam = Listing(steam);
+  const std::set<std::string> apresPfx = Listing(pfx_);
+  EXPECT_EQ(Lancer({"--apercu"}, {"TIDORA_PREFIX=" + wine.string()}).code, 0);
+  EXPECT_EQ(Listing(wine), avantWine);
+  const Sortie tous = Lancer({"--nettoyer", "--tous"});
+  EXPECT_EQ(tous.code, 0) << tous.erreurs;
+  EXPECT_NE(tous.sortie.find("Total : 1 préfixe nettoyé, 1 ignoré ;"), std::string::npos)
+      << tous.sortie;
+  EXPECT_EQ(Listing(wine), Sauf(avantWine, {"drive_c/windows/temp/w.tmp"}));
+  EXPECT_EQ(Listing(steam), avantSteam);
+  EXPECT_EQ(Listing(pfx_), apresPfx);
+}
+
 // --tous cleans each prefix found with validated options and not in use, says which it passed
 // over and why, and gives the total.
 TEST_F(NettoyageTest, TousCleansThosePrefixesItMaySaysWhichItSkippedAndTotals) {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/kits/ligne/Programme.h"
+#include "tests/support/Etat.h"
 
 namespace fs = std::filesystem;
 
@@ -92,6 +93,8 @@ TEST_F(ProgrammeTest, PrefixesOneLineEachLargestFirstWithTheirState) {
       << occupe;
 }
 
+// The program's own prefix may be made only where no other lies; --prefixe takes only a prefix
+// as it stands.
 TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
   const Sortie maison = Lancer({}, {"TIDORA_PREFIX=" + Home().string()});
   EXPECT_EQ(maison.code, 1);
@@ -100,19 +103,58 @@ TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
                                 "a été créé\n");
   FairePrefixe(racine_ / "Prefixes/Jeu 1");
   FairePrefixe(racine_ / "Prefixes/Jeu 2");
-  const Sortie dossierDePrefixes = Lancer({"--prefixe", (racine_ / "Prefixes").string()});
+  const std::map<std::string, std::string> prefixes = Etat(racine_ / "Prefixes");
+  const Sortie dossierDePrefixes = Lancer({}, {"TIDORA_PREFIX=" + (racine_ / "Prefixes").string()});
   EXPECT_EQ(dossierDePrefixes.code, 1);
   EXPECT_NE(dossierDePrefixes.erreurs.find("il contient d'autres préfixes (Jeu 1 et Jeu 2)"),
             std::string::npos)
       << dossierDePrefixes.erreurs;
+  const Sortie choisi = Lancer({"--prefixe", (racine_ / "Prefixes").string()});
+  EXPECT_EQ(choisi.code, 1);
+  EXPECT_EQ(choisi.erreurs, "tidora2000 : Le dossier " + (racine_ / "Prefixes").string() +
+                                " n'est pas un préfixe Wine : il n'a pas de dossier drive_c (le "
+                                "lecteur C)\n");
   Ecrire(racine_ / "photos/vacances.jpg", "jpeg");
   EXPECT_EQ(Lancer({"--prefixe=" + (racine_ / "photos").string()}).code, 1);
+  EXPECT_EQ(Lancer({}, {"TIDORA_PREFIX=" + (racine_ / "photos").string()}).code, 1);
   EXPECT_TRUE(fs::is_empty(Home()));
   EXPECT_EQ(std::distance(fs::directory_iterator(racine_ / "photos"), fs::directory_iterator()), 1);
+  EXPECT_EQ(Etat(racine_ / "Prefixes"), prefixes);
 }
 
+// A missing folder, a mistyped one or an empty one is no prefix for the windows: refused, and
+// neither it nor the program's own prefix is made instead.
+TEST_F(ProgrammeTest, PrefixeOnAMissingOrMistypedFolderCreatesNothing) {
+  const fs::path jeu = FairePrefixe(racine_ / "Jeux/Mon jeu");
+  fs::create_directory(racine_ / "vide");
+  const std::map<std::string, std::string> avant = Etat(racine_ / "Jeux");
+  const std::vector<std::string> propre = {"TIDORA_PREFIX=" + (racine_ / "propre").string()};
+  const auto refus = [](const fs::path& dossier, const char* pourquoi) {
+    return "tidora2000 : Le dossier " + dossier.string() + " n'est pas un préfixe Wine : " +
+           pourquoi + "\n";
+  };
+  for (const fs::path& absent : {racine_ / "absent/plus/loin", racine_ / "Jeux/Mon jue"}) {
+    const Sortie s = Lancer({"--prefixe", absent.string()}, propre);
+    EXPECT_EQ(s.code, 1) << absent;
+    EXPECT_EQ(s.sortie, "");
+    EXPECT_EQ(s.erreurs, refus(absent, "il n'existe pas"));
+  }
+  const Sortie vide = Lancer({"--prefixe=" + (racine_ / "vide").string()}, propre);
+  EXPECT_EQ(vide.code, 1);
+  EXPECT_EQ(vide.erreurs, refus(racine_ / "vide", "il n'a pas de dossier drive_c (le lecteur C)"));
+  EXPECT_FALSE(fs::exists(racine_ / "absent"));
+  EXPECT_FALSE(fs::exists(racine_ / "Jeux/Mon jue"));
+  EXPECT_TRUE(fs::is_empty(racine_ / "vide"));
+  EXPECT_EQ(Etat(racine_ / "Jeux"), avant);
+  EXPECT_FALSE(fs::exists(racine_ / "propre"));
+  EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));
+  EXPECT_TRUE(fs::is_empty(Home()));
+}
+
+// An existing prefix: the windows open on it, their help file beside the program; no sample
+// traces (they are for the program's own fresh profile) and no profile of the program's own.
 TEST_F(ProgrammeTest, PrefixeOpensTheWindowsOnThatFolder) {
-  const fs::path choisi = racine_ / "choisi";
+  const fs::path choisi = FairePrefixe(racine_ / "choisi");
   const pid_t pid = Demarrer({"--prefixe", choisi.string()},
                              {"QT_QPA_PLATFORM=offscreen", "TIDORA_PREFIX=" + (racine_ / "autre").string()});
   const fs::path aide = choisi / "drive_c/Program Files/Tidora 2000/Tidora2000.hlp";
@@ -125,6 +167,8 @@ TEST_F(ProgrammeTest, PrefixeOpensTheWindowsOnThatFolder) {
   EXPECT_TRUE(fs::exists(aide)) << Lire(racine_ / "erreurs");
   EXPECT_TRUE(vivant) << Lire(racine_ / "erreurs");
   EXPECT_FALSE(fs::exists(racine_ / "autre"));
+  EXPECT_FALSE(fs::exists(choisi / ".first-start"));
+  EXPECT_FALSE(fs::exists(choisi / "drive_c/Mes documents"));
 }
 
 }  // namespace

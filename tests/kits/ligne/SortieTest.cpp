@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "kits/ligne/Affichable.h"
-#include "kits/ligne/ApercuPrefixe.h"
 #include "kits/ligne/FenetreLigne.h"
 #include "kits/ligne/SortieApercu.h"
+#include "prefixes/ApercuPrefixe.h"
 
 namespace {
 

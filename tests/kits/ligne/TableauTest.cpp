@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "kits/ligne/Tableau.h"
+#include "prefixes/Octets.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QTextBrowser>
-#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "kits/qt/Aide.h"
 #include "kits/qt/Polices.h"
-#include "tests/kits/qt/Prefixe.h"
 
 namespace {
 
@@ -33,19 +33,16 @@ EtatVisionneuse Visionneuse() {
   return etat;
 }
 
+// The viewer is given the file's bytes as read (forms/Aide reads them through the drive).
 class AideTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::filesystem::remove(PrefixeTemporaire::Hote(kFichierAide));
-  }
   void TearDown() override {
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
   }
-  PrefixeTemporaire prefixe;
 };
 
 TEST_F(AideTest, AMissingHelpFileIsReportedByTheViewer) {
-  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide), std::nullopt);
   const EtatVisionneuse etat = Visionneuse();
   EXPECT_TRUE(etat.visible);
   EXPECT_EQ(etat.texte.toStdString(),
@@ -53,17 +50,17 @@ TEST_F(AideTest, AMissingHelpFileIsReportedByTheViewer) {
 }
 
 TEST_F(AideTest, TheHelpFileIsShownInOneReusedViewer) {
-  PrefixeTemporaire::Ecrire(kFichierAide, "AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n");
-  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
-  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide));
+  const std::string aide = "AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n";
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide), aide);
+  MontrerLecteurAide(nullptr, QString::fromStdString(kFichierAide), aide);
   EtatVisionneuse etat = Visionneuse();
   EXPECT_EQ(etat.fenetres, 1);
   EXPECT_TRUE(etat.visible);
   EXPECT_EQ(etat.texte, QStringLiteral("AIDE\nCochez ce qu'il faut effacer, été comme hiver.\n"));
 
   // Another file in the same reader; not UTF-8, it is read as Windows-1252.
-  PrefixeTemporaire::Ecrire("C:\\Autre.hlp", "Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80");
-  MontrerLecteurAide(nullptr, QStringLiteral("C:\\Autre.hlp"));
+  MontrerLecteurAide(nullptr, QStringLiteral("C:\\Autre.hlp"),
+                     "Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80");
   EXPECT_EQ(Visionneuse().texte, QStringLiteral("Autre aide, été – l’aide €"));
 }
 

@@ -3,38 +3,39 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <csignal>
 
 #include "app/Echantillons.h"
 #include "app/FichierAide.h"
+#include "kits/qt/Demarrage.h"
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 #include "tests/Montages.h"
 #include "tests/kits/qt/Environnement.h"
+#include "tests/support/Plateforme.h"
 
 namespace {
 
 using EchantillonsTest = FenetresTest;
 
-// Installs the help text the program carries, as start-up does.
-bool InstallerAide() {
+// Installs the help text the program carries on `lecteur`, as start-up does.
+bool InstallerAide(const os::Drive& lecteur) {
   QFile aide(QStringLiteral(":/skins/Tidora2000.hlp"));
   if (!aide.open(QIODevice::ReadOnly)) throw std::runtime_error("aide absente des ressources");
-  return InstallerFichierAide(aide.readAll().toStdString());
+  return InstallerFichierAide(lecteur, aide.readAll().toStdString());
 }
 
 TEST_F(EchantillonsTest, FullRunRemovesTheTracesAndKeepsTheRest) {
-  DeposerEchantillons();
-  const std::vector<Echantillon> liste = ListeEchantillons();
+  DeposerEchantillons(lecteur);
+  const std::vector<Echantillon> liste = ListeEchantillons(lecteur);
   ASSERT_GE(liste.size(), 20u);
   for (const Echantillon& e : liste) {
     ASSERT_TRUE(Existe(e.chemin)) << e.chemin;
-    EXPECT_TRUE(os::hostPath(e.chemin).has_value()) << e.chemin;  // inside drive C
+    EXPECT_TRUE(os::testing::hostPath(lecteur, e.chemin)) << e.chemin;  // inside drive C
   }
   const std::optional<os::RegistryKey> adresses =
-      os::RegistryKey::open("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+      lecteur.openKey("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
   ASSERT_TRUE(adresses.has_value());
   EXPECT_TRUE(adresses->query("url3").has_value());
 
@@ -53,15 +54,15 @@ TEST_F(EchantillonsTest, FullRunRemovesTheTracesAndKeepsTheRest) {
 }
 
 TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) {
-  const std::string chemin = CheminFichierAide();
+  const std::string chemin = CheminFichierAide(lecteur);
   EXPECT_EQ(chemin, "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp");
   QFile embarque(QStringLiteral(":/skins/Tidora2000.hlp"));
   if (!embarque.exists()) GTEST_SKIP() << "help text not embedded in this build";
 
   ASSERT_FALSE(Existe(chemin));
-  EXPECT_TRUE(InstallerAide());
+  EXPECT_TRUE(InstallerAide(lecteur));
   ASSERT_TRUE(Existe(chemin));
-  QFile installe(*os::hostPath(chemin));
+  QFile installe(temporaire.Hote(chemin));
   ASSERT_TRUE(installe.open(QIODevice::ReadOnly));
   ASSERT_TRUE(embarque.open(QIODevice::ReadOnly));
   EXPECT_EQ(installe.readAll(), embarque.readAll());
@@ -69,8 +70,8 @@ TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) 
 
   // A help file of the user's own is left alone.
   Creer(chemin, 3);
-  EXPECT_FALSE(InstallerAide());
-  EXPECT_EQ(QFile(*os::hostPath(chemin)).size(), 3);
+  EXPECT_FALSE(InstallerAide(lecteur));
+  EXPECT_EQ(QFile(temporaire.Hote(chemin)).size(), 3);
 }
 
 // A prefix made by another program (a Wine prefix) has neither the program's folder nor, at
@@ -78,16 +79,16 @@ TEST_F(EchantillonsTest, HelpFileIsInstalledBesideTheExecutableOnlyWhenMissing) 
 TEST_F(EchantillonsTest, HelpFileIsInstalledWhereTheProgramsFolderIsMissing) {
   if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
     GTEST_SKIP() << "help text not embedded in this build";
-  os::removeDirectory("C:\\Program Files\\Tidora 2000");
-  os::removeDirectory("C:\\Program Files");
-  EXPECT_TRUE(InstallerAide());
-  EXPECT_TRUE(Existe(CheminFichierAide()));
+  os::testing::removeDirectory(lecteur, "C:\\Program Files\\Tidora 2000");
+  os::testing::removeDirectory(lecteur, "C:\\Program Files");
+  EXPECT_TRUE(InstallerAide(lecteur));
+  EXPECT_TRUE(Existe(CheminFichierAide(lecteur)));
 }
 
 // A write that fails half-way (a full disk) leaves no truncated help file behind, so the next
 // start installs the whole one.
 TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
-  const std::string chemin = CheminFichierAide();
+  const std::string chemin = CheminFichierAide(lecteur);
   if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
     GTEST_SKIP() << "help text not embedded in this build";
   const pid_t fils = fork();
@@ -99,7 +100,7 @@ TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
     setrlimit(RLIMIT_FSIZE, &limite);
     bool echec = false;
     try {
-      InstallerAide();
+      InstallerAide(lecteur);
     } catch (const os::SystemError& e) {
       echec = std::string(e.what()) == "Ne peut installer le fichier d'aide " + chemin + " : disque plein";
     }
@@ -110,11 +111,9 @@ TEST_F(EchantillonsTest, HelpFileWriteFailureLeavesNothingBehind) {
   ASSERT_TRUE(WIFEXITED(statut));
   EXPECT_EQ(WEXITSTATUS(statut), 0);
   EXPECT_FALSE(Existe(chemin));
-  // Only the lock the writer keeps beside the file.
-  EXPECT_EQ(QDir(QString::fromStdString(*os::hostPath(os::executableFolder())))
-                .entryList(QDir::Files),
-            QStringList{QStringLiteral("Tidora2000.hlp.lock")});
-  EXPECT_TRUE(InstallerAide());
+  // Nothing at all: the writer's lock is the folder's own.
+  EXPECT_EQ(Noms(temporaire.Hote(lecteur.executableFolder())), "");
+  EXPECT_TRUE(InstallerAide(lecteur));
 }
 
 // A first start cut short by a full disk leaves the samples half made; the next one completes them.
@@ -123,18 +122,46 @@ TEST_F(EchantillonsTest, AFirstStartFailingHalfWayIsCompletedByTheNext) {
   const std::filesystem::path petit = dossier.path().toStdString();
   Montages montages;
   if (!montages.Tmpfs(petit, "nr_inodes=48")) GTEST_SKIP() << "mounting refused here";
-  os::setPrefixFolder(petit / "p");
-  EXPECT_THROW(PreparerProfil(), os::SystemError);
   int deposes = 0;
-  for (const Echantillon& e : ListeEchantillons()) deposes += Existe(e.chemin);
+  {
+    const os::Drive plein = os::Drive::own(petit / "p");
+    EXPECT_THROW(PreparerProfil(plein), os::SystemError);
+    for (const Echantillon& e : ListeEchantillons(plein)) {
+      deposes += os::fileAttributes(plein, e.chemin).has_value();
+    }
+    EXPECT_LT(deposes, static_cast<int>(ListeEchantillons(plein).size()));
+  }
   EXPECT_GT(deposes, 0);
-  EXPECT_LT(deposes, static_cast<int>(ListeEchantillons().size()));
 
   ASSERT_TRUE(Montages::Remonter(petit, 0, "nr_inodes=1000"));
-  os::setPrefixFolder(petit / "p");  // the next start
-  PreparerProfil();
-  for (const Echantillon& e : ListeEchantillons()) EXPECT_TRUE(Existe(e.chemin)) << e.chemin;
-  EXPECT_FALSE(os::freshProfilePending());
+  const os::Drive suivant = os::Drive::own(petit / "p");  // the next start
+  PreparerProfil(suivant);
+  for (const Echantillon& e : ListeEchantillons(suivant)) {
+    EXPECT_TRUE(os::fileAttributes(suivant, e.chemin).has_value()) << e.chemin;
+  }
+  EXPECT_FALSE(suivant.freshProfilePending());
+}
+
+// The first start on the program's own prefix makes the profile and puts in the samples and the
+// help file: the program's folder then holds the help file alone, and the options besides once
+// validated; no lock file is left anywhere in the prefix.
+TEST_F(EchantillonsTest, AFirstStartLeavesTheHelpFileAloneThenTheOptions) {
+  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
+    GTEST_SKIP() << "help text not embedded in this build";
+  Arreter();
+  const std::filesystem::path neuf = temporaire.Dossier() / "neuf";
+  Prendre(OuvrirFenetres(os::Drive::own(neuf)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  EXPECT_TRUE(boites.empty());
+  const os::Drive& ouvert = fenetres->lecteur;
+  EXPECT_FALSE(ouvert.freshProfilePending());
+  EXPECT_TRUE(os::fileAttributes(ouvert, ListeEchantillons(ouvert).front().chemin));
+  const std::filesystem::path programme = neuf / "drive_c/Program Files/Tidora 2000";
+  EXPECT_EQ(Noms(programme), "Tidora2000.hlp ");
+  Valider({9});
+  ASSERT_TRUE(PlanMenage.OptionsValidees);
+  EXPECT_EQ(Noms(programme), "Tidora2000.hlp options.ini ");
+  EXPECT_EQ(Verrous(neuf), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 #pragma once
-// The program's two windows over a throw-away prefix, created in start-up order, with every
-// message box recorded instead of shown.
+// The program's two windows over a drive of the test's own, created in start-up order, with
+// every message box recorded instead of shown.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 #include <functional>
@@ -20,22 +19,17 @@
 #include "kits/qt/Fenetres.h"
 #include "kits/qt/ZoneSouris.h"
 #include "kits/qt/Messages.h"
-#include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "platform/Prefix.h"
-#include "platform/SystemError.h"
+#include "tests/kits/qt/Prefixe.h"
 
 struct Boite {
   TypeMessage type;
   QString texte;
 };
 
-class FenetresTest : public testing::Test {
+class FenetresTest : public AvecLecteur {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prefixe_.isValid());
-    os::setPrefixFolder(prefixe_.path().toStdString());
-    os::ensureProfile();
     HelpFile.clear();
     InterceptionMessages = [this](TypeMessage type, const QString& texte) {
       boites.push_back({type, texte});
@@ -52,12 +46,16 @@ class FenetresTest : public testing::Test {
   }
 
   // Start-up order: the main window (empties the plan), then the options window (loads the file).
+  // The windows get a drive of their own on the test's prefix, as the program opens its own.
   void Demarrer() {
-    fenetres = std::make_unique<Fenetres>();
-    form = &fenetres->principale;
-    options = &fenetres->options;
+    Prendre(std::make_unique<Fenetres>(os::Drive::own(temporaire.Dossier())));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  }
+  void Prendre(std::unique_ptr<Fenetres> nouvelles) {
+    fenetres = std::move(nouvelles);
+    form = &fenetres->principale;
+    options = &fenetres->options;
   }
   void Arreter() {
     form = options = nullptr;
@@ -96,30 +94,19 @@ class FenetresTest : public testing::Test {
     Cliquer(options, QPoint(14 + 36, 296 + 20));
   }
 
-  // Windows paths inside the prefix.
-  static void Creer(const std::string& chemin, std::size_t taille = 10) {
-    const std::size_t fin = chemin.rfind('\\');
-    for (std::size_t pos = chemin.find('\\', 3); pos != std::string::npos && pos <= fin;
-         pos = chemin.find('\\', pos + 1)) {
-      try {
-        os::createDirectory(chemin.substr(0, pos));
-      } catch (const os::SystemError&) {
-      }
-    }
-    os::File fichier = os::File::create(chemin);
-    fichier.write(std::string(taille, 'x'));
-    fichier.close();
+  // A file of `taille` bytes at a Windows path of the drive, its folders made.
+  void Creer(const std::string& chemin, std::size_t taille = 10) const {
+    temporaire.Creer(chemin, std::string(taille, 'x'));
   }
-  static bool Existe(const std::string& chemin) { return os::fileAttributes(chemin).has_value(); }
+  bool Existe(const std::string& chemin) const {
+    return os::fileAttributes(lecteur, chemin).has_value();
+  }
 
   std::unique_ptr<Fenetres> fenetres;
   FenetreHabillee* form = nullptr;
   FenetreHabillee* options = nullptr;
   std::vector<Boite> boites;
   std::function<void()> surBoite;
-
- private:
-  QTemporaryDir prefixe_;
 };
 
 // Centres of the main window's zones.

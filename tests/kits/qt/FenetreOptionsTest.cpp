@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QWindow>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,20 +20,22 @@
 #include "cleaning/PlanMenage.h"
 #include "options/FichierOptions.h"
 #include "options/Unit2.h"
-#include "platform/FileSystem.h"
+#include "platform/Drive.h"
 #include "platform/Registry.h"
 #include "tests/kits/qt/Prefixe.h"
 
 namespace {
 
 struct LogiqueOptions {
+  explicit LogiqueOptions(const os::Drive& lecteur) : logique(lecteur) {}
   TFormOptions logique;
 };
 
 // The options window, counting the presses that reach the skin itself instead of dragging it.
 class FenetreObservee : private LogiqueOptions, public FenetreHabillee {
  public:
-  FenetreObservee() : FenetreHabillee(logique) {}
+  explicit FenetreObservee(const os::Drive& lecteur)
+      : LogiqueOptions(lecteur), FenetreHabillee(logique) {}
   int pressionsFond = 0;
   QCheckBox* Case(int numero) const {
     return Composant<QCheckBox>(("CheckBox" + std::to_string(numero)).c_str());
@@ -48,7 +53,7 @@ const QPoint kFermer(428 + 8, 11 + 12);
 const QPoint kAide(446 + 16, 31 + 12);
 const QPoint kFermerSousAide(449, 33);  // inside both the close and the help circles
 
-class FenetreOptionsTest : public testing::Test {
+class FenetreOptionsTest : public AvecLecteur {
  protected:
   void SetUp() override {
     PlanMenage.Clear();
@@ -64,9 +69,10 @@ class FenetreOptionsTest : public testing::Test {
     InterceptionMessages = nullptr;
   }
 
-  // Creates the window (FormCreate runs) and shows it, as the main window's options zone does.
-  FenetreObservee& Ouvrir() {
-    fenetre = std::make_unique<FenetreObservee>();
+  // Creates the window on `sur` (FormCreate runs) and shows it, as the main window's options zone
+  // does.
+  FenetreObservee& Ouvrir(const os::Drive* sur = nullptr) {
+    fenetre = std::make_unique<FenetreObservee>(sur != nullptr ? *sur : lecteur);
     Montrer();
     return *fenetre;
   }
@@ -83,10 +89,18 @@ class FenetreOptionsTest : public testing::Test {
     return {r.left() + dx, r.top() + 8};
   }
   std::optional<std::string> FichierOptions() const {
-    return PrefixeTemporaire::Lire(CheminOptions());
+    return LireFichier(temporaire, CheminOptions(lecteur));
+  }
+  void EcrireOptions(const std::string& texte) const {
+    temporaire.Creer(CheminOptions(lecteur), texte);
+  }
+  os::RegistryKey ShellFolders() const {
+    return lecteur.createKey(
+        "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
   }
 
-  PrefixeTemporaire prefixe;
+  // A drive other than the test's own, when a test needs one; it outlives the window.
+  std::optional<os::Drive> autre;
   std::unique_ptr<FenetreObservee> fenetre;
   std::vector<std::pair<TypeMessage, QString>> boites;
 };
@@ -110,7 +124,7 @@ TEST_F(FenetreOptionsTest, ValidatingWritesTheFileRebuildsThePlanAndHides) {
                     "[Fichiers]\r\nxt1=*.tmp\r\nxt9=*.$*\r\nxt11=*.txt\r\nxt12=file*.*\r\n"),
       std::string::npos)
       << *fichier;
-  EXPECT_EQ(PlanMenage.TableDossiers[4], os::windowsDirectory() + "\\temp");
+  EXPECT_EQ(PlanMenage.TableDossiers[4], lecteur.windowsDirectory() + "\\temp");
   EXPECT_FALSE(PlanMenage.TableRegistre[1].empty());
   EXPECT_TRUE(PlanMenage.TableDossiers[0].empty());
   EXPECT_EQ(PlanMenage.TableMotifs[0], "*.tmp");
@@ -121,7 +135,7 @@ TEST_F(FenetreOptionsTest, ValidatingWritesTheFileRebuildsThePlanAndHides) {
 }
 
 TEST_F(FenetreOptionsTest, QuitAndCloseOnlyHideAndTheChangesStayInTheWindow) {
-  PrefixeTemporaire::Ecrire(CheminOptions(), "[Dossiers]\r\n[Fichiers]\r\nxt2=*.bak\r\n");
+  EcrireOptions("[Dossiers]\r\n[Fichiers]\r\nxt2=*.bak\r\n");
   auto& f = Ouvrir();
   ASSERT_TRUE(f.Case(10)->isChecked());
   const TPlanMenage avant = PlanMenage;
@@ -206,13 +220,13 @@ TEST_F(FenetreOptionsTest, WhereHelpOverlapsCloseTheHelpWins) {
 }
 
 TEST_F(FenetreOptionsTest, CreationSetsTheBoxesFromTheFileAndRestoresTheFreeMasks) {
-  PrefixeTemporaire::Ecrire(CheminOptions(),
-                            "[Dossiers]\r\nCache=C:\\Cache\r\nHistory=\r\n"
-                            "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-                            "Doc Find Spec MRU\r\nSbdr=C:\\windows\\SYSBCKUP\r\n"
-                            "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs\r\n"
-                            "[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\nxt9=*.$*\r\n"
-                            "xt11=*.txt\r\nxt12=a b.doc\r\n");
+  EcrireOptions(
+      "[Dossiers]\r\nCache=C:\\Cache\r\nHistory=\r\n"
+      "DocFind=\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+      "Doc Find Spec MRU\r\nSbdr=C:\\windows\\SYSBCKUP\r\n"
+      "TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs\r\n"
+      "[Fichiers]\r\nxt1=*.tmp\r\nxt3=*.gid\r\nxt9=*.$*\r\n"
+      "xt11=*.txt\r\nxt12=a b.doc\r\n");
   PlanMenage.OptionsValidees = true;
   auto& f = Ouvrir();
 
@@ -234,7 +248,7 @@ TEST_F(FenetreOptionsTest, CreationSetsTheBoxesFromTheFileAndRestoresTheFreeMask
 
 TEST_F(FenetreOptionsTest, ARefusedValidationShowsTheErrorAndChangesNothing) {
   const std::string ancien = "[Dossiers]\r\nTemp=C:\\windows\\TEMP\r\n[Fichiers]\r\nxt5=*.log\r\n";
-  PrefixeTemporaire::Ecrire(CheminOptions(), ancien);
+  EcrireOptions(ancien);
   auto& f = Ouvrir();
   const TPlanMenage avant = PlanMenage;
 
@@ -249,15 +263,13 @@ TEST_F(FenetreOptionsTest, ARefusedValidationShowsTheErrorAndChangesNothing) {
   // A folder location stored as a number.
   f.EditEffacer()->setText("*.txt");
   Presser(DansCase(1));
-  os::RegistryKey::create("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
-      .setValue("Cache", os::reg::Dword, std::string("\x01\x00\x00\x00", 4));
+  ShellFolders().setValue("Cache", os::reg::Dword, std::string("\x01\x00\x00\x00", 4));
   Presser(kValider);
   ASSERT_EQ(boites.size(), 2u);
   EXPECT_EQ(boites[1].second, QStringLiteral("Type de données incorrect pour 'Cache'"));
 
   // A folder location that would add lines of its own to the file.
-  os::RegistryKey::create("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
-      .setString("Cache", "C:\\x\r\n[Fichiers]\r\nxt1=*.doc");
+  ShellFolders().setString("Cache", "C:\\x\r\n[Fichiers]\r\nxt1=*.doc");
   Presser(kValider);
   ASSERT_EQ(boites.size(), 3u);
   EXPECT_EQ(boites[2].second,
@@ -269,6 +281,37 @@ TEST_F(FenetreOptionsTest, ARefusedValidationShowsTheErrorAndChangesNothing) {
   EXPECT_EQ(PlanMenage.TableMotifs, avant.TableMotifs);
   EXPECT_EQ(FichierOptions(), ancien);
   EXPECT_EQ(f.pressionsFond, 0);
+}
+
+// A Wine prefix as Wine leaves it has no folder of the program: opening the options window,
+// quitting it, asking for help and a refused validation make none; the first validation makes
+// it, holding the options alone.
+TEST_F(FenetreOptionsTest, OnAWinePrefixTheProgramsFolderComesWithTheFirstValidation) {
+  const std::filesystem::path wine = temporaire.Dossier() / "wine";
+  std::filesystem::create_directories(wine / "drive_c/windows/temp");
+  std::ofstream(wine / "system.reg") << "WINE REGISTRY Version 2\n";
+  std::ofstream(wine / "user.reg") << "WINE REGISTRY Version 2\n";
+  autre = os::Drive::existing(wine);
+  const std::filesystem::path programmes = wine / "drive_c/Program Files";
+  auto& f = Ouvrir(&*autre);
+  Presser(kQuitter);
+  Montrer();
+  Presser(kAide);
+  f.EditEffacer()->setText("*.*");
+  Presser(kValider);
+  ASSERT_EQ(boites.size(), 1u);
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_FALSE(std::filesystem::exists(programmes));
+
+  f.EditEffacer()->setText("*.txt");
+  Presser(DansCase(9));
+  Presser(kValider);
+  EXPECT_EQ(boites.size(), 1u);
+  EXPECT_TRUE(PlanMenage.OptionsValidees);
+  EXPECT_EQ(Noms(programmes), "Tidora 2000 ");
+  EXPECT_EQ(Noms(programmes / "Tidora 2000"), "options.ini ");
+  EXPECT_EQ(PlanMenage.TableMotifs[10], "*.txt");
+  EXPECT_FALSE(std::filesystem::exists(temporaire.Hote(CheminOptions(lecteur))));
 }
 
 }  // namespace

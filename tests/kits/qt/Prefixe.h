@@ -1,39 +1,40 @@
 #pragma once
-// A throw-away Windows environment for one test: its own prefix in a temporary folder.
-#include <QTemporaryDir>
+// What the window tests read back from a test's drive (tests/support/LecteurTemporaire.h).
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "platform/Prefix.h"
+#include "tests/support/LecteurTemporaire.h"
 
-class PrefixeTemporaire {
- public:
-  PrefixeTemporaire() {
-    os::setPrefixFolder(dossier_.path().toStdString());
-    os::ensureProfile();
-  }
-  PrefixeTemporaire(const PrefixeTemporaire&) = delete;
-  PrefixeTemporaire& operator=(const PrefixeTemporaire&) = delete;
+// The bytes of the file at the Windows path `chemin` of the drive, or nothing when it is missing.
+inline std::optional<std::string> LireFichier(const LecteurTemporaire& t, std::string_view chemin) {
+  std::ifstream flux(t.Hote(chemin), std::ios::binary);
+  if (!flux) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(flux), {});
+}
 
-  // The host file behind a Windows path of the prefix.
-  static std::filesystem::path Hote(const std::string& cheminWindows) {
-    const auto hote = os::hostPath(cheminWindows);
-    if (!hote) throw std::runtime_error("hors du préfixe : " + cheminWindows);
-    return *hote;
+// The names in the host folder `dossier`, sorted, each followed by a space; "" when it is empty.
+inline std::string Noms(const std::filesystem::path& dossier) {
+  std::vector<std::string> liste;
+  for (const auto& e : std::filesystem::directory_iterator(dossier)) {
+    liste.push_back(e.path().filename().string());
   }
-  static void Ecrire(const std::string& cheminWindows, const std::string& octets) {
-    std::ofstream(Hote(cheminWindows), std::ios::binary) << octets;
-  }
-  // The file's bytes, or nothing when it is missing.
-  static std::optional<std::string> Lire(const std::string& cheminWindows) {
-    std::ifstream flux(Hote(cheminWindows), std::ios::binary);
-    if (!flux) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(flux), {});
-  }
+  std::sort(liste.begin(), liste.end());
+  std::string noms;
+  for (const std::string& nom : liste) noms += nom + " ";
+  return noms;
+}
 
- private:
-  QTemporaryDir dossier_;
-};
+// Every path below `dossier` whose name ends in ".lock" (links not followed).
+inline std::vector<std::string> Verrous(const std::filesystem::path& dossier) {
+  std::vector<std::string> verrous;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dossier)) {
+    if (e.path().filename().string().ends_with(".lock")) verrous.push_back(e.path().string());
+  }
+  return verrous;
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -296,9 +297,9 @@ TEST_F(FenetreWin32Test, WindowsFollowTheDisplaysScale) {
   EXPECT_EQ(police.lfHeight, -11);
 }
 
-// The text the help reader shows after MontrerLecteurAide(`fichier`).
-std::wstring TexteDuLecteur(const std::string& fichier) {
-  MontrerLecteurAide(nullptr, fichier);
+// The text the help reader shows for the help file `fichier` read as `contenu`.
+std::wstring TexteDuLecteur(const std::string& fichier, const std::optional<std::string>& contenu) {
+  MontrerLecteurAide(nullptr, fichier, contenu);
   HWND lecteur = FindWindowW(L"Tidora2000Aide", nullptr);
   if (lecteur == nullptr) return L"(pas de lecteur)";
   HWND texte = GetDlgItem(lecteur, 1);
@@ -309,23 +310,13 @@ std::wstring TexteDuLecteur(const std::string& fichier) {
 }
 
 TEST_F(FenetreWin32Test, TheHelpReaderShowsUtf8OrWindows1252WithWindowsLineEnds) {
-  wchar_t dossier[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, dossier), 0u);
-  const std::wstring chemin = std::wstring(dossier) + L"tidora-aide-essai.hlp";
-  auto ecrire = [&](const std::string& octets) {
-    HANDLE h = CreateFileW(chemin.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD ecrits = 0;
-    WriteFile(h, octets.data(), static_cast<DWORD>(octets.size()), &ecrits, nullptr);
-    CloseHandle(h);
-  };
-  ecrire("\xEF\xBB\xBF" "AIDE\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
-  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"AIDE\r\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
-  ecrire("Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80\n");
-  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)), L"Autre aide, \u00e9t\u00e9 \u2013 l\u2019aide \u20ac\r\n");
-  DeleteFileW(chemin.c_str());
-  EXPECT_EQ(TexteDuLecteur(Etroit(chemin)),
-            Large("Impossible d'ouvrir le fichier d'aide " + Etroit(chemin) + "."));
+  const std::string fichier = "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp";
+  EXPECT_EQ(TexteDuLecteur(fichier, "\xEF\xBB\xBF" "AIDE\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n"),
+            L"AIDE\r\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n");
+  EXPECT_EQ(TexteDuLecteur(fichier, "Autre aide, \xE9t\xE9 \x96 l\x92" "aide \x80\n"),
+            L"Autre aide, \u00e9t\u00e9 \u2013 l\u2019aide \u20ac\r\n");
+  EXPECT_EQ(TexteDuLecteur(fichier, std::nullopt),
+            Large("Impossible d'ouvrir le fichier d'aide " + fichier + "."));
 }
 
 TEST(ImagesTest, SkinsAreDecodedFromTheProgramsResources) {
