@@ -109,7 +109,12 @@ void TMenage::Lancer() {
     if (i != kIndexTemp) continue;
     dossiersTemp.push_back(dossier);
     // The user's own temporary folder too, where programs write theirs; once when both are one.
-    const std::optional<std::string> temp = executant_.Lecteur().userTempDirectory();
+    // A registry that cannot be read names none (its failure is the registry steps' to tell).
+    std::optional<std::string> temp;
+    try {
+      temp = executant_.Lecteur().userTempDirectory();
+    } catch (const os::SystemError&) {
+    }
     if (temp && !DossierDangereux(*temp) && !MemeDossier(dossier, *temp) && Continuer()) {
       Passe(*temp, "*.*", ClesDossiers[i], false);
       dossiersTemp.push_back(*temp);
@@ -118,12 +123,23 @@ void TMenage::Lancer() {
 
   scrute_.Dossier = kRacine;
   scrute_.SousDossier = true;
+  bool premiere = true;
   for (IndexMotif = 1; IndexMotif <= kNbMotifs && Continuer(); ++IndexMotif) {
     const std::string masque = plan_.TableMotifs[static_cast<std::size_t>(IndexMotif - 1)];
     if (masque.empty() || MasqueDangereux(masque)) continue;
     fenetre_.AfficherEnCours("Recherche des fichiers " + masque);
+    if (premiere) {
+      CarteDesMasques(IndexMotif);
+    } else {
+      Elaguer(masque);
+    }
     Passe(kRacine, masque, masque, true);
+    if (premiere) FinirCarte();
+    premiere = false;
   }
+  scrute_.OnListe = nullptr;
+  scrute_.OnEntrer = nullptr;
+  carte_ = {};
 
   if (Continuer()) {
     const std::string sauvegardes = plan_.TableDossiers[kIndexSauvegardes];
@@ -176,6 +192,60 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre, std::
   scrute_.Filtre = filtre;
   scrute_.SousDossier = true;
   scrute_.Execute();
+}
+
+// The first mask pass walks the whole of drive C: while it does, each folder's files are matched
+// against the masks of the passes to come. A later pass then enters only the folders where its
+// mask found something, or below which it did, and those the first pass did not see; drive C is
+// the same but for the run's own deletions, since no program may use it meanwhile.
+void TMenage::CarteDesMasques(std::int32_t premier) {
+  carte_ = {};
+  for (std::int32_t i = premier + 1; i <= kNbMotifs && carte_.textes.size() < 32; ++i) {
+    const std::string& masque = plan_.TableMotifs[static_cast<std::size_t>(i - 1)];
+    if (masque.empty() || MasqueDangereux(masque)) continue;
+    carte_.textes.push_back(masque);
+    carte_.masques.emplace_back(masque);
+  }
+  if (carte_.textes.empty()) return;
+  scrute_.OnListe = [this](TScruteDossier&, os::Folder& dossier) {
+    std::uint32_t bits = 0;
+    const std::size_t nombre = dossier.count();
+    for (std::size_t i = 0; i < nombre; ++i) {
+      const std::string_view nom = dossier.name(i);
+      for (std::size_t k = 0; k < carte_.masques.size(); ++k) {
+        if ((bits & (1u << k)) == 0 && carte_.masques[k].matches(nom) && !dossier.isFolder(i)) {
+          bits |= 1u << k;
+        }
+      }
+    }
+    carte_.sousArbres[dossier.path()] |= bits;
+  };
+}
+
+void TMenage::FinirCarte() {
+  scrute_.OnListe = nullptr;
+  // Each folder's finds belong to every folder above it too.
+  std::vector<std::pair<std::string, std::uint32_t>> propres(carte_.sousArbres.begin(),
+                                                            carte_.sousArbres.end());
+  for (const auto& [dossier, bits] : propres) {
+    if (bits == 0) continue;
+    for (std::size_t fin = dossier.rfind('\\'); fin != std::string::npos;
+         fin = dossier.rfind('\\', fin - 1)) {
+      carte_.sousArbres[dossier.substr(0, fin)] |= bits;
+      if (fin == 0) break;
+    }
+  }
+}
+
+void TMenage::Elaguer(const std::string& masque) {
+  scrute_.OnEntrer = nullptr;
+  const auto k = std::find(carte_.textes.begin(), carte_.textes.end(), masque);
+  if (k == carte_.textes.end()) return;  // a mask the plan got since: everything is walked
+  const std::uint32_t bit = 1u << (k - carte_.textes.begin());
+  scrute_.OnEntrer = [this, bit](TScruteDossier&, const std::string& dossier) {
+    const auto it = carte_.sousArbres.find(dossier);
+    return it == carte_.sousArbres.end() || (it->second & bit) != 0;  // unseen: walked
+  };
 }
 
 // Between two steps: a program that started in the prefix since the run began stops it, as

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,7 @@
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/LibellesDossiers.h"
 #include "cleaning/PlanMenage.h"
+#include "platform/Mask.h"
 #include "scanner/Scrute.h"
 
 class TMenage {
@@ -82,6 +84,9 @@ class TMenage {
   void Passe(const std::string& dossier, const std::string& filtre, std::string raison,
              bool parMasque);
   bool Continuer();
+  void CarteDesMasques(std::int32_t premier);
+  void FinirCarte();
+  void Elaguer(const std::string& masque);
   bool MemeDossier(const std::string& a, const std::string& b) const;
   void PurgerAdresses();
   void PurgerRecherches();
@@ -106,4 +111,11 @@ class TMenage {
   std::set<os::FileId> proteges_;
   std::string raison_;
   bool parMasque_ = false;
+  // What the first mask pass found of the later passes' masks, folder by folder.
+  struct Carte {
+    std::vector<std::string> textes;      // the later passes' masks
+    std::vector<os::Mask> masques;        // the same, prepared
+    // Every folder the first pass listed → bit k set when mask k matches a file of it or below.
+    std::unordered_map<std::string, std::uint32_t> sousArbres;
+  } carte_;
 };

@@ -46,6 +46,7 @@ void TScruteDossier::Execute() {
 // holds no volume label): the files that match the mask, then the sub-folders whatever the mask.
 void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, bool recurse,
                                       const os::Mask* masque) {
+  if (OnListe) OnListe(*this, dossier);
   ScruteFichiers(dossier, masque);
   const std::size_t nombre = dossier.count();
   for (std::size_t i = 0; i < nombre; ++i) {
@@ -57,7 +58,7 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, 
     // A directory link (symbolic link, junction) or a mount point is reported but never
     // entered (openChild refuses it): it could lead the walk out of the tree it was pointed at,
     // or round in a loop. The folders of level MaxPenetration + 1 are reported, never opened.
-    if (recurse && niveau < MaxPenetration) {
+    if (recurse && niveau < MaxPenetration && (!OnEntrer || OnEntrer(*this, dossierCourant_))) {
       if (std::optional<os::Folder> sous = dossier.openChild(nom)) {
         ScruteRepertoire(niveau + 1, *sous, recurse, masque);
       }

@@ -18,6 +18,9 @@
 //   NomDansDossier() give the file as that folder lists it, to act on it through the folder.
 // OnLieu is asked once for each folder whose listing reports a file, before its first report;
 //   its answer goes with every file reported from that folder (LieuFichier).
+// OnListe is called once for each folder the scan lists, before its files are reported, with the
+//   open folder. OnEntrer is asked before the scan enters a sub-folder (after its OnDossier
+//   report): false keeps it out, as the depth rule does; without OnEntrer every one is entered.
 // TraiterMessages is called before every matching entry of a folder's listing and after every
 //   sub-folder; the owner plugs its event processing in there.
 // An empty Dossier ("" or "\") scans nothing. An empty Filtre, or one holding "\", "/" or ":",
@@ -40,6 +43,10 @@ using TScruteEvent = std::function<void(TScruteDossier& Sender, const std::strin
 using TNotifyEvent = std::function<void(TScruteDossier& Sender)>;
 // The place of the folder `Dossier` (its full path), as its owner sorts folders.
 using TLieuEvent = std::function<int(TScruteDossier& Sender, const std::string& Dossier)>;
+// One folder listed, open as `Dossier`.
+using TListeEvent = std::function<void(TScruteDossier& Sender, os::Folder& Dossier)>;
+// Whether to enter the sub-folder `Dossier` (its full path).
+using TEntrerEvent = std::function<bool(TScruteDossier& Sender, const std::string& Dossier)>;
 
 class TScruteDossier {
  public:
@@ -55,6 +62,8 @@ class TScruteDossier {
   TNotifyEvent OnExecute;
   TNotifyEvent OnFinExecute;
   TLieuEvent OnLieu;
+  TListeEvent OnListe;
+  TEntrerEvent OnEntrer;
   std::int32_t MaxPenetration = 10000;
 
   // Stop request; anyone may set it while a scan runs. Cleared by every Execute().
