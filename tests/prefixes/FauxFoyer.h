@@ -3,6 +3,7 @@
 // files in it. Nothing outside it is ever looked at.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +12,49 @@
 #include "prefixes/Maison.h"
 #include "tests/support/Systeme.h"
 #include "tests/support/Temporaire.h"
+
+// Steam's binary key-values, written entry by entry as Steam writes them.
+class EcritVdfBinaire {
+ public:
+  EcritVdfBinaire& Bloc(std::string_view cle) { return Type(0x00, cle); }
+  EcritVdfBinaire& Texte(std::string_view cle, std::string_view valeur) {
+    Type(0x01, cle).octets_ += valeur;
+    octets_ += '\0';
+    return *this;
+  }
+  EcritVdfBinaire& Entier(std::string_view cle, std::uint32_t valeur) {
+    Type(0x02, cle);
+    for (int i = 0; i < 4; ++i) octets_ += static_cast<char>(valeur >> (8 * i));
+    return *this;
+  }
+  EcritVdfBinaire& Fin() {
+    octets_ += '\x08';
+    return *this;
+  }
+  // A shortcut "<n>" as Steam writes it in shortcuts.vdf; `appid` 0 leaves it out (older files).
+  EcritVdfBinaire& Raccourci(int n, std::uint32_t appid, std::string_view nom,
+                             std::string_view exe = "\"/opt/jeu/jeu.exe\"",
+                             std::string_view cleNom = "AppName") {
+    Bloc(std::to_string(n));
+    if (appid != 0) Entier("appid", appid);
+    Texte(cleNom, nom).Texte("Exe", exe).Texte("StartDir", "\"/opt/jeu/\"").Texte("icon", "");
+    Texte("ShortcutPath", "").Texte("LaunchOptions", "").Entier("IsHidden", 0);
+    Entier("AllowDesktopConfig", 1).Entier("AllowOverlay", 1).Entier("OpenVR", 0);
+    Entier("Devkit", 0).Texte("DevkitGameID", "").Entier("DevkitOverrideAppID", 0);
+    Entier("LastPlayTime", 1700000000).Texte("FlatpakAppID", "");
+    return Bloc("tags").Texte("0", "favorite").Fin().Fin();
+  }
+  const std::string& Octets() const { return octets_; }
+
+ private:
+  EcritVdfBinaire& Type(char type, std::string_view cle) {
+    octets_ += type;
+    octets_ += cle;
+    octets_ += '\0';
+    return *this;
+  }
+  std::string octets_;
+};
 
 class FauxFoyer : public ::testing::Test {
  protected:
