@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 #include <tuple>
 #include <vector>
 
 #include "FauxFoyer.h"
+#include "prefixes/Cible.h"
 #include "prefixes/Liste.h"
 
 namespace fs = std::filesystem;
@@ -285,6 +287,107 @@ TEST_F(TrouverTest, HostileLauncherFilesAreSkippedAndNamed) {
   std::vector<std::string> avertissements;
   EXPECT_EQ(Trouves(&avertissements), Trie({{(racine_ / "bon").string(), "lutris", "bon"}}));
   EXPECT_EQ(avertissements.size(), 2u);  // the deep YAML and the Steam file; the rest is no text
+}
+
+}  // namespace
+
+namespace {
+
+// A prefix as the list gives it: its folder's name (the app id for Steam), its name, its app
+// id and whether its game is uninstalled.
+using Connu = std::tuple<std::string, std::string, std::string, bool>;
+
+std::vector<Connu> Connus(const Recherche& r) {
+  std::vector<Connu> connus;
+  for (const Prefixe& p : r.prefixes) {
+    const fs::path dossier = p.chemin.filename() == "pfx" ? p.chemin.parent_path() : p.chemin;
+    connus.emplace_back(dossier.filename().string(), p.nom, p.appid, p.desinstalle);
+  }
+  std::sort(connus.begin(), connus.end());
+  return connus;
+}
+
+TEST_F(TrouverTest, NonSteamGamesAreNamedByTheirShortcutsAndAreNotUninstalled) {
+  const fs::path steam = Home() / ".local/share/Steam";
+  const fs::path compat = steam / "steamapps/compatdata";
+  EcritVdfBinaire un;
+  un.Bloc("shortcuts").Raccourci(0, 3141592653u, "Stratégie Antique");
+  un.Raccourci(1, 2000000001u, "Minuscules", "\"/opt/m.exe\"", "appname");
+  un.Raccourci(2, 0, "Jeu Ancien", "\"/opt/vieux/jeu.exe\"");  // its number from Exe and name
+  un.Raccourci(3, 3000000000u, "Sans préfixe").Raccourci(4, 2100000000u, "");
+  Ecrire(steam / "userdata/12345678/config/shortcuts.vdf", un.Fin().Fin().Octets());
+  // Another user, in the Flatpak installation; a file of a folder that is no user is not read.
+  EcritVdfBinaire deux;
+  deux.Bloc("shortcuts").Raccourci(0, 2500000000u, "Autre Compte");
+  Ecrire(Home() /
+             ".var/app/com.valvesoftware.Steam/data/Steam/userdata/87654321/config/"
+             "shortcuts.vdf",
+         deux.Fin().Fin().Octets());
+  EcritVdfBinaire pasUnUtilisateur;
+  pasUnUtilisateur.Bloc("shortcuts").Raccourci(0, 2600000000u, "Faux");
+  Ecrire(steam / "userdata/anonymous/config/shortcuts.vdf", pasUnUtilisateur.Fin().Fin().Octets());
+  for (const char* id : {"3141592653", "2000000001", "3067642581", "2500000000", "2600000000",
+                         "2100000000", "3999999999", "1001", "1002"}) {
+    FairePrefixe(compat / id / "pfx");
+  }
+  Ecrire(steam / "steamapps/appmanifest_1001.acf", Manifeste("1001", "Jeu Steam"));
+
+  const Recherche r = TrouverPrefixes(maison_);
+  EXPECT_EQ(Connus(r), (std::vector<Connu>{
+                           {"1001", "Jeu Steam", "1001", false},
+                           {"1002", "1002", "1002", true},
+                           {"2000000001", "Minuscules", "2000000001", false},
+                           {"2100000000", "2100000000", "2100000000", true},  // no name
+                           {"2500000000", "Autre Compte", "2500000000", false},
+                           {"2600000000", "2600000000", "2600000000", true},
+                           {"3067642581", "Jeu Ancien", "3067642581", false},
+                           {"3141592653", "Stratégie Antique", "3141592653", false},
+                           {"3999999999", "3999999999", "3999999999", true},  // shortcut removed
+                       }));
+  EXPECT_TRUE(r.avertissements.empty());
+  EXPECT_EQ(TrouverCible("stratégie antique", r.prefixes).appid, "3141592653");
+}
+
+TEST_F(TrouverTest, BrokenShortcutFilesAreNamedAndTheirPrefixesKeepTheirNumbers) {
+  const fs::path steam = Home() / ".local/share/Steam";
+  FairePrefixe(steam / "steamapps/compatdata/3141592653/pfx");
+  FairePrefixe(steam / "steamapps/compatdata/2500000000/pfx");
+  EcritVdfBinaire bon, autre;
+  bon.Bloc("shortcuts").Raccourci(0, 2500000000u, "Bon").Fin().Fin();
+  autre.Bloc("shortcuts").Raccourci(0, 3141592653u, "Stratégie Antique").Fin().Fin();
+  const std::string entier = autre.Octets();
+  Ecrire(steam / "userdata/1/config/shortcuts.vdf", bon.Octets());
+  const fs::path casse = steam / "userdata/2/config/shortcuts.vdf";
+  const std::vector<Connu> intacts{{"2500000000", "Bon", "2500000000", false},
+                                   {"3141592653", "3141592653", "3141592653", true}};
+  for (const std::string& faux :
+       {entier.substr(0, entier.size() / 2), entier.substr(0, 11) + "\x05" + entier.substr(12),
+        entier + "...", std::string(100000, '\0')}) {
+    Ecrire(casse, faux);
+    const Recherche r = TrouverPrefixes(maison_);
+    EXPECT_EQ(Connus(r), intacts);
+    ASSERT_EQ(r.avertissements.size(), 1u);
+    EXPECT_NE(r.avertissements[0].find(casse.string()), std::string::npos) << r.avertissements[0];
+  }
+  // Mutated files: the prefix is named after the shortcut or keeps its number, at most one
+  // warning, and nothing else moves.
+  std::mt19937 alea(20261209);
+  for (int essai = 0; essai < 200; ++essai) {
+    std::string t = entier;
+    for (unsigned m = 1 + alea() % 3; m > 0; --m) {
+      const std::size_t at = alea() % t.size();
+      if (alea() % 2 == 0) {
+        t[at] = static_cast<char>(alea());
+      } else {
+        t.erase(at, 1 + alea() % 4);
+      }
+    }
+    Ecrire(casse, t);
+    const Recherche r = TrouverPrefixes(maison_);
+    ASSERT_EQ(r.prefixes.size(), 2u);
+    EXPECT_LE(r.avertissements.size(), 1u);
+    EXPECT_EQ(std::get<1>(Connus(r)[0]), "Bon");
+  }
 }
 
 }  // namespace
