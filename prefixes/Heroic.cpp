@@ -3,7 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
-#include <tuple>
+#include <optional>
+#include <string_view>
 
 #include "prefixes/Lecture.h"
 
@@ -12,15 +13,38 @@ using Json = nlohmann::json;
 
 namespace {
 
-std::vector<fs::path> DossiersConfig(const Maison& m) {
-  std::vector<fs::path> dossiers = m.SousConfig("heroic");
-  dossiers.push_back(m.dossier / ".var/app/com.heroicgameslauncher.hgl/config/heroic");
-  return dossiers;
+// One installation of Heroic (native, Flatpak): the folders of its settings (GamesConfig,
+// config.json), and every folder its stores may be in, newest places first: newer versions
+// keep them in the data, state and cache folders, older ones with the settings.
+struct Installation {
+  std::vector<fs::path> reglages;
+  std::vector<fs::path> magasins;
+};
+
+std::vector<Installation> Installations(const Maison& m) {
+  Installation native{m.SousConfig("heroic"), m.SousDonnees("heroic")};
+  native.magasins.push_back(m.dossier / ".local/state/Heroic");
+  native.magasins.push_back(m.dossier / ".cache/heroic");
+  native.magasins.insert(native.magasins.end(), native.reglages.begin(), native.reglages.end());
+  const fs::path flatpak = m.dossier / ".var/app/com.heroicgameslauncher.hgl";
+  Installation plate{{flatpak / "config/heroic"},
+                     {flatpak / "data/heroic", flatpak / ".local/state/Heroic",
+                      flatpak / "cache/heroic", flatpak / "config/heroic"}};
+  return {std::move(native), std::move(plate)};
 }
 
-std::optional<Json> LireJson(const fs::path& fichier, Collecte& collecte) {
-  const std::optional<std::string> texte = LireFichier(fichier, 16 << 20);
-  if (!texte) return std::nullopt;
+// The JSON of `fichier`, at most `limite` bytes; nothing when it is missing or unreadable, and a
+// warning in `collecte` when it is malformed or larger.
+std::optional<Json> LireJson(const fs::path& fichier, Collecte& collecte,
+                             std::size_t limite = 16 << 20) {
+  const std::optional<std::string> texte = LireFichier(fichier, limite);
+  if (!texte) {
+    std::error_code ec;
+    if (fs::is_regular_file(fichier, ec) && fs::file_size(fichier, ec) > limite && !ec) {
+      collecte.Avertir(fichier, "trop grand");
+    }
+    return std::nullopt;
+  }
   Json json = Json::parse(*texte, nullptr, false);
   if (json.is_discarded()) {
     collecte.Avertir(fichier, "JSON incorrect");
@@ -35,6 +59,22 @@ std::string Texte(const Json& objet, const char* cle) {
   return i != objet.end() && i->is_string() ? i->get<std::string>() : std::string();
 }
 
+// The text at `chemin` ("product/title": keys of nested objects) in `objet`; empty when there is
+// none or it is not text.
+std::string TexteEn(const Json& objet, std::string_view chemin) {
+  const Json* j = &objet;
+  for (;;) {
+    const std::size_t barre = chemin.find('/');
+    const std::string cle(chemin.substr(0, barre));
+    if (barre == std::string_view::npos) return Texte(*j, cle.c_str());
+    if (!j->is_object()) return {};
+    const auto i = j->find(cle);
+    if (i == j->end()) return {};
+    j = &*i;
+    chemin.remove_prefix(barre + 1);
+  }
+}
+
 // The prefixes a folder holds (<title> or <title>/pfx), each named after its folder.
 void Contenus(const fs::path& dossier, Collecte& collecte) {
   for (const std::string& titre : Enfants(dossier)) {
@@ -43,49 +83,98 @@ void Contenus(const fs::path& dossier, Collecte& collecte) {
   }
 }
 
-// Where Heroic installed each game, by its appName: Epic's (legendary), GOG's, and the games
-// added by hand.
-std::map<std::string, fs::path> Installations(const fs::path& config, const Maison& m,
-                                              Collecte& collecte) {
-  std::map<std::string, fs::path> installations;
-  const auto ajouter = [&](const Json& jeu, const char* cleNom, const char* cleDossier) {
-    const std::string nom = Texte(jeu, cleNom);
-    if (const std::optional<fs::path> d = CheminEcrit(Texte(jeu, cleDossier), m.dossier)) {
-      if (!nom.empty()) installations.emplace(nom, *d);
+// What Heroic's stores know of a game.
+struct Jeu {
+  std::string titre;
+  std::optional<fs::path> dossier;  // where it is installed
+};
+
+// A library file of a store, below a store folder: its games are the array under `liste` ("" for
+// the file itself), or, when `liste` is null, the members of the file, keyed by the game's
+// appName; each game's appName, title and install folder are at the paths given ("" when the
+// file has none).
+struct Bibliotheque {
+  const char* fichier;
+  const char* liste;
+  const char* cleNom;
+  const char* cleTitre;
+  const char* cleDossier;
+};
+
+// Epic's (legendary), GOG's, Amazon's (nile) and the games added by hand, with the caches of
+// their whole libraries (store_cache), older places included.
+constexpr Bibliotheque kBibliotheques[] = {
+    {"legendaryConfig/legendary/installed.json", nullptr, "", "title", "install_path"},
+    {"gog_store/installed.json", "installed", "appName", "", "install_path"},
+    {"nile_config/nile/installed.json", "", "id", "", "path"},
+    {"sideload_apps/library.json", "games", "app_name", "title", "folder_name"},
+    {"store_cache/legendary_library.json", "library", "app_name", "title", ""},
+    {"store_cache/gog_library.json", "games", "app_name", "title", ""},
+    {"gog_store/library.json", "games", "app_name", "title", ""},
+    {"store_cache/nile_library.json", "library", "app_name", "title", ""},
+    {"nile_config/nile/library.json", "", "product/id", "product/title", ""},
+};
+
+// What the stores of `installation` know of each game, by its appName: the first title and the
+// first install folder found. A file of an unexpected shape is named in `collecte`.
+std::map<std::string, Jeu> Bibliotheques(const Installation& installation, const Maison& m,
+                                         Collecte& collecte) {
+  std::map<std::string, Jeu> jeux;
+  const auto ajouter = [&](const std::string& nom, const Json& jeu, const Bibliotheque& b) {
+    if (nom.empty()) return;
+    Jeu& j = jeux[nom];
+    if (j.titre.empty() && *b.cleTitre != '\0') j.titre = TexteEn(jeu, b.cleTitre);
+    if (!j.dossier && *b.cleDossier != '\0') {
+      j.dossier = CheminEcrit(TexteEn(jeu, b.cleDossier), m.dossier);
     }
   };
-  if (const std::optional<Json> epic = LireJson(config / "legendaryConfig/legendary/installed.json", collecte);
-      epic && epic->is_object()) {
-    for (const auto& [appName, jeu] : epic->items()) {
-      if (const std::optional<fs::path> d = CheminEcrit(Texte(jeu, "install_path"), m.dossier)) {
-        installations.emplace(appName, *d);
+  for (const fs::path& magasin : installation.magasins) {
+    for (const Bibliotheque& b : kBibliotheques) {
+      const fs::path fichier = magasin / b.fichier;
+      const std::optional<Json> json = LireJson(fichier, collecte, 64 << 20);
+      if (!json) continue;
+      if (b.liste == nullptr) {
+        if (!json->is_object()) {
+          collecte.Avertir(fichier, "forme inattendue");
+          continue;
+        }
+        for (const auto& [nom, jeu] : json->items()) ajouter(nom, jeu, b);
+        continue;
       }
+      const Json* liste = &*json;
+      if (*b.liste != '\0') {
+        if (!json->is_object()) {
+          collecte.Avertir(fichier, "forme inattendue");
+          continue;
+        }
+        const auto i = json->find(b.liste);
+        if (i == json->end()) continue;  // an empty store
+        liste = &*i;
+      }
+      if (!liste->is_array()) {
+        collecte.Avertir(fichier, "forme inattendue");
+        continue;
+      }
+      for (const Json& jeu : *liste) ajouter(TexteEn(jeu, b.cleNom), jeu, b);
     }
   }
-  for (const auto& [fichier, liste, cleNom, cleDossier] :
-       {std::tuple{"gog_store/installed.json", "installed", "appName", "install_path"},
-        std::tuple{"sideload_apps/library.json", "games", "app_name", "folder_name"}}) {
-    const std::optional<Json> json = LireJson(config / fichier, collecte);
-    if (!json || !json->is_object()) continue;
-    const auto jeux = json->find(liste);
-    if (jeux == json->end() || !jeux->is_array()) continue;
-    for (const Json& jeu : *jeux) ajouter(jeu, cleNom, cleDossier);
-  }
-  return installations;
+  return jeux;
 }
 
-// The prefix a game's settings name, as "<path>/pfx" for the Proton type, named after its
-// folder, with the game's install folder when Heroic knows it. A game may also have been given
-// a folder of prefixes: those it holds.
-void Jeu(const Json& reglages, const Maison& m, Collecte& collecte,
-         std::vector<fs::path> jeux) {
+// The prefix a game's settings name, as "<path>/pfx" for the Proton type, named after the
+// game's title when its store knows it, else after its folder, with the game's install folder
+// when Heroic knows it. A game may also have been given a folder of prefixes: those it holds.
+void Reglages(const Json& reglages, const Jeu* jeu, const Maison& m, Collecte& collecte) {
   const std::optional<fs::path> chemin = CheminEcrit(Texte(reglages, "winePrefix"), m.dossier);
   if (!chemin) return;
   const auto version = reglages.find("wineVersion");
   const bool proton = version != reglages.end() && Texte(*version, "type") == "proton";
   fs::path propre = chemin->lexically_normal();
   if (!propre.has_filename()) propre = propre.parent_path();
-  collecte.Ajouter(proton ? propre / "pfx" : propre, Origine::Heroic, propre.filename().string(),
+  std::vector<fs::path> jeux;
+  if (jeu != nullptr && jeu->dossier) jeux.push_back(*jeu->dossier);
+  collecte.Ajouter(proton ? propre / "pfx" : propre, Origine::Heroic,
+                   jeu != nullptr && !jeu->titre.empty() ? jeu->titre : propre.filename().string(),
                    std::move(jeux));
   Contenus(propre, collecte);
 }
@@ -94,29 +183,28 @@ void Jeu(const Json& reglages, const Maison& m, Collecte& collecte,
 
 void CandidatsHeroic(const Maison& maison, Collecte& collecte) {
   std::vector<fs::path> dossiersDePrefixes;
-  for (const fs::path& config : DossiersConfig(maison)) {
-    const std::vector<std::string> reglagesDesJeux = Enfants(config / "GamesConfig");
-    const std::map<std::string, fs::path> installations =
-        reglagesDesJeux.empty() ? std::map<std::string, fs::path>()
-                                : Installations(config, maison, collecte);
-    for (const std::string& nom : reglagesDesJeux) {
-      if (!nom.ends_with(".json")) continue;
-      const std::optional<Json> json = LireJson(config / "GamesConfig" / nom, collecte);
-      if (!json || !json->is_object()) continue;
-      for (const auto& [appName, reglages] : json->items()) {
-        if (!reglages.is_object()) continue;
-        std::vector<fs::path> jeux;
-        if (const auto i = installations.find(appName); i != installations.end()) jeux.push_back(i->second);
-        Jeu(reglages, maison, collecte, std::move(jeux));
+  for (const Installation& installation : Installations(maison)) {
+    std::optional<std::map<std::string, Jeu>> jeux;  // read for the first game's settings
+    for (const fs::path& config : installation.reglages) {
+      for (const std::string& fichier : Enfants(config / "GamesConfig")) {
+        if (!fichier.ends_with(".json")) continue;
+        const std::optional<Json> json = LireJson(config / "GamesConfig" / fichier, collecte);
+        if (!json || !json->is_object()) continue;
+        for (const auto& [appName, reglages] : json->items()) {
+          if (!reglages.is_object()) continue;
+          if (!jeux) jeux = Bibliotheques(installation, maison, collecte);
+          const auto i = jeux->find(appName);
+          Reglages(reglages, i != jeux->end() ? &i->second : nullptr, maison, collecte);
+        }
       }
-    }
-    if (const std::optional<Json> json = LireJson(config / "config.json", collecte)) {
-      for (const Json* reglages : {&*json, json->is_object() && json->contains("defaultSettings")
-                                                 ? &(*json)["defaultSettings"]
-                                                 : &*json}) {
-        for (const char* cle : {"defaultWinePrefix", "winePrefix"}) {
-          if (std::optional<fs::path> d = CheminEcrit(Texte(*reglages, cle), maison.dossier)) {
-            dossiersDePrefixes.push_back(*d);
+      if (const std::optional<Json> json = LireJson(config / "config.json", collecte)) {
+        for (const Json* reglages : {&*json, json->is_object() && json->contains("defaultSettings")
+                                                   ? &(*json)["defaultSettings"]
+                                                   : &*json}) {
+          for (const char* cle : {"defaultWinePrefix", "winePrefix"}) {
+            if (std::optional<fs::path> d = CheminEcrit(Texte(*reglages, cle), maison.dossier)) {
+              dossiersDePrefixes.push_back(*d);
+            }
           }
         }
       }

@@ -390,4 +390,108 @@ TEST_F(TrouverTest, BrokenShortcutFilesAreNamedAndTheirPrefixesKeepTheirNumbers)
   }
 }
 
+// Each library file of Heroic's stores names its games; the settings' folder names the rest.
+TEST_F(TrouverTest, HeroicGamesAreNamedByTheirTitlesInTheStoresLibraries) {
+  const fs::path config = Home() / ".config/heroic";
+  const fs::path prefixes = racine_ / "Prefixes";
+  std::string reglages = "{";
+  for (const char* jeu :
+       {"epic1", "epic2", "gog1", "gog2", "gog3", "nile1", "nile2", "side1", "inconnu"}) {
+    FairePrefixe(prefixes / ("dossier-" + std::string(jeu)));
+    reglages += std::string(reglages.size() > 1 ? ", " : "") + "\"" + jeu +
+                "\": {\"winePrefix\": \"" + (prefixes / ("dossier-" + std::string(jeu))).string() +
+                "\"}";
+  }
+  Ecrire(config / "GamesConfig/tous.json", reglages + ", \"version\": \"v0\"}");
+  Ecrire(config / "legendaryConfig/legendary/installed.json",
+         "{\"epic1\": {\"app_name\": \"epic1\", \"title\": \"Épopée\", \"install_path\": "
+         "\"/jeux/e\"}}");
+  Ecrire(config / "store_cache/legendary_library.json",
+         "{\"library\": [{\"app_name\": \"epic2\", \"title\": \"Épopée 2\"}, {\"title\": \"x\"}],"
+         " \"__timestamp.library\": \"Mon Jan 01 2024\"}");
+  Ecrire(config / "gog_store/installed.json",
+         "{\"installed\": [{\"appName\": \"gog1\", \"install_path\": \"/jeux/g\"}]}");
+  Ecrire(config / "store_cache/gog_library.json",
+         "{\"games\": [{\"app_name\": \"gog1\", \"title\": \"Vieux Monde\"}], \"totalGames\": 1}");
+  Ecrire(config / "gog_store/library.json",  // older versions
+         "{\"games\": [{\"app_name\": \"gog2\", \"title\": \"Monde Deux\"}]}");
+  // Newer versions: the caches in ~/.cache, the states in ~/.local/state.
+  Ecrire(Home() / ".cache/heroic/store_cache/gog_library.json",
+         "{\"games\": [{\"app_name\": \"gog3\", \"title\": \"Monde Trois\"}]}");
+  Ecrire(Home() / ".local/state/Heroic/gog_store/installed.json",
+         "{\"installed\": [{\"appName\": \"gog3\", \"install_path\": \"/jeux/g3\"}]}");
+  Ecrire(config / "nile_config/nile/installed.json",
+         "[{\"id\": \"nile1\", \"path\": \"/jeux/n\", \"version\": \"1\"}]");
+  Ecrire(config / "nile_config/nile/library.json",
+         "[{\"product\": {\"id\": \"nile1\", \"title\": \"Fleuve\"}}, {\"product\": 3}]");
+  Ecrire(Home() / ".cache/heroic/store_cache/nile_library.json",
+         "{\"library\": [{\"app_name\": \"nile2\", \"title\": \"Fleuve 2\"}]}");
+  Ecrire(Home() / ".local/share/heroic/sideload_apps/library.json",
+         "{\"games\": [{\"app_name\": \"side1\", \"title\": \"À la main\", \"folder_name\": "
+         "\"/jeux/s\"}]}");
+  // Flatpak's own stores name Flatpak's games only.
+  const fs::path plate = Home() / ".var/app/com.heroicgameslauncher.hgl";
+  FairePrefixe(prefixes / "dossier-plat");
+  Ecrire(plate / "config/heroic/GamesConfig/plat.json",
+         "{\"plat\": {\"winePrefix\": \"" + (prefixes / "dossier-plat").string() + "\"}}");
+  Ecrire(plate / "cache/heroic/store_cache/legendary_library.json",
+         "{\"library\": [{\"app_name\": \"plat\", \"title\": \"Plat\"}, "
+         "{\"app_name\": \"inconnu\", \"title\": \"Pas celui-ci\"}]}");
+
+  std::vector<std::string> avertissements;
+  EXPECT_EQ(Trouves(&avertissements),
+            Trie({{(prefixes / "dossier-epic1").string(), "heroic", "Épopée"},
+                  {(prefixes / "dossier-epic2").string(), "heroic", "Épopée 2"},
+                  {(prefixes / "dossier-gog1").string(), "heroic", "Vieux Monde"},
+                  {(prefixes / "dossier-gog2").string(), "heroic", "Monde Deux"},
+                  {(prefixes / "dossier-gog3").string(), "heroic", "Monde Trois"},
+                  {(prefixes / "dossier-nile1").string(), "heroic", "Fleuve"},
+                  {(prefixes / "dossier-nile2").string(), "heroic", "Fleuve 2"},
+                  {(prefixes / "dossier-side1").string(), "heroic", "À la main"},
+                  {(prefixes / "dossier-inconnu").string(), "heroic", "dossier-inconnu"},
+                  {(prefixes / "dossier-plat").string(), "heroic", "Plat"}}));
+  EXPECT_TRUE(avertissements.empty());
+  std::map<std::string, std::vector<std::string>> jeux;
+  for (const Prefixe& p : TrouverPrefixes(maison_).prefixes) {
+    for (const fs::path& j : p.jeux) jeux[p.chemin.filename().string()].push_back(j.string());
+  }
+  EXPECT_EQ(jeux,
+            (std::map<std::string, std::vector<std::string>>{{"dossier-epic1", {"/jeux/e"}},
+                                                             {"dossier-gog1", {"/jeux/g"}},
+                                                             {"dossier-gog3", {"/jeux/g3"}},
+                                                             {"dossier-nile1", {"/jeux/n"}},
+                                                             {"dossier-side1", {"/jeux/s"}}}));
+}
+
+TEST_F(TrouverTest, HeroicLibraryFilesMissingOrMalformedKeepTheFolderNamesAndAreNamed) {
+  const fs::path config = Home() / ".config/heroic";
+  const fs::path prefixe = FairePrefixe(racine_ / "Prefixes/Dossier");
+  Ecrire(config / "GamesConfig/jeu.json",
+         "{\"jeu\": {\"winePrefix\": \"" + prefixe.string() + "\"}}");
+  const std::vector<Attendu> dossier{{prefixe.string(), "heroic", "Dossier"}};
+  std::vector<std::string> avertissements;
+  EXPECT_EQ(Trouves(&avertissements), dossier);  // no library file at all
+  EXPECT_TRUE(avertissements.empty());
+  // An empty store has no list yet; a file with the wrong one is named.
+  Ecrire(config / "store_cache/gog_library.json", "{}");
+  Ecrire(config / "legendaryConfig/legendary/installed.json", "{\"jeu\": {\"title\": ");
+  Ecrire(config / "store_cache/legendary_library.json", "{\"library\": {\"jeu\": \"Titre\"}}");
+  Ecrire(config / "nile_config/nile/library.json", "{\"product\": {\"id\": \"jeu\"}}");
+  Ecrire(config / "sideload_apps/library.json", "[\"jeu\"]");
+  Ecrire(config / "gog_store/library.json",
+         "{\"games\": [{\"app_name\": [\"jeu\"], \"title\": \"T\"}, "
+         "{\"app_name\": \"jeu\", \"title\": 7}]}");
+  EXPECT_EQ(Trouves(&avertissements), dossier);
+  std::sort(avertissements.begin(), avertissements.end());
+  ASSERT_EQ(avertissements.size(), 4u);
+  for (const auto& [avertissement, fichier, pourquoi] :
+       {std::tuple{avertissements[0], "legendaryConfig/legendary/installed.json", "JSON incorrect"},
+        std::tuple{avertissements[1], "nile_config/nile/library.json", "forme inattendue"},
+        std::tuple{avertissements[2], "sideload_apps/library.json", "forme inattendue"},
+        std::tuple{avertissements[3], "store_cache/legendary_library.json", "forme inattendue"}}) {
+    EXPECT_NE(avertissement.find((config / fichier).string()), std::string::npos) << avertissement;
+    EXPECT_NE(avertissement.find(pourquoi), std::string::npos) << avertissement;
+  }
+}
+
 }  // namespace
