@@ -27,20 +27,67 @@ TEST(ArgumentsTest, OptionsTheirAbbreviationsAndValues) {
   EXPECT_EQ(liste.action, Action::Prefixes);
   EXPECT_TRUE(liste.tsv);
   EXPECT_FALSE(Lire({"--prefixes"}).tsv);
-  EXPECT_EQ(Lire({"--prefixe", "/p q"}).prefixe, "/p q");
-  EXPECT_EQ(Lire({"--prefixe=/p=q"}).prefixe, "/p=q");
-  EXPECT_EQ(Lire({"--prefixe", "--aide"}).prefixe, "--aide");  // a value, whatever it looks like
-  EXPECT_EQ(Lire({"--prefixe", "x", "--"}).prefixe, "x");
+  EXPECT_TRUE(Lire({"--prefixes", "--j"}).json);
+  EXPECT_EQ(Lire({"--prefixe", "/p q"}).cible, "/p q");
+  EXPECT_EQ(Lire({"--prefixe=/p=q"}).cible, "/p=q");
+  EXPECT_EQ(Lire({"--prefixe", "--aide"}).cible, "--aide");  // a value, whatever it looks like
+  EXPECT_EQ(Lire({"--prefixe", "x", "--"}).cible, "x");
   EXPECT_EQ(Lire({"--apercu"}).action, Action::Apercu);
-  EXPECT_EQ(Lire({"--ap", "--prefixe=/p"}).prefixe, "/p");
+  EXPECT_EQ(Lire({"--ap", "--prefixe=/p"}).cible, "/p");
   const Commande tous = Lire({"--net", "--to"});
   EXPECT_EQ(tous.action, Action::Nettoyer);
   EXPECT_TRUE(tous.tous);
-  EXPECT_EQ(Lire({"--prefixe", "/p", "--nettoyer"}).prefixe, "/p");
+  EXPECT_EQ(Lire({"--prefixe", "/p", "--nettoyer"}).cible, "/p");
   EXPECT_EQ(Lire({"--apercu", "--apercu"}).action, Action::Apercu);
   // Help and version end the reading where they stand.
   EXPECT_EQ(Lire({"--aide", "--inconnue"}).action, Action::Aide);
   EXPECT_EQ(Lire({"--prefixes", "--version", "x"}).action, Action::Version);
+}
+
+// The target: an argument that is no option, --prefixe or --prefix (as Wine users write it),
+// whatever it names; "--" makes the next argument a target even when it looks like an option.
+TEST(ArgumentsTest, TheTargetIsAnArgumentPrefixeOrPrefix) {
+  for (const Commande& c : {Lire({"--apercu", "1245620"}), Lire({"1245620", "--apercu"}),
+                            Lire({"--apercu", "--prefix", "1245620"}),
+                            Lire({"--apercu", "--prefix=1245620"})}) {
+    EXPECT_EQ(c.action, Action::Apercu);
+    EXPECT_EQ(c.cible, "1245620");
+  }
+  EXPECT_EQ(Lire({"--nettoyer", "Stratégie Antique"}).cible, "Stratégie Antique");
+  EXPECT_EQ(Lire({"/p"}).action, Action::Fenetres);
+  EXPECT_EQ(Lire({"/p"}).cible, "/p");
+  EXPECT_EQ(Lire({"-"}).cible, "-");
+  EXPECT_EQ(Lire({"--nettoyer", "--", "--aide"}).cible, "--aide");
+  EXPECT_FALSE(Lire({"--apercu"}).cible.has_value());
+  const Commande json = Lire({"--apercu", "--tous", "--json"});
+  EXPECT_TRUE(json.tous);
+  EXPECT_TRUE(json.json);
+  EXPECT_TRUE(Lire({"--apercu", "x", "--tsv"}).tsv);
+}
+
+TEST(ArgumentsTest, ChoixShowsOrTakesAListMasksAndSaves) {
+  const Commande montrer = Lire({"--choix"});
+  EXPECT_EQ(montrer.action, Action::Choix);
+  EXPECT_FALSE(montrer.cases || montrer.masques || montrer.sauvegardes);
+  // "--choix Cache" is no list: a value only comes with "=".
+  EXPECT_EQ(Erreur({"--choix", "Cache"}), "un préfixe ne se donne pas avec « --choix »");
+  const Commande tout = Lire({"--choix=Cache,*.bak", "--masques", "*.sav;*.dmp", "--sauv=oui"});
+  EXPECT_EQ(tout.cases, "Cache,*.bak");
+  EXPECT_EQ(tout.masques, "*.sav;*.dmp");
+  EXPECT_EQ(tout.sauvegardes, true);
+  EXPECT_EQ(Lire({"--choix", "--sauvegardes=non"}).sauvegardes, false);
+  EXPECT_EQ(Lire({"--choix=", "--masques="}).cases, "");
+  EXPECT_EQ(Lire({"--choix", "--masques="}).masques, "");
+  EXPECT_EQ(Erreur({"--choix", "--sauvegardes=peut-être"}),
+            "l'option « --sauvegardes » demande « oui » ou « non »");
+  EXPECT_EQ(Erreur({"--masques=*.sav"}),
+            "les options « --masques » et « --sauvegardes » ne vont qu'avec « --choix »");
+  EXPECT_EQ(Erreur({"--apercu", "--sauvegardes=oui"}),
+            "les options « --masques » et « --sauvegardes » ne vont qu'avec « --choix »");
+  EXPECT_EQ(Erreur({"--choix", "--apercu"}),
+            "les options « --choix » et « --apercu » ne vont pas ensemble");
+  EXPECT_EQ(Erreur({"--choix", "--tsv"}),
+            "l'option « --tsv » ne va qu'avec « --prefixes » ou « --apercu »");
 }
 
 TEST(ArgumentsTest, WrongCommandLinesSayWhatIsWrong) {
@@ -48,44 +95,57 @@ TEST(ArgumentsTest, WrongCommandLinesSayWhatIsWrong) {
   EXPECT_EQ(Erreur({"-x"}), "option invalide -- « x »");
   EXPECT_EQ(Erreur({"-hx"}), "(acceptée)");  // -h first ends the reading
   EXPECT_EQ(Erreur({"-xh"}), "option invalide -- « x »");
-  EXPECT_EQ(Erreur({"--pre"}), "option « --pre » ambiguë ; possibilités : « --prefixes » « --prefixe »");
-  EXPECT_EQ(Erreur({"--prefixe"}), "l'option « --prefixe » demande un dossier");
+  // --prefixe and --prefix are one option: no ambiguity between them, only with --prefixes.
+  EXPECT_EQ(Erreur({"--pre"}),
+            "option « --pre » ambiguë ; possibilités : « --prefixes » « --prefixe » « --prefix »");
+  EXPECT_EQ(Erreur({"--prefixe"}), "l'option « --prefixe » demande une valeur");
+  EXPECT_EQ(Erreur({"--prefix"}), "l'option « --prefix » demande une valeur");
   EXPECT_EQ(Erreur({"--prefixe="}), "l'option « --prefixe » demande un dossier");
   EXPECT_EQ(Erreur({"--tsv=oui", "--prefixes"}), "l'option « --tsv » ne prend pas de valeur");
-  EXPECT_EQ(Erreur({"--tsv"}), "l'option « --tsv » ne va qu'avec « --prefixes »");
+  EXPECT_EQ(Erreur({"--tsv"}), "l'option « --tsv » ne va qu'avec « --prefixes » ou « --apercu »");
+  EXPECT_EQ(Erreur({"--json", "--nettoyer"}),
+            "l'option « --json » ne va qu'avec « --prefixes » ou « --apercu »");
+  EXPECT_EQ(Erreur({"--apercu", "--tsv", "--json"}),
+            "les options « --tsv » et « --json » ne vont pas ensemble");
   EXPECT_EQ(Erreur({"--prefixes", "--prefixe", "/p"}),
-            "les options « --prefixes » et « --prefixe » ne vont pas ensemble");
+            "un préfixe ne se donne pas avec « --prefixes »");
+  EXPECT_EQ(Erreur({"--prefixes", "/p"}), "un préfixe ne se donne pas avec « --prefixes »");
   EXPECT_EQ(Erreur({"--t"}), "option « --t » ambiguë ; possibilités : « --tsv » « --tous »");
   EXPECT_EQ(Erreur({"--a"}), "option « --a » ambiguë ; possibilités : « --aide » « --apercu »");
-  EXPECT_EQ(Erreur({"--tous"}), "l'option « --tous » ne va qu'avec « --nettoyer »");
-  EXPECT_EQ(Erreur({"--apercu", "--tous"}), "l'option « --tous » ne va qu'avec « --nettoyer »");
+  EXPECT_EQ(Erreur({"--tous"}), "l'option « --tous » ne va qu'avec « --nettoyer » ou « --apercu »");
   EXPECT_EQ(Erreur({"--nettoyer", "--tous", "--prefixe", "/p"}),
+            "les options « --prefixe » et « --tous » ne vont pas ensemble");
+  EXPECT_EQ(Erreur({"--apercu", "--tous", "Jeu"}),
             "les options « --prefixe » et « --tous » ne vont pas ensemble");
   EXPECT_EQ(Erreur({"--apercu", "--nettoyer"}),
             "les options « --apercu » et « --nettoyer » ne vont pas ensemble");
   EXPECT_EQ(Erreur({"--nettoyer", "--prefixes"}),
             "les options « --nettoyer » et « --prefixes » ne vont pas ensemble");
-  EXPECT_EQ(Erreur({"--apercu", "--tsv"}), "l'option « --tsv » ne va qu'avec « --prefixes »");
   EXPECT_EQ(Erreur({"--nettoyer=oui"}), "l'option « --nettoyer » ne prend pas de valeur");
-  EXPECT_EQ(Erreur({"dossier"}), "argument en trop « dossier »");
-  EXPECT_EQ(Erreur({"-"}), "argument en trop « - »");
-  EXPECT_EQ(Erreur({"--", "--aide"}), "argument en trop « --aide »");
+  // One target at a time, however it is given.
+  EXPECT_EQ(Erreur({"a", "b"}), "un seul préfixe à la fois : « b » en trop");
+  EXPECT_EQ(Erreur({"--prefixe", "a", "--prefix=b"}),
+            "un seul préfixe à la fois : « --prefix » en trop");
+  EXPECT_EQ(Erreur({"--", "a", "--aide"}), "un seul préfixe à la fois : « --aide » en trop");
   EXPECT_EQ(Erreur({"--="}), "option non reconnue « -- »");
 }
-
-}  // namespace
 
 // The window that chooses a prefix is one more action: alone, and on no given prefix.
 TEST(ArgumentsTest, ChoisirExcludesTheOtherActionsAndAPrefix) {
   EXPECT_EQ(Lire({"--choisir"}).action, Action::Choisir);
-  EXPECT_EQ(Lire({"--ch"}).action, Action::Choisir);
+  EXPECT_EQ(Lire({"--choisi"}).action, Action::Choisir);
+  EXPECT_EQ(Erreur({"--ch"}), "option « --ch » ambiguë ; possibilités : « --choisir » « --choix »");
   EXPECT_EQ(Erreur({"--choisir", "--prefixe", "/p"}),
-            "les options « --choisir » et « --prefixe » ne vont pas ensemble");
+            "un préfixe ne se donne pas avec « --choisir »");
   EXPECT_EQ(Erreur({"--apercu", "--choisir"}),
             "les options « --apercu » et « --choisir » ne vont pas ensemble");
   EXPECT_EQ(Erreur({"--choisir", "--prefixes"}),
             "les options « --choisir » et « --prefixes » ne vont pas ensemble");
-  EXPECT_EQ(Erreur({"--choisir", "--tsv"}), "l'option « --tsv » ne va qu'avec « --prefixes »");
-  EXPECT_EQ(Erreur({"--choisir", "--tous"}), "l'option « --tous » ne va qu'avec « --nettoyer »");
+  EXPECT_EQ(Erreur({"--choisir", "--tsv"}),
+            "l'option « --tsv » ne va qu'avec « --prefixes » ou « --apercu »");
+  EXPECT_EQ(Erreur({"--choisir", "--tous"}),
+            "l'option « --tous » ne va qu'avec « --nettoyer » ou « --apercu »");
   EXPECT_EQ(Erreur({"--choisir=x"}), "l'option « --choisir » ne prend pas de valeur");
 }
+
+}  // namespace

@@ -1,6 +1,8 @@
 // The list of prefixes as printed: sizes in French units, largest first, aligned columns, and
-// tab-separated lines that no name can break.
+// tab-separated lines and JSON that no name can break.
 #include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
 
 #include "kits/ligne/Tableau.h"
 #include "prefixes/Octets.h"
@@ -34,23 +36,40 @@ TEST(TableauTest, LargestFirstAlignedAndSafeForTheTerminal) {
                          Un("/p/inconnu", Origine::Bottles, "b", std::nullopt),
                          Un("/p/grand", Origine::Steam, "Jeu é\x1b[2J", 2500000000, true),
                          Un("/p/b", Origine::Lutris, "même", 4096),
-                         Un("/p/a", Origine::Heroic, "même", 4096)};
+                         Un("/p/a\xc2\x9b" "1m\r", Origine::Heroic, "même\xff", 4096)};
+  p[2].appid = "4242";
   TrierParTaille(p);
   EXPECT_EQ(Tableau(p),
-            "NOM        ORIGINE  TAILLE  ÉTAT    CHEMIN\n"
-            "Jeu é?[2J  steam    2,5 Go  occupé  /p/grand\n"
-            ".wine      wine     4,1 ko  libre   /p/petit\n"
-            "même       heroic   4,1 ko  libre   /p/a\n"
-            "même       lutris   4,1 ko  libre   /p/b\n"
-            "b          bottles       ?  libre   /p/inconnu\n");
+            "NOM               ORIGINE  TAILLE  ÉTAT    CHEMIN\n"
+            "Jeu é?[2J (4242)  steam    2,5 Go  occupé  /p/grand\n"
+            ".wine             wine     4,1 ko  libre   /p/petit\n"
+            "même              lutris   4,1 ko  libre   /p/b\n"
+            "même?             heroic   4,1 ko  libre   /p/a?1m?\n"
+            "b                 bottles       ?  libre   /p/inconnu\n");
 }
 
-TEST(TableauTest, TabSeparatedLinesEscapeWhatWouldBreakThem) {
-  const std::vector<Prefixe> p{Un("/p/a\tb\\c", Origine::Steam, "ligne\nsuite\r", 123, true),
-                               Un("/p/d", Origine::Wine, "", std::nullopt)};
+// The machine forms: a header, the app id, a fixed ASCII state, an unknown size said so; no
+// name breaks a line or drives a terminal; the JSON document parses whatever the names hold.
+TEST(TableauTest, TsvAndJsonForPrograms) {
+  std::vector<Prefixe> p{Un("/p/a\tb\\c", Origine::Steam, "ligne\nsuite\r\x1b\xc2\x85", 123, true),
+                         Un("/p/d", Origine::Wine, "\xff", std::nullopt)};
+  p[0].appid = "10";
+  p[1].desinstalle = true;
   EXPECT_EQ(LignesTsv(p),
-            "/p/a\\tb\\\\c\tsteam\tligne\\nsuite\\r\t123\toccupé\n"
-            "/p/d\twine\t\t0\tlibre\n");
+            "chemin\torigine\tappid\tnom\toctets\tetat\tprogramme\tpid\tdesinstalle\n"
+            "/p/a\\tb\\\\c\tsteam\t10\tligne\\nsuite\\r\\x1b\\xc2\\x85\t123\toccupe\twineserver\t12\tnon\n"
+            "/p/d\twine\t\t\xff\tinconnue\tlibre\t\t\toui\n");
+  const nlohmann::json j = nlohmann::json::parse(DocumentJson(p));
+  ASSERT_EQ(j.size(), 2u);
+  EXPECT_EQ(j[0]["nom"], "ligne\nsuite\r\x1b\xc2\x85");
+  EXPECT_EQ(j[0]["appid"], "10");
+  EXPECT_EQ(j[0]["etat"], "occupe");
+  EXPECT_EQ(j[0]["processus"], nlohmann::json::parse(R"({"programme": "wineserver", "pid": 12})"));
+  EXPECT_EQ(j[0]["octets"], 123);
+  EXPECT_TRUE(j[1]["octets"].is_null());
+  EXPECT_TRUE(j[1]["processus"].is_null());
+  EXPECT_EQ(j[1]["nom"], "\xef\xbf\xbd");
+  EXPECT_EQ(j[1]["desinstalle"], true);
 }
 
 }  // namespace
