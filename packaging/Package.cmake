@@ -3,22 +3,24 @@
 set(CPACK_PACKAGE_NAME tidora2000)
 set(CPACK_PACKAGE_VENDOR "Équipe Tidora 2000")
 set(CPACK_PACKAGE_CONTACT "Équipe Tidora 2000 <equipe@tidora2000.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "nettoyeur de traces de navigation, pour les préfixes Wine")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "trace cleaner for Wine and Proton prefixes")
 set(CPACK_PACKAGE_DESCRIPTION "\
-Tidora 2000 efface les traces laissées par la navigation et le travail de tous
-les jours dans un environnement d'utilisateur Windows : cache du navigateur,
-historique, adresses tapées, cookies, documents récents, dossier temporaire,
-sauvegardes du registre et fichiers jetables (*.tmp, *.bak...) sur tout le
-lecteur C. Interface en français, fenêtres habillées.
+Tidora 2000 clears the traces that browsing and everyday work leave in a
+Windows user environment: the browser's cache, history, typed addresses,
+cookies, recent documents, the temporary folder, registry backups and
+throw-away files (*.tmp, *.bak...) all over drive C. French interface,
+skinned windows.
 .
-Sous Linux il travaille dans un préfixe : le sien, ou un préfixe Wine choisi
-par TIDORA_PREFIX ou par l'action « Nettoyer le préfixe Wine » de son entrée
-de menu. Il ne touche jamais aux fichiers de la machine hors du préfixe.
+On Linux it works on the user's Wine and Proton prefixes (Wine, Steam,
+Lutris, Heroic, Bottles): its menu entry opens a window that lists them with
+what a cleaning would free in each and shows the files before anything is
+deleted; its action \"Try on a demonstration prefix\" opens the program on
+a prefix of its own, filled with sample traces. A prefix a program is using is
+never cleaned, and no file of the machine outside the prefix is touched.
 .
-« tidora2000 --prefixes » liste tous les préfixes Wine et Proton de
-l'utilisateur (Wine, Steam, Lutris, Heroic, Bottles), avec leur taille et
-leur état : un préfixe dont un programme se sert n'est jamais nettoyé.")
+\"tidora2000 --prefixes\" lists those prefixes on the command line, with
+their size and state.")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tidora2000.invalid/")
 set(CPACK_STRIP_FILES ON)
 # A package is made from a tree already built: cpack (and make package) installs what is there
 # instead of building every target, tests and benchmarks included, first.
