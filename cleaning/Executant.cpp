@@ -1,13 +1,15 @@
 #include "cleaning/Executant.h"
 
 void TExecutant::Commencer() {
-  lecteur_.checkFree();
+  veille_.start();
 }
 
 std::optional<std::string> TExecutant::Reverifier() {
-  const std::optional<os::PrefixUser> u = lecteur_.user();
+  const std::optional<os::PrefixUser> u = veille_.recheck();
   if (!u) return std::nullopt;
-  return "Nettoyage arrêté : " + u->program + " (processus " + std::to_string(u->pid) +
+  const std::string processus =
+      u->pid > 0 ? "processus " + std::to_string(u->pid) : "processus inconnu";
+  return "Nettoyage arrêté : " + u->program + " (" + processus +
          ") s'est mis à utiliser le préfixe";
 }
 

@@ -10,6 +10,7 @@
 #include "cleaning/Entree.h"
 #include "platform/Drive.h"
 #include "platform/Folder.h"
+#include "platform/PrefixUse.h"
 #include "platform/Registry.h"
 
 class IExecutant {
@@ -43,12 +44,14 @@ class IExecutant {
 class TExecutant : public IExecutant {
  public:
   // `lecteur` must outlive the executant.
-  explicit TExecutant(const os::Drive& lecteur) : lecteur_(lecteur) {}
+  explicit TExecutant(const os::Drive& lecteur) : lecteur_(lecteur), veille_(lecteur.prefix()) {}
 
   const os::Drive& Lecteur() const override { return lecteur_; }
-  // No other program may be using the drive's prefix (os::Drive::checkFree).
+  // No other program may be using the drive's prefix: every process is looked at
+  // (os::PrefixWatch::start, which throws).
   void Commencer() override;
-  // Whether a program uses the prefix now.
+  // A program that started in the prefix since the previous look, told in French: its server,
+  // pfx.lock, and the processes that are new since (os::PrefixWatch::recheck).
   std::optional<std::string> Reverifier() override;
   // Always false: what went is no longer listed.
   bool DejaSupprime(const os::Folder& dossier, std::string_view nom) override;
@@ -60,4 +63,5 @@ class TExecutant : public IExecutant {
 
  private:
   const os::Drive& lecteur_;
+  os::PrefixWatch veille_;
 };

@@ -1,7 +1,30 @@
 #pragma once
-// Whether other programs use a prefix: a Wine server or Proton setting it up, or any process of
-// the user working in it, sandboxed ones included.
+// Whether other programs use a prefix (Linux; on Windows there is no prefix to share and nothing
+// is ever in use).
+//
+// A process of the user uses a prefix folder when it holds something in it: its working folder,
+// its executable, a file or folder it has open or mapped; or when it is a Wine process (its
+// executable is a Wine loader, preloader or server: wine, wine64, wine-preloader,
+// wine64-preloader, wineserver; or it maps Wine's ntdll: a file ntdll.so or ntdll.dll below a
+// folder whose name holds "wine" or "proton") whose environment names the prefix: WINEPREFIX
+// (when unset, Wine's own default, $HOME/.wine), or STEAM_COMPAT_DATA_PATH, whose prefix is
+// <path>/pfx. A name "names" the folder it leads to and every folder holding it; an empty or
+// relative one names nothing, and a process that only carries such a variable (a shell that
+// exported it, sleep, an X server) does not count. Wine's server of the prefix is also found
+// through its lock and its socket, and Proton setting the prefix up through pfx.lock held.
+// Never this process; of those that started it (a shell, a script), only what they hold open or
+// run counts, not the folder nor the environment they started it from.
+//
+// Paths of any length are handled (one over 4,095 bytes, which the system does not print, is
+// told by identity: a folder by going up its parents; a file that is not mapped only by the file
+// system it lies on, which then counts as in use), and map lists of any size (read as a stream). A
+// process whose entries this user may not read (one that made itself not dumpable, as some games
+// and agents do) is not examined: nothing of it can be told. A Wine process of a prefix cannot run
+// without that prefix's wineserver, which is found without reading any process (its lock and
+// socket) and which, being readable, holds the prefix folder open as long as it runs: a Wine
+// program that hides itself is still found through its server.
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,19 +37,42 @@ struct PrefixUser {
   int pid = 0;          // 0 when the system does not tell
 };
 
-// The first process of this user that uses the prefix folder `prefix`: a Wine server of it or
-// Proton setting it up (their locks and socket), or a process whose WINEPREFIX or
-// STEAM_COMPAT_DATA_PATH, working folder, executable, open or mapped files lie in it. Never this
-// process; of those that started it (a shell, a script), only what they hold open or run counts,
-// not the folder nor the environment they started it from. Nothing when none does; always
-// nothing on Windows.
+// The first process using the prefix folder `prefix` (above): its server first, then the
+// processes in the order the system lists them. Nothing when none does, or when the folder does
+// not exist.
 std::optional<PrefixUser> prefixUser(const std::filesystem::path& prefix);
 // The same for several prefixes, looking at the processes once: one answer per prefix.
 std::vector<std::optional<PrefixUser>> prefixUsers(
     const std::vector<std::filesystem::path>& prefixes);
 
 // Throws SystemError(SharingViolation) naming the prefix, the program and its process when the
-// prefix is in use (prefixUser); nothing is checked on Windows.
+// prefix is in use (prefixUser).
 void checkPrefixFree(const std::filesystem::path& prefix);
+
+// Watches one prefix through a run that must not share it: a first look over every process, then
+// later looks cheap enough to make between any two steps of the run.
+class PrefixWatch {
+ public:
+  explicit PrefixWatch(std::filesystem::path prefix);
+  ~PrefixWatch();
+  PrefixWatch(PrefixWatch&&) noexcept;
+  PrefixWatch& operator=(PrefixWatch&&) noexcept;
+  PrefixWatch(const PrefixWatch&) = delete;
+  PrefixWatch& operator=(const PrefixWatch&) = delete;
+
+  // The first look, every process examined: throws as checkPrefixFree does when the prefix is
+  // in use. Starts the watch afresh each time.
+  void start();
+  // A later look: the prefix's server (lock, socket), pfx.lock, and the processes the previous
+  // look did not see (by pid and start time), those that run another program since (their name
+  // changed), and those that were still starting then: the first of them using the prefix, or
+  // nothing. A process seen before that only now reaches into the prefix by itself is not
+  // looked at again. Before start(), a first look that does not throw.
+  std::optional<PrefixUser> recheck();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace os

@@ -12,4 +12,15 @@ std::vector<std::optional<PrefixUser>> prefixUsers(
 
 void checkPrefixFree(const std::filesystem::path&) {}
 
+struct PrefixWatch::State {};
+
+PrefixWatch::PrefixWatch(std::filesystem::path) : state_(std::make_unique<State>()) {}
+PrefixWatch::~PrefixWatch() = default;
+PrefixWatch::PrefixWatch(PrefixWatch&&) noexcept = default;
+PrefixWatch& PrefixWatch::operator=(PrefixWatch&&) noexcept = default;
+
+void PrefixWatch::start() {}
+
+std::optional<PrefixUser> PrefixWatch::recheck() { return std::nullopt; }
+
 }  // namespace os
