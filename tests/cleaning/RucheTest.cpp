@@ -1,7 +1,10 @@
 // Purges against the hive file itself (Linux): many values written to user.reg, and another
-// process (fork) writing to the same key during the run.
+// process (fork) writing to the same key during the run; a Wine program starting in the prefix
+// during the run stops it before the registry.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +13,8 @@
 
 #include "platform/Registry.h"
 #include "tests/cleaning/Environnement.h"
+#include "tests/support/Systeme.h"
+#include "tests/support/Temporaire.h"
 
 namespace {
 
@@ -51,11 +56,12 @@ TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {
   }
   char c = 0;
   ASSERT_EQ(read(tube[0], &c, 1), 1);  // the other writer has begun
-  // A real run would see the other writer use the prefix and refuse to start: this one starts
-  // all the same, to race it.
+  // A real run would see the other writer use the prefix, refuse to start and stop between
+  // steps: this one starts and goes on all the same, to race it.
   struct SansVerification : TExecutant {
     using TExecutant::TExecutant;
     void Commencer() override {}
+    std::optional<std::string> Reverifier() override { return std::nullopt; }
   } sansVerification{lecteur};
   TMenage(scrute, plan, fenetre, sansVerification).Lancer();
   int statut = 0;
@@ -71,6 +77,57 @@ TEST_F(Menage, PurgesOfManyValuesLoseNoOtherWriter_Linux) {
   std::sort(attendus.begin(), attendus.end());
   EXPECT_EQ(valeurs, attendus);
   EXPECT_THAT(Valeurs(kRecherches), ElementsAre());
+}
+
+// A Wine program (here a copy of sleep under the loader's name) started in the prefix while the
+// first pass drains: the run stops as STOPPER stops it, says why, and no later pass, purge or
+// folder removal touches anything.
+TEST_F(Menage, AWineProgramStartingInThePrefixStopsTheRun_Linux) {
+  Creer(cache + "\\c1.htm");
+  Creer(historique + "\\h.url");
+  Creer(temp + "\\t.txt");
+  CreerDossier(temp + "\\vide");
+  Creer("C:\\Projets\\p.tmp");
+  Creer(sbdr + "\\s.cab");
+  lecteur.createKey(kAdresses).setString("url1", "http://x");
+  lecteur.createKey(kRecherches).setString("a", "*.doc");
+  PlanComplet();
+  const std::filesystem::path arbre = DossierTemporaireNeuf("tidora-wine");
+  std::filesystem::copy_file("/bin/sleep", arbre / "wine");
+  std::vector<std::string> textes = {"WINEPREFIX=" + prefixe.string()};
+  for (char** e = environ; *e != nullptr; ++e) textes.emplace_back(*e);
+  std::vector<char*> env;
+  for (std::string& t : textes) env.push_back(t.data());
+  env.push_back(nullptr);
+  pid_t wine = -1;
+  pendantDrain = [&] {
+    if (wine > 0 || scrute.Dossier != cache) return;
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
+    if (::posix_spawn(&wine, (arbre / "wine").c_str(), nullptr, nullptr, argv, env.data()) != 0) {
+      wine = 0;
+    }
+  };
+  menage.Lancer();
+  if (wine > 0) {
+    ::kill(wine, SIGKILL);
+    ::waitpid(wine, nullptr, 0);
+  }
+  EffacerArbre(arbre);
+  ASSERT_GT(wine, 0);
+
+  const std::string raison = "Nettoyage arrêté : wine (processus " + std::to_string(wine) +
+                             ") s'est mis à utiliser le préfixe";
+  EXPECT_EQ(menage.Interruption, raison);
+  EXPECT_FALSE(Existe(cache + "\\c1.htm"));  // the pass under way ends
+  for (const std::string& f : {historique + "\\h.url", temp + "\\t.txt", temp + "\\vide",
+                               std::string("C:\\Projets\\p.tmp"), sbdr + "\\s.cab"}) {
+    EXPECT_TRUE(Existe(f)) << f;
+  }
+  EXPECT_THAT(Valeurs(kAdresses), ElementsAre("url1"));
+  EXPECT_THAT(Valeurs(kRecherches), ElementsAre("a"));
+  EXPECT_EQ(fenetre.enCours, (Liste{LibellesDossiers[0], "FIN"}));
+  EXPECT_EQ(fenetre.messages, Liste{"1 fichiers pour un total de\r1 kO\r" + raison});
+  EXPECT_FALSE(menage.EnCours());
 }
 
 }  // namespace

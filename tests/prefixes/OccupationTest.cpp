@@ -1,27 +1,135 @@
-// A prefix is in use while any process of the user works in it, whatever shows it: Wine's
-// server, Proton's lock, an open or mapped file, a working folder, the environment.
-#include <gtest/gtest.h>
+// A prefix is in use while a process of the user works in it (Wine's server, Proton's lock, an
+// open or mapped file, a working folder, however long its path or its map list), or while a Wine
+// process's environment names it; a process that only carries the variable is no reason. A watch
+// over a run sees what starts in the prefix meanwhile.
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <link.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "FauxFoyer.h"
-#include "tests/support/Enfant.h"
 #include "platform/PrefixUse.h"
 #include "platform/SystemError.h"
 #include "tests/platform/FakeWineServer.h"
+#include "tests/support/Enfant.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The map list of process `pid`.
+std::string Carte(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/maps");
+  std::ostringstream texte;
+  texte << f.rdbuf();
+  return texte.str();
+}
+
+// The name of process `pid`.
+std::string Nom(pid_t pid) {
+  std::string nom;
+  std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), nom);
+  return nom;
+}
+
+// `programme` (/bin/sleep or a copy of it under another name, run as "sleep 1000") started with
+// `environnement` before this one's (the first value of a variable is the one used). Ready once
+// it runs and, when `attendu` is given, once its map list names that file. Killed with the object.
+class Programme {
+ public:
+  Programme(const fs::path& programme, std::vector<std::string> environnement,
+            const std::string& attendu = "") {
+    for (char** e = environ; *e != nullptr; ++e) environnement.emplace_back(*e);
+    std::vector<char*> env;
+    for (std::string& t : environnement) env.push_back(t.data());
+    env.push_back(nullptr);
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
+    // posix_spawn returns once the program runs.
+    pret_ = ::posix_spawn(&pid_, programme.c_str(), nullptr, nullptr, argv, env.data()) == 0;
+    for (int i = 0; pret_ && !attendu.empty() && i < 1000; ++i) {
+      if (Carte(pid_).find(attendu) != std::string::npos) return;
+      ::usleep(2000);
+    }
+    pret_ = pret_ && attendu.empty();
+  }
+  ~Programme() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  Programme(const Programme&) = delete;
+  Programme& operator=(const Programme&) = delete;
+  bool pret() const { return pret_; }
+  pid_t pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool pret_ = false;
+};
+
+// A small shared library this test has loaded, which any program may load too.
+fs::path Bibliotheque() {
+  fs::path trouvee;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* donnee) {
+        const std::string nom = info->dlpi_name != nullptr ? info->dlpi_name : "";
+        if (nom.find("libgcc_s.so") == std::string::npos) return 0;
+        *static_cast<fs::path*>(donnee) = nom;
+        return 1;
+      },
+      &trouvee);
+  return trouvee;
+}
+
+// A Wine tree as a Wine build leaves one, below `racine`: a loader (a copy of sleep under
+// Wine's name) and Wine's ntdll.so (a copy of a small library); and the same library named
+// ntdll.so in a tree that is not Wine's.
+struct FauxWine {
+  explicit FauxWine(const fs::path& racine)
+      : chargeur(racine / "wine-9.0/bin/wine-preloader"),
+        ntdll(racine / "wine-9.0/lib/wine/x86_64-unix/ntdll.so"),
+        autreNtdll(racine / "outils/lib/ntdll.so") {
+    for (const fs::path& p : {chargeur, ntdll, autreNtdll}) fs::create_directories(p.parent_path());
+    fs::copy_file("/bin/sleep", chargeur);
+    fs::copy_file(Bibliotheque(), ntdll);
+    fs::copy_file(Bibliotheque(), autreNtdll);
+  }
+  fs::path chargeur, ntdll, autreNtdll;
+};
+
+// A chain of folders below the folder open as `dossier` whose path from it is over `longueur`
+// bytes, made a step at a time (no path that long may be given whole): the descriptor of each,
+// the deepest last.
+std::vector<int> CheminProfond(int dossier, std::size_t longueur, const std::string& nom) {
+  std::vector<int> chaine{::dup(dossier)};
+  for (std::size_t fait = 0; fait <= longueur; fait += nom.size() + 1) {
+    if (::mkdirat(chaine.back(), nom.c_str(), 0700) != 0) break;
+    chaine.push_back(::openat(chaine.back(), nom.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  }
+  return chaine;
+}
+
+// Removes that chain (and a file `fichier` in its deepest folder) from the bottom up.
+void EffacerChemin(std::vector<int>& chaine, const std::string& nom, const char* fichier) {
+  ::unlinkat(chaine.back(), fichier, 0);
+  for (std::size_t i = chaine.size() - 1; i > 0; --i) {
+    ::close(chaine[i]);
+    ::unlinkat(chaine[i - 1], nom.c_str(), AT_REMOVEDIR);
+  }
+  ::close(chaine.front());
+}
 
 class OccupationTest : public FauxFoyer {
  protected:
@@ -35,6 +143,11 @@ class OccupationTest : public FauxFoyer {
     ASSERT_TRUE(u.has_value());
     EXPECT_EQ(u->pid, pid);
     EXPECT_EQ(u->program, programme);
+  }
+  std::string Refus(const std::string& programme, pid_t pid) const {
+    return "Le préfixe " + pfx_.string() + " est utilisé par " + programme + " (processus " +
+           std::to_string(pid) +
+           ") : rien n'y a été effacé ; fermez ce programme, puis recommencez";
   }
   fs::path pfx_;
 };
@@ -63,10 +176,7 @@ TEST_F(OccupationTest, FreeUntilAProcessHoldsAFileOpenInside) {
       ADD_FAILURE() << "no error";
     } catch (const os::SystemError& e) {
       EXPECT_EQ(e.code(), os::error::SharingViolation);
-      EXPECT_EQ(std::string(e.what()),
-                "Le préfixe " + pfx_.string() + " est utilisé par jeu.exe (processus " +
-                    std::to_string(jeu.pid()) +
-                    ") : rien n'y a été effacé ; fermez ce programme, puis recommencez");
+      EXPECT_EQ(std::string(e.what()), Refus("jeu.exe", jeu.pid()));
     }
   }
   EXPECT_FALSE(os::prefixUser(pfx_));
@@ -91,23 +201,112 @@ TEST_F(OccupationTest, AWorkingFolderOrAMappedFileInside) {
   ExpectUtilisePar(mappe.pid(), "mappe");
 }
 
-TEST_F(OccupationTest, TheEnvironmentNamesThePrefixOrItsCompatData) {
-  ASSERT_TRUE(LienDossier(pfx_, racine_ / "lien"));
+// Paths the system will not print (over 4,095 bytes) and map lists over 8 MB.
+TEST_F(OccupationTest, LongPathsAndLongMapLists) {
+  const std::string nom(200, 'd');
+  const int jeu = ::open((pfx_ / "drive_c/jeu").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::vector<int> chaine = CheminProfond(jeu, 4200, nom);
+  ASSERT_GT(chaine.size(), 21u);
+  ASSERT_GE(chaine.back(), 0);
+  const int profond = chaine.back();
+  // The children keep none of the folders this process holds open.
+  const auto fermer = [&] {
+    for (int fd : chaine) ::close(fd);
+    ::close(jeu);
+    return true;
+  };
   {
-    Enfant wine("/bin/sleep", {"WINEPREFIX=" + (racine_ / "lien").string() + "/"});
-    ASSERT_TRUE(wine.pret());
-    ExpectUtilisePar(wine.pid(), "sleep");
+    Enfant dedans("profond", [&] { return ::fchdir(profond) == 0 && fermer(); });
+    ASSERT_TRUE(dedans.pret());
+    ExpectUtilisePar(dedans.pid(), "profond");
   }
   {
-    Enfant proton("/bin/sleep", {"STEAM_COMPAT_DATA_PATH=" + (racine_ / "compatdata/1001").string()});
-    ASSERT_TRUE(proton.pret());
-    ExpectUtilisePar(proton.pid(), "sleep");
+    // A file held open there, from a working folder elsewhere.
+    Enfant ouvert("ouvert", [&] {
+      return ::openat(profond, "f.txt", O_RDWR | O_CREAT, 0600) >= 0 && fermer();
+    });
+    ASSERT_TRUE(ouvert.pret());
+    ExpectUtilisePar(ouvert.pid(), "ouvert");
   }
-  // Another prefix beside it is no reason.
-  Enfant autre("/bin/sleep", {"WINEPREFIX=" + (racine_ / "compatdata/1002/pfx").string(),
-                              "STEAM_COMPAT_DATA_PATH=" + (racine_ / "compatdata/1002").string()});
-  ASSERT_TRUE(autre.pret());
+  EffacerChemin(chaine, nom, "f.txt");
+  ::close(jeu);
   EXPECT_FALSE(os::prefixUser(pfx_));
+
+  // The game's file mapped first, thirty thousand regions of another file after it: they lie
+  // below it, and their lines come first.
+  const fs::path autre = racine_ / (std::string(240, 'r') + ".bin");
+  Ecrire(autre, std::string(4096, 'r'));
+  const std::string fichier = (pfx_ / "drive_c/jeu/jeu.exe").string();
+  Enfant mappe("mappe", [&] {
+    const int fd = ::open(fichier.c_str(), O_RDONLY);
+    bool ok = fd >= 0 && ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE, fd, 0) != MAP_FAILED;
+    ::close(fd);
+    const int remplissage = ::open(autre.c_str(), O_RDONLY);
+    for (int i = 0; ok && i < 30000; ++i) {
+      ok = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE, remplissage, 0) != MAP_FAILED;
+    }
+    ::close(remplissage);
+    return ok;
+  });
+  ASSERT_TRUE(mappe.pret());
+  const std::string carte = Carte(mappe.pid());
+  ASSERT_GT(carte.size(), 8u << 20);
+  ASSERT_GT(carte.find("jeu.exe"), 8u << 20);
+  ExpectUtilisePar(mappe.pid(), "mappe");
+}
+
+TEST_F(OccupationTest, TheEnvironmentCountsOnlyForAWineProcess) {
+  const FauxWine wine(racine_ / "arbres");
+  ASSERT_TRUE(LienDossier(pfx_, racine_ / "lien"));
+  const std::string lien = (racine_ / "lien").string() + "/";
+  const std::string compat = (racine_ / "compatdata/1001").string();
+  const std::string preload = "LD_PRELOAD=" + wine.ntdll.string();
+  {
+    // Only the variable: sleep, a program mapping a library named ntdll.so that is not Wine's.
+    Programme prefixe("/bin/sleep", {"WINEPREFIX=" + lien});
+    Programme proton("/bin/sleep", {"STEAM_COMPAT_DATA_PATH=" + compat});
+    Programme outil("/bin/sleep", {"WINEPREFIX=" + lien, "LD_PRELOAD=" + wine.autreNtdll.string()},
+                    wine.autreNtdll.string());
+    ASSERT_TRUE(prefixe.pret() && proton.pret() && outil.pret());
+    EXPECT_FALSE(os::prefixUser(pfx_));
+  }
+  {
+    // A Wine process by the ntdll it maps, its prefix named through a link.
+    Programme jeu("/bin/sleep", {"WINEPREFIX=" + lien, preload}, wine.ntdll.string());
+    ASSERT_TRUE(jeu.pret());
+    ExpectUtilisePar(jeu.pid(), "sleep");
+  }
+  {
+    // By its loader, in the prefix Proton names.
+    Programme jeu(wine.chargeur, {"STEAM_COMPAT_DATA_PATH=" + compat});
+    ASSERT_TRUE(jeu.pret());
+    ExpectUtilisePar(jeu.pid(), "wine-preloader");
+  }
+  {
+    // Names that name nothing here: empty ones, relative ones (though they lead to the prefix
+    // from the process's working folder), another prefix beside it.
+    Programme vide(wine.chargeur, {"WINEPREFIX=", "STEAM_COMPAT_DATA_PATH="});
+    Programme relatif(wine.chargeur,
+                      {"WINEPREFIX=" + fs::relative(pfx_, fs::current_path()).string(),
+                       "STEAM_COMPAT_DATA_PATH=" + fs::relative(compat).string()});
+    Programme autre(wine.chargeur,
+                    {"WINEPREFIX=" + (racine_ / "compatdata/1002/pfx").string(),
+                     "STEAM_COMPAT_DATA_PATH=" + (racine_ / "compatdata/1002").string(), preload},
+                    wine.ntdll.string());
+    ASSERT_TRUE(vide.pret() && relatif.pret() && autre.pret());
+    const std::vector<std::optional<os::PrefixUser>> u = os::prefixUsers({pfx_, Home()});
+    EXPECT_FALSE(u[0]);
+    EXPECT_FALSE(u[1]);
+  }
+  if (std::getenv("WINEPREFIX") == nullptr) {
+    // Without WINEPREFIX, Wine works in ~/.wine.
+    const fs::path defaut = FairePrefixe(Home() / ".wine");
+    Programme jeu(wine.chargeur, {"HOME=" + Home().string()});
+    ASSERT_TRUE(jeu.pret());
+    const std::vector<std::optional<os::PrefixUser>> u = os::prefixUsers({defaut, pfx_});
+    EXPECT_TRUE(u[0] && u[0]->pid == jeu.pid());
+    EXPECT_FALSE(u[1]);
+  }
 }
 
 TEST_F(OccupationTest, WinesServerAndProtonsLock) {
@@ -140,6 +339,80 @@ TEST_F(OccupationTest, WinesServerAndProtonsLock) {
     ExpectUtilisePar(proton.pid(), "python3");
   }
   EXPECT_FALSE(os::prefixUser(pfx_));
+}
+
+// The first look refuses as checkPrefixFree does; the later ones see what started since: a Wine
+// process, a server, a process that was there before and runs Wine now.
+TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
+  const FauxWine wine(racine_ / "arbres");
+  const std::string prefixe = "WINEPREFIX=" + pfx_.string();
+  os::PrefixWatch veille(pfx_);
+  {
+    Programme jeu(wine.chargeur, {prefixe});
+    ASSERT_TRUE(jeu.pret());
+    try {
+      veille.start();
+      ADD_FAILURE() << "no error";
+    } catch (const os::SystemError& e) {
+      EXPECT_EQ(e.code(), os::error::SharingViolation);
+      EXPECT_EQ(std::string(e.what()), Refus("wine-preloader", jeu.pid()));
+    }
+  }
+  // Already there: a process that only carries the variable, and one that will run Wine.
+  Programme shell("/bin/sleep", {prefixe});
+  std::vector<std::string> textes = {prefixe};
+  for (char** e = environ; *e != nullptr; ++e) textes.emplace_back(*e);
+  std::vector<char*> env;
+  for (std::string& t : textes) env.push_back(t.data());
+  env.push_back(nullptr);
+  const std::string chargeur = wine.chargeur.string();
+  int tube[2];
+  ASSERT_EQ(::pipe(tube), 0);
+  const pid_t lanceur = ::fork();
+  if (lanceur == 0) {
+    ::prctl(PR_SET_NAME, "lanceur");
+    char c;
+    if (::read(tube[0], &c, 1) == 1) {
+      char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
+      ::execve(chargeur.c_str(), argv, env.data());
+    }
+    ::_exit(1);
+  }
+  ::close(tube[0]);
+  for (int i = 0; i < 1000 && Nom(lanceur) != "lanceur"; ++i) ::usleep(2000);
+  ASSERT_TRUE(shell.pret());
+  ::sleep(2);  // neither is starting any more: the watch will not look at them again unchanged
+  EXPECT_NO_THROW(veille.start());
+  EXPECT_FALSE(veille.recheck());
+  {
+    Programme jeu(wine.chargeur, {prefixe});
+    ASSERT_TRUE(jeu.pret());
+    std::optional<os::PrefixUser> u = veille.recheck();
+    ASSERT_TRUE(u);
+    EXPECT_EQ(u->pid, jeu.pid());
+    EXPECT_EQ(u->program, "wine-preloader");
+    u = veille.recheck();  // still there: still told
+    EXPECT_TRUE(u && u->pid == jeu.pid());
+  }
+  EXPECT_FALSE(veille.recheck());
+  {
+    FakeWineServer serveur(pfx_);
+    ASSERT_TRUE(serveur.started());
+    const std::optional<os::PrefixUser> u = veille.recheck();
+    EXPECT_TRUE(u && u->pid == serveur.pid());
+  }
+  fs::remove(pfx_ / "wineserver");
+  EXPECT_FALSE(veille.recheck());
+  ASSERT_EQ(::write(tube[1], "!", 1), 1);
+  std::optional<os::PrefixUser> u;
+  for (int i = 0; i < 1000 && !u; ++i) {
+    ::usleep(2000);
+    u = veille.recheck();
+  }
+  EXPECT_TRUE(u && u->pid == lanceur);
+  ::kill(lanceur, SIGKILL);
+  ::waitpid(lanceur, nullptr, 0);
+  ::close(tube[1]);
 }
 
 }  // namespace
