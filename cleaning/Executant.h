@@ -28,6 +28,9 @@ class IExecutant {
   virtual void SupprimerFichier(const Entree& fichier) = 0;
   // A file the run leaves because it is protected (a save or a game's own file).
   virtual void Epargner(const Entree&) {}
+  // True when the user chose to leave this file where it is: the run passes it over, neither
+  // counted nor touched.
+  virtual bool Laisser(const Entree&) { return false; }
   // Between two steps of the run: why the run must stop now (a program started in the drive's
   // prefix since Commencer), or nothing.
   virtual std::optional<std::string> Reverifier() { return std::nullopt; }

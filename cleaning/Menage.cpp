@@ -323,6 +323,7 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   if (executant_.DejaSupprime(dossier, nom)) return;  // gone in an earlier pass
   const Entree fichier{dossier, nom, Sender.TailleFichier(),
                        static_cast<Emplacement>(Sender.LieuFichier()), raison_};
+  if (executant_.Laisser(fichier)) return;
   // A save or a game's own file is no mask's to take unless the user said so.
   if (parMasque_ && ProtegerSauvegardes && fichier.emplacement != Emplacement::Ailleurs) {
     const std::optional<os::FileId> id = dossier.entryId(nom);

@@ -302,6 +302,29 @@ void LireLignes(const std::vector<std::string>& lignes, TPlanMenage& plan) {
   });
 }
 
+void OublierOptions(const os::Drive& lecteur) {
+  std::optional<os::Folder> dossier = lecteur.openFolder(lecteur.executableFolder());
+  if (!dossier) return;
+  try {
+    if (dossier->entryId("options.ini")) dossier->deleteFile("options.ini");
+  } catch (const os::SystemError&) {
+    throw ErreurOptions("Ne peut supprimer le fichier " + CheminOptions(lecteur));
+  }
+}
+
+ChoixOptions ChoixDuPlan(const TPlanMenage& plan) {
+  const std::array<const std::string*, 17> entrees = {
+      &plan.TableDossiers[0], &plan.TableDossiers[1], &plan.TableRegistre[1],
+      &plan.TableDossiers[2], &plan.TableDossiers[3], &plan.TableDossiers[4],
+      &plan.TableDossiers[5], &plan.TableRegistre[0], &plan.TableMotifs[0],
+      &plan.TableMotifs[1],   &plan.TableMotifs[2],   &plan.TableMotifs[3],
+      &plan.TableMotifs[4],   &plan.TableMotifs[5],   &plan.TableMotifs[6],
+      &plan.TableMotifs[7],   &plan.TableMotifs[8]};
+  ChoixOptions choix{};
+  for (std::size_t i = 0; i < choix.size(); ++i) choix[i] = !entrees[i]->empty();
+  return choix;
+}
+
 std::string MasquesLibres(const os::Drive& lecteur) {
   const std::string chemin = CheminOptions(lecteur);
   std::string masques;

@@ -60,6 +60,15 @@ void LireOptions(const os::Drive& lecteur, TPlanMenage& plan);
 // read exactly as LireOptions reads the file.
 void LireLignes(const std::vector<std::string>& lignes, TPlanMenage& plan);
 
+// Removes "options.ini" (the drive's own validated options), through its folder: the drive then
+// takes the common choices. Nothing when there is none. Throws ErreurOptions ("Ne peut supprimer
+// le fichier ...").
+void OublierOptions(const os::Drive& lecteur);
+
+// The seventeen choices a plan's tables hold (box checked = entry not empty), as the options
+// window shows them.
+ChoixOptions ChoixDuPlan(const TPlanMenage& plan);
+
 // The user's masks the plan gets from the file (xt11 to xt20, each read as LireOptions reads
 // it, the empty ones left out), joined with ";": the edit box's text at start-up.
 std::string MasquesLibres(const os::Drive& lecteur);

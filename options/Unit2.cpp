@@ -17,16 +17,6 @@ std::string NomCase(std::size_t index) {
   return "CheckBox" + std::to_string(index + 1);
 }
 
-// The plan entry behind each box, in box order.
-std::array<const std::string*, kNbCases> EntreesPlan(const TPlanMenage& plan) {
-  return {&plan.TableDossiers[0], &plan.TableDossiers[1], &plan.TableRegistre[1],
-          &plan.TableDossiers[2], &plan.TableDossiers[3], &plan.TableDossiers[4],
-          &plan.TableDossiers[5], &plan.TableRegistre[0], &plan.TableMotifs[0],
-          &plan.TableMotifs[1],   &plan.TableMotifs[2],   &plan.TableMotifs[3],
-          &plan.TableMotifs[4],   &plan.TableMotifs[5],   &plan.TableMotifs[6],
-          &plan.TableMotifs[7],   &plan.TableMotifs[8]};
-}
-
 }  // namespace
 
 TFormOptions::TFormOptions(const os::Drive& lecteur) : Lecteur(lecteur) {}
@@ -39,8 +29,8 @@ void TFormOptions::FormCreate() {
   Fenetre().AppliquerForme({TForme::RectangleArrondi, 65, 65});
   MemoOptions.clear();
   LireOptions(Lecteur, PlanMenage);
-  const auto entrees = EntreesPlan(PlanMenage);
-  for (std::size_t i = 0; i < kNbCases; ++i) Fenetre().SetCoche(NomCase(i), !entrees[i]->empty());
+  const ChoixOptions cases = ChoixDuPlan(PlanMenage);
+  for (std::size_t i = 0; i < kNbCases; ++i) Fenetre().SetCoche(NomCase(i), cases[i]);
   // The free masks come back too, so that the next validation keeps them.
   Fenetre().SetTexte("EditEffacer", MasquesLibres(Lecteur));
 }

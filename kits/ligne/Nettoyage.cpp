@@ -11,11 +11,11 @@
 #include <optional>
 #include <string>
 
-#include "cleaning/Menage.h"
 #include "kits/ligne/Affichable.h"
 #include "kits/ligne/FenetreLigne.h"
 #include "platform/SystemError.h"
 #include "prefixes/ApercuPrefixe.h"
+#include "prefixes/NettoyagePrefixe.h"
 #include "prefixes/Octets.h"
 
 namespace fs = std::filesystem;
@@ -56,12 +56,8 @@ std::size_t LargeurTerminal() {
 }
 
 // What one run came to.
-struct Bilan {
+struct Bilan : BilanNettoyage {
   Statut statut = Statut::Fait;
-  bool refuse = false;    // refused before it changed anything (`erreur` says why)
-  bool occupe = false;    // refused because another program uses the prefix
-  std::string erreur;     // a refusal or a failure, in French; "" when none
-  std::uint64_t nbFichiers = 0, taille = 0, nbEchecs = 0, nbProteges = 0, tailleProtegee = 0;
 };
 
 // "1 fichier", "2 fichiers".
@@ -71,39 +67,25 @@ std::string Fichiers(std::uint64_t n) {
 
 // One run in the prefix opened as `prefixe`.
 Bilan Lancer(const PrefixeOuvert& prefixe) {
-  Bilan bilan;
-  TScruteDossier scrute;
   FenetreLigne fenetre(std::cout, ::isatty(STDOUT_FILENO) != 0, LargeurTerminal());
-  TExecutant executant(prefixe.lecteur);
-  TMenage menage(scrute, prefixe.plan, fenetre, executant);
-  menage.DossiersJeux = prefixe.jeux;
-  menage.DossiersSauvegardes = prefixe.sauvegardes;
-  menage.ProtegerSauvegardes = prefixe.proteger;
-  fenetre.Octets([&menage] { return menage.TailleTotale; });
-  scrute.TraiterMessages = [&] {
+  NettoyagePrefixe nettoyage(prefixe, fenetre);
+  fenetre.Octets([&nettoyage] { return nettoyage.Octets(); });
+  nettoyage.Scrute().TraiterMessages = [&] {
     fenetre.Rafraichir();
-    if (interrompu != 0) menage.Stopper();
+    if (interrompu != 0) nettoyage.Stopper();
   };
-  try {
-    menage.Lancer();
-  } catch (const os::SystemError& e) {
+  Bilan bilan;
+  static_cast<BilanNettoyage&>(bilan) = nettoyage.Lancer();
+  if (!bilan.erreur.empty()) {
     fenetre.Effacer();
     bilan.statut = Statut::Refuse;
-    bilan.erreur = e.what();
-    bilan.refuse = !fenetre.ResumeEcrit();
-    bilan.occupe = bilan.refuse && e.code() == os::error::SharingViolation;
   }
-  bilan.nbFichiers = menage.NbFichiers;
-  bilan.taille = menage.TailleTotale;
-  bilan.nbEchecs = menage.NbEchecs;
-  bilan.nbProteges = menage.NbProteges;
-  bilan.tailleProtegee = menage.TailleProtegee;
-  if (!menage.Interruption.empty()) {
+  if (!bilan.interruption.empty()) {
     bilan.statut = Statut::Refuse;  // stopped: a program started in the prefix
   } else if (interrompu != 0 && !bilan.refuse) {
     bilan.statut = Statut::Refuse;
     if (bilan.erreur.empty()) bilan.erreur = "nettoyage interrompu";
-  } else if (bilan.statut == Statut::Fait && menage.NbEchecs > 0) {
+  } else if (bilan.statut == Statut::Fait && bilan.nbEchecs > 0) {
     bilan.statut = Statut::Incomplet;
   }
   return bilan;
