@@ -56,6 +56,8 @@ class ProgrammeTest : public FauxFoyer {
       std::vector<char*> envp;
       for (std::string& t : textes) envp.push_back(t.data());
       envp.push_back(nullptr);
+      // Standard error first: with standard output closed, no other file may take its place.
+      ::dup2(::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
       if (terminal >= 0) {
         ::setsid();
         ::ioctl(terminal, TIOCSCTTY, 0);
@@ -66,7 +68,6 @@ class ProgrammeTest : public FauxFoyer {
         const std::string cible = vers == Vers::Pleine ? "/dev/full" : sortie;
         ::dup2(::open(cible.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
       }
-      ::dup2(::open(erreurs.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
       if (::chdir(dossier.c_str()) != 0) ::_exit(126);
       ::execve(programme.c_str(), argv.data(), envp.data());
       ::_exit(127);
