@@ -1,5 +1,6 @@
-// The window that chooses a prefix, over a fake home of a temporary folder: the table and its
-// sizes, sorting, a prefix in use, Ouvrir, and the preview's list.
+// The window that chooses a prefix, over a fake home of a temporary folder (the user's choices
+// kept there too): the table and its sizes, sorting, a prefix in use, Ouvrir, and the preview's
+// list with the prefix's own options or the common choices.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,13 +12,16 @@
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "kits/qt/FenetreApercu.h"
 #include "kits/qt/FenetreChoix.h"
 #include "kits/qt/Messages.h"
 #include "kits/qt/ModelePrefixes.h"
+#include "prefixes/Choix.h"
 #include "prefixes/Taille.h"
 #include "tests/prefixes/FauxFoyer.h"
 #include "tests/support/Enfant.h"
@@ -26,17 +30,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// `sleep` started with WINEPREFIX set to a prefix: a program working in it.
+// A game holding a file of a prefix open: a program working in it.
 class Occupant : public Enfant {
  public:
   explicit Occupant(const fs::path& prefixe)
-      : Enfant("/bin/sleep", std::vector<std::string>{"WINEPREFIX=" + prefixe.string()}) {}
+      : Enfant("jeu", [prefixe] { return ::open((prefixe / "system.reg").c_str(), O_RDONLY) >= 0; }) {}
 };
 
 class ChoixTest : public FauxFoyer {
  protected:
   void SetUp() override {
     FauxFoyer::SetUp();
+    // The user's choices are read from the environment's configuration folder: the test's own.
+    if (const char* c = std::getenv("XDG_CONFIG_HOME")) config_ = c;
+    ::setenv("XDG_CONFIG_HOME", (racine_ / "config").c_str(), 1);
     InterceptionMessages = [this](TypeMessage type, const QString& texte) {
       if (type == TypeMessage::Erreur) erreurs << texte;
     };
@@ -44,6 +51,8 @@ class ChoixTest : public FauxFoyer {
   void TearDown() override {
     fenetre.reset();
     InterceptionMessages = nullptr;
+    if (config_) ::setenv("XDG_CONFIG_HOME", config_->c_str(), 1);
+    else ::unsetenv("XDG_CONFIG_HOME");
     FauxFoyer::TearDown();
   }
 
@@ -92,8 +101,16 @@ class ChoixTest : public FauxFoyer {
     return textes;
   }
 
+  // The common choices saved for the user, as --choix would save them.
+  void InclureSauvegardes(bool sauvegardes) {
+    ChoixCommuns c = ChoixParDefaut();
+    c.sauvegardes = sauvegardes;
+    EnregistrerChoix(Maison::DuSysteme(), c);
+  }
+
   std::unique_ptr<FenetreChoix> fenetre;
   QStringList erreurs;
+  std::optional<std::string> config_;
 };
 
 TEST_F(ChoixTest, ListsEveryPrefixAtOnceAndItsSizeOnceMeasured) {
@@ -154,7 +171,7 @@ TEST_F(ChoixTest, APrefixInUseIsGreyedSaysWhyAndCannotBeOpened) {
   ASSERT_GT(occupant.pid(), 0);
   Ouvrir();
   const int l = Ligne(pris);
-  const QString etat = QStringLiteral("occupé par sleep (processus %1)").arg(occupant.pid());
+  const QString etat = QStringLiteral("occupé par jeu (processus %1)").arg(occupant.pid());
   EXPECT_EQ(Cellule(l, ModelePrefixes::kEtat), etat);
   EXPECT_TRUE(Cellule(l, ModelePrefixes::kNom, Qt::ToolTipRole).contains(etat));
   const QVariant gris = Modele().data(Modele().index(l, ModelePrefixes::kNom), Qt::ForegroundRole);
@@ -192,7 +209,7 @@ TEST_F(ChoixTest, TheStateIsLookedAtAgainWhenTheWindowIsActivated) {
   QApplication::sendEvent(fenetre.get(), &activation);
   EXPECT_EQ(Cellule(Ligne(steam), ModelePrefixes::kEtat), "libre");
   EXPECT_TRUE(fenetre->BoutonOuvrir()->isEnabled());
-  EXPECT_TRUE(Cellule(Ligne(wine), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé par sleep")));
+  EXPECT_TRUE(Cellule(Ligne(wine), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé par jeu")));
 }
 
 TEST_F(ChoixTest, OuvrirGivesTheChosenFolderUnlessItWasTakenMeanwhile) {
@@ -223,7 +240,9 @@ TEST_F(ChoixTest, OuvrirGivesTheChosenFolderUnlessItWasTakenMeanwhile) {
   EXPECT_TRUE(Cellule(Ligne(steam), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé")));
 }
 
-// The preview of a prefix: its files listed, save locations first, and nothing touched.
+// The preview of a prefix with options of its own: its files listed, save locations first when
+// the user's choices include them, and nothing touched; by default a save is left by the masks
+// and the list does not hold it.
 TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
   const fs::path p = PrefixeWine();
   Options(p);
@@ -238,10 +257,21 @@ TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
   ASSERT_NE(apercu, nullptr);
   EXPECT_TRUE(apercu->isVisible());
   ASSERT_NE(apercu->Liste(), nullptr);
+  EXPECT_EQ(apercu->Texte(false),
+            QString::fromUtf8("Fichiers (1)\nC:\\windows\\temp\\trace.txt\t1 o\n"
+                              "1 fichiers pour un total de\n1 kO\n"
+                              "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"))
+      << apercu->Texte(false).toStdString();
+
+  InclureSauvegardes(true);
+  QTest::mouseClick(fenetre->BoutonApercu(), Qt::LeftButton);
+  apercu = fenetre->DernierApercu();
+  ASSERT_NE(apercu, nullptr);
+  ASSERT_NE(apercu->Liste(), nullptr);
   const QStringList lignes = apercu->Texte(false).split('\n');
   ASSERT_GE(lignes.size(), 5);
   EXPECT_EQ(lignes[0], QStringLiteral("Fichiers dans des dossiers de sauvegardes ou de jeux (1)"));
-  EXPECT_EQ(lignes[1], QStringLiteral("c:\\users\\moi\\AppData\\Roaming\\Jeu\\partie.tmp\t10 o"));
+  EXPECT_EQ(lignes[1], QStringLiteral("C:\\users\\moi\\AppData\\Roaming\\Jeu\\partie.tmp\t10 o"));
   EXPECT_EQ(lignes[2], QStringLiteral("Autres fichiers (1)"));
   EXPECT_EQ(lignes[3], QStringLiteral("C:\\windows\\temp\\trace.txt\t1 o"));
   EXPECT_EQ(apercu->Resume()->text(), QStringLiteral("2 fichiers pour un total de\n1 kO"));
@@ -252,10 +282,14 @@ TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(f), {}), ruche);
 }
 
-TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsOrHiveSaysSo) {
+// A prefix without a hive cannot be previewed (said in the error box, nothing created there); a
+// prefix without options of its own is previewed with the common choices, nothing written there.
+TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsTakesTheCommonChoicesOneWithoutAHiveNone) {
   const fs::path sansRuche = PrefixeSteam("1001", "Jeu");
   fs::remove(sansRuche / "user.reg");
-  PrefixeWine();
+  const fs::path wine = PrefixeWine();
+  Ecrire(wine / "drive_c/windows/temp/trace.txt", "x");
+  Ecrire(wine / "drive_c/Projets/brouillon.bak", "b");
   Ouvrir();
   // No hive: nothing to show, and nothing created there.
   fenetre->Choisir(Ligne(sansRuche));
@@ -267,16 +301,15 @@ TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsOrHiveSaysSo) {
   EXPECT_EQ(fenetre->DernierApercu(), nullptr);
   EXPECT_FALSE(fs::exists(sansRuche / "user.reg"));
 
-  fenetre->Choisir(Ligne(Home() / ".wine"));
+  fenetre->Choisir(Ligne(wine));
   fenetre->MontrerApercu();
   FenetreApercu* apercu = fenetre->DernierApercu();
   ASSERT_NE(apercu, nullptr);
-  EXPECT_EQ(apercu->Liste(), nullptr);
-  bool dit = false;
-  for (const QLabel* l : apercu->findChildren<QLabel*>()) {
-    dit = dit || l->text().contains(QStringLiteral("n'a pas d'options validées"));
-  }
-  EXPECT_TRUE(dit);
+  ASSERT_NE(apercu->Liste(), nullptr);
+  // The safe default: the temporary folder, never *.bak.
+  EXPECT_EQ(apercu->Texte(false), QStringLiteral("Fichiers (1)\nC:\\windows\\temp\\trace.txt\t1 o\n"
+                                                 "1 fichiers pour un total de\n1 kO\n"));
+  EXPECT_FALSE(fs::exists(wine / "drive_c/Program Files"));
 }
 
 // The list from any preview: headings only with their rows, values and folders after the files,
