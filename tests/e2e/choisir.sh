@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end check of the window that chooses a prefix: starts `tidora2000 --choisir` on a fake
 # home of its own (a Wine prefix with validated options and a Steam game's prefix) on its own
-# virtual X display, takes a picture of the window, asks for the preview of the Wine prefix and
-# reads its list through the clipboard, then opens the prefix: the skinned main window comes on
-# it. Nothing outside the script's temporary folder is looked at. Usage: choisir.sh
-# path/to/tidora2000 [folder for the pictures, by default the current one]
+# virtual X display, the user's choices set first from the command line (saves included), takes
+# a picture of the window, asks for the preview of the Wine prefix and reads its list through the
+# clipboard, then opens the prefix: the skinned main window comes on it. Nothing outside the
+# script's temporary folder is looked at. Usage: choisir.sh path/to/tidora2000 [folder for the
+# pictures, by default the current one]
 set -uo pipefail
 
 exe="${1:?usage: choisir.sh path/to/tidora2000 [dossier des captures]}"
@@ -49,6 +50,13 @@ capturer() { # file
 # The clipboard holds the text matching an extended regular expression.
 presse_papiers() { timeout 5 xclip -o -selection clipboard 2>/dev/null | grep -qE -- "$1"; }
 
+# The choices the command line saves are those the window's preview takes: saves included.
+etape="choix communs"
+env -u XDG_CONFIG_HOME HOME="$maison" "$exe" --choix --sauvegardes=oui >"$travail/choix.log" 2>&1 ||
+  echec "--choix refusé : $(cat "$travail/choix.log")"
+grep -q "Sauvegardes et dossiers de jeux : nettoyés par les masques" "$travail/choix.log" ||
+  echec "--choix n'a pas pris les sauvegardes : $(cat "$travail/choix.log")"
+
 etape="démarrage de Xvfb"
 demarrer_ecran
 
@@ -67,7 +75,8 @@ mkdir -p "$captures"
 capturer "$captures/choisir.png"
 
 # Aperçu (Alt+A) on the first row, ~/.wine: its list, read through the clipboard (Copier la liste,
-# Alt+C), names the prefix's files, save locations first; nothing is deleted.
+# Alt+C), names the prefix's files, save locations first (the choices include them), every path
+# spelt "C:"; nothing is deleted.
 etape="aperçu"
 xdo windowfocus --sync "$id_choix" || echec "xdotool ne peut donner le focus"
 attendre "focus sur la fenêtre de choix" a_le_focus "$id_choix"
@@ -84,7 +93,7 @@ xdo key alt+c || echec "xdotool ne peut taper Alt+C"
 attendre "liste de l'aperçu dans le presse-papiers" presse_papiers 'trace-choisie\.txt'
 liste=$(timeout 5 xclip -o -selection clipboard)
 attendu='^Fichiers dans des dossiers de sauvegardes ou de jeux \(1\)
-c:\\users\\moi\\AppData\\Roaming\\Jeu\\sauvegarde\.tmp	7 o
+C:\\users\\moi\\AppData\\Roaming\\Jeu\\sauvegarde\.tmp	7 o
 Autres fichiers \(1\)
 C:\\windows\\temp\\trace-choisie\.txt	6 o
 2 fichiers pour un total de'
@@ -112,20 +121,20 @@ principale 314 55
 attendre_fin
 
 # Started with no terminal (from a menu) on a folder that is no prefix (the home): the refusal
-# shows in an error box, not only on stderr; Enter closes it and the program ends with code 1,
-# having made neither that prefix nor its own.
+# shows in an error box, not only on stderr; Enter closes it and the program ends with code 2
+# (refused), having made neither that prefix nor its own.
 etape="refus d'un dossier sans terminal"
-env -u TIDORA_PREFIX -u WINEPREFIX -u XDG_DATA_HOME HOME="$maison" "$exe" --prefixe "$maison" \
+env -u TIDORA_PREFIX -u WINEPREFIX -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$maison" "$exe" --prefixe "$maison" \
   </dev/null >"$travail/refus.log" 2>&1 &
 app_pid=$!
 est_boite='$3 != "395x392" && $3 != "485x349"'
 attendre "boîte d'erreur à l'écran" visible "$est_boite"
 id_boite=$(fenetre "$est_boite")
 capturer "$captures/choisir-refus.png"
-grep -q "n'est pas un préfixe Wine : il n'a pas de dossier drive_c" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
+grep -q "n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg)" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
 xdo windowfocus --sync "$id_boite" || echec "xdotool ne peut donner le focus à la boîte"
 xdo key Return || echec "xdotool ne peut taper Entrée"
-attendre_fin 1
+attendre_fin 2
 [ -e "$maison/drive_c" ] && echec "un profil a été créé dans le dossier refusé"
 [ -e "$maison/.local/share/tidora" ] && echec "le propre préfixe du programme a été créé au refus"
 echo "$journal: choix, aperçu, ouverture et refus sans terminal réussis"
