@@ -20,21 +20,20 @@ void EnvironnementMenage::TearDown() {
   for (const fs::path& p : verrous) Liberer(p);
 }
 
-void EnvironnementMenage::Creer(const std::string& chemin, std::uintmax_t taille,
-                                std::uint32_t attributs) {
-  const fs::path p =
-      temporaire.Creer(chemin, std::string(std::min<std::uintmax_t>(taille, 4096), 'x'));
+void EnvironnementMenage::Creer(const LecteurTemporaire& t, const std::string& chemin,
+                                std::uintmax_t taille, std::uint32_t attributs) {
+  const fs::path p = t.Creer(chemin, std::string(std::min<std::uintmax_t>(taille, 4096), 'x'));
   fs::resize_file(p, taille);
-  if (attributs != 0) os::testing::setFileAttributes(lecteur, chemin, attributs);
+  if (attributs != 0) os::testing::setFileAttributes(*t, chemin, attributs);
 }
 
 bool EnvironnementMenage::Existe(const std::string& chemin) const {
   return fs::exists(fs::symlink_status(Hote(chemin)));
 }
 
-bool EnvironnementMenage::Verrouiller(const std::string& chemin) {
-  if (!RendreIndelebile(Hote(chemin))) return false;
-  verrous.push_back(Hote(chemin));
+bool EnvironnementMenage::Verrouiller(const LecteurTemporaire& t, const std::string& chemin) {
+  if (!RendreIndelebile(t.Hote(chemin))) return false;
+  verrous.push_back(t.Hote(chemin));
   return true;
 }
 

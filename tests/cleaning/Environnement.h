@@ -32,14 +32,21 @@ class EnvironnementMenage : public AvecLecteur {
   void SetUp() override;
   void TearDown() override;
 
-  // Creates a file of `taille` bytes (sparse when large) with the given attributes.
-  void Creer(const std::string& chemin, std::uintmax_t taille = 1, std::uint32_t attributs = 0);
+  // Creates a file of `taille` bytes (sparse when large) with the given attributes, on the
+  // test's drive or on `t`.
+  void Creer(const std::string& chemin, std::uintmax_t taille = 1, std::uint32_t attributs = 0) {
+    Creer(temporaire, chemin, taille, attributs);
+  }
+  static void Creer(const LecteurTemporaire& t, const std::string& chemin, std::uintmax_t taille,
+                    std::uint32_t attributs = 0);
   void CreerDossier(const std::string& chemin) { temporaire.CreerDossier(chemin); }
   // True when something (file, folder, link) is at that Windows path.
   bool Existe(const std::string& chemin) const;
   std::filesystem::path Hote(const std::string& chemin) const { return temporaire.Hote(chemin); }
-  // Makes a file undeletable even for root; false when the file system refuses.
-  bool Verrouiller(const std::string& chemin);
+  // Makes a file undeletable even for root (until the test ends), on the test's drive or on
+  // `t`; false when the file system refuses.
+  bool Verrouiller(const std::string& chemin) { return Verrouiller(temporaire, chemin); }
+  bool Verrouiller(const LecteurTemporaire& t, const std::string& chemin);
   // The plan with every choice: the five folders below, SYSBCKUP, both purges, masks.
   void PlanComplet();
   // The host path of a Windows path, relative to the prefix, spelled as on disk (on Windows a
