@@ -219,3 +219,34 @@ TEST_F(Parcours, FolderWithoutReadPermissionIsSkipped) {
   s.Dossier = "c:\\t\\ferme";
   EXPECT_THAT(Scrute(), ElementsAre("X", "Z"));
 }
+
+// Each folder the scan lists is shown once, open, before its files are reported; a sub-folder
+// OnEntrer refuses, asked right after its report, is neither listed nor entered, and nothing
+// below it is reported.
+TEST_F(Parcours, ShowsEachListedFolderBeforeItsFilesAndEntersOnlyWhereAllowed) {
+  Cree({"t/a.tmp", "t/garde/b.tmp", "t/garde/sous/c.tmp", "t/hors/d.tmp", "t/hors/sous/e.tmp",
+        "t/vide/"});
+  ASSERT_TRUE(LienDossier(c_ / "t" / "garde", c_ / "t" / "lien"));
+  s.Filtre = "*.tmp";
+  s.OnListe = [&](TScruteDossier& sender, os::Folder& d) {
+    EXPECT_EQ(&sender, &s);
+    rapports.push_back("L " + d.path() + " " + std::to_string(d.count()));
+  };
+  s.OnEntrer = [&](TScruteDossier&, const std::string& d) {
+    EXPECT_EQ(rapports.back(), "D " + d);
+    return !d.ends_with("\\hors");
+  };
+  const std::vector<std::string> r = Scrute();
+  EXPECT_THAT(r, UnorderedElementsAre("X", R"(L c:\t 5)", R"(F c:\t\a.tmp)", R"(D c:\t\garde)",
+                                      R"(L c:\t\garde 2)", R"(F c:\t\garde\b.tmp)",
+                                      R"(D c:\t\garde\sous)", R"(L c:\t\garde\sous 1)",
+                                      R"(F c:\t\garde\sous\c.tmp)", R"(D c:\t\hors)",
+                                      R"(D c:\t\vide)", R"(L c:\t\vide 0)", R"(D c:\t\lien)", "Z"));
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    if (r[i][0] != 'F') continue;
+    const auto liste = std::find_if(r.begin(), r.end(), [&](const std::string& x) {
+      return x.starts_with("L " + Parent(r[i].substr(2)) + " ");
+    });
+    EXPECT_LT(liste - r.begin(), static_cast<std::ptrdiff_t>(i)) << r[i];
+  }
+}
