@@ -21,8 +21,21 @@ namespace {
 TEST_F(ProgrammeTest, HelpVersionAndWrongOptionsWithoutADisplay) {
   const Sortie aide = Lancer({"--aide"});
   EXPECT_EQ(aide.code, 0);
-  EXPECT_TRUE(aide.sortie.starts_with("Utilisation : tidora2000 [OPTION]...\n")) << aide.sortie;
-  EXPECT_NE(aide.sortie.find("--prefixes"), std::string::npos);
+  EXPECT_TRUE(aide.sortie.starts_with("Utilisation : tidora2000 [OPTION]... [CIBLE]\n")) << aide.sortie;
+  // Every option has its line, every line fits in 80 columns.
+  std::string options;
+  std::istringstream lignes(aide.sortie);
+  for (std::string l; std::getline(lignes, l);) {
+    EXPECT_LE(std::count_if(l.begin(), l.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80) << l;
+    if (l.find_first_not_of(' ') != std::string::npos && l[l.find_first_not_of(' ')] == '-') {
+      options += l + '\n';
+    }
+  }
+  for (const char* option : {"--prefixe=", "--prefix=", "--apercu", "--nettoyer", "--tous",
+                             "--prefixes", "--tsv", "--json", "--choix[=", "--masques=",
+                             "--sauvegardes=", "--choisir", "--aide", "--help", "--version"}) {
+    EXPECT_NE(options.find(option), std::string::npos) << option;
+  }
   EXPECT_EQ(aide.erreurs, "");
   EXPECT_EQ(Lancer({"-h"}).sortie, aide.sortie);
   EXPECT_EQ(Lancer({"--help"}).sortie, aide.sortie);
