@@ -50,7 +50,7 @@ class Xvfb {
       const std::string ecran = Nom(":", n);
       const pid_t pid = fork();
       if (pid == 0) {
-        std::freopen("/dev/null", "w", stderr);
+        if (std::freopen("/dev/null", "w", stderr) == nullptr) _exit(127);
         execlp("Xvfb", "Xvfb", ecran.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
                static_cast<char*>(nullptr));
         _exit(127);

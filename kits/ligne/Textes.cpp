@@ -85,7 +85,7 @@ std::string TexteAide() {
 
 std::string TexteVersion() {
   return "tidora2000 (Tidora 2000) " TIDORA_VERSION "\n"
-         "Copyright © 2000-2026 l'équipe Tidora 2000.\n"
+         "Copyright © 2026 l'équipe Tidora 2000.\n"
          "Licence GPL-3.0-or-later : GNU GPL version 3 ou ultérieure\n"
          "<https://www.gnu.org/licenses/gpl-3.0.html>.\n"
          "Ceci est un logiciel libre : vous êtes libre de le modifier et de le redistribuer.\n"
