@@ -234,20 +234,23 @@ std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOp
   lignes.emplace_back("[Dossiers]");
   {
     std::optional<os::RegistryKey> cle;
+    // In memory a missing key counts as the empty key a validation would create.
+    bool ouverte = false;
     try {
       if (composition == Composition::Validation) {
         cle.emplace(lecteur.createKey(CleShellFolders));
       } else {
         cle = lecteur.openKey(CleShellFolders);
       }
+      ouverte = true;
     } catch (const os::SystemError& e) {
       // A key refused to us: none of its lines is written. Any other failure (a hive that
       // cannot be read or saved) is not a missing key: it stops the validation.
       if (e.code() != os::error::AccessDenied) throw ErreurOptions(e.what());
     }
-    if (cle) {
+    if (ouverte) {
       for (const auto& [c, nom] : DossiersShell) {
-        if (choix[c]) lignes.push_back(Ligne(nom, ValeurTexte(*cle, nom)));
+        if (choix[c]) lignes.push_back(Ligne(nom, cle ? ValeurTexte(*cle, nom) : std::string()));
       }
       if (choix[DocFind]) lignes.emplace_back(LigneDocFind);
     }

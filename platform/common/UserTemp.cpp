@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/NameCase.h"
 #include "platform/Registry.h"
@@ -73,6 +74,28 @@ class Environment {
   std::optional<RegistryKey> user_;
 };
 
+// "X:" and the names of `path` with "." and ".." resolved (never above the drive), "\" between
+// them, no final "\".
+std::string resolved(std::string_view path) {
+  std::vector<std::string_view> names;
+  std::size_t at = 2;
+  while (at <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", at);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(at, end - at);
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    at = end + 1;
+  }
+  std::string out(path.substr(0, 2));
+  for (const std::string_view name : names) out.append(1, '\\').append(name);
+  if (out.size() == 2) out += '\\';
+  return out;
+}
+
 }  // namespace
 
 bool looksTemporary(std::string_view path) {
@@ -92,14 +115,15 @@ std::optional<std::string> userTempFromRegistry(const Drive& drive) {
   std::optional<std::string> raw = environment.value("TEMP");
   if (!raw || raw->empty()) raw = environment.value("TMP");
   if (!raw || raw->empty()) return std::nullopt;
-  std::optional<std::string> path = environment.expand(*raw);
+  const std::optional<std::string> expanded = environment.expand(*raw);
   // Only a full path of drive C: anything else names no folder the drive holds.
-  if (!path || path->size() < 4 || (*path)[1] != ':' || ((*path)[0] | 0x20) != 'c' ||
-      ((*path)[2] != '\\' && (*path)[2] != '/')) {
+  if (!expanded || expanded->size() < 4 || (*expanded)[1] != ':' ||
+      ((*expanded)[0] | 0x20) != 'c' || ((*expanded)[2] != '\\' && (*expanded)[2] != '/')) {
     return std::nullopt;
   }
-  while (path->size() > 3 && (path->back() == '\\' || path->back() == '/')) path->pop_back();
-  if (!looksTemporary(*path)) return std::nullopt;
+  // Judged by the folder it names once "." and ".." are resolved ("Temp\.." is the profile).
+  const std::string path = resolved(*expanded);
+  if (!looksTemporary(path)) return std::nullopt;
   return path;
 }
 

@@ -199,6 +199,7 @@ TEST_F(TempUtilisateur, OnceWhenItIsTheTemporaryFolderNeverAnotherFolder) {
       {"C:\\Projets", {temp}},
       {"D:\\Temp", {temp}},
       {"%INCONNUE%\\Temp", {temp}},
+      {kProfil + "\\Temp\\..", {temp}},
       {kProfil + "\\Temp", {temp, kProfil + "\\Temp"}},
   };
   for (const auto& [valeur, attendues] : cas) {

@@ -91,6 +91,14 @@ TEST_F(SansShellFolders, NiCleNiFichier_Linux) {
   EXPECT_EQ(Etat(prefixe), avant);
   EXPECT_FALSE(
       lecteur.openKey("\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"));
+  // Without the key the recent-search line is kept, as a validation keeps it.
+  const std::vector<std::string> lignes =
+      ComposerOptions(lecteur, tout, "*.a", Composition::EnMemoire);
+  Valider(tout, "*.a");
+  TPlanMenage composee, validee;
+  LireLignes(lignes, composee);
+  LireOptions(lecteur, validee);
+  EXPECT_EQ(Texte(composee), Texte(validee));
 }
 
 }  // namespace
