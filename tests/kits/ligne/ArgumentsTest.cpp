@@ -5,7 +5,9 @@
 
 namespace {
 
-Commande Lire(std::initializer_list<std::string_view> a) { return LireArguments(a); }
+Commande Lire(std::initializer_list<std::string_view> a) {
+  return LireArguments(a);
+}
 
 std::string Erreur(std::initializer_list<std::string_view> a) {
   try {
@@ -20,7 +22,8 @@ using Action = Commande::Action;
 
 TEST(ArgumentsTest, OptionsTheirAbbreviationsAndValues) {
   EXPECT_EQ(Lire({}).action, Action::Fenetres);
-  for (auto a : {"-h", "--aide", "--help", "--ai", "--he"}) EXPECT_EQ(Lire({a}).action, Action::Aide) << a;
+  for (auto a : {"-h", "--aide", "--help", "--ai", "--he"})
+    EXPECT_EQ(Lire({a}).action, Action::Aide) << a;
   EXPECT_EQ(Lire({"--version"}).action, Action::Version);
   EXPECT_EQ(Lire({"--v"}).action, Action::Version);
   const Commande liste = Lire({"--prefixes", "--ts"});
@@ -47,9 +50,9 @@ TEST(ArgumentsTest, OptionsTheirAbbreviationsAndValues) {
 // The target: an argument that is no option, --prefixe or --prefix (as Wine users write it),
 // whatever it names; "--" makes the next argument a target even when it looks like an option.
 TEST(ArgumentsTest, TheTargetIsAnArgumentPrefixeOrPrefix) {
-  for (const Commande& c : {Lire({"--apercu", "1245620"}), Lire({"1245620", "--apercu"}),
-                            Lire({"--apercu", "--prefix", "1245620"}),
-                            Lire({"--apercu", "--prefix=1245620"})}) {
+  for (const Commande& c :
+       {Lire({"--apercu", "1245620"}), Lire({"1245620", "--apercu"}),
+        Lire({"--apercu", "--prefix", "1245620"}), Lire({"--apercu", "--prefix=1245620"})}) {
     EXPECT_EQ(c.action, Action::Apercu);
     EXPECT_EQ(c.cible, "1245620");
   }

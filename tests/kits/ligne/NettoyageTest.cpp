@@ -49,14 +49,23 @@ std::string SansEchappement(const std::string& champ) {
       texte += champ[i];
       continue;
     }
-    const char c = champ[++i];
-    if (c == 't') texte += '\t';
-    else if (c == 'n') texte += '\n';
-    else if (c == 'r') texte += '\r';
-    else if (c == 'x' && i + 2 < champ.size()) {
-      texte += static_cast<char>(std::stoi(champ.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else texte += c;
+    switch (const char c = champ[++i]) {
+      case 't':
+        texte += '\t';
+        break;
+      case 'n':
+        texte += '\n';
+        break;
+      case 'r':
+        texte += '\r';
+        break;
+      case 'x':
+        texte += static_cast<char>(std::stoi(champ.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+        break;
+      default:
+        texte += c;
+    }
   }
   return texte;
 }
@@ -93,16 +102,16 @@ std::vector<Element> LireJson(const nlohmann::json& document) {
     }
     for (const char* groupe : {"fichiers", "proteges"}) {
       for (const nlohmann::json& f : p[groupe]) {
-        elements.push_back({chemin, "fichier", f["windows"].get<std::string>(),
-                            f["hote"].get<std::string>(),
-                            std::to_string(f["octets"].get<std::uint64_t>()),
-                            f["raison"].get<std::string>(), f["emplacement"].get<std::string>(),
-                            f["etat"].get<std::string>()});
+        elements.push_back(
+            {chemin, "fichier", f["windows"].get<std::string>(), f["hote"].get<std::string>(),
+             std::to_string(f["octets"].get<std::uint64_t>()), f["raison"].get<std::string>(),
+             f["emplacement"].get<std::string>(), f["etat"].get<std::string>()});
       }
     }
     for (const nlohmann::json& v : p["valeurs"]) {
-      elements.push_back({chemin, "valeur", v["cle"].get<std::string>() + "\\" + v["nom"].get<std::string>(),
-                          "", "", "", "", "efface"});
+      elements.push_back({chemin, "valeur",
+                          v["cle"].get<std::string>() + "\\" + v["nom"].get<std::string>(), "", "",
+                          "", "", "efface"});
     }
     for (const nlohmann::json& d : p["dossiers"]) {
       elements.push_back({chemin, "dossier", d.get<std::string>(), "", "", "", "", "efface"});
@@ -135,13 +144,18 @@ class NettoyageTest : public ProgrammeTest {
     Ecrire(pfx_ / "drive_c/Program Files/Tidora 2000/options.ini", texte);
   }
   // Lines added to user.reg as Wine writes them.
-  void Registre(const std::string& texte) { Ecrire(pfx_ / "user.reg", Lire(pfx_ / "user.reg") + texte); }
+  void Registre(const std::string& texte) {
+    Ecrire(pfx_ / "user.reg", Lire(pfx_ / "user.reg") + texte);
+  }
   // The profile's folders as Wine names them, and its TEMP.
   void Profil() {
     Registre(
-        "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1700000000\n"
-        "\"Cache\"=\"C:\\\\users\\\\steamuser\\\\AppData\\\\Local\\\\Microsoft\\\\Windows\\\\INetCache\"\n"
-        "\"Recent\"=\"C:\\\\users\\\\steamuser\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Recent\"\n"
+        "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] "
+        "1700000000\n"
+        "\"Cache\"=\"C:"
+        "\\\\users\\\\steamuser\\\\AppData\\\\Local\\\\Microsoft\\\\Windows\\\\INetCache\"\n"
+        "\"Recent\"=\"C:"
+        "\\\\users\\\\steamuser\\\\AppData\\\\Roaming\\\\Microsoft\\\\Windows\\\\Recent\"\n"
         "\"Personal\"=\"C:\\\\users\\\\steamuser\\\\Documents\"\n"
         "\n[Environment] 1700000000\n"
         "\"TEMP\"=\"C:\\\\users\\\\steamuser\\\\AppData\\\\Local\\\\Temp\"\n");
@@ -158,7 +172,8 @@ class NettoyageTest : public ProgrammeTest {
     Liste noms;
     std::size_t i = texte.find("[" + std::string(kCleAdresses) + "]");
     if (i == std::string::npos) return noms;
-    for (i = texte.find('\n', i); i != std::string::npos && i + 1 < texte.size() && texte[i + 1] != '[';
+    for (i = texte.find('\n', i);
+         i != std::string::npos && i + 1 < texte.size() && texte[i + 1] != '[';
          i = texte.find('\n', i + 1)) {
       if (texte[i + 1] == '"') noms.push_back(texte.substr(i + 2, texte.find('"', i + 2) - i - 2));
     }
@@ -185,7 +200,8 @@ class NettoyageTest : public ProgrammeTest {
     return elements;
   }
   // The Windows paths of the files of `elements` in the state `etat`.
-  static std::set<std::string> Fichiers(const std::vector<Element>& elements, const std::string& etat) {
+  static std::set<std::string> Fichiers(const std::vector<Element>& elements,
+                                        const std::string& etat) {
     std::set<std::string> chemins;
     for (const Element& e : elements) {
       if (e.genre == "fichier" && e.etat == etat) chemins.insert(e.windows);
@@ -195,7 +211,8 @@ class NettoyageTest : public ProgrammeTest {
 
   // A process named `nom` that holds `fichier` open until it dies.
   static std::unique_ptr<Enfant> Occupant(const char* nom, const fs::path& fichier) {
-    auto enfant = std::make_unique<Enfant>(nom, [fichier] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
+    auto enfant =
+        std::make_unique<Enfant>(nom, [fichier] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
     EXPECT_TRUE(enfant->pret());
     return enfant;
   }
@@ -208,7 +225,8 @@ class NettoyageTest : public ProgrammeTest {
 // aside), the game folder Lutris installed into, or elsewhere.
 std::string Lieu(const std::string& windows) {
   const std::string profil = "C:\\users\\steamuser\\";
-  for (const char* s : {"Documents\\", "AppData\\Roaming\\", "AppData\\LocalLow\\", "Saved Games\\"}) {
+  for (const char* s :
+       {"Documents\\", "AppData\\Roaming\\", "AppData\\LocalLow\\", "Saved Games\\"}) {
     if (windows.starts_with(profil + s) && !windows.starts_with(profil + s + "Microsoft\\")) {
       return "sauvegardes";
     }
@@ -220,17 +238,18 @@ std::string Lieu(const std::string& windows) {
 // to folders and files, files matched by two passes, "index.dat", undeletable files and folders,
 // empty sub-folders of both TEMP folders, typed addresses with gaps; saves, a Lutris game folder;
 // the prefix's own random options, or none and random common choices; saves included or not.
-class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInterface<int>,
+class NettoyageAleatoire : public NettoyageTest,
+                           public ::testing::WithParamInterface<int>,
                            public Tirages {
  protected:
   Liste fichiers, dossiers;
   bool propres = false, sauvegardes = false;
 
   void Remplir(const std::string& dossier, int profondeur) {
-    static const Liste noms = {"a", "Partie", "partie", "Été", "ÉTÉ", "rapport1", "Rapport2",
-                               "journal", "Ça va", "œuvre", ".caché"};
-    static const Liste extensions = {".tmp", ".TMP", ".bak", ".log", ".cab", ".dat", ".txt",
-                                     ".~1", ".$$$", ".old", ".doc", ".tmpx", ""};
+    static const Liste noms = {"a",        "Partie",  "partie", "Été",   "ÉTÉ",   "rapport1",
+                               "Rapport2", "journal", "Ça va",  "œuvre", ".caché"};
+    static const Liste extensions = {".tmp", ".TMP", ".bak", ".log", ".cab",  ".dat", ".txt",
+                                     ".~1",  ".$$$", ".old", ".doc", ".tmpx", ""};
     static const Liste sous = {"Données", "DONNÉES", "Sous", "sous", "Été 2024", "Saves"};
     fs::create_directories(pfx_ / "drive_c" / dossier);
     dossiers.push_back(dossier);
@@ -248,14 +267,14 @@ class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInte
 
   void Construire() {
     alea.seed(static_cast<unsigned>(GetParam()));
-    for (const char* base : {"windows/temp", "windows/SYSBCKUP",
-                             "users/steamuser/AppData/Local/Microsoft/Windows/INetCache",
-                             "users/steamuser/AppData/Local/Temp",
-                             "users/steamuser/AppData/Roaming/Microsoft/Windows/Recent",
-                             "users/steamuser/AppData/Roaming/Studio/Jeu",
-                             "users/steamuser/AppData/LocalLow/Studio",
-                             "users/steamuser/Documents/My Games/Jeu", "users/steamuser/Saved Games",
-                             "Program Files/Jeu", "GOG Games/Un jeu", "Projets"}) {
+    for (const char* base :
+         {"windows/temp", "windows/SYSBCKUP",
+          "users/steamuser/AppData/Local/Microsoft/Windows/INetCache",
+          "users/steamuser/AppData/Local/Temp",
+          "users/steamuser/AppData/Roaming/Microsoft/Windows/Recent",
+          "users/steamuser/AppData/Roaming/Studio/Jeu", "users/steamuser/AppData/LocalLow/Studio",
+          "users/steamuser/Documents/My Games/Jeu", "users/steamuser/Saved Games",
+          "Program Files/Jeu", "GOG Games/Un jeu", "Projets"}) {
       Remplir(base, static_cast<int>(Hasard(2)));
     }
     const Liste lieux = dossiers;
@@ -268,7 +287,8 @@ class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInte
                                    c / Un(lieux) / ("lien" + std::to_string(i)), ec);
       fs::create_symlink(Pile(3) ? fs::path("absent.tmp") : c / Un(fichiers),
                          c / Un(lieux) / ("lien" + std::to_string(i) + ".tmp"), ec);
-      fs::create_hard_link(c / Un(fichiers), c / Un(lieux) / ("dur" + std::to_string(i) + ".tmp"), ec);
+      fs::create_hard_link(c / Un(fichiers), c / Un(lieux) / ("dur" + std::to_string(i) + ".tmp"),
+                           ec);
     }
     const fs::path fige = Fichier("windows/temp/Figé/dedans.tmp", 5).parent_path();
     for (const fs::path& p : {c / Un(fichiers), fige}) {
@@ -286,7 +306,8 @@ class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInte
            "name: Un jeu\ngame:\n  exe: drive_c/GOG Games/Un jeu/jeu.exe\n  prefix: " +
                pfx_.string() + "\n");
 
-    const Liste masques = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log", "*.old", "*.---", "*.~*", "*.$*"};
+    const Liste masques = {"*.tmp", "*.bak", "*.gid", "*.chk", "*.log",
+                           "*.old", "*.---", "*.~*",  "*.$*"};
     propres = Pile(2);
     sauvegardes = Pile(2);
     std::string choix = "--choix=";
@@ -297,7 +318,8 @@ class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInte
       if (Pile(2)) lignes.push_back("Recent=" + profil + "Roaming\\Microsoft\\Windows\\Recent");
       if (!Pile(4)) lignes.push_back("Temp=C:\\windows\\temp");
       if (Pile(2)) lignes.push_back("Sbdr=C:\\windows\\SYSBCKUP");
-      if (!Pile(4)) lignes.push_back("TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
+      if (!Pile(4))
+        lignes.push_back("TypedURL=\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
       lignes.push_back("[Fichiers]");
       for (std::size_t i = 0; i < masques.size(); ++i) {
         if (Pile(2)) lignes.push_back("xt" + std::to_string(i + 1) + "=" + masques[i]);
@@ -305,7 +327,8 @@ class NettoyageAleatoire : public NettoyageTest, public ::testing::WithParamInte
       if (Pile(2)) lignes.push_back("xt11=rapport?.doc");
       Options(lignes);
     } else {
-      for (const char* cle : {"Cache", "History", "TypedURL", "Recent", "Cookies", "Temp", "Sbdr"}) {
+      for (const char* cle :
+           {"Cache", "History", "TypedURL", "Recent", "Cookies", "Temp", "Sbdr"}) {
         if (Pile(2)) choix += std::string(cle) + ",";
       }
       for (const std::string& m : masques) {
@@ -359,9 +382,9 @@ TEST_P(NettoyageAleatoire, ApercuListsExactlyWhatNettoyerThenDeletes) {
   EXPECT_EQ(nettoyage.code, nonSupprimable ? 1 : 0) << nettoyage.erreurs;
   // No terminal: the count and the size, then the summary's other lines.
   const nlohmann::json& total = document["total"];
-  EXPECT_TRUE(nettoyage.sortie.starts_with(std::to_string(total["fichiers"].get<std::uint64_t>()) +
-                                           " fichiers effacés, " +
-                                           TailleLisible(total["octets"].get<std::uint64_t>()) + "\n"))
+  EXPECT_TRUE(nettoyage.sortie.starts_with(
+      std::to_string(total["fichiers"].get<std::uint64_t>()) + " fichiers effacés, " +
+      TailleLisible(total["octets"].get<std::uint64_t>()) + "\n"))
       << nettoyage.sortie;
   EXPECT_EQ(nettoyage.sortie.find(std::to_string(total["proteges"].get<std::uint64_t>()) +
                                   " fichiers protégés") != std::string::npos,
@@ -376,10 +399,10 @@ TEST_P(NettoyageAleatoire, ApercuListsExactlyWhatNettoyerThenDeletes) {
   EXPECT_EQ(partis, partants);
   if (!sauvegardes) {
     for (const std::string& p : partis) {
-      for (const char* garde : {"drive_c/users/steamuser/AppData/Roaming/Studio",
-                                "drive_c/users/steamuser/AppData/LocalLow",
-                                "drive_c/users/steamuser/Documents", "drive_c/users/steamuser/Saved Games",
-                                "drive_c/GOG Games"}) {
+      for (const char* garde :
+           {"drive_c/users/steamuser/AppData/Roaming/Studio",
+            "drive_c/users/steamuser/AppData/LocalLow", "drive_c/users/steamuser/Documents",
+            "drive_c/users/steamuser/Saved Games", "drive_c/GOG Games"}) {
         EXPECT_FALSE(p.starts_with(garde)) << p;
       }
     }
@@ -419,14 +442,17 @@ TEST_F(NettoyageTest, APrefixInUseIsRefusedWithNothingDeleted) {
   EXPECT_EQ(Etat(pfx_), avant);
   EXPECT_EQ(apercu.code, 0) << apercu.erreurs;
   EXPECT_EQ(apercu.sortie,
-            "Préfixe « pfx » (wine) : " + pfx_.string() + "\n"
-            "Choix : ceux du préfixe (ses options validées)\n"
-            "Fichiers :\n"
-            "  C:\\windows\\temp\\a.tmp — 10 o — répertoire TEMP\n"
-            "      " + (pfx_ / "drive_c/windows/temp/a.tmp").string() + "\n"
-            "Valeurs du registre :\n"
-            "  HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
-            "Total : 1 fichier, 10 o\n");
+            "Préfixe « pfx » (wine) : " + pfx_.string() +
+                "\n"
+                "Choix : ceux du préfixe (ses options validées)\n"
+                "Fichiers :\n"
+                "  C:\\windows\\temp\\a.tmp — 10 o — répertoire TEMP\n"
+                "      " +
+                (pfx_ / "drive_c/windows/temp/a.tmp").string() +
+                "\n"
+                "Valeurs du registre :\n"
+                "  HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
+                "Total : 1 fichier, 10 o\n");
   EXPECT_EQ(apercu.erreurs, "tidora2000 : attention, le préfixe " + pfx_.string() +
                                 " est utilisé par Jeu.exe (processus " + std::to_string(occupant) +
                                 ") : un nettoyage y serait refusé tant qu'il l'est\n");
@@ -507,7 +533,8 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   EXPECT_FALSE(fs::exists(fichier));
 
   // Set: the list names those kept, in any case; the masks and the saves apart.
-  const Sortie choisi = Lancer({"--choix=temp,*.bak", "--masques=*.dmp;rapport?.doc", "--sauv=oui"});
+  const Sortie choisi =
+      Lancer({"--choix=temp,*.bak", "--masques=*.dmp;rapport?.doc", "--sauv=oui"});
   EXPECT_EQ(choisi.code, 0) << choisi.erreurs;
   EXPECT_TRUE(choisi.sortie.starts_with(
       "Choix communs, pour les préfixes qui n'ont pas d'options validées :\n"
@@ -516,15 +543,17 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   EXPECT_NE(choisi.sortie.find("  [x] le contenu du répertoire TEMP             (Temp)\n"),
             std::string::npos);
   EXPECT_NE(choisi.sortie.find("  [ ] *.tmp\n  [x] *.bak\n  [ ] *.gid\n"), std::string::npos);
-  EXPECT_TRUE(choisi.sortie.ends_with("Masques : *.dmp;rapport?.doc\n"
-                                      "Sauvegardes et dossiers de jeux : nettoyés par les masques\n"))
+  EXPECT_TRUE(
+      choisi.sortie.ends_with("Masques : *.dmp;rapport?.doc\n"
+                              "Sauvegardes et dossiers de jeux : nettoyés par les masques\n"))
       << choisi.sortie;
   EXPECT_EQ(Lancer({"--choix"}).sortie, choisi.sortie);
   const std::string enregistre = Lire(fichier);
   // Refused, with nothing saved: an unknown word, a mask the options window refuses.
-  for (const std::vector<std::string>& refus :
-       {std::vector<std::string>{"--choix=Temp,Cachee"}, {"--choix", "--masques=*.*"},
-        {"--choix=aucun", "--masques=*.tmp;*"}, {"--choix", "--sauvegardes=peut-être"}}) {
+  for (const std::vector<std::string>& refus : {std::vector<std::string>{"--choix=Temp,Cachee"},
+                                                {"--choix", "--masques=*.*"},
+                                                {"--choix=aucun", "--masques=*.tmp;*"},
+                                                {"--choix", "--sauvegardes=peut-être"}}) {
     const Sortie s = Lancer(refus);
     EXPECT_EQ(s.code, 2) << refus.back();
     EXPECT_EQ(s.sortie, "") << refus.back();
@@ -534,11 +563,11 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   EXPECT_EQ(Lancer({"--choix", "--masques=*.*"}).erreurs, "tidora2000 : Masque refusé : *.*\n");
 
   lus = Apercu(pfx_.string());
-  EXPECT_EQ(Fichiers(lus, "efface"),
-            (std::set<std::string>{"C:\\windows\\temp\\a.txt",
-                                   "C:\\users\\steamuser\\AppData\\Local\\Temp\\sous\\crash.dmp",
-                                   "C:\\Projets\\c.bak",
-                                   "C:\\users\\steamuser\\Documents\\My Games\\J\\partie.bak"}));
+  EXPECT_EQ(
+      Fichiers(lus, "efface"),
+      (std::set<std::string>{
+          "C:\\windows\\temp\\a.txt", "C:\\users\\steamuser\\AppData\\Local\\Temp\\sous\\crash.dmp",
+          "C:\\Projets\\c.bak", "C:\\users\\steamuser\\Documents\\My Games\\J\\partie.bak"}));
   EXPECT_TRUE(Fichiers(lus, "protege").empty());
   EXPECT_EQ(Etat(pfx_), etat);
   const Sortie nettoyage = Lancer({"--nettoyer", pfx_.string()});
@@ -547,10 +576,10 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   std::set<std::string> apres;
   for (const auto& [chemin, quoi] : Etat(pfx_)) apres.insert(chemin);
   std::set<std::string> attendu = avant;
-  for (const char* parti : {"drive_c/windows/temp/a.txt", "drive_c/users/steamuser/AppData/Local/Temp/sous",
-                            "drive_c/users/steamuser/AppData/Local/Temp/sous/crash.dmp",
-                            "drive_c/Projets/c.bak",
-                            "drive_c/users/steamuser/Documents/My Games/J/partie.bak"}) {
+  for (const char* parti :
+       {"drive_c/windows/temp/a.txt", "drive_c/users/steamuser/AppData/Local/Temp/sous",
+        "drive_c/users/steamuser/AppData/Local/Temp/sous/crash.dmp", "drive_c/Projets/c.bak",
+        "drive_c/users/steamuser/Documents/My Games/J/partie.bak"}) {
     EXPECT_EQ(attendu.erase(parti), 1u) << parti;
   }
   EXPECT_EQ(apres, attendu);  // no program folder, no options, no lock
@@ -570,7 +599,9 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   // A choices file this program did not write: refused, never taken for the default.
   Ecrire(fichier, "[Choix]\nTemp=peut-être\n");
   for (const std::vector<std::string>& action :
-       {std::vector<std::string>{"--apercu", pfx_.string()}, {"--nettoyer", pfx_.string()}, {"--choix"}}) {
+       {std::vector<std::string>{"--apercu", pfx_.string()},
+        {"--nettoyer", pfx_.string()},
+        {"--choix"}}) {
     const Sortie s = Lancer(action);
     EXPECT_EQ(s.code, 2) << action[0];
     EXPECT_EQ(s.erreurs, "tidora2000 : Fichier de choix illisible " + fichier.string() +
@@ -691,11 +722,13 @@ TEST_F(TousTest, NettoyerCleansThosePrefixesItMaySaysWhichItSkippedAndTotals) {
   EXPECT_EQ(s.code, 0) << s.erreurs;
   EXPECT_EQ(s.erreurs, "");
   EXPECT_EQ(s.sortie,
-            "Préfixe « Dix » (steam) : " + steam.string() + "\n1 fichiers effacés, 1 o\n"
-            "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"
-            "Préfixe « l » (lutris) : " + lutris.string() +
-                " : ignoré, occupé par Jeu.exe (processus " + std::to_string(occupant) + ")\n" +
-                "Préfixe « .wine » (wine) : " + wine.string() + "\n2 fichiers effacés, 2,0 ko\n"
+            "Préfixe « Dix » (steam) : " + steam.string() +
+                "\n1 fichiers effacés, 1 o\n"
+                "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"
+                "Préfixe « l » (lutris) : " +
+                lutris.string() + " : ignoré, occupé par Jeu.exe (processus " +
+                std::to_string(occupant) + ")\n" + "Préfixe « .wine » (wine) : " + wine.string() +
+                "\n2 fichiers effacés, 2,0 ko\n"
                 "Total : 2 préfixes nettoyés, 1 ignoré ; 3 fichiers effacés, 2,0 ko ; 1 fichier "
                 "protégé laissé en place, 10 o\n");
   EXPECT_FALSE(fs::exists(wine / "drive_c/windows/temp/a.tmp"));
@@ -729,37 +762,57 @@ TEST_F(TousTest, ApercuPreviewsEveryPrefixWithATotal) {
   const std::string refus = "Le dossier " + casse.string() +
                             " n'est pas un préfixe Wine : il n'a pas de fichier user.reg (le "
                             "registre de l'utilisateur)";
-  EXPECT_EQ(texte.sortie,
-            "Préfixe « Dix » (steam, 10) : " + steam.string() + "\n"
-            "Choix : les choix communs (tidora2000 --choix)\n"
-            "Fichiers :\n"
-            "  C:\\windows\\temp\\s.tmp — 1 o — répertoire TEMP\n"
-            "      " + (steam / "drive_c/windows/temp/s.tmp").string() + "\n"
-            "Protégés, laissés en place (sauvegardes et dossiers de jeux) :\n"
-            "  C:\\users\\steamuser\\Saved Games\\Dix\\slot1.tmp — 10 o — masque *.tmp\n"
-            "      " + (steam / "drive_c/users/steamuser/Saved Games/Dix/slot1.tmp").string() + "\n"
-            "Total : 1 fichier, 1 o ; 1 fichier protégé laissé en place, 10 o\n"
-            "\n"
-            "Préfixe « Vingt » (steam, 20) : " + casse.string() + "\n"
-            "Pas d'aperçu : " + refus + "\n"
-            "\n"
-            "Préfixe « l » (lutris) : " + lutris.string() + "\n"
-            "Choix : ceux du préfixe (ses options validées)\n"
-            "Fichiers :\n"
-            "  C:\\windows\\temp\\l.tmp — 1 o — répertoire TEMP\n"
-            "      " + (lutris / "drive_c/windows/temp/l.tmp").string() + "\n"
-            "Total : 1 fichier, 1 o\n"
-            "\n"
-            "Préfixe « .wine » (wine) : " + wine.string() + "\n"
-            "Choix : ceux du préfixe (ses options validées)\n"
-            "Fichiers :\n"
-            "  C:\\windows\\temp\\a.tmp — 2,0 ko — répertoire TEMP\n"
-            "      " + (wine / "drive_c/windows/temp/a.tmp").string() + "\n"
-            "  C:\\windows\\temp\\b.tmp — 1 o — répertoire TEMP\n"
-            "      " + (wine / "drive_c/windows/temp/b.tmp").string() + "\n"
-            "Total : 2 fichiers, 2,0 ko\n"
-            "\n"
-            "Total de 3 préfixes : 4 fichiers, 2,0 ko ; 1 fichier protégé laissé en place, 10 o\n");
+  EXPECT_EQ(
+      texte.sortie,
+      "Préfixe « Dix » (steam, 10) : " + steam.string() +
+          "\n"
+          "Choix : les choix communs (tidora2000 --choix)\n"
+          "Fichiers :\n"
+          "  C:\\windows\\temp\\s.tmp — 1 o — répertoire TEMP\n"
+          "      " +
+          (steam / "drive_c/windows/temp/s.tmp").string() +
+          "\n"
+          "Protégés, laissés en place (sauvegardes et dossiers de jeux) :\n"
+          "  C:\\users\\steamuser\\Saved Games\\Dix\\slot1.tmp — 10 o — masque *.tmp\n"
+          "      " +
+          (steam / "drive_c/users/steamuser/Saved Games/Dix/slot1.tmp").string() +
+          "\n"
+          "Total : 1 fichier, 1 o ; 1 fichier protégé laissé en place, 10 o\n"
+          "\n"
+          "Préfixe « Vingt » (steam, 20) : " +
+          casse.string() +
+          "\n"
+          "Pas d'aperçu : " +
+          refus +
+          "\n"
+          "\n"
+          "Préfixe « l » (lutris) : " +
+          lutris.string() +
+          "\n"
+          "Choix : ceux du préfixe (ses options validées)\n"
+          "Fichiers :\n"
+          "  C:\\windows\\temp\\l.tmp — 1 o — répertoire TEMP\n"
+          "      " +
+          (lutris / "drive_c/windows/temp/l.tmp").string() +
+          "\n"
+          "Total : 1 fichier, 1 o\n"
+          "\n"
+          "Préfixe « .wine » (wine) : " +
+          wine.string() +
+          "\n"
+          "Choix : ceux du préfixe (ses options validées)\n"
+          "Fichiers :\n"
+          "  C:\\windows\\temp\\a.tmp — 2,0 ko — répertoire TEMP\n"
+          "      " +
+          (wine / "drive_c/windows/temp/a.tmp").string() +
+          "\n"
+          "  C:\\windows\\temp\\b.tmp — 1 o — répertoire TEMP\n"
+          "      " +
+          (wine / "drive_c/windows/temp/b.tmp").string() +
+          "\n"
+          "Total : 2 fichiers, 2,0 ko\n"
+          "\n"
+          "Total de 3 préfixes : 4 fichiers, 2,0 ko ; 1 fichier protégé laissé en place, 10 o\n");
   const nlohmann::json j = nlohmann::json::parse(json.sortie);
   EXPECT_EQ(LireJson(j), LireTsv(tsv.sortie));
   ASSERT_EQ(j["prefixes"].size(), 4u);
@@ -774,7 +827,9 @@ TEST_F(TousTest, ApercuPreviewsEveryPrefixWithATotal) {
 TEST_F(NettoyageTest, CtrlCStopsTheRunCleanly) {
   for (int d = 0; d < 100; ++d) {
     for (int f = 0; f < 200; ++f) {
-      Ecrire(pfx_ / "drive_c/windows/temp" / ("d" + std::to_string(d)) / (std::to_string(f) + ".txt"), "x");
+      Ecrire(
+          pfx_ / "drive_c/windows/temp" / ("d" + std::to_string(d)) / (std::to_string(f) + ".txt"),
+          "x");
     }
   }
   Fichier("Projets/journal.log");

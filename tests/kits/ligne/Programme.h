@@ -2,8 +2,8 @@
 // The real program started with a fake home, fake XDG folders and no display, in the test's
 // folder (a relative target is read from there), its output kept: standard output to a file, a
 // closed one, a full device, or a terminal of its own (a pseudo-terminal).
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -34,8 +34,10 @@ class ProgrammeTest : public FauxFoyer {
     std::vector<std::string> env{"HOME=" + Home().string(),
                                  "XDG_DATA_HOME=" + (racine_ / "xdg/data").string(),
                                  "XDG_CONFIG_HOME=" + (racine_ / "xdg/config").string(),
-                                 "XDG_RUNTIME_DIR=" + racine_.string(), "PATH=/usr/bin:/bin",
-                                 "LANG=C.UTF-8", "TMPDIR=" + racine_.string()};
+                                 "XDG_RUNTIME_DIR=" + racine_.string(),
+                                 "PATH=/usr/bin:/bin",
+                                 "LANG=C.UTF-8",
+                                 "TMPDIR=" + racine_.string()};
     env.insert(env.end(), plus.begin(), plus.end());
     return env;
   }
@@ -46,7 +48,8 @@ class ProgrammeTest : public FauxFoyer {
                  const std::string& programme = TIDORA_PROGRAMME, Vers vers = Vers::Fichier,
                  int terminal = -1) {
     std::vector<std::string> textes = Environnement(plus);
-    const std::string sortie = (racine_ / "sortie").string(), erreurs = (racine_ / "erreurs").string();
+    const std::string sortie = (racine_ / "sortie").string(),
+                      erreurs = (racine_ / "erreurs").string();
     const std::string dossier = racine_.string();
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -74,8 +77,8 @@ class ProgrammeTest : public FauxFoyer {
     }
     return pid;
   }
-  Sortie Lancer(const std::vector<std::string>& arguments, const std::vector<std::string>& plus = {},
-                Vers vers = Vers::Fichier) {
+  Sortie Lancer(const std::vector<std::string>& arguments,
+                const std::vector<std::string>& plus = {}, Vers vers = Vers::Fichier) {
     Sortie s;
     ::unlink((racine_ / "sortie").c_str());
     s.code = Attendre(Demarrer(arguments, plus, TIDORA_PROGRAMME, vers));
@@ -131,12 +134,12 @@ class ProgrammeTest : public FauxFoyer {
     return octets;
   }
   // A Steam game's prefix in the library `bibliotheque`, named by its manifest there.
-  std::filesystem::path JeuSteam(const std::filesystem::path& bibliotheque, const std::string& appid,
-                                 const std::string& nom) {
+  std::filesystem::path JeuSteam(const std::filesystem::path& bibliotheque,
+                                 const std::string& appid, const std::string& nom) {
     const std::filesystem::path apps = bibliotheque / "steamapps";
-    Ecrire(apps / ("appmanifest_" + appid + ".acf"),
-           "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid + "\"\n\t\"name\"\t\t\"" + nom +
-               "\"\n\t\"installdir\"\t\t\"jeu\"\n}\n");
+    Ecrire(apps / ("appmanifest_" + appid + ".acf"), "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid +
+                                                         "\"\n\t\"name\"\t\t\"" + nom +
+                                                         "\"\n\t\"installdir\"\t\t\"jeu\"\n}\n");
     return FairePrefixe(apps / "compatdata" / appid / "pfx");
   }
   // The user's Steam, where JeuSteam puts games by default.
@@ -148,8 +151,11 @@ class ProgrammeTest : public FauxFoyer {
 inline bool Inoffensif(std::string_view texte) {
   for (std::size_t i = 0; i < texte.size();) {
     const auto b = static_cast<unsigned char>(texte[i]);
-    std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-                                 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    std::size_t n = b < 0x80                 ? 1
+                    : b >= 0xC2 && b <= 0xDF ? 2
+                    : b >= 0xE0 && b <= 0xEF ? 3
+                    : b >= 0xF0 && b <= 0xF4 ? 4
+                                             : 0;
     if (n == 0 || i + n > texte.size()) return false;
     for (std::size_t k = 1; k < n; ++k) {
       if ((static_cast<unsigned char>(texte[i + k]) & 0xC0) != 0x80) return false;

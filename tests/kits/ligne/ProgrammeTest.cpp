@@ -1,8 +1,8 @@
 // The real program on the command line, with a fake home, fake XDG folders and no display: it
 // answers without ever opening a window, except for a target alone, which opens them on it; each
 // way of naming a target, its ambiguities and its refusals, with nothing created.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,12 +21,14 @@ namespace {
 TEST_F(ProgrammeTest, HelpVersionAndWrongOptionsWithoutADisplay) {
   const Sortie aide = Lancer({"--aide"});
   EXPECT_EQ(aide.code, 0);
-  EXPECT_TRUE(aide.sortie.starts_with("Utilisation : tidora2000 [OPTION]... [CIBLE]\n")) << aide.sortie;
+  EXPECT_TRUE(aide.sortie.starts_with("Utilisation : tidora2000 [OPTION]... [CIBLE]\n"))
+      << aide.sortie;
   // Every option has its line, every line fits in 80 columns.
   std::string options;
   std::istringstream lignes(aide.sortie);
   for (std::string l; std::getline(lignes, l);) {
-    EXPECT_LE(std::count_if(l.begin(), l.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80) << l;
+    EXPECT_LE(std::count_if(l.begin(), l.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80)
+        << l;
     if (l.find_first_not_of(' ') != std::string::npos && l[l.find_first_not_of(' ')] == '-') {
       options += l + '\n';
     }
@@ -45,9 +47,12 @@ TEST_F(ProgrammeTest, HelpVersionAndWrongOptionsWithoutADisplay) {
   EXPECT_TRUE(version.sortie.starts_with("tidora2000 (Tidora 2000) 1.0\n")) << version.sortie;
   EXPECT_NE(version.sortie.find("GPL-3.0-or-later"), std::string::npos);
 
-  for (const std::vector<std::string>& mauvais :
-       {std::vector<std::string>{"--inconnue"}, {"-z"}, {"--prefixe"}, {"--tsv"}, {"a", "b"},
-        {"--choix=Cache,inconnu"}}) {
+  for (const std::vector<std::string>& mauvais : {std::vector<std::string>{"--inconnue"},
+                                                  {"-z"},
+                                                  {"--prefixe"},
+                                                  {"--tsv"},
+                                                  {"a", "b"},
+                                                  {"--choix=Cache,inconnu"}}) {
     const Sortie s = Lancer(mauvais);
     EXPECT_EQ(s.code, 2) << mauvais[0];
     EXPECT_EQ(s.sortie, "");
@@ -132,9 +137,10 @@ TEST_F(ProgrammeTest, PrefixesOneLineEachLargestFirstWithTheirState) {
 TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
   const Sortie maison = Lancer({}, {"TIDORA_PREFIX=" + Home().string()});
   EXPECT_EQ(maison.code, 2);
-  EXPECT_EQ(maison.erreurs, "tidora2000 : Le dossier " + Home().string() +
-                                " ne peut servir de préfixe : c'est le dossier personnel ; rien n'y "
-                                "a été créé\n");
+  EXPECT_EQ(maison.erreurs,
+            "tidora2000 : Le dossier " + Home().string() +
+                " ne peut servir de préfixe : c'est le dossier personnel ; rien n'y "
+                "a été créé\n");
   FairePrefixe(racine_ / "Prefixes/Jeu 1");
   FairePrefixe(racine_ / "Prefixes/Jeu 2");
   const std::map<std::string, std::string> prefixes = Etat(racine_ / "Prefixes");
@@ -172,13 +178,14 @@ TEST_F(ProgrammeTest, AMissingOrMistypedFolderCreatesNothing) {
       a.push_back("--prefixe=" + cible);
       return Lancer(a, propre);
     };
-    for (const std::string& absent : {(racine_ / "absent/plus/loin").string(),
-                                      (racine_ / "Jeux/Mon jue").string(), std::string("./absent"),
-                                      std::string("~/absent"), std::string("Jeux/Mon jue/")}) {
+    for (const std::string& absent :
+         {(racine_ / "absent/plus/loin").string(), (racine_ / "Jeux/Mon jue").string(),
+          std::string("./absent"), std::string("~/absent"), std::string("Jeux/Mon jue/")}) {
       const Sortie s = lancer(absent);
       EXPECT_EQ(s.code, 2) << absent;
       EXPECT_EQ(s.sortie, "");
-      EXPECT_EQ(s.erreurs, "tidora2000 : Le dossier " + absent + " n'existe pas : rien n'a été créé\n");
+      EXPECT_EQ(s.erreurs,
+                "tidora2000 : Le dossier " + absent + " n'existe pas : rien n'a été créé\n");
     }
     const Sortie fichier = lancer((racine_ / "fichier").string());
     EXPECT_EQ(fichier.code, 2);
@@ -186,9 +193,10 @@ TEST_F(ProgrammeTest, AMissingOrMistypedFolderCreatesNothing) {
                                    " n'est pas un dossier : rien n'a été créé\n");
     const Sortie vide = lancer((racine_ / "vide").string());
     EXPECT_EQ(vide.code, 2);
-    EXPECT_EQ(vide.erreurs, "tidora2000 : Le dossier " + (racine_ / "vide").string() +
-                                " n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg), ni le "
-                                "dossier compatdata d'un jeu, ni le drive_c d'un préfixe\n");
+    EXPECT_EQ(vide.erreurs,
+              "tidora2000 : Le dossier " + (racine_ / "vide").string() +
+                  " n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg), ni le "
+                  "dossier compatdata d'un jeu, ni le drive_c d'un préfixe\n");
   }
   EXPECT_FALSE(fs::exists(racine_ / "absent"));
   EXPECT_FALSE(fs::exists(racine_ / "Jeux/Mon jue"));
@@ -204,7 +212,8 @@ std::string Designe(const Sortie& s) {
   if (s.code != 0) return "(code " + std::to_string(s.code) + ") " + s.erreurs;
   const nlohmann::json j = nlohmann::json::parse(s.sortie, nullptr, false);
   if (j.is_discarded() || j["prefixes"].size() != 1) return "(pas un aperçu) " + s.sortie;
-  return j["prefixes"][0]["chemin"].get<std::string>() + " " + j["prefixes"][0]["nom"].get<std::string>();
+  return j["prefixes"][0]["chemin"].get<std::string>() + " " +
+         j["prefixes"][0]["nom"].get<std::string>();
 }
 
 // Every way of naming a prefix reaches it: its folder (absolute, relative, with a final "/"), its
@@ -222,12 +231,21 @@ TEST_F(ProgrammeTest, EachWayOfNamingATargetReachesItsPrefix) {
   };
   const std::string attendu = jeu.string() + " Stratégie Antique";
   const fs::path compat = jeu.parent_path();
-  for (const std::vector<std::string>& a : std::vector<std::vector<std::string>>{
-           {jeu.string()}, {jeu.string() + "/"}, {fs::relative(jeu, racine_).string()},
-           {compat.string()}, {(jeu / "drive_c").string()}, {(jeu / "drive_c/").string()},
-           {"1245620"}, {"stratégie antique"}, {"Antique"}, {"gie Ant"}, {"--prefixe", "1245620"},
-           {"--prefix=" + compat.string()}, {"--prefix", (jeu / "drive_c").string()},
-           {"--", "Antique"}}) {
+  for (const std::vector<std::string>& a :
+       std::vector<std::vector<std::string>>{{jeu.string()},
+                                             {jeu.string() + "/"},
+                                             {fs::relative(jeu, racine_).string()},
+                                             {compat.string()},
+                                             {(jeu / "drive_c").string()},
+                                             {(jeu / "drive_c/").string()},
+                                             {"1245620"},
+                                             {"stratégie antique"},
+                                             {"Antique"},
+                                             {"gie Ant"},
+                                             {"--prefixe", "1245620"},
+                                             {"--prefix=" + compat.string()},
+                                             {"--prefix", (jeu / "drive_c").string()},
+                                             {"--", "Antique"}}) {
     EXPECT_EQ(apercu(a), attendu) << a.back();
   }
   EXPECT_EQ(apercu({"anneau"}), court.string() + " Anneau");
@@ -256,9 +274,11 @@ TEST_F(ProgrammeTest, AnAmbiguousOrUnknownTargetIsRefusedNamingTheCandidates) {
   for (const fs::path& p : {un, deux, cendre, feu}) Ecrire(p / "drive_c/windows/temp/a.tmp", "a");
   const auto etat = [&] { return std::pair(Etat(Home()), Etat(racine_ / "disque2")); };
   const auto avant = etat();
-  const std::string double_ = "tidora2000 : « 2002 » désigne plusieurs préfixes : « Jeu Double » "
-                              "(steam, " + un.string() + "), « Jeu Double » (steam, " +
-                              deux.string() + ") ; donnez le dossier de l'un d'eux\n";
+  const std::string double_ =
+      "tidora2000 : « 2002 » désigne plusieurs préfixes : « Jeu Double » "
+      "(steam, " +
+      un.string() + "), « Jeu Double » (steam, " + deux.string() +
+      ") ; donnez le dossier de l'un d'eux\n";
   for (const std::vector<std::string>& action :
        {std::vector<std::string>{}, {"--apercu"}, {"--nettoyer"}, {"--apercu", "--json"}}) {
     const auto lancer = [&](const std::string& cible) {
@@ -271,16 +291,20 @@ TEST_F(ProgrammeTest, AnAmbiguousOrUnknownTargetIsRefusedNamingTheCandidates) {
     };
     EXPECT_EQ(lancer("2002"), double_);
     const std::string anneau = lancer("anneau de");
-    EXPECT_TRUE(anneau.starts_with("tidora2000 : « anneau de » désigne plusieurs préfixes : ")) << anneau;
-    EXPECT_NE(anneau.find("« Anneau de Cendre » (steam, " + cendre.string() + ")"), std::string::npos)
+    EXPECT_TRUE(anneau.starts_with("tidora2000 : « anneau de » désigne plusieurs préfixes : "))
+        << anneau;
+    EXPECT_NE(anneau.find("« Anneau de Cendre » (steam, " + cendre.string() + ")"),
+              std::string::npos)
         << anneau;
     EXPECT_NE(anneau.find("« Anneau de Feu » (lutris, " + feu.string() + ")"), std::string::npos)
         << anneau;
     EXPECT_TRUE(anneau.ends_with(" ; donnez le dossier de l'un d'eux\n")) << anneau;
-    EXPECT_EQ(lancer("Inconnu"), "tidora2000 : Aucun préfixe ne s'appelle « Inconnu » : voyez « "
-                                 "tidora2000 --prefixes », ou donnez son dossier\n");
-    EXPECT_EQ(lancer("999"), "tidora2000 : Aucun préfixe de Steam pour le jeu n° 999 : voyez « "
-                             "tidora2000 --prefixes »\n");
+    EXPECT_EQ(lancer("Inconnu"),
+              "tidora2000 : Aucun préfixe ne s'appelle « Inconnu » : voyez « "
+              "tidora2000 --prefixes », ou donnez son dossier\n");
+    EXPECT_EQ(lancer("999"),
+              "tidora2000 : Aucun préfixe de Steam pour le jeu n° 999 : voyez « "
+              "tidora2000 --prefixes »\n");
   }
   EXPECT_EQ(etat(), avant);
   EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));
@@ -302,7 +326,8 @@ TEST_F(ProgrammeTest, WineprefixIsTheTargetWhenNoneIsGiven) {
   EXPECT_EQ(Designe(Lancer({"--apercu", "--json", "10"}, avec)), dix.string() + " Dix");
   EXPECT_EQ(Lancer({"--nettoyer"}, avec).code, 0);
   EXPECT_FALSE(fs::exists(wine / "drive_c/windows/temp/a.tmp"));
-  for (const std::string& variable : {std::string("WINEPREFIX=mon wine"), std::string("WINEPREFIX=")}) {
+  for (const std::string& variable :
+       {std::string("WINEPREFIX=mon wine"), std::string("WINEPREFIX=")}) {
     for (const char* action : {"--apercu", "--nettoyer"}) {
       const Sortie s = Lancer({action}, {variable, propre});
       EXPECT_EQ(s.code, 2) << variable;
@@ -318,8 +343,9 @@ TEST_F(ProgrammeTest, WineprefixIsTheTargetWhenNoneIsGiven) {
 // traces (they are for the program's own fresh profile) and no profile of the program's own.
 TEST_F(ProgrammeTest, PrefixeOpensTheWindowsOnThatFolder) {
   const fs::path choisi = FairePrefixe(racine_ / "choisi");
-  const pid_t pid = Demarrer({"--prefixe", choisi.string()},
-                             {"QT_QPA_PLATFORM=offscreen", "TIDORA_PREFIX=" + (racine_ / "autre").string()});
+  const pid_t pid =
+      Demarrer({"--prefixe", choisi.string()},
+               {"QT_QPA_PLATFORM=offscreen", "TIDORA_PREFIX=" + (racine_ / "autre").string()});
   const fs::path aide = choisi / "drive_c/Program Files/Tidora 2000/Tidora2000.hlp";
   for (int i = 0; i < 1500 && !fs::exists(aide); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

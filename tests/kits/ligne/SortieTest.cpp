@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <optional>
-
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "kits/ligne/Affichable.h"
@@ -20,7 +19,9 @@ namespace {
 
 // A name meant to drive a terminal: clear the screen, a C1 CSI, a bare CR, a byte that begins no
 // UTF-8 character.
-const std::string kHostile = "x\x1b[2J\xc2\x9b" "31m\rz\xff";
+const std::string kHostile =
+    "x\x1b[2J\xc2\x9b"
+    "31m\rz\xff";
 // The same as shown.
 const std::string kHostileVu = "x?[2J?31m?z?";
 
@@ -31,7 +32,8 @@ ApercuDuPrefixe Exemple() {
   d.prefixe.origine = Origine::Steam;
   d.prefixe.appid = "4242";
   Apercu a;
-  a.fichiers = {{"C:\\Jeux\\Jeu\\verrou.log", 7, Emplacement::Jeux, false, "*.log", "/j/pfx/drive_c/Jeux/Jeu/verrou.log"},
+  a.fichiers = {{"C:\\Jeux\\Jeu\\verrou.log", 7, Emplacement::Jeux, false, "*.log",
+                 "/j/pfx/drive_c/Jeux/Jeu/verrou.log"},
                 {"C:\\windows\\temp\\" + kHostile, 1500, Emplacement::Ailleurs, true, "Temp", ""}};
   a.nbSensibles = 1;
   a.proteges = {{"C:\\users\\u\\Saved Games\\s.bak", 300, Emplacement::Sauvegardes, true, "*.bak",
@@ -67,35 +69,43 @@ TEST(SortieApercu, TextGroupsReasonsHostPathsAndTotals) {
             "  C:\\Jeux\\Jeu\\verrou.log — 7 o — masque *.log — non supprimable\n"
             "      /j/pfx/drive_c/Jeux/Jeu/verrou.log\n"
             "Autres fichiers :\n"
-            "  C:\\windows\\temp\\" + kHostileVu + " — 1,5 ko — répertoire TEMP\n"
-            "Protégés, laissés en place (sauvegardes et dossiers de jeux) :\n"
-            "  C:\\users\\u\\Saved Games\\s.bak — 300 o — masque *.bak\n"
-            "      /j/pfx/drive_c/users/u/Saved Games/s.bak\n"
-            "Valeurs du registre :\n"
-            "  HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
-            "Dossiers vides :\n"
-            "  C:\\windows\\temp\\vide\n"
-            "Total : 2 fichiers, 1,5 ko ; 1 non supprimables ; 1 fichier protégé laissé en place, 300 o\n"
-            "\n"
-            "Préfixe « .wine » (wine) : /w\n"
-            "Choix : ceux du préfixe (ses options validées)\n"
-            "Fichiers :\n"
-            "  C:\\a.tmp — 1,0 ko — masque *.tmp\n"
-            "Total : 1 fichier, 1,0 ko\n"
-            "\n"
-            "Préfixe « " + kHostileVu + " » (lutris) : /r\n"
-            "Pas d'aperçu : illisible : " + kHostileVu + "\n"
-            "\n"
-            "Total de 2 préfixes : 3 fichiers, 2,5 ko ; 1 non supprimables ; 1 fichier protégé "
-            "laissé en place, 300 o\n");
+            "  C:\\windows\\temp\\" +
+                kHostileVu +
+                " — 1,5 ko — répertoire TEMP\n"
+                "Protégés, laissés en place (sauvegardes et dossiers de jeux) :\n"
+                "  C:\\users\\u\\Saved Games\\s.bak — 300 o — masque *.bak\n"
+                "      /j/pfx/drive_c/users/u/Saved Games/s.bak\n"
+                "Valeurs du registre :\n"
+                "  HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
+                "Dossiers vides :\n"
+                "  C:\\windows\\temp\\vide\n"
+                "Total : 2 fichiers, 1,5 ko ; 1 non supprimables ; 1 fichier protégé laissé en "
+                "place, 300 o\n"
+                "\n"
+                "Préfixe « .wine » (wine) : /w\n"
+                "Choix : ceux du préfixe (ses options validées)\n"
+                "Fichiers :\n"
+                "  C:\\a.tmp — 1,0 ko — masque *.tmp\n"
+                "Total : 1 fichier, 1,0 ko\n"
+                "\n"
+                "Préfixe « " +
+                kHostileVu +
+                " » (lutris) : /r\n"
+                "Pas d'aperçu : illisible : " +
+                kHostileVu +
+                "\n"
+                "\n"
+                "Total de 2 préfixes : 3 fichiers, 2,5 ko ; 1 non supprimables ; 1 fichier protégé "
+                "laissé en place, 300 o\n");
   // One prefix: no grand total; nothing to delete: only its total.
   ApercuDuPrefixe vide;
   vide.prefixe.chemin = "/v";
   vide.prefixe.nom = "v";
   vide.apercu = Apercu{};
-  EXPECT_EQ(TexteApercus({vide}), "Préfixe « v » (wine) : /v\n"
-                                  "Choix : les choix communs (tidora2000 --choix)\n"
-                                  "Total : 0 fichier, 0 o\n");
+  EXPECT_EQ(TexteApercus({vide}),
+            "Préfixe « v » (wine) : /v\n"
+            "Choix : les choix communs (tidora2000 --choix)\n"
+            "Total : 0 fichier, 0 o\n");
 }
 
 std::vector<std::string> Champs(const std::string& ligne) {
@@ -127,20 +137,25 @@ TEST(SortieApercu, TsvAndJsonCarryTheSameElementsSafely) {
   ASSERT_EQ(table.size(), 7u) << tsv;
   EXPECT_EQ(table[0], (std::vector<std::string>{"prefixe", "genre", "chemin_windows", "chemin_hote",
                                                 "octets", "raison", "emplacement", "etat"}));
-  EXPECT_EQ(table[1], (std::vector<std::string>{"/j/pfx", "fichier", "C:\\\\Jeux\\\\Jeu\\\\verrou.log",
-                                                "/j/pfx/drive_c/Jeux/Jeu/verrou.log", "7", "*.log",
-                                                "jeux", "non_supprimable"}));
-  EXPECT_TRUE(table[2][2].starts_with("C:\\\\windows\\\\temp\\\\x\\x1b[2J\\xc2\\x9b31m\\rz")) << table[2][2];
+  EXPECT_EQ(table[1],
+            (std::vector<std::string>{"/j/pfx", "fichier", "C:\\\\Jeux\\\\Jeu\\\\verrou.log",
+                                      "/j/pfx/drive_c/Jeux/Jeu/verrou.log", "7", "*.log", "jeux",
+                                      "non_supprimable"}));
+  EXPECT_TRUE(table[2][2].starts_with("C:\\\\windows\\\\temp\\\\x\\x1b[2J\\xc2\\x9b31m\\rz"))
+      << table[2][2];
   EXPECT_EQ(table[2][3], "");
   EXPECT_EQ(table[2][7], "efface");
   EXPECT_EQ(table[3][6], "sauvegardes");
   EXPECT_EQ(table[3][7], "protege");
-  EXPECT_EQ(table[4], (std::vector<std::string>{
-                          "/j/pfx", "valeur",
-                          "HKEY_CURRENT_USER\\\\Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs\\\\url1",
-                          "", "", "", "", "efface"}));
+  EXPECT_EQ(
+      table[4],
+      (std::vector<std::string>{
+          "/j/pfx", "valeur",
+          "HKEY_CURRENT_USER\\\\Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs\\\\url1",
+          "", "", "", "", "efface"}));
   EXPECT_EQ(table[5][1], "dossier");
-  EXPECT_EQ(table[6], (std::vector<std::string>{"/r\\tq", "erreur", "", "", "", "non\\nlisible", "", ""}));
+  EXPECT_EQ(table[6],
+            (std::vector<std::string>{"/r\\tq", "erreur", "", "", "", "non\\nlisible", "", ""}));
 
   const nlohmann::json j = nlohmann::json::parse(DocumentJsonApercus({Exemple(), refuse}));
   ASSERT_EQ(j["prefixes"].size(), 2u);
@@ -153,7 +168,9 @@ TEST(SortieApercu, TsvAndJsonCarryTheSameElementsSafely) {
   EXPECT_EQ(p["fichiers"][0]["etat"], "non_supprimable");
   EXPECT_EQ(p["fichiers"][0]["octets"], 7);
   // A name that is no UTF-8 keeps what is, the rest replaced: the document stays valid.
-  EXPECT_EQ(p["fichiers"][1]["windows"], "C:\\windows\\temp\\x\x1b[2J\xc2\x9b" "31m\rz\xef\xbf\xbd");
+  EXPECT_EQ(p["fichiers"][1]["windows"],
+            "C:\\windows\\temp\\x\x1b[2J\xc2\x9b"
+            "31m\rz\xef\xbf\xbd");
   EXPECT_EQ(p["proteges"][0]["raison"], "*.bak");
   EXPECT_EQ(p["valeurs"][0]["nom"], "url1");
   EXPECT_EQ(p["dossiers"][0], "C:\\windows\\temp\\vide");
@@ -170,12 +187,16 @@ class Terme {
  public:
   explicit Terme(const char* valeur) {
     if (const char* t = std::getenv("TERM")) avant_ = t;
-    if (valeur) ::setenv("TERM", valeur, 1);
-    else ::unsetenv("TERM");
+    if (valeur)
+      ::setenv("TERM", valeur, 1);
+    else
+      ::unsetenv("TERM");
   }
   ~Terme() {
-    if (avant_) ::setenv("TERM", avant_->c_str(), 1);
-    else ::unsetenv("TERM");
+    if (avant_)
+      ::setenv("TERM", avant_->c_str(), 1);
+    else
+      ::unsetenv("TERM");
   }
 
  private:
@@ -226,8 +247,9 @@ TEST(FenetreLigne, ADumbTerminalGetsBlanksNeverAnEscape) {
     EXPECT_EQ(t.find('\x1b'), std::string::npos) << t;
     const std::string longue = "Recherche des fichiers *.tmp : 0 fichiers, 0 o";
     const std::string courte = "Fin : 0 fichiers, 0 o";
-    EXPECT_NE(t.find("\r" + longue + "\r" + courte + std::string(longue.size() - courte.size(), ' ')),
-              std::string::npos)
+    EXPECT_NE(
+        t.find("\r" + longue + "\r" + courte + std::string(longue.size() - courte.size(), ' ')),
+        std::string::npos)
         << t;
     EXPECT_TRUE(t.ends_with("3 fichiers effacés, 2,5 ko\n1 fichier ?]0;titre? protégé\n")) << t;
   }
@@ -251,7 +273,7 @@ TEST(Affichable, ControlsAndBrokenCharactersAreShownAsQuestionMarks) {
   EXPECT_EQ(Visible("\x7f\t\n"), "???");
   EXPECT_EQ(Visible("\xc2\x80\xc2\x9f\xc2\xa0"), "??\xc2\xa0");  // C1 controls; NBSP stays
   EXPECT_EQ(Visible("\xe2\x80"), "??");                          // a character cut short
-  EXPECT_EQ(Visible("\xc0\xaf\xf5\x80"), "????");               // bytes that begin nothing
+  EXPECT_EQ(Visible("\xc0\xaf\xf5\x80"), "????");                // bytes that begin nothing
   EXPECT_EQ(Visible("été 日本 \xf0\x9f\x8e\xae"), "été 日本 \xf0\x9f\x8e\xae");
 }
 
@@ -275,11 +297,12 @@ TEST(Affichable, OnlyATermOtherThanDumbTakesEscapes) {
 
 TEST(ApercuPrefixe, GameFoldersInsideDriveCAsWindowsPaths) {
   const std::filesystem::path p = "/maison/Jeux/pfx";
-  EXPECT_EQ(CheminsDansLeLecteur(p, {"/maison/Jeux/pfx/drive_c/GOG Games/Jeu",
-                                     "/maison/Jeux/pfx/drive_c/../drive_c/Jeux/Été/",
-                                     "/maison/Jeux/pfx/drive_c", "/maison/Jeux/autre/drive_c/x",
-                                     "/maison/Jeux/pfx/drive_cx/y", "/maison/Jeux/pfx/drive_c/../x"}),
-            (std::vector<std::string>{"C:\\GOG Games\\Jeu", "C:\\Jeux\\Été"}));
+  EXPECT_EQ(
+      CheminsDansLeLecteur(p, {"/maison/Jeux/pfx/drive_c/GOG Games/Jeu",
+                               "/maison/Jeux/pfx/drive_c/../drive_c/Jeux/Été/",
+                               "/maison/Jeux/pfx/drive_c", "/maison/Jeux/autre/drive_c/x",
+                               "/maison/Jeux/pfx/drive_cx/y", "/maison/Jeux/pfx/drive_c/../x"}),
+      (std::vector<std::string>{"C:\\GOG Games\\Jeu", "C:\\Jeux\\Été"}));
 }
 
 }  // namespace

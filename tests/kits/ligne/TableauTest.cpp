@@ -36,7 +36,9 @@ TEST(TableauTest, LargestFirstAlignedAndSafeForTheTerminal) {
                          Un("/p/inconnu", Origine::Bottles, "b", std::nullopt),
                          Un("/p/grand", Origine::Steam, "Jeu é\x1b[2J", 2500000000, true),
                          Un("/p/b", Origine::Lutris, "même", 4096),
-                         Un("/p/a\xc2\x9b" "1m\r", Origine::Heroic, "même\xff", 4096)};
+                         Un("/p/a\xc2\x9b"
+                            "1m\r",
+                            Origine::Heroic, "même\xff", 4096)};
   p[2].appid = "4242";
   TrierParTaille(p);
   EXPECT_EQ(Tableau(p),
@@ -55,10 +57,12 @@ TEST(TableauTest, TsvAndJsonForPrograms) {
                          Un("/p/d", Origine::Wine, "\xff", std::nullopt)};
   p[0].appid = "10";
   p[1].desinstalle = true;
-  EXPECT_EQ(LignesTsv(p),
-            "chemin\torigine\tappid\tnom\toctets\tetat\tprogramme\tpid\tdesinstalle\n"
-            "/p/a\\tb\\\\c\tsteam\t10\tligne\\nsuite\\r\\x1b\\xc2\\x85\t123\toccupe\twineserver\t12\tnon\n"
-            "/p/d\twine\t\t\xff\tinconnue\tlibre\t\t\toui\n");
+  EXPECT_EQ(
+      LignesTsv(p),
+      "chemin\torigine\tappid\tnom\toctets\tetat\tprogramme\tpid\tdesinstalle\n"
+      "/p/"
+      "a\\tb\\\\c\tsteam\t10\tligne\\nsuite\\r\\x1b\\xc2\\x85\t123\toccupe\twineserver\t12\tnon\n"
+      "/p/d\twine\t\t\xff\tinconnue\tlibre\t\t\toui\n");
   const nlohmann::json j = nlohmann::json::parse(DocumentJson(p));
   ASSERT_EQ(j.size(), 2u);
   EXPECT_EQ(j[0]["nom"], "ligne\nsuite\r\x1b\xc2\x85");

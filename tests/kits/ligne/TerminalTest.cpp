@@ -17,7 +17,9 @@ namespace {
 
 // A name meant to drive a terminal: clear the screen, a C1 CSI, a bare CR, a byte that begins no
 // UTF-8 character.
-const std::string kHostile = "\x1b[2J\xc2\x9b" "31mNom\r\xff";
+const std::string kHostile =
+    "\x1b[2J\xc2\x9b"
+    "31mNom\r\xff";
 const std::string kHostileVu = "?[2J?31mNom??";
 
 // What a terminal got, its line ends ("\r\n") made "\n".
@@ -38,9 +40,8 @@ class TerminalTest : public ProgrammeTest {
  protected:
   // A process named `nom` that holds `fichier` open until it dies.
   static std::unique_ptr<Enfant> Occupant(const std::string& nom, const fs::path& fichier) {
-    auto enfant = std::make_unique<Enfant>(nom.c_str(), [fichier] {
-      return ::open(fichier.c_str(), O_RDONLY) >= 0;
-    });
+    auto enfant = std::make_unique<Enfant>(
+        nom.c_str(), [fichier] { return ::open(fichier.c_str(), O_RDONLY) >= 0; });
     EXPECT_TRUE(enfant->pret());
     return enfant;
   }
@@ -91,7 +92,8 @@ TEST_F(TerminalTest, HostileNamesNeverReachTheTerminalRaw) {
   EXPECT_EQ(refus.code, 2);
   EXPECT_NE(refus.erreurs.find("est utilisé par ?[2J?"), std::string::npos) << refus.erreurs;
   EXPECT_EQ(ambigu.code, 2);
-  EXPECT_NE(ambigu.erreurs.find("« " + kHostileVu + " » (steam, "), std::string::npos) << ambigu.erreurs;
+  EXPECT_NE(ambigu.erreurs.find("« " + kHostileVu + " » (steam, "), std::string::npos)
+      << ambigu.erreurs;
   EXPECT_NE(ambigu.erreurs.find("« Autre " + kHostileVu + " » (steam, "), std::string::npos)
       << ambigu.erreurs;
   EXPECT_EQ(option.code, 2);
@@ -112,7 +114,9 @@ TEST_F(TerminalTest, ADumbTerminalGetsNoEscapeSequence) {
   const fs::path pfx = FairePrefixe(racine_ / "pfx");
   const auto remplir = [&] {
     for (int i = 0; i < 50; ++i) {
-      Ecrire(pfx / "drive_c/windows/temp" / ("d" + std::to_string(i % 5)) / (std::to_string(i) + ".tmp"), "x");
+      Ecrire(pfx / "drive_c/windows/temp" / ("d" + std::to_string(i % 5)) /
+                 (std::to_string(i) + ".tmp"),
+             "x");
     }
   };
   for (const std::vector<std::string>& terme :
@@ -132,15 +136,17 @@ TEST_F(TerminalTest, ADumbTerminalGetsNoEscapeSequence) {
   }
   // Off a terminal: the summary alone, whatever TERM says.
   remplir();
-  EXPECT_EQ(Lancer({"--nettoyer", pfx.string()}, {"TERM=xterm"}).sortie, "50 fichiers effacés, 50 o\n");
+  EXPECT_EQ(Lancer({"--nettoyer", pfx.string()}, {"TERM=xterm"}).sortie,
+            "50 fichiers effacés, 50 o\n");
 }
 
 // Standard output closed, or a full device: the run still happens, its status is 1 and standard
 // error says once why; no file the run writes (the hive) ever takes the closed output's place.
 TEST_F(TerminalTest, AFailedWriteOnStandardOutputGivesStatus1) {
   const fs::path pfx = FairePrefixe(racine_ / "pfx");
-  Ecrire(pfx / "user.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Internet Explorer\\\\"
-                           "TypedURLs] 1700000000\n\"url1\"=\"http://exemple.fr/\"\n");
+  Ecrire(pfx / "user.reg",
+         "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Internet Explorer\\\\"
+         "TypedURLs] 1700000000\n\"url1\"=\"http://exemple.fr/\"\n");
   const std::string message = "tidora2000 : erreur d'écriture sur la sortie standard\n";
   for (const Vers vers : {Vers::Fermee, Vers::Pleine}) {
     Ecrire(pfx / "drive_c/windows/temp/a.tmp", "a");
@@ -152,10 +158,15 @@ TEST_F(TerminalTest, AFailedWriteOnStandardOutputGivesStatus1) {
     EXPECT_TRUE(ruche.starts_with("WINE REGISTRY Version 2\n")) << ruche;
     EXPECT_EQ(ruche.find("fichiers"), std::string::npos) << ruche;
     EXPECT_EQ(ruche.find("url1"), std::string::npos) << ruche;
-    for (const std::vector<std::string>& a :
-         {std::vector<std::string>{"--aide"}, {"--version"}, {"--prefixes"}, {"--prefixes", "--json"},
-          {"--apercu", pfx.string()}, {"--apercu", "--tsv", pfx.string()}, {"--choix"},
-          {"--nettoyer", "--tous"}, {"--apercu", "--tous", "--json"}}) {
+    for (const std::vector<std::string>& a : {std::vector<std::string>{"--aide"},
+                                              {"--version"},
+                                              {"--prefixes"},
+                                              {"--prefixes", "--json"},
+                                              {"--apercu", pfx.string()},
+                                              {"--apercu", "--tsv", pfx.string()},
+                                              {"--choix"},
+                                              {"--nettoyer", "--tous"},
+                                              {"--apercu", "--tous", "--json"}}) {
       const Sortie t = Lancer(a, {}, vers);
       EXPECT_EQ(t.code, 1) << a.back() << " " << static_cast<int>(vers);
       EXPECT_EQ(t.erreurs, message) << a.back() << " " << static_cast<int>(vers);
@@ -181,9 +192,12 @@ TEST_F(TerminalTest, ExitStatusesAreZeroOneOrTwo) {
     std::unique_ptr<Enfant> occupant = Occupant("Jeu.exe", pfx / "system.reg");
     EXPECT_EQ(Lancer({"--nettoyer", pfx.string()}).code, 2);
   }
-  for (const std::vector<std::string>& a :
-       {std::vector<std::string>{"--inconnue"}, {"--apercu", "--nettoyer"}, {"--apercu", "Inconnu"},
-        {"--nettoyer", "absent"}, {"--choix=Inconnu"}, {"--choix", "--masques=*"}}) {
+  for (const std::vector<std::string>& a : {std::vector<std::string>{"--inconnue"},
+                                            {"--apercu", "--nettoyer"},
+                                            {"--apercu", "Inconnu"},
+                                            {"--nettoyer", "absent"},
+                                            {"--choix=Inconnu"},
+                                            {"--choix", "--masques=*"}}) {
     EXPECT_EQ(Lancer(a).code, 2) << a.back();
   }
   if (!RendreIndelebile(fige)) GTEST_SKIP() << "pas de fichier indélébile ici";

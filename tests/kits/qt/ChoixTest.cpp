@@ -34,7 +34,8 @@ namespace {
 class Occupant : public Enfant {
  public:
   explicit Occupant(const fs::path& prefixe)
-      : Enfant("jeu", [prefixe] { return ::open((prefixe / "system.reg").c_str(), O_RDONLY) >= 0; }) {}
+      : Enfant("jeu",
+               [prefixe] { return ::open((prefixe / "system.reg").c_str(), O_RDONLY) >= 0; }) {}
 };
 
 class ChoixTest : public FauxFoyer {
@@ -51,17 +52,19 @@ class ChoixTest : public FauxFoyer {
   void TearDown() override {
     fenetre.reset();
     InterceptionMessages = nullptr;
-    if (config_) ::setenv("XDG_CONFIG_HOME", config_->c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    if (config_)
+      ::setenv("XDG_CONFIG_HOME", config_->c_str(), 1);
+    else
+      ::unsetenv("XDG_CONFIG_HOME");
     FauxFoyer::TearDown();
   }
 
   // A Steam game's prefix in the default library, named by its manifest.
   fs::path PrefixeSteam(const std::string& appid, const std::string& nom) {
     const fs::path apps = Home() / ".local/share/Steam/steamapps";
-    Ecrire(apps / ("appmanifest_" + appid + ".acf"),
-           "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid + "\"\n\t\"name\"\t\t\"" + nom +
-               "\"\n\t\"installdir\"\t\t\"jeu\"\n}\n");
+    Ecrire(apps / ("appmanifest_" + appid + ".acf"), "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid +
+                                                         "\"\n\t\"name\"\t\t\"" + nom +
+                                                         "\"\n\t\"installdir\"\t\t\"jeu\"\n}\n");
     return FairePrefixe(apps / "compatdata" / appid / "pfx");
   }
   fs::path PrefixeWine() { return FairePrefixe(Home() / ".wine"); }
@@ -131,7 +134,8 @@ TEST_F(ChoixTest, ListsEveryPrefixAtOnceAndItsSizeOnceMeasured) {
   EXPECT_EQ(Modele().At(l).taille, octets);
   EXPECT_GT(octets, 300000u);
   EXPECT_EQ(Cellule(l, ModelePrefixes::kTaille, ModelePrefixes::kCle).toULongLong(), octets);
-  EXPECT_TRUE(Cellule(l, ModelePrefixes::kTaille).endsWith(" ko")) << Cellule(l, ModelePrefixes::kTaille).toStdString();
+  EXPECT_TRUE(Cellule(l, ModelePrefixes::kTaille).endsWith(" ko"))
+      << Cellule(l, ModelePrefixes::kTaille).toStdString();
   // A prefix is chosen from the start, and may be opened.
   EXPECT_TRUE(fenetre->LigneChoisie().has_value());
   EXPECT_TRUE(fenetre->BoutonOuvrir()->isEnabled());
@@ -175,7 +179,8 @@ TEST_F(ChoixTest, APrefixInUseIsGreyedSaysWhyAndCannotBeOpened) {
   EXPECT_EQ(Cellule(l, ModelePrefixes::kEtat), etat);
   EXPECT_TRUE(Cellule(l, ModelePrefixes::kNom, Qt::ToolTipRole).contains(etat));
   const QVariant gris = Modele().data(Modele().index(l, ModelePrefixes::kNom), Qt::ForegroundRole);
-  EXPECT_EQ(gris.value<QBrush>().color(), QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+  EXPECT_EQ(gris.value<QBrush>().color(),
+            QApplication::palette().color(QPalette::Disabled, QPalette::Text));
   EXPECT_FALSE(Modele().data(Modele().index(Ligne(libre), 0), Qt::ForegroundRole).isValid());
 
   fenetre->Choisir(l);
@@ -209,7 +214,8 @@ TEST_F(ChoixTest, TheStateIsLookedAtAgainWhenTheWindowIsActivated) {
   QApplication::sendEvent(fenetre.get(), &activation);
   EXPECT_EQ(Cellule(Ligne(steam), ModelePrefixes::kEtat), "libre");
   EXPECT_TRUE(fenetre->BoutonOuvrir()->isEnabled());
-  EXPECT_TRUE(Cellule(Ligne(wine), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé par jeu")));
+  EXPECT_TRUE(
+      Cellule(Ligne(wine), ModelePrefixes::kEtat).startsWith(QStringLiteral("occupé par jeu")));
 }
 
 TEST_F(ChoixTest, OuvrirGivesTheChosenFolderUnlessItWasTakenMeanwhile) {
@@ -257,10 +263,11 @@ TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
   ASSERT_NE(apercu, nullptr);
   EXPECT_TRUE(apercu->isVisible());
   ASSERT_NE(apercu->Liste(), nullptr);
-  EXPECT_EQ(apercu->Texte(false),
-            QString::fromUtf8("Fichiers (1)\nC:\\windows\\temp\\trace.txt\t1 o\n"
-                              "1 fichiers pour un total de\n1 kO\n"
-                              "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"))
+  EXPECT_EQ(
+      apercu->Texte(false),
+      QString::fromUtf8("Fichiers (1)\nC:\\windows\\temp\\trace.txt\t1 o\n"
+                        "1 fichiers pour un total de\n1 kO\n"
+                        "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"))
       << apercu->Texte(false).toStdString();
 
   InclureSauvegardes(true);
@@ -361,7 +368,8 @@ TEST(FenetreApercuTest, NothingToDeleteIsSaid) {
                                                     "0 fichiers pour un total de\n0 kO\n"));
   bool dit = false;
   for (const QLabel* l : fenetre.findChildren<QLabel*>()) {
-    dit = dit || l->text().contains(QStringLiteral("occupé par wine (processus 7) : un nettoyage y serait refusé"));
+    dit = dit || l->text().contains(QStringLiteral(
+                     "occupé par wine (processus 7) : un nettoyage y serait refusé"));
   }
   EXPECT_TRUE(dit);
 }
