@@ -63,11 +63,14 @@ class PrefixWatch {
   // The first look, every process examined: throws as checkPrefixFree does when the prefix is
   // in use. Starts the watch afresh each time.
   void start();
-  // A later look: the prefix's server (lock, socket), pfx.lock, and the processes the previous
-  // look did not see (by pid and start time), those that run another program since (their name
-  // changed), and those that were still starting then: the first of them using the prefix, or
-  // nothing. A process seen before that only now reaches into the prefix by itself is not
-  // looked at again. Before start(), a first look that does not throw.
+  // A later look: the prefix's server (lock, socket), pfx.lock, and the processes that are new
+  // since the previous look (a pid with another /proc entry than before: a pid used again is
+  // another process) or were still starting then (under two seconds old: between fork and exec,
+  // a process shows little): the first of them using the prefix, or nothing. Nothing is read of
+  // the others, which keeps the look cheap: a process seen before that only now reaches into the
+  // prefix, or runs another program without starting a new process, is not seen. A Wine program
+  // starting in a prefix that was free always is: it needs the prefix's wineserver, a new process
+  // whose lock and socket are looked at too. Before start(), a first look that does not throw.
   std::optional<PrefixUser> recheck();
 
  private:

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -329,20 +330,46 @@ std::uint64_t ticksNow() {
          static_cast<std::uint64_t>(now.tv_nsec) * hertz / 1000000000u;
 }
 
-// A process a look examined and found using none of the prefixes.
-struct Seen {
-  std::uint64_t start = 0;
-  std::string program;
-  bool starting = false;  // it had just started: what it will use may not show yet
-};
-using SeenProcesses = std::unordered_map<int, Seen>;
+// Calls `each(pid, entry)` for every process /proc lists, in its order, with the inode of its
+// entry there: a pid used again by another process comes with another entry. `each` returns
+// false to stop.
+template <typename Each>
+void forEachProcess(int procFd, Each&& each) {
+  alignas(dirent64) char buffer[32 * 1024];
+  for (;;) {
+    const long n = host::readEntries(procFd, buffer, sizeof buffer);
+    if (n <= 0) return;
+    for (long offset = 0; offset < n;) {
+      const auto* e = reinterpret_cast<const dirent64*>(buffer + offset);
+      offset += e->d_reclen;
+      char* end = nullptr;
+      const long pid = std::strtol(e->d_name, &end, 10);
+      if (end == e->d_name || *end != '\0' || pid <= 0 || pid > INT_MAX) continue;
+      if (!each(static_cast<int>(pid), static_cast<ino_t>(e->d_ino))) return;
+    }
+  }
+}
 
-// A process that started less than this many ticks before a look is looked at again next time.
+// A process a look told nothing of: examined and using none of the prefixes, another user's,
+// or one that may not be read.
+struct Seen {
+  ino_t entry = 0;        // the inode of its /proc entry
+  bool starting = false;  // it had just started: what it will use may not show yet
+  unsigned look = 0;      // the last look that listed it
+};
+struct SeenProcesses {
+  std::unordered_map<int, Seen> byPid;
+  unsigned look = 0;
+};
+
+// A process that started less than this many ticks before a look is examined again next time:
+// between fork and exec, or before its loader has mapped anything, it shows little.
 constexpr std::uint64_t kStartingTicks = 200;  // two seconds at the usual 100 Hz
 
 // One look over the processes of this user but this one, in the order /proc lists them:
-// `users[i]` gets the first one using `roots[i]`. With `seen`, the processes it holds unchanged
-// (pid, start, name) and no longer starting are passed over, and it becomes what this look saw.
+// `users[i]` gets the first one using `roots[i]`. With `seen`, the processes it holds (same pid,
+// same entry) and no longer starting are passed over without reading anything of them, and it
+// becomes what this look told nothing of.
 void lookOver(const std::vector<const Root*>& roots, const std::vector<long>& parents,
               SeenProcesses* seen, std::vector<std::optional<PrefixUser>>& users) {
   const host::Descriptor proc(::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -350,52 +377,54 @@ void lookOver(const std::vector<const Root*>& roots, const std::vector<long>& pa
   const uid_t uid = ::getuid();
   const pid_t self = ::getpid();
   const std::uint64_t now = ticksNow();
+  const unsigned look = seen != nullptr ? ++seen->look : 0;
   std::size_t left = 0;
   for (const std::optional<PrefixUser>& u : users) left += u ? 0 : 1;
-  SeenProcesses current;
   std::vector<char> uses;
-  host::forEachName(proc.fd, [&](std::string_view entry, unsigned char) {
-    const std::string name(entry);
-    char* end = nullptr;
-    const long pid = std::strtol(name.c_str(), &end, 10);
-    if (end == name.c_str() || *end != '\0' || pid <= 0 || pid == self) return true;
-    std::optional<Identity> id = identityOf(proc.fd, name);
-    if (!id) return true;  // gone
+  bool whole = true;
+  forEachProcess(proc.fd, [&](int pid, ino_t entry) {
+    if (pid == self) return true;
     if (seen != nullptr) {
-      const auto before = seen->find(static_cast<int>(pid));
-      if (before != seen->end() && before->second.start == id->start &&
-          before->second.program == id->program && !before->second.starting) {
-        current.insert(seen->extract(before));
+      const auto before = seen->byPid.find(pid);
+      if (before != seen->byPid.end() && before->second.entry == entry &&
+          !before->second.starting) {
+        before->second.look = look;
         return true;
       }
     }
+    const std::string name = std::to_string(pid);
+    std::optional<Identity> id = identityOf(proc.fd, name);
+    if (!id) return true;  // gone
     // Another user's process, or one of this user's that may not be read (its entries then
-    // belong to root), is told nothing of: seen, not examined.
+    // belong to root), is told nothing of.
     struct stat st {};
     const host::Descriptor dir(::openat(proc.fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0 || ::fstat(dir.fd, &st) != 0 || st.st_uid != uid) {
-      current[static_cast<int>(pid)] = Seen{id->start, std::move(id->program), false};
-      return true;
-    }
-    Examen(roots, uses)
-        .examine(dir.fd, std::find(parents.begin(), parents.end(), pid) != parents.end());
     bool user = false;
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-      if (uses[i] == 0) continue;
-      user = true;
-      if (!users[i]) {
-        users[i] = PrefixUser{id->program, static_cast<int>(pid)};
-        --left;
+    if (dir.fd >= 0 && ::fstat(dir.fd, &st) == 0 && st.st_uid == uid) {
+      Examen(roots, uses)
+          .examine(dir.fd, std::find(parents.begin(), parents.end(), pid) != parents.end());
+      for (std::size_t i = 0; i < roots.size(); ++i) {
+        if (uses[i] == 0) continue;
+        user = true;
+        if (!users[i]) {
+          users[i] = PrefixUser{id->program, pid};
+          --left;
+        }
       }
     }
-    // A user is not remembered: the next look finds it again.
-    if (!user) {
-      const bool starting = now < id->start + kStartingTicks;
-      current[static_cast<int>(pid)] = Seen{id->start, std::move(id->program), starting};
+    if (seen != nullptr) {
+      if (user) {
+        seen->byPid.erase(pid);  // not remembered: the next look finds it again
+      } else {
+        seen->byPid[pid] = Seen{entry, now < id->start + kStartingTicks, look};
+      }
     }
-    return left > 0;
+    whole = left > 0;
+    return whole;
   });
-  if (seen != nullptr) *seen = std::move(current);
+  if (seen != nullptr && whole) {
+    std::erase_if(seen->byPid, [look](const auto& p) { return p.second.look != look; });
+  }
 }
 
 // The process holding a lock on `path` (Proton's pfx.lock) that a write lock would meet; 0 when
@@ -502,7 +531,7 @@ struct PrefixWatch::State {
   void restart() {
     started = false;
     root.reset();
-    seen.clear();
+    seen = {};
     parents = ancestors();
   }
 };
