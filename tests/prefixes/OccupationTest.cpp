@@ -342,7 +342,8 @@ TEST_F(OccupationTest, WinesServerAndProtonsLock) {
 }
 
 // The first look refuses as checkPrefixFree does; the later ones see what started since: a Wine
-// process, a server, a process that was there before and runs Wine now.
+// process, a server, and a process that was starting at the first look (a launcher between fork
+// and exec) and runs Wine now.
 TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
   const FauxWine wine(racine_ / "arbres");
   const std::string prefixe = "WINEPREFIX=" + pfx_.string();
@@ -358,7 +359,7 @@ TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
       EXPECT_EQ(std::string(e.what()), Refus("wine-preloader", jeu.pid()));
     }
   }
-  // Already there: a process that only carries the variable, and one that will run Wine.
+  // Already there: a process that only carries the variable, and a launcher that will run Wine.
   Programme shell("/bin/sleep", {prefixe});
   std::vector<std::string> textes = {prefixe};
   for (char** e = environ; *e != nullptr; ++e) textes.emplace_back(*e);
@@ -381,7 +382,6 @@ TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
   ::close(tube[0]);
   for (int i = 0; i < 1000 && Nom(lanceur) != "lanceur"; ++i) ::usleep(2000);
   ASSERT_TRUE(shell.pret());
-  ::sleep(2);  // neither is starting any more: the watch will not look at them again unchanged
   EXPECT_NO_THROW(veille.start());
   EXPECT_FALSE(veille.recheck());
   {
