@@ -5,15 +5,15 @@
 // A process of the user uses a prefix folder when it holds something in it: its working folder,
 // its executable, a file or folder it has open or mapped; or when it is a Wine process (its
 // executable is a Wine loader, preloader or server: wine, wine64, wine-preloader,
-// wine64-preloader, wineserver; or it maps Wine's ntdll: a file ntdll.so or ntdll.dll below a
-// folder whose name holds "wine" or "proton") whose environment names the prefix: WINEPREFIX
-// (when unset, Wine's own default, $HOME/.wine), or STEAM_COMPAT_DATA_PATH, whose prefix is
-// <path>/pfx. A name "names" the folder it leads to and every folder holding it; an empty or
-// relative one names nothing, and a process that only carries such a variable (a shell that
-// exported it, sleep, an X server) does not count. Wine's server of the prefix is also found
-// through its lock and its socket, and Proton setting the prefix up through pfx.lock held.
-// Never this process; of those that started it (a shell, a script), only what they hold open or
-// run counts, not the folder nor the environment they started it from.
+// wine64-preloader, wineserver, wineserver32, wineserver64; or it maps Wine's ntdll: a file
+// ntdll.so or ntdll.dll below a folder whose name holds "wine" or "proton") whose environment
+// names the prefix: WINEPREFIX (when unset, Wine's own default, $HOME/.wine), or
+// STEAM_COMPAT_DATA_PATH, whose prefix is <path>/pfx. A name "names" the folder it leads to and
+// every folder holding it; an empty or relative one names nothing. Any other process that only
+// carries these variables (a shell that exported them, sleep, an X server) does not count. Wine's
+// server of the prefix is also found through its lock and its socket, and Proton setting the prefix
+// up through pfx.lock held. Never this process; of those that started it (a shell, a script), only
+// what they hold open or run counts, not the folder nor the environment they started it from.
 //
 // Paths of any length are handled (one over 4,095 bytes, which the system does not print, is
 // told by identity: a folder by going up its parents; a file that is not mapped only by the file
