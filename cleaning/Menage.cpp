@@ -298,12 +298,14 @@ std::string TMenage::Resume() const {
   if (NbEchecs > 0) {
     texte += '\r';
     texte += std::to_string(NbEchecs);
-    texte += " fichiers n'ont pas pu être supprimés";
+    texte += NbEchecs > 1 ? " fichiers n'ont pas pu être supprimés"
+                          : " fichier n'a pas pu être supprimé";
   }
   if (NbProteges > 0) {
     texte += '\r';
     texte += std::to_string(NbProteges);
-    texte += " fichiers protégés (sauvegardes et dossiers de jeux) laissés en place";
+    texte += NbProteges > 1 ? " fichiers protégés (sauvegardes et dossiers de jeux) laissés en place"
+                            : " fichier protégé (sauvegarde ou dossier de jeu) laissé en place";
   }
   if (!Interruption.empty()) {
     texte += '\r';

@@ -70,7 +70,7 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
 
 PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
                             const ChoixCommuns& choix) {
-  PrefixeOuvert prefixe{os::Drive::existing(dossier)};
+  PrefixeOuvert prefixe{os::Drive::existing(dossier), {}, false, true, {}, {}};
   prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
   prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
   prefixe.proteger = !choix.sauvegardes;

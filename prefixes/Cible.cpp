@@ -68,8 +68,9 @@ Prefixe TrouverCible(std::string_view cible, const std::vector<Prefixe>& connus)
     const std::optional<fs::path> prefixe = PrefixeDuDossier(chemin);
     if (!prefixe) {
       throw ErreurCible("Le dossier " + chemin.string() +
-                        " n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg), ni le "
-                        "dossier compatdata d'un jeu, ni le drive_c d'un préfixe");
+                        " n'est pas un préfixe Wine (il lui faut un vrai dossier drive_c et un "
+                        "registre, system.reg ou user.reg), ni le dossier compatdata d'un jeu, ni "
+                        "le drive_c d'un préfixe");
     }
     struct stat soi {};
     const bool identifie = ::stat(prefixe->c_str(), &soi) == 0;

@@ -24,7 +24,7 @@ struct Collecte {
                     std::vector<std::filesystem::path> jeux = {}) {
     std::filesystem::path propre = chemin.lexically_normal();
     if (!propre.has_filename() && propre != propre.root_path()) propre = propre.parent_path();
-    candidats.push_back({std::move(propre), origine, std::move(nom), std::move(jeux)});
+    candidats.push_back({std::move(propre), origine, std::move(nom), std::move(jeux), {}, false});
     return candidats.back();
   }
   void Avertir(const std::filesystem::path& fichier, const std::string& pourquoi) {

@@ -9,23 +9,37 @@ bool Suite(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The length of the UTF-8 character at texte[i], 0 when no valid one begins there.
+}  // namespace
+
 std::size_t LongueurCaractere(std::string_view texte, std::size_t i) {
   const auto b = static_cast<unsigned char>(texte[i]);
-  std::size_t n = 0;
   if (b < 0x80) return 1;
-  if (b >= 0xC2 && b <= 0xDF) n = 2;
-  else if (b >= 0xE0 && b <= 0xEF) n = 3;
-  else if (b >= 0xF0 && b <= 0xF4) n = 4;
-  else return 0;
+  std::size_t n = 0;
+  // The range of the second byte: narrower after E0, ED, F0 and F4, which would otherwise
+  // begin an overlong form, a surrogate or a code point past U+10FFFF.
+  unsigned char bas = 0x80, haut = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    if (b == 0xE0) bas = 0xA0;
+    if (b == 0xED) haut = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    if (b == 0xF0) bas = 0x90;
+    if (b == 0xF4) haut = 0x8F;
+  } else {
+    return 0;
+  }
   if (i + n > texte.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
+  const auto second = static_cast<unsigned char>(texte[i + 1]);
+  if (second < bas || second > haut) return 0;
+  for (std::size_t k = 2; k < n; ++k) {
     if (!Suite(texte[i + k])) return 0;
   }
   return n;
 }
 
-}  // namespace
 
 std::string Visible(std::string_view texte) {
   std::string v;

@@ -9,6 +9,11 @@
 // breaks a line.
 std::string Visible(std::string_view texte);
 
+// The length of the UTF-8 character at texte[i] (i < texte.size()), 0 when no valid one begins
+// there: a byte that begins none, a sequence cut short, an overlong form, a surrogate or a code
+// point past U+10FFFF.
+std::size_t LongueurCaractere(std::string_view texte, std::size_t i);
+
 // Characters on screen of a UTF-8 text: its bytes that do not continue a character.
 std::size_t Largeur(std::string_view texte);
 

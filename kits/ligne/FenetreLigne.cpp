@@ -81,7 +81,9 @@ void FenetreLigne::Message(const std::string& texte) {
     const std::size_t premier = lignes.find('\r');
     const std::size_t second = premier == std::string::npos ? premier : lignes.find('\r', premier + 1);
     const std::string reste = second == std::string::npos ? std::string() : lignes.substr(second);
-    lignes = nbFichiers_ + " fichiers effacés, " + TailleLisible(octets_()) + reste;
+    const bool un = nbFichiers_ == "0" || nbFichiers_ == "1";  // French puts 0 and 1 in the singular
+    lignes = nbFichiers_ + (un ? " fichier" : " fichiers") + " pour un total de " +
+             TailleLisible(octets_()) + reste;
   }
   // Each line made harmless on its own: a name in a message never drives the terminal.
   for (std::size_t debut = 0; debut <= lignes.size();) {

@@ -173,7 +173,7 @@ Statut NettoyerTous(const std::vector<Prefixe>& prefixes, const ChoixCommuns& ch
   };
   std::cout << "Total : " << accord(nettoyes, " préfixe nettoyé, ", " préfixes nettoyés, ")
             << accord(ignores, " ignoré ; ", " ignorés ; ") << Fichiers(total.nbFichiers)
-            << " effacés, " << TailleLisible(total.taille);
+            << " pour un total de " << TailleLisible(total.taille);
   if (total.nbEchecs > 0) {
     std::cout << " ; " << total.nbEchecs << " fichiers n'ont pas pu être supprimés";
   }

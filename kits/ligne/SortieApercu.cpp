@@ -47,7 +47,7 @@ struct Total {
   }
   std::string Texte() const {
     std::string t = Fichiers(fichiers) + ", " + TailleLisible(octets);
-    if (echecs > 0) t += " ; " + std::to_string(echecs) + " non supprimables";
+    if (echecs > 0) t += " ; " + std::to_string(echecs) + (echecs > 1 ? " non supprimables" : " non supprimable");
     if (proteges > 0) {
       t += " ; " + Fichiers(proteges) + (proteges > 1 ? " protégés laissés" : " protégé laissé") +
            " en place, " + TailleLisible(octetsProteges);
@@ -78,6 +78,7 @@ std::string Titre(const Prefixe& p) {
 }  // namespace
 
 std::string TexteApercus(const std::vector<ApercuDuPrefixe>& apercus) {
+  if (apercus.empty()) return "Aucun préfixe Wine ou Proton trouvé.\n";
   std::string texte;
   Total general;
   for (const ApercuDuPrefixe& d : apercus) {
@@ -166,9 +167,9 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
       continue;
     }
     const Apercu& a = *d.apercu;
-    auto fichiers = [](const std::vector<FichierApercu>& liste, bool proteges) {
+    auto fichiers = [](const std::vector<FichierApercu>& groupe, bool proteges) {
       json j = json::array();
-      for (const FichierApercu& f : liste) {
+      for (const FichierApercu& f : groupe) {
         j.push_back({{"windows", f.chemin},
                      {"hote", f.hote},
                      {"octets", f.taille},

@@ -20,29 +20,32 @@ std::string Etat(const Prefixe& p) {
 
 std::string Tsv(std::string_view texte) {
   std::string e;
-  for (std::size_t i = 0; i < texte.size(); ++i) {
+  auto hex = [&e](unsigned char c) {
+    char t[8];
+    std::snprintf(t, sizeof t, "\\x%02x", c);
+    e += t;
+  };
+  for (std::size_t i = 0; i < texte.size();) {
     const auto c = static_cast<unsigned char>(texte[i]);
-    const bool c1 = c == 0xC2 && i + 1 < texte.size() &&
-                    static_cast<unsigned char>(texte[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(texte[i + 1]) <= 0x9F;
     switch (c) {
-      case '\\': e += "\\\\"; continue;
-      case '\t': e += "\\t"; continue;
-      case '\n': e += "\\n"; continue;
-      case '\r': e += "\\r"; continue;
+      case '\\': e += "\\\\"; ++i; continue;
+      case '\t': e += "\\t"; ++i; continue;
+      case '\n': e += "\\n"; ++i; continue;
+      case '\r': e += "\\r"; ++i; continue;
       default: break;
     }
-    if (c < 0x20 || c == 0x7F || c1) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", c);
-      e += hex;
-      if (c1) {
-        std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(texte[++i]));
-        e += hex;
-      }
-      continue;
+    const std::size_t n = LongueurCaractere(texte, i);
+    const bool c1 = n == 2 && c == 0xC2 && static_cast<unsigned char>(texte[i + 1]) <= 0x9F;
+    if (n == 0) {
+      hex(c);  // a byte that begins no character
+      ++i;
+    } else if (c < 0x20 || c == 0x7F || c1) {
+      for (std::size_t k = 0; k < n; ++k) hex(static_cast<unsigned char>(texte[i + k]));
+      i += n;
+    } else {
+      e.append(texte, i, n);
+      i += n;
     }
-    e += static_cast<char>(c);
   }
   return e;
 }

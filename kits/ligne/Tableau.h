@@ -24,5 +24,6 @@ std::string LignesTsv(const std::vector<Prefixe>& prefixes);
 std::string DocumentJson(const std::vector<Prefixe>& prefixes);
 
 // A field of a tab-separated line: "\\", a tab, a line feed and a carriage return written "\\\\",
-// "\\t", "\\n", "\\r", any other control character (C0, DEL, C1) "\\xHH" for each of its bytes.
+// "\\t", "\\n", "\\r", any other control character (C0, DEL, C1) and any byte that begins no
+// UTF-8 character "\\xHH" for each of its bytes.
 std::string Tsv(std::string_view texte);

@@ -278,7 +278,7 @@ TEST_F(Menage, UndeletableFileIsCountedAndReported) {
   EXPECT_EQ(menage.NbFichiers, 2u);
   EXPECT_EQ(menage.NbEchecs, 1u);
   EXPECT_THAT(fenetre.messages, ElementsAre("2 fichiers pour un total de\r1 kO\r"
-                                            "1 fichiers n'ont pas pu être supprimés"));
+                                            "1 fichier n'a pas pu être supprimé"));
 }
 
 // A file that stays is reported once however many passes met it, under whatever spelling

@@ -131,7 +131,7 @@ est_boite='$3 != "395x392" && $3 != "485x349"'
 attendre "boîte d'erreur à l'écran" visible "$est_boite"
 id_boite=$(fenetre "$est_boite")
 capturer "$captures/choisir-refus.png"
-grep -q "n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg)" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
+grep -q "n'est pas un préfixe Wine (il lui faut un vrai dossier drive_c et un registre" "$travail/refus.log" || echec "refus non écrit : $(cat "$travail/refus.log")"
 xdo windowfocus --sync "$id_boite" || echec "xdotool ne peut donner le focus à la boîte"
 xdo key Return || echec "xdotool ne peut taper Entrée"
 attendre_fin 2

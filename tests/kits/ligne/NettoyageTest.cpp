@@ -195,7 +195,9 @@ class NettoyageTest : public ProgrammeTest {
     const nlohmann::json j = nlohmann::json::parse(json.sortie, nullptr, false);
     EXPECT_FALSE(j.is_discarded()) << json.sortie;
     const std::vector<Element> elements = LireTsv(tsv.sortie);
-    if (!j.is_discarded()) EXPECT_EQ(LireJson(j), elements);
+    if (!j.is_discarded()) {
+      EXPECT_EQ(LireJson(j), elements);
+    }
     if (document != nullptr) *document = j;
     return elements;
   }
@@ -382,9 +384,10 @@ TEST_P(NettoyageAleatoire, ApercuListsExactlyWhatNettoyerThenDeletes) {
   EXPECT_EQ(nettoyage.code, nonSupprimable ? 1 : 0) << nettoyage.erreurs;
   // No terminal: the count and the size, then the summary's other lines.
   const nlohmann::json& total = document["total"];
+  const std::uint64_t nombre = total["fichiers"].get<std::uint64_t>();
   EXPECT_TRUE(nettoyage.sortie.starts_with(
-      std::to_string(total["fichiers"].get<std::uint64_t>()) + " fichiers effacés, " +
-      TailleLisible(total["octets"].get<std::uint64_t>()) + "\n"))
+      std::to_string(nombre) + (nombre > 1 ? " fichiers" : " fichier") +
+      " pour un total de " + TailleLisible(total["octets"].get<std::uint64_t>()) + "\n"))
       << nettoyage.sortie;
   EXPECT_EQ(nettoyage.sortie.find(std::to_string(total["proteges"].get<std::uint64_t>()) +
                                   " fichiers protégés") != std::string::npos,
@@ -572,7 +575,7 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   EXPECT_EQ(Etat(pfx_), etat);
   const Sortie nettoyage = Lancer({"--nettoyer", pfx_.string()});
   EXPECT_EQ(nettoyage.code, 0) << nettoyage.erreurs;
-  EXPECT_EQ(nettoyage.sortie, "4 fichiers effacés, 270 o\n");
+  EXPECT_EQ(nettoyage.sortie, "4 fichiers pour un total de 270 o\n");
   std::set<std::string> apres;
   for (const auto& [chemin, quoi] : Etat(pfx_)) apres.insert(chemin);
   std::set<std::string> attendu = avant;
@@ -723,13 +726,13 @@ TEST_F(TousTest, NettoyerCleansThosePrefixesItMaySaysWhichItSkippedAndTotals) {
   EXPECT_EQ(s.erreurs, "");
   EXPECT_EQ(s.sortie,
             "Préfixe « Dix » (steam) : " + steam.string() +
-                "\n1 fichiers effacés, 1 o\n"
-                "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"
+                "\n1 fichier pour un total de 1 o\n"
+                "1 fichier protégé (sauvegarde ou dossier de jeu) laissé en place\n"
                 "Préfixe « l » (lutris) : " +
                 lutris.string() + " : ignoré, occupé par Jeu.exe (processus " +
                 std::to_string(occupant) + ")\n" + "Préfixe « .wine » (wine) : " + wine.string() +
-                "\n2 fichiers effacés, 2,0 ko\n"
-                "Total : 2 préfixes nettoyés, 1 ignoré ; 3 fichiers effacés, 2,0 ko ; 1 fichier "
+                "\n2 fichiers pour un total de 2,0 ko\n"
+                "Total : 2 préfixes nettoyés, 1 ignoré ; 3 fichiers pour un total de 2,0 ko ; 1 fichier "
                 "protégé laissé en place, 10 o\n");
   EXPECT_FALSE(fs::exists(wine / "drive_c/windows/temp/a.tmp"));
   EXPECT_FALSE(fs::exists(steam / "drive_c/windows/temp/s.tmp"));
@@ -851,7 +854,7 @@ TEST_F(NettoyageTest, CtrlCStopsTheRunCleanly) {
   ASSERT_TRUE(WIFEXITED(statut)) << "ended by a signal";
   EXPECT_EQ(WEXITSTATUS(statut), 2);
   EXPECT_EQ(Lire(racine_ / "erreurs"), "tidora2000 : nettoyage interrompu\n");
-  EXPECT_NE(Lire(racine_ / "sortie").find(" fichiers effacés, "), std::string::npos);
+  EXPECT_NE(Lire(racine_ / "sortie").find(" pour un total de "), std::string::npos);
   EXPECT_TRUE(fs::exists(pfx_ / "drive_c/Projets/journal.log"));  // its pass never began
   std::size_t restants = 0;
   for (const auto& e : fs::recursive_directory_iterator(pfx_ / "drive_c/windows/temp")) {

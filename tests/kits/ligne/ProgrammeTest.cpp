@@ -152,8 +152,9 @@ TEST_F(ProgrammeTest, ARefusedPrefixIsSaidWithoutAWindowAndNothingIsCreated) {
   const Sortie choisi = Lancer({"--prefixe", (racine_ / "Prefixes").string()});
   EXPECT_EQ(choisi.code, 2);
   EXPECT_EQ(choisi.erreurs, "tidora2000 : Le dossier " + (racine_ / "Prefixes").string() +
-                                " n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg), ni "
-                                "le dossier compatdata d'un jeu, ni le drive_c d'un préfixe\n");
+                                " n'est pas un préfixe Wine (il lui faut un vrai dossier drive_c et un registre, "
+                                "system.reg ou user.reg), ni le dossier compatdata d'un jeu, ni le "
+                                "drive_c d'un préfixe\n");
   Ecrire(racine_ / "photos/vacances.jpg", "jpeg");
   EXPECT_EQ(Lancer({"--prefixe=" + (racine_ / "photos").string()}).code, 2);
   EXPECT_EQ(Lancer({(racine_ / "photos").string()}).code, 2);
@@ -195,8 +196,9 @@ TEST_F(ProgrammeTest, AMissingOrMistypedFolderCreatesNothing) {
     EXPECT_EQ(vide.code, 2);
     EXPECT_EQ(vide.erreurs,
               "tidora2000 : Le dossier " + (racine_ / "vide").string() +
-                  " n'est pas un préfixe Wine (il n'a ni drive_c ni system.reg), ni le "
-                  "dossier compatdata d'un jeu, ni le drive_c d'un préfixe\n");
+                  " n'est pas un préfixe Wine (il lui faut un vrai dossier drive_c et un registre, "
+                  "system.reg ou user.reg), ni le dossier compatdata d'un jeu, ni le drive_c d'un "
+                  "préfixe\n");
   }
   EXPECT_FALSE(fs::exists(racine_ / "absent"));
   EXPECT_FALSE(fs::exists(racine_ / "Jeux/Mon jue"));

@@ -79,7 +79,7 @@ TEST(SortieApercu, TextGroupsReasonsHostPathsAndTotals) {
                 "  HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs\\url1\n"
                 "Dossiers vides :\n"
                 "  C:\\windows\\temp\\vide\n"
-                "Total : 2 fichiers, 1,5 ko ; 1 non supprimables ; 1 fichier protégé laissé en "
+                "Total : 2 fichiers, 1,5 ko ; 1 non supprimable ; 1 fichier protégé laissé en "
                 "place, 300 o\n"
                 "\n"
                 "Préfixe « .wine » (wine) : /w\n"
@@ -95,7 +95,7 @@ TEST(SortieApercu, TextGroupsReasonsHostPathsAndTotals) {
                 kHostileVu +
                 "\n"
                 "\n"
-                "Total de 2 préfixes : 3 fichiers, 2,5 ko ; 1 non supprimables ; 1 fichier protégé "
+                "Total de 2 préfixes : 3 fichiers, 2,5 ko ; 1 non supprimable ; 1 fichier protégé "
                 "laissé en place, 300 o\n");
   // One prefix: no grand total; nothing to delete: only its total.
   ApercuDuPrefixe vide;
@@ -251,7 +251,7 @@ TEST(FenetreLigne, ADumbTerminalGetsBlanksNeverAnEscape) {
         t.find("\r" + longue + "\r" + courte + std::string(longue.size() - courte.size(), ' ')),
         std::string::npos)
         << t;
-    EXPECT_TRUE(t.ends_with("3 fichiers effacés, 2,5 ko\n1 fichier ?]0;titre? protégé\n")) << t;
+    EXPECT_TRUE(t.ends_with("3 fichiers pour un total de 2,5 ko\n1 fichier ?]0;titre? protégé\n")) << t;
   }
 }
 

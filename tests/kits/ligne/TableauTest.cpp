@@ -62,7 +62,7 @@ TEST(TableauTest, TsvAndJsonForPrograms) {
       "chemin\torigine\tappid\tnom\toctets\tetat\tprogramme\tpid\tdesinstalle\n"
       "/p/"
       "a\\tb\\\\c\tsteam\t10\tligne\\nsuite\\r\\x1b\\xc2\\x85\t123\toccupe\twineserver\t12\tnon\n"
-      "/p/d\twine\t\t\xff\tinconnue\tlibre\t\t\toui\n");
+      "/p/d\twine\t\t\\xff\tinconnue\tlibre\t\t\toui\n");
   const nlohmann::json j = nlohmann::json::parse(DocumentJson(p));
   ASSERT_EQ(j.size(), 2u);
   EXPECT_EQ(j[0]["nom"], "ligne\nsuite\r\x1b\xc2\x85");

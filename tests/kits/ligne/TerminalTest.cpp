@@ -125,7 +125,7 @@ TEST_F(TerminalTest, ADumbTerminalGetsNoEscapeSequence) {
     const Sortie s = SurTerminal({"--nettoyer", pfx.string()}, terme);
     EXPECT_EQ(s.code, 0) << s.erreurs;
     EXPECT_NE(s.sortie.find('\r'), std::string::npos) << s.sortie;  // drawn in place
-    EXPECT_TRUE(Lignes(s.sortie).ends_with("50 fichiers effacés, 50 o\n")) << s.sortie;
+    EXPECT_TRUE(Lignes(s.sortie).ends_with("50 fichiers pour un total de 50 o\n")) << s.sortie;
     if (terme.empty() || terme[0] == "TERM=dumb") {
       EXPECT_EQ(s.sortie.find('\x1b'), std::string::npos) << s.sortie;
     } else {
@@ -137,7 +137,7 @@ TEST_F(TerminalTest, ADumbTerminalGetsNoEscapeSequence) {
   // Off a terminal: the summary alone, whatever TERM says.
   remplir();
   EXPECT_EQ(Lancer({"--nettoyer", pfx.string()}, {"TERM=xterm"}).sortie,
-            "50 fichiers effacés, 50 o\n");
+            "50 fichiers pour un total de 50 o\n");
 }
 
 // Standard output closed, or a full device: the run still happens, its status is 1 and standard
@@ -205,7 +205,7 @@ TEST_F(TerminalTest, ExitStatusesAreZeroOneOrTwo) {
   Liberer(fige);
   EXPECT_EQ(s.code, 1) << s.erreurs;
   // The run's count: each file it handled, the undeletable one in both passes that met it.
-  EXPECT_EQ(s.sortie, "3 fichiers effacés, 3 o\n1 fichiers n'ont pas pu être supprimés\n");
+  EXPECT_EQ(s.sortie, "3 fichiers pour un total de 3 o\n1 fichier n'a pas pu être supprimé\n");
   EXPECT_FALSE(fs::exists(pfx / "drive_c/windows/temp/a.tmp"));
   EXPECT_TRUE(fs::exists(fige));
 }

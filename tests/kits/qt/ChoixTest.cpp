@@ -267,7 +267,7 @@ TEST_F(ChoixTest, PreviewListsWhatARunWouldDeleteAndDeletesNothing) {
       apercu->Texte(false),
       QString::fromUtf8("Fichiers (1)\nC:\\windows\\temp\\trace.txt\t1 o\n"
                         "1 fichiers pour un total de\n1 kO\n"
-                        "1 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\n"))
+                        "1 fichier protégé (sauvegarde ou dossier de jeu) laissé en place\n"))
       << apercu->Texte(false).toStdString();
 
   InclureSauvegardes(true);
@@ -323,8 +323,8 @@ TEST_F(ChoixTest, PreviewOfAPrefixWithoutOptionsTakesTheCommonChoicesOneWithoutA
 // a file the run could not delete marked, the run's failure after its summary; copied as text.
 TEST(FenetreApercuTest, ShowsEveryGroupInOrderAndCopiesIt) {
   Apercu a;
-  a.fichiers = {{"C:\\Program Files\\Jeu\\j.log", 40, Emplacement::Jeux, true},
-                {"C:\\windows\\temp\\a.tmp", 2500, Emplacement::Ailleurs, false}};
+  a.fichiers = {{"C:\\Program Files\\Jeu\\j.log", 40, Emplacement::Jeux, true, "*.log", ""},
+                {"C:\\windows\\temp\\a.tmp", 2500, Emplacement::Ailleurs, false, "Temp", ""}};
   a.nbSensibles = 1;
   a.valeurs = {{"HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1"}};
   a.dossiers = {"C:\\windows\\temp\\vide"};
