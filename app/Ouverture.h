@@ -3,6 +3,7 @@
 // window that chooses a prefix.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Drive.h"
 
@@ -10,9 +11,14 @@ struct Ouverture {
   enum class Genre { Fenetres, Choix };
   Genre genre = Genre::Fenetres;
   // With Fenetres: the drive the windows work on.
-  std::optional<os::Drive> lecteur;
+  std::optional<os::Drive> lecteur{};
   // Its name as the launchers know it ("" for the program's own prefix).
-  std::string nom;
+  std::string nom{};
   // A user's prefix: the run's mask passes leave saves and game folders.
   bool proteger = false;
+  // The Windows paths of the folders its launchers install its games into, and of the save
+  // locations its profile names beyond the usual ones (TMenage::DossiersJeux and
+  // DossiersSauvegardes).
+  std::vector<std::string> jeux{};
+  std::vector<std::string> sauvegardes{};
 };

@@ -10,9 +10,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWindow>
+#include <algorithm>
 #include <cstdint>
 
 #include "kits/qt/Aide.h"
@@ -77,6 +79,26 @@ TMouseButton Bouton(Qt::MouseButton bouton) {
 }
 
 }  // namespace
+
+QPoint PlaceSurLEcran(const QRect& voulue, const QList<QRect>& ecrans) {
+  if (ecrans.isEmpty()) return voulue.topLeft();
+  const QRect* ecran = &ecrans.front();
+  qint64 tenue = 0;
+  for (const QRect& e : ecrans) {
+    const QRect commune = e.intersected(voulue);
+    const qint64 aire = qint64{commune.width()} * commune.height();
+    if (aire > tenue) {
+      tenue = aire;
+      ecran = &e;
+    }
+  }
+  // The right and bottom edges brought back first, so that the left and top ones win.
+  const auto dans = [](int debut, int longueur, int debutEcran, int longueurEcran) {
+    return std::max(std::min(debut, debutEcran + longueurEcran - longueur), debutEcran);
+  };
+  return {dans(voulue.x(), voulue.width(), ecran->x(), ecran->width()),
+          dans(voulue.y(), voulue.height(), ecran->y(), ecran->height())};
+}
 
 FenetreHabillee::FenetreHabillee(TFiche& fiche, FenetreHabillee* proprietaire)
     // Qt makes a window of another a transient window of it when it is a dialog.
@@ -193,6 +215,41 @@ QWidget* FenetreHabillee::Enfant(std::string_view nom) const {
   QWidget* enfant = Trouver(Nom(nom));
   if (enfant == nullptr) throw std::logic_error("Composant inconnu : " + std::string(nom));
   return enfant;
+}
+
+void FenetreHabillee::Intituler(const QString& titre) {
+  TitreTelQuel(titre, [&] { setWindowTitle(titre); });
+}
+
+void FenetreHabillee::setVisible(bool visible) {
+  if (!visible || isVisible()) {
+    QWidget::setVisible(visible);
+    return;
+  }
+  // In the screens' logical pixels, those of the window's size: the device pixel ratio is in both.
+  QList<QRect> ecrans;
+  for (const QScreen* ecran : QGuiApplication::screens()) ecrans.append(ecran->availableGeometry());
+  move(PlaceSurLEcran(geometry(), ecrans));
+  // Showing makes the native window when there is none, and the title goes with it.
+  TitreTelQuel(windowTitle(), [&] { QWidget::setVisible(true); });
+}
+
+void FenetreHabillee::TitreTelQuel(const QString& titre, const std::function<void()>& faire) {
+  // The window systems' plugins end every title with the application's name, after a dash,
+  // unless it already ends so; these titles begin with it ("Tidora 2000 — Anneau de Cendre").
+  // While a title reaches the window system, the application's name is the title itself. Message
+  // boxes, made after, keep the application's name as theirs.
+  const QString nom = QGuiApplication::applicationDisplayName();
+  if (titre.endsWith(nom)) {
+    faire();
+    return;
+  }
+  struct Retour {
+    const QString& nom;
+    ~Retour() { QGuiApplication::setApplicationDisplayName(nom); }
+  } retour{nom};
+  QGuiApplication::setApplicationDisplayName(titre);
+  faire();
 }
 
 void FenetreHabillee::AppliquerForme(const TForme& forme) {

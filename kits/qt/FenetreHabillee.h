@@ -2,16 +2,26 @@
 // The Qt window of a form: borderless, built from the form's description, every component a
 // child widget stacked in table order (later = on top), so that a press goes to the topmost one
 // whose rectangle holds the pointer; a press that reaches the window itself (the skin, "Image1")
-// drags it. The form's handlers run inside Garde().
+// drags it. The form's handlers run inside Garde(). Each time it is shown, a window that would
+// fall off the screens is brought onto one (PlaceSurLEcran).
 #include <QAbstractNativeEventFilter>
 #include <QImage>
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
+#include <functional>
 
 #include "forms/Fenetre.h"
 #include "forms/Fiche.h"
 
 class QStyle;
+
+// Where a window meant to lie at `voulue` (its place and size) goes, given the usable parts of
+// the screens `ecrans` (the primary one first): its own place when it lies whole on one of them;
+// else onto the screen that holds most of it (the primary one when none holds any of it), moved
+// no further than it takes to fit, its left and top edges kept on that screen when it is larger.
+QPoint PlaceSurLEcran(const QRect& voulue, const QList<QRect>& ecrans);
 
 class FenetreHabillee : public QWidget, public IFenetre {
   Q_OBJECT
@@ -28,6 +38,12 @@ class FenetreHabillee : public QWidget, public IFenetre {
     return qobject_cast<T*>(Trouver(QString::fromLatin1(nom)));
   }
   TFiche& Fiche() const { return fiche_; }
+
+  // The title the window system shows, in the title bar and the taskbar, exactly as given (the
+  // application's name at first).
+  void Intituler(const QString& titre);
+  // Showing brings the window onto a screen first (PlaceSurLEcran), from where it is.
+  void setVisible(bool visible) override;
 
   // Drag action: asks the window system to move the window with the pointer; where it
   // refuses, the window follows the mouse events by hand until the button is released.
@@ -67,6 +83,9 @@ class FenetreHabillee : public QWidget, public IFenetre {
  private:
   // The window system destroyed the window from outside: Qt forgets it, the form is told.
   void Detruite();
+  // Runs `faire`, which may hand the title `titre` to the window system, so that the system
+  // shows it as it is.
+  void TitreTelQuel(const QString& titre, const std::function<void()>& faire);
 
   // Watches the window system's events for the destruction of this window from outside.
   class Surveillance : public QAbstractNativeEventFilter {

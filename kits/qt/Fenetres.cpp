@@ -1,5 +1,7 @@
 #include "kits/qt/Fenetres.h"
 
+#include <QGuiApplication>
+
 Fenetres::Fenetres(os::Drive l) : lecteur(std::move(l)) {
   Form1 = &form1;
   FormOptions = &formOptions;
@@ -8,4 +10,11 @@ Fenetres::Fenetres(os::Drive l) : lecteur(std::move(l)) {
 Fenetres::~Fenetres() {
   if (Form1 == &form1) Form1 = nullptr;
   if (FormOptions == &formOptions) FormOptions = nullptr;
+}
+
+void Fenetres::Nommer(const std::string& nom) {
+  QString titre = QGuiApplication::applicationDisplayName();
+  if (!nom.empty()) titre += QStringLiteral(" \u2014 ") + QString::fromStdString(nom);
+  principale.Intituler(titre);
+  options.Intituler(titre);
 }

@@ -43,7 +43,7 @@ int LancerFenetres(int argc, char* argv[], Ouverture ouverture) {
 
   std::unique_ptr<Fenetres> fenetres;
   if (ouverture.genre == Ouverture::Genre::Fenetres) {
-    fenetres = OuvrirFenetres(std::move(*ouverture.lecteur));
+    fenetres = OuvrirFenetres(std::move(ouverture));
     return QApplication::exec();
   }
 
@@ -58,7 +58,7 @@ int LancerFenetres(int argc, char* argv[], Ouverture ouverture) {
   QObject::connect(choix, &FenetreChoix::Ouvrir, &application,
                    [&fenetres, &choix](const std::filesystem::path& dossier) {
                      Garde([&] {
-                       fenetres = OuvrirFenetres(os::Drive::existing(dossier));
+                       fenetres = OuvrirFenetres({.lecteur = os::Drive::existing(dossier)});
                        choix->close();
                      });
                    });

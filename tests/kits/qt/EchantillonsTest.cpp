@@ -150,7 +150,7 @@ TEST_F(EchantillonsTest, AFirstStartLeavesTheHelpFileAloneThenTheOptions) {
     GTEST_SKIP() << "help text not embedded in this build";
   Arreter();
   const std::filesystem::path neuf = temporaire.Dossier() / "neuf";
-  Prendre(OuvrirFenetres(os::Drive::own(neuf)));
+  Prendre(OuvrirFenetres({.lecteur = os::Drive::own(neuf)}));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
   EXPECT_TRUE(boites.empty());
   const os::Drive& ouvert = fenetres->lecteur;
