@@ -69,6 +69,16 @@ HFONT CreerPolice(const TPolice& police, UINT dpi) {
 
 }  // namespace
 
+RECT SurLEcran(const RECT& fenetre, const RECT& ecran) {
+  // The right and bottom edges brought back first, so that the left and top ones win.
+  const auto dans = [](LONG debut, LONG fin, LONG debutEcran, LONG finEcran) {
+    return std::max<LONG>(std::min<LONG>(debut, finEcran - (fin - debut)), debutEcran);
+  };
+  const LONG gauche = dans(fenetre.left, fenetre.right, ecran.left, ecran.right);
+  const LONG haut = dans(fenetre.top, fenetre.bottom, ecran.top, ecran.bottom);
+  return {gauche, haut, gauche + fenetre.right - fenetre.left, haut + fenetre.bottom - fenetre.top};
+}
+
 FenetreWin32::FenetreWin32(TFiche& fiche, bool principale, HWND proprietaire)
     : fiche_(fiche), principale_(principale) {
   EnregistrerClasse(&FenetreWin32::Procedure);
@@ -86,6 +96,7 @@ FenetreWin32::FenetreWin32(TFiche& fiche, bool principale, HWND proprietaire)
     SetWindowPos(hwnd_, nullptr, Px(b.gauche), Px(b.haut), Px(b.largeur), Px(b.hauteur),
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  PlacerSurLEcran();
   for (const TComposant& composant : description.composants) Construire(composant);
   Habiller();
   fiche_.Attacher(this);
@@ -183,6 +194,20 @@ void FenetreWin32::ChangerEchelle(UINT dpi, const RECT& rectangle) {
                rectangle.bottom - rectangle.top, SWP_NOZORDER | SWP_NOACTIVATE);
   if (forme_) AppliquerForme(*forme_);
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void FenetreWin32::PlacerSurLEcran() {
+  RECT r;
+  MONITORINFO ecran{};
+  ecran.cbSize = sizeof ecran;
+  if (!GetWindowRect(hwnd_, &r) ||
+      !GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &ecran)) {
+    return;
+  }
+  const RECT place = SurLEcran(r, ecran.rcWork);
+  if (place.left == r.left && place.top == r.top) return;
+  SetWindowPos(hwnd_, nullptr, place.left, place.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int FenetreWin32::Px(int longueur) const {
@@ -396,6 +421,7 @@ void FenetreWin32::AppliquerForme(const TForme& forme) {
 
 void FenetreWin32::Montrer() {
   if (hwnd_ == nullptr) return;
+  PlacerSurLEcran();
   ShowWindow(hwnd_, SW_SHOW);
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(hwnd_);

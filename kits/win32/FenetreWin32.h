@@ -5,7 +5,8 @@
 // skin starts the drag action, a label or the shown panel does nothing). The form's handlers
 // run inside Garde(). The description's pixels are those of a 96 DPI screen: the window scales
 // its place, size, outline, skins, fonts, controls and press zones by its screen's DPI, and
-// again when the system reports a new one (WM_DPICHANGED).
+// again when the system reports a new one (WM_DPICHANGED). Made, and each time it is shown, a
+// window that would fall off the screen is brought onto it (SurLEcran).
 #include <windows.h>
 
 #include <chrono>
@@ -15,6 +16,11 @@
 
 #include "forms/Fenetre.h"
 #include "forms/Fiche.h"
+
+// Where a window of rectangle `fenetre` goes on `ecran`, the usable part of the screen that holds
+// most of it: where it is when it fits; else moved no further than it takes to fit, its left and
+// top edges kept on the screen when it is larger.
+RECT SurLEcran(const RECT& fenetre, const RECT& ecran);
 
 class FenetreWin32 : public IFenetre {
  public:
@@ -60,6 +66,8 @@ class FenetreWin32 : public IFenetre {
   // A length, and a component's box, in the window's pixels.
   int Px(int longueur) const;
   RECT Rectangle(const TBoite& boite) const;
+  // Brings the window onto the screen that holds most of it (the primary one when none does).
+  void PlacerSurLEcran();
   // The control that had the focus last, kept for when the window is activated again.
   void RetenirFocus();
   void Peindre(HDC dc, const RECT& zone) const;

@@ -309,6 +309,52 @@ std::wstring TexteDuLecteur(const std::string& fichier, const std::optional<std:
   return lu;
 }
 
+TEST(SurLEcranTest, KeepsAPlaceThatFitsAndMovesAWindowOnlyAsFarAsItMust) {
+  const auto egaux = [](const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  const RECT principale{325, 171, 720, 563};
+  EXPECT_TRUE(egaux(SurLEcran(principale, {0, 0, 1920, 1080}), principale));
+  EXPECT_TRUE(
+      egaux(SurLEcran({1525, 688, 1920, 1080}, {0, 0, 1920, 1080}), {1525, 688, 1920, 1080}));
+  // The main window at 200 % (192 DPI) on a 1280x800 screen, then with a taskbar along the bottom.
+  EXPECT_TRUE(egaux(SurLEcran({650, 342, 1440, 1126}, {0, 0, 1280, 800}), {490, 16, 1280, 800}));
+  EXPECT_TRUE(egaux(SurLEcran({650, 342, 1440, 1126}, {0, 0, 1280, 760}), {490, 0, 1280, 784}));
+  // A screen to the left of the primary one.
+  EXPECT_TRUE(egaux(SurLEcran({-200, 100, 195, 492}, {-1024, 0, 0, 768}), {-395, 100, 0, 492}));
+}
+
+// A window whose table places it past the desktop's corner (1024x768 under sur_bureau.sh) is made
+// whole on the screen, against the edges it went past; shown again after a move half off the
+// screen, it is back on it.
+TEST_F(FenetreWin32Test, AWindowThatWouldFallOffTheScreenIsBroughtOntoIt) {
+  static const TDescription loin = [] {
+    TDescription copie = TForm1::Composants;
+    copie.boite.gauche = 3000;
+    copie.boite.haut = 2000;
+    return copie;
+  }();
+  FicheEspion fiche(loin);
+  FenetreWin32 f(fiche, false);
+  RECT r;
+  GetWindowRect(f.Handle(), &r);
+  MONITORINFO ecran{};
+  ecran.cbSize = sizeof ecran;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(f.Handle(), MONITOR_DEFAULTTONULL), &ecran));
+  EXPECT_EQ(r.right, ecran.rcWork.right);
+  EXPECT_EQ(r.bottom, ecran.rcWork.bottom);
+  EXPECT_EQ(r.right - r.left, 395);
+  EXPECT_EQ(r.bottom - r.top, 392);
+
+  SetWindowPos(f.Handle(), nullptr, ecran.rcWork.right - 100, ecran.rcWork.top - 50, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  f.Montrer();
+  GetWindowRect(f.Handle(), &r);
+  EXPECT_EQ(r.right, ecran.rcWork.right);
+  EXPECT_EQ(r.top, ecran.rcWork.top);
+  f.Cacher();
+}
+
 TEST_F(FenetreWin32Test, TheHelpReaderShowsUtf8OrWindows1252WithWindowsLineEnds) {
   const std::string fichier = "C:\\Program Files\\Tidora 2000\\Tidora2000.hlp";
   EXPECT_EQ(TexteDuLecteur(fichier, "\xEF\xBB\xBF" "AIDE\n\u00e9t\u00e9 \u2013 l\u2019aide\r\n"),
