@@ -17,6 +17,7 @@
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
 #include "platform/SystemError.h"
+#include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Apercus.h"
 #include "prefixes/Cible.h"
 #include "prefixes/Choix.h"
@@ -153,9 +154,12 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
         }
         const Maison maison = Maison::DuSysteme();
         const Prefixe p = TrouverCible(*commande.cible, Trouver(maison));
-        ouverture.lecteur = os::Drive::existing(p.chemin);
+        PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, ChoixDeLUtilisateur(maison));
+        ouverture.lecteur = std::move(ouvert.lecteur);
         ouverture.nom = p.nom;
-        ouverture.proteger = !ChoixDeLUtilisateur(maison).sauvegardes;
+        ouverture.proteger = ouvert.proteger;
+        ouverture.jeux = std::move(ouvert.jeux);
+        ouverture.sauvegardes = std::move(ouvert.sauvegardes);
         return std::nullopt;
       }
     }
