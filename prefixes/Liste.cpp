@@ -41,6 +41,38 @@ Recherche TrouverPrefixes(const Maison& maison) {
   return r;
 }
 
+std::vector<LieuxDUnLanceur> LieuxCherches(const Maison& m) {
+  const std::filesystem::path& h = m.dossier;
+  auto plus = [](std::vector<std::filesystem::path> a, std::vector<std::filesystem::path> b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  std::vector<LieuxDUnLanceur> lieux;
+  lieux.push_back({Origine::Steam,
+                   plus(m.SousDonnees("Steam"),
+                        {h / ".steam/steam", h / ".steam/root", h / ".steam/debian-installation",
+                         h / ".var/app/com.valvesoftware.Steam/data/Steam",
+                         h / ".var/app/com.valvesoftware.Steam/.local/share/Steam",
+                         h / "snap/steam/common/.steam/root"})});
+  lieux.push_back(
+      {Origine::Lutris, plus(plus(m.SousDonnees("lutris/games"), m.SousConfig("lutris/games")),
+                             {h / ".var/app/net.lutris.Lutris/data/lutris/games",
+                              h / ".var/app/net.lutris.Lutris/config/lutris/games"})});
+  lieux.push_back({Origine::Heroic, plus(plus(m.SousConfig("heroic"), m.SousDonnees("heroic")),
+                                         {h / ".var/app/com.heroicgameslauncher.hgl/config/heroic",
+                                          h / "Games/Heroic/Prefixes"})});
+  lieux.push_back({Origine::Bottles, plus(m.SousDonnees("bottles"),
+                                          {h / ".var/app/com.usebottles.bottles/data/bottles"})});
+  std::vector<std::filesystem::path> wine;
+  if (!m.winePrefix.empty()) wine.push_back(m.winePrefix.lexically_normal());
+  wine.push_back(h / ".wine");
+  wine = plus(plus(wine, m.SousDonnees("wineprefixes")),
+              m.SousDonnees("PortWINE/PortProton/data/prefixes"));
+  wine.push_back(h / ".PlayOnLinux/wineprefix");
+  lieux.push_back({Origine::Wine, std::move(wine)});
+  return lieux;
+}
+
 void ChercherUtilisateurs(std::vector<Prefixe>& prefixes) {
   std::vector<std::filesystem::path> chemins;
   for (const Prefixe& p : prefixes) chemins.push_back(p.chemin);

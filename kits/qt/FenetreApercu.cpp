@@ -10,13 +10,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "prefixes/Octets.h"
+#include "kits/qt/ModelePrefixes.h"
 
 namespace {
 
-QString Utf8(const std::string& texte) { return QString::fromStdString(texte); }
-
-QString Taille(std::uint64_t octets) { return QString::fromStdString(TailleLisible(octets)); }
+QString Utf8(const std::string& texte) {
+  return QString::fromStdString(texte);
+}
 
 // A heading of the list and its rows below it, unfolded; nothing when there are no rows.
 QTreeWidgetItem* Rubrique(QTreeWidget* liste, const QString& titre, std::size_t nombre) {
@@ -30,15 +30,18 @@ QTreeWidgetItem* Rubrique(QTreeWidget* liste, const QString& titre, std::size_t 
   return rubrique;
 }
 
+// `proteges`: files a run leaves, never marked as failing.
 void Fichiers(QTreeWidget* liste, const QString& titre, const std::vector<FichierApercu>& fichiers,
-              std::size_t debut, std::size_t fin) {
+              std::size_t debut, std::size_t fin, bool proteges = false) {
   QTreeWidgetItem* rubrique = Rubrique(liste, titre, fin - debut);
   for (std::size_t i = debut; i < fin; ++i) {
     const FichierApercu& f = fichiers[i];
-    auto* ligne = new QTreeWidgetItem(rubrique, {Utf8(f.chemin), Taille(f.taille)});
+    QString raison = LibelleRaison(f.raison);
+    if (!f.supprime && !proteges) raison += QStringLiteral(" ; ne pourrait pas être supprimé");
+    auto* ligne = new QTreeWidgetItem(rubrique, {Utf8(f.chemin), TexteTaille(f.taille), raison});
     ligne->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    ligne->setToolTip(0, Utf8(f.hote.empty() ? f.chemin : f.hote));
     ligne->setToolTip(1, QStringLiteral("%1 octets").arg(f.taille));
-    if (!f.supprime) ligne->setText(2, QStringLiteral("ne pourrait pas être supprimé"));
   }
 }
 
@@ -46,8 +49,8 @@ void Fichiers(QTreeWidget* liste, const QString& titre, const std::vector<Fichie
 
 FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
                              const QString& occupation, QWidget* parent)
-    : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Aperçu du nettoyage de « %1 »").arg(prefixe));
+    : DialoguePrefixe(parent) {
+  Intituler(TitrePrefixe(prefixe));
   auto* disposition = new QVBoxLayout(this);
   auto* boutons = new QDialogButtonBox(this);
   boutons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::RejectRole);
@@ -76,7 +79,8 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
 
   liste_ = new QTreeWidget(this);
   liste_->setColumnCount(3);
-  liste_->setHeaderLabels({QStringLiteral("Élément"), QStringLiteral("Taille"), QString()});
+  liste_->setHeaderLabels(
+      {QStringLiteral("Élément"), QStringLiteral("Taille"), QStringLiteral("Pris par")});
   liste_->setUniformRowHeights(true);
   liste_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   liste_->header()->setStretchLastSection(false);
@@ -89,20 +93,29 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
            apercu.fichiers, 0, sensibles);
   Fichiers(liste_, sensibles > 0 ? QStringLiteral("Autres fichiers") : QStringLiteral("Fichiers"),
            apercu.fichiers, sensibles, apercu.fichiers.size());
-  if (QTreeWidgetItem* r = Rubrique(liste_, QStringLiteral("Valeurs du registre"), apercu.valeurs.size())) {
+  if (QTreeWidgetItem* r =
+          Rubrique(liste_, QStringLiteral("Valeurs du registre"), apercu.valeurs.size())) {
     for (const ValeurApercu& v : apercu.valeurs) {
       new QTreeWidgetItem(r, {QStringLiteral("« %1 » dans %2").arg(Utf8(v.nom), Utf8(v.cle))});
     }
   }
-  if (QTreeWidgetItem* r = Rubrique(liste_, QStringLiteral("Dossiers vides"), apercu.dossiers.size())) {
+  if (QTreeWidgetItem* r =
+          Rubrique(liste_, QStringLiteral("Dossiers vides"), apercu.dossiers.size())) {
     for (const std::string& d : apercu.dossiers) new QTreeWidgetItem(r, {Utf8(d)});
   }
-  if (liste_->topLevelItemCount() == 0) {
+  if (apercu.fichiers.empty() && apercu.valeurs.empty() && apercu.dossiers.empty()) {
     new QTreeWidgetItem(liste_, {QStringLiteral("Un nettoyage n'effacerait rien.")});
   }
+  // Apart, last: what the run leaves.
+  Fichiers(liste_, QStringLiteral("Protégés, laissés en place (sauvegardes et dossiers de jeux)"),
+           apercu.proteges, 0, apercu.proteges.size(), true);
+
   disposition->addWidget(liste_, 1);
 
-  QString resume = Utf8(apercu.resume).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QString resume = QStringLiteral("Total : ") + TexteTotal(apercu.nbFichiers, apercu.tailleTotale,
+                                                           apercu.nbEchecs, apercu.proteges.size(),
+                                                           apercu.tailleProtegee);
+  if (!apercu.interruption.empty()) resume += QLatin1Char('\n') + Utf8(apercu.interruption);
   if (!apercu.erreur.empty()) {
     resume += QStringLiteral("\nPuis il signalerait : %1").arg(Utf8(apercu.erreur));
   }
@@ -111,7 +124,8 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
   resume_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   disposition->addWidget(resume_);
 
-  QPushButton* copier = boutons->addButton(QStringLiteral("&Copier la liste"), QDialogButtonBox::ActionRole);
+  QPushButton* copier =
+      boutons->addButton(QStringLiteral("&Copier la liste"), QDialogButtonBox::ActionRole);
   connect(copier, &QPushButton::clicked, this,
           [this] { QGuiApplication::clipboard()->setText(Texte(false)); });
   disposition->addWidget(boutons);

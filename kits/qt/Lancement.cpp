@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPointer>
-
 #include <cstdlib>
 #include <memory>
 
@@ -11,6 +10,7 @@
 #include "kits/qt/Garde.h"
 #include "kits/qt/Messages.h"
 #include "platform/Drive.h"
+#include "prefixes/ApercuPrefixe.h"
 
 namespace {
 
@@ -21,6 +21,30 @@ bool AfficheurDisponible() {
     if (valeur != nullptr && *valeur != '\0') return true;
   }
   return false;
+}
+
+// Windows that go once the event loop is back at the level where they were closed.
+class Partantes : public QObject {
+ public:
+  explicit Partantes(std::unique_ptr<Fenetres> fenetres) : fenetres_(std::move(fenetres)) {}
+
+ private:
+  std::unique_ptr<Fenetres> fenetres_;
+};
+
+// The skinned windows' opening on a prefix the chooser found, as the command line's `--prefixe
+// DIR` opens them: the prefix as it stands, its name, its runs protecting saves and game folders
+// unless the common choices include them, its game folders and extra save locations.
+Ouverture OuvertureDe(const Prefixe& p, const Maison& maison) {
+  PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, ChoixDeLUtilisateur(maison));
+  Ouverture o;
+  o.genre = Ouverture::Genre::Fenetres;
+  o.lecteur.emplace(std::move(ouvert.lecteur));
+  o.nom = p.nom;
+  o.proteger = ouvert.proteger;
+  o.jeux = std::move(ouvert.jeux);
+  o.sauvegardes = std::move(ouvert.sauvegardes);
+  return o;
 }
 
 }  // namespace
@@ -47,21 +71,35 @@ int LancerFenetres(int argc, char* argv[], Ouverture ouverture) {
     return QApplication::exec();
   }
 
+  Maison maison;
   QPointer<FenetreChoix> choix;
-  Garde([&] { choix = new FenetreChoix(Maison::DuSysteme()); });
+  Garde([&] {
+    maison = Maison::DuSysteme();
+    choix = new FenetreChoix(maison);
+  });
   if (!choix) return 1;
   choix->setAttribute(Qt::WA_DeleteOnClose);
-  // Closed without opening a prefix: the program ends.
-  QObject::connect(choix, &QObject::destroyed, &application, [&fenetres] {
-    if (!fenetres) QCoreApplication::quit();
+  // Closed: the program ends (the chooser is only hidden while the skinned windows are open).
+  QObject::connect(choix, &QObject::destroyed, &application, &QCoreApplication::quit);
+  QObject::connect(choix, &FenetreChoix::Ouvrir, &application, [&](const Prefixe& p) {
+    Garde([&] {
+      fenetres = OuvrirFenetres(OuvertureDe(p, maison));
+      // Their main window closed: back to the chooser, the prefix looked at again, instead of
+      // the end of the program.
+      FenetreHabillee& principale = fenetres->principale;
+      QObject::disconnect(&principale, &FenetreHabillee::Fermee, QCoreApplication::instance(),
+                          nullptr);
+      QObject::connect(&principale, &FenetreHabillee::Fermee, choix, [&] {
+        // Their own signal: the windows go once the event loop is back where it was.
+        (new Partantes(std::move(fenetres)))->deleteLater();
+        choix->show();
+        choix->raise();
+        choix->activateWindow();
+        Garde([&] { choix->Actualiser(); });
+      });
+      choix->hide();
+    });
   });
-  QObject::connect(choix, &FenetreChoix::Ouvrir, &application,
-                   [&fenetres, &choix](const std::filesystem::path& dossier) {
-                     Garde([&] {
-                       fenetres = OuvrirFenetres({.lecteur = os::Drive::existing(dossier)});
-                       choix->close();
-                     });
-                   });
   choix->show();
   return QApplication::exec();
 }
