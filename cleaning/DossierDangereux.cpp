@@ -1,6 +1,6 @@
 #include "cleaning/DossierDangereux.h"
 
-#include "cleaning/NomsDuChemin.h"
+#include "platform/PathNames.h"
 
 bool DossierDangereux(std::string_view dossier) noexcept {
   // "X:" then at least one name that is still there once "." and ".." are resolved.
@@ -8,7 +8,7 @@ bool DossierDangereux(std::string_view dossier) noexcept {
   const char lecteur = dossier[0];
   if (!((lecteur >= 'A' && lecteur <= 'Z') || (lecteur >= 'a' && lecteur <= 'z'))) return true;
   try {
-    return NomsDuChemin(dossier.substr(2)).empty();
+    return os::pathNames(dossier.substr(2)).empty();
   } catch (...) {
     return true;  // no memory for the names: the safe answer
   }

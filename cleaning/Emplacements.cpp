@@ -3,8 +3,8 @@
 #include <array>
 
 #include "cleaning/DossierDangereux.h"
-#include "cleaning/NomsDuChemin.h"
 #include "platform/NameCase.h"
+#include "platform/PathNames.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
     chemin.remove_prefix(2);
   }
   std::vector<std::string> noms;
-  for (const std::string_view nom : NomsDuChemin(chemin)) noms.push_back(os::foldedName(nom));
+  for (const std::string_view nom : os::pathNames(chemin)) noms.push_back(os::foldedName(nom));
   return noms;
 }
 

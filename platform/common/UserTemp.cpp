@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/NameCase.h"
+#include "platform/PathNames.h"
 #include "platform/Registry.h"
 
 namespace os::host {
@@ -77,21 +78,8 @@ class Environment {
 // "X:" and the names of `path` with "." and ".." resolved (never above the drive), "\" between
 // them, no final "\".
 std::string resolved(std::string_view path) {
-  std::vector<std::string_view> names;
-  std::size_t at = 2;
-  while (at <= path.size()) {
-    std::size_t end = path.find_first_of("\\/", at);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view name = path.substr(at, end - at);
-    if (name == "..") {
-      if (!names.empty()) names.pop_back();
-    } else if (!name.empty() && name != ".") {
-      names.push_back(name);
-    }
-    at = end + 1;
-  }
   std::string out(path.substr(0, 2));
-  for (const std::string_view name : names) out.append(1, '\\').append(name);
+  for (const std::string_view name : pathNames(path.substr(2))) out.append(1, '\\').append(name);
   if (out.size() == 2) out += '\\';
   return out;
 }

@@ -1,8 +1,0 @@
-#pragma once
-// The names a Windows path is made of.
-#include <string_view>
-#include <vector>
-
-// The names of `chemin`, a path without its drive ("\windows\TEMP\..\Temp"), "\" or "/" between
-// them, "." and ".." resolved as the system resolves them: ".." never climbs above the root.
-std::vector<std::string_view> NomsDuChemin(std::string_view chemin);
