@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/Commun.h"
+#include "bench/FoyerProton.h"
 #include "prefixes/Liste.h"
 #include "prefixes/Taille.h"
 
@@ -34,6 +35,10 @@ using banc::Mediane;
 using banc::Nom;
 using banc::Secondes;
 
+using banc::Ecrire;
+using banc::BibliothequesSteam;
+using banc::ManifesteSteam;
+
 namespace {
 
 struct Reglages {
@@ -41,15 +46,6 @@ struct Reglages {
   long fichiers = 150;
   int tours = 5;
 };
-
-void Ecrire(const fs::path& fichier, const std::string& texte) {
-  fs::create_directories(fichier.parent_path());
-  std::FILE* f = std::fopen(fichier.c_str(), "wb");
-  if (f == nullptr || std::fwrite(texte.data(), 1, texte.size(), f) != texte.size() ||
-      std::fclose(f) != 0) {
-    throw std::runtime_error("écriture impossible : " + fichier.string());
-  }
-}
 
 // A prefix as Wine leaves one, drive C holding `fichiers` files of various sizes.
 void FairePrefixe(const fs::path& dossier, long fichiers, long graine) {
@@ -67,18 +63,14 @@ fs::path Foyer(const fs::path& racine, const Reglages& r) {
   const fs::path home = racine / "home";
   const fs::path steam = home / ".local/share/Steam";
   const fs::path lib2 = racine / "disque2/SteamLibrary";
-  Ecrire(steam / "config/libraryfolders.vdf",
-         "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
-             "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + lib2.string() + "\"\n\t}\n}\n");
+  BibliothequesSteam(steam, lib2);
   for (long i = 0; i < r.prefixes; ++i) {
     const std::string appid = std::to_string(100000 + i);
     switch (i % 8) {
       case 0: case 1: case 2: case 3: {
         const fs::path apps = (i % 2 ? lib2 : steam) / "steamapps";
         FairePrefixe(apps / "compatdata" / appid / "pfx", r.fichiers, i);
-        Ecrire(apps / ("appmanifest_" + appid + ".acf"),
-               "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appid + "\"\n\t\"name\"\t\t\"Jeu " + appid +
-                   "\"\n\t\"installdir\"\t\t\"Jeu\"\n}\n");
+        ManifesteSteam(apps, appid);
         break;
       }
       case 4: case 5: {

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <iostream>
+#include <utility>
 
 #include "kits/qt/FenetreApercu.h"
 #include "kits/qt/FenetreChoixCommuns.h"
@@ -31,6 +32,9 @@ namespace {
 
 // How often the window looks which prefixes are in use.
 constexpr int kOccupationMs = 2000;
+// How long the previews made wait to be shown together: the rows are sorted again once for all
+// of them.
+constexpr int kVersementMs = 40;
 
 QString Utf8(const std::string& texte) {
   return QString::fromStdString(texte);
@@ -77,6 +81,14 @@ FenetreChoix::FenetreChoix(const Maison& maison, QWidget* parent)
   avertissements_ = new QLabel(this);
   LireChoix();
   modele_ = new ModelePrefixes(Trouver(), this);
+  versement_ = new QTimer(this);
+  versement_->setSingleShot(true);
+  versement_->setInterval(kVersementMs);
+  connect(versement_, &QTimer::timeout, this, &FenetreChoix::Verser);
+  // The previews first: they run while the window is built and shown.
+  std::vector<int> toutes;
+  for (int i = 0; i < modele_->rowCount(); ++i) toutes.push_back(i);
+  Apercevoir(toutes);
   tri_ = new TriPrefixes(this);
   tri_->setSourceModel(modele_);
 
@@ -167,10 +179,6 @@ FenetreChoix::FenetreChoix(const Maison& maison, QWidget* parent)
   MontrerLieux();
   Suivre();
   resize(900, 480);
-
-  std::vector<int> toutes;
-  for (int i = 0; i < modele_->rowCount(); ++i) toutes.push_back(i);
-  Apercevoir(toutes);
 }
 
 FenetreChoix::~FenetreChoix() {
@@ -319,14 +327,19 @@ void FenetreChoix::Apercevoir(const std::vector<int>& lignes,
   auto recus = std::make_shared<std::vector<ApercuPartage>>(lignes.size());
   connect(fond, &ApercusEnFond::Pret, this, [this, cibles, recus](int i, ApercuPartage a) {
     const auto [ligne, ticket] = cibles.at(static_cast<std::size_t>(i));
-    modele_->MettreApercu(ligne, ticket,
-                          a->apercu ? ResumeApercu::De(*a->apercu, a->choixPropres)
-                                    : ResumeApercu::Erreur(a->erreur));
+    versements_.push_back({ligne, ticket,
+                           a->apercu ? ResumeApercu::De(*a->apercu, a->choixPropres)
+                                     : ResumeApercu::Erreur(a->erreur)});
+    if (!versement_->isActive()) versement_->start();
     (*recus)[static_cast<std::size_t>(i)] = std::move(a);
   });
-  if (pourUneFenetre) ++preparations_;
+  if (pourUneFenetre) {
+    ++preparations_;
+    Suivre();
+  }
   connect(fond, &ApercusEnFond::Fini, this, [this, fond, recus, ensuite = std::move(ensuite)] {
     fond->deleteLater();
+    Verser();
     if (!ensuite) return;
     --preparations_;
     Suivre();
@@ -336,7 +349,11 @@ void FenetreChoix::Apercevoir(const std::vector<int>& lignes,
     Garde([&] { ensuite(std::move(*recus)); });
   });
   fond->Lancer();
-  Suivre();
+}
+
+void FenetreChoix::Verser() {
+  versement_->stop();
+  if (!versements_.empty()) modele_->MettreApercus(std::exchange(versements_, {}));
 }
 
 void FenetreChoix::Nettoyer() {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "kits/qt/ApercusEnFond.h"
+#include "kits/qt/ModelePrefixes.h"
 #include "kits/qt/DialoguePrefixe.h"
 #include "prefixes/Choix.h"
 #include "prefixes/Maison.h"
@@ -30,7 +31,6 @@
 class FenetreApercu;
 class FenetreChoixCommuns;
 class FenetreNettoyage;
-class ModelePrefixes;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -114,6 +114,8 @@ class FenetreChoix : public DialoguePrefixe {
   // `ensuite`, when given, gets the whole previews once they are all made.
   void Apercevoir(const std::vector<int>& lignes,
                   std::function<void(std::vector<ApercuPartage>)> ensuite = {});
+  // The summaries of the previews made since the last time, shown.
+  void Verser();
 
   const Maison maison_;
   ChoixCommuns choixCommuns_;
@@ -130,6 +132,9 @@ class FenetreChoix : public DialoguePrefixe {
   QPushButton* dossier_ = nullptr;
   QPushButton* actualiser_ = nullptr;
   QTimer* occupation_ = nullptr;
+  // The summaries made and not yet shown, and when they will be.
+  std::vector<ModelePrefixes::Versement> versements_;
+  QTimer* versement_ = nullptr;
   QPointer<FenetreApercu> dernierApercu_;
   QPointer<FenetreNettoyage> derniereConfirmation_;
   QPointer<FenetreChoixCommuns> derniersChoix_;

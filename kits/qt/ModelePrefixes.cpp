@@ -102,12 +102,17 @@ unsigned ModelePrefixes::Demander(int ligne) {
   return l.ticket;
 }
 
-void ModelePrefixes::MettreApercu(int ligne, unsigned ticket, ResumeApercu resume) {
-  if (ligne < 0 || ligne >= rowCount()) return;
-  LigneModele& l = lignes_[static_cast<std::size_t>(ligne)];
-  if (l.ticket != ticket) return;
-  l.resume = std::move(resume);
-  emit dataChanged(index(ligne, kALiberer), index(ligne, kChoix));
+void ModelePrefixes::MettreApercus(std::vector<Versement> versements) {
+  int premiere = rowCount(), derniere = -1;
+  for (Versement& v : versements) {
+    if (v.ligne < 0 || v.ligne >= rowCount()) continue;
+    LigneModele& l = lignes_[static_cast<std::size_t>(v.ligne)];
+    if (l.ticket != v.ticket) continue;
+    l.resume = std::move(v.resume);
+    premiere = std::min(premiere, v.ligne);
+    derniere = std::max(derniere, v.ligne);
+  }
+  if (derniere >= 0) emit dataChanged(index(premiere, kALiberer), index(derniere, kChoix));
 }
 
 const std::optional<ResumeApercu>& ModelePrefixes::Resume(int ligne) const {

@@ -5,8 +5,8 @@
 // holds it. Each cell gives a sort key (kCle); TriPrefixes sorts on it, largest to free first.
 //
 // The row's preview is asked for (Demander, which gives a ticket) and its summary given back with
-// that ticket (MettreApercu): a summary of an older ticket, one asked for before the prefix
-// changed, is dropped.
+// that ticket (MettreApercus, several rows at once): a summary of an older ticket, one asked for
+// before the prefix changed, is dropped.
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <cstdint>
@@ -53,9 +53,14 @@ class ModelePrefixes : public QAbstractTableModel {
 
   // The row's « À libérer » becomes unknown until the summary of the ticket returned comes.
   unsigned Demander(int ligne);
-  // The summary of the row's preview asked for with `ticket`; ignored unless it is the row's
-  // latest ticket.
-  void MettreApercu(int ligne, unsigned ticket, ResumeApercu resume);
+  // The summary of a row's preview asked for with `ticket`.
+  struct Versement {
+    int ligne;
+    unsigned ticket;
+    ResumeApercu resume;
+  };
+  // Each summary is shown unless its ticket is not its row's latest; the rows change at once.
+  void MettreApercus(std::vector<Versement> versements);
   // The summary shown for the row, when known.
   const std::optional<ResumeApercu>& Resume(int ligne) const;
   // Every row's « À libérer » is known.
