@@ -24,6 +24,7 @@
 #include "kits/qt/LabelFixe.h"
 #include "kits/qt/Messages.h"
 #include "kits/qt/Panneau.h"
+#include "kits/qt/TitreTelQuel.h"
 #include "kits/qt/ZoneSouris.h"
 
 namespace {
@@ -232,24 +233,6 @@ void FenetreHabillee::setVisible(bool visible) {
   move(PlaceSurLEcran(geometry(), ecrans));
   // Showing makes the native window when there is none, and the title goes with it.
   TitreTelQuel(windowTitle(), [&] { QWidget::setVisible(true); });
-}
-
-void FenetreHabillee::TitreTelQuel(const QString& titre, const std::function<void()>& faire) {
-  // The window systems' plugins end every title with the application's name, after a dash,
-  // unless it already ends so; these titles begin with it ("Tidora 2000 — Anneau de Cendre").
-  // While a title reaches the window system, the application's name is the title itself. Message
-  // boxes, made after, keep the application's name as theirs.
-  const QString nom = QGuiApplication::applicationDisplayName();
-  if (titre.endsWith(nom)) {
-    faire();
-    return;
-  }
-  struct Retour {
-    const QString& nom;
-    ~Retour() { QGuiApplication::setApplicationDisplayName(nom); }
-  } retour{nom};
-  QGuiApplication::setApplicationDisplayName(titre);
-  faire();
 }
 
 void FenetreHabillee::AppliquerForme(const TForme& forme) {

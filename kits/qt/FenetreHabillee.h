@@ -83,10 +83,6 @@ class FenetreHabillee : public QWidget, public IFenetre {
  private:
   // The window system destroyed the window from outside: Qt forgets it, the form is told.
   void Detruite();
-  // Runs `faire`, which may hand the title `titre` to the window system, so that the system
-  // shows it as it is.
-  void TitreTelQuel(const QString& titre, const std::function<void()>& faire);
-
   // Watches the window system's events for the destruction of this window from outside.
   class Surveillance : public QAbstractNativeEventFilter {
    public:
