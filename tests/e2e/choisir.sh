@@ -3,9 +3,9 @@
 # home of its own (a Wine prefix with validated options and a Steam game's prefix) on its own
 # virtual X display, the user's choices set first from the command line (saves included), takes
 # a picture of the window, asks for the preview of the Wine prefix and reads its list through the
-# clipboard, then opens the prefix: the skinned main window comes on it. Nothing outside the
-# script's temporary folder is looked at. Usage: choisir.sh path/to/tidora2000 [folder for the
-# pictures, by default the current one]
+# clipboard, then opens the prefix: the skinned main window comes on it, and the chooser comes
+# back when it closes. Nothing outside the script's temporary folder is looked at.
+# Usage: choisir.sh path/to/tidora2000 [folder for the pictures, by default the current one]
 set -uo pipefail
 
 exe="${1:?usage: choisir.sh path/to/tidora2000 [dossier des captures]}"
@@ -39,7 +39,7 @@ echo 'WINE REGISTRY Version 2' >"$apps/compatdata/1001/pfx/system.reg"
 printf '"AppState"\n{\n\t"appid"\t\t"1001"\n\t"name"\t\t"Zèbre"\n\t"installdir"\t\t"zebre"\n}\n' \
   >"$apps/appmanifest_1001.acf"
 
-est_choix='$3 == "820x460"'
+est_choix='$3 == "900x480"'
 
 # Holds until the window's picture shows more than a blank area.
 capturer() { # file
@@ -66,8 +66,8 @@ env -u TIDORA_PREFIX -u WINEPREFIX -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$ma
 app_pid=$!
 attendre "fenêtre de choix à l'écran" visible "$est_choix"
 id_choix=$(fenetre "$est_choix")
-# Its title, followed by the program's name.
-[[ "$(xdo getwindowname "$id_choix")" == "Choisir un préfixe Wine ou Proton"* ]] ||
+# Its title, the program's name first.
+[[ "$(xdo getwindowname "$id_choix")" == "Tidora 2000 — Préfixes Wine et Proton" ]] ||
   echec "titre inattendu : $(xdo getwindowname "$id_choix")"
 # The sizes come from a thread: the Steam prefix's is measured once it shows in the picture;
 # here the window only has to be drawn.
@@ -84,7 +84,7 @@ xdo key alt+a || echec "xdotool ne peut taper Alt+A"
 est_apercu='$3 == "760x520"'
 attendre "fenêtre d'aperçu à l'écran" visible "$est_apercu"
 id_apercu=$(fenetre "$est_apercu")
-[[ "$(xdo getwindowname "$id_apercu")" == "Aperçu du nettoyage de « .wine »"* ]] ||
+[[ "$(xdo getwindowname "$id_apercu")" == "Tidora 2000 — .wine" ]] ||
   echec "titre de l'aperçu inattendu : $(xdo getwindowname "$id_apercu")"
 capturer "$captures/choisir-apercu.png"
 xdo windowfocus --sync "$id_apercu" || echec "xdotool ne peut donner le focus à l'aperçu"
@@ -92,12 +92,13 @@ attendre "focus sur l'aperçu" a_le_focus "$id_apercu"
 xdo key alt+c || echec "xdotool ne peut taper Alt+C"
 attendre "liste de l'aperçu dans le presse-papiers" presse_papiers 'trace-choisie\.txt'
 liste=$(timeout 5 xclip -o -selection clipboard)
-attendu='^Fichiers dans des dossiers de sauvegardes ou de jeux \(1\)
-C:\\users\\moi\\AppData\\Roaming\\Jeu\\sauvegarde\.tmp	7 o
-Autres fichiers \(1\)
-C:\\windows\\temp\\trace-choisie\.txt	6 o
-2 fichiers pour un total de'
-grep -qzE "$attendu" <<<"$liste" || echec "liste de l'aperçu inattendue :
+# The whole list, line by line: its headings, each file with its size and what takes it, the total.
+attendu=$'Fichiers dans des dossiers de sauvegardes ou de jeux (1)
+C:\\users\\moi\\AppData\\Roaming\\Jeu\\sauvegarde.tmp\t7 o\tMasque *.tmp
+Autres fichiers (1)
+C:\\windows\\temp\\trace-choisie.txt\t6 o\tLe contenu du répertoire TEMP
+Total : 2 fichiers, 13 o'
+[ "$liste" = "$attendu" ] || echec "liste de l'aperçu inattendue :
 $liste"
 [ -f "$wine/drive_c/windows/temp/trace-choisie.txt" ] || echec "l'aperçu a effacé un fichier"
 [ -f "$wine/drive_c/users/moi/AppData/Roaming/Jeu/sauvegarde.tmp" ] || echec "l'aperçu a effacé une sauvegarde"
@@ -116,8 +117,16 @@ capturer "$captures/choisir-ouvert.png"
   echec "la fenêtre principale ne travaille pas dans ~/.wine (pas de fichier d'aide)"
 [ -e "$maison/.local/share/tidora" ] && echec "le propre préfixe du programme a été créé"
 
-etape="fermeture"
+# Closing the main window brings the chooser back; its Fermer (Alt+F) ends the program.
+etape="retour au choix"
 principale 314 55
+attendre "fenêtre principale fermée" cachee "$est_principale"
+attendre "fenêtre de choix de retour" visible "$est_choix"
+id_choix=$(fenetre "$est_choix")
+etape="fermeture"
+xdo windowfocus --sync "$id_choix" || echec "xdotool ne peut donner le focus"
+attendre "focus sur la fenêtre de choix" a_le_focus "$id_choix"
+xdo key alt+f || echec "xdotool ne peut taper Alt+F"
 attendre_fin
 
 # Started with no terminal (from a menu) on a folder that is no prefix (the home): the refusal

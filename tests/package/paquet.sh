@@ -213,11 +213,11 @@ app_pid=$!
 fenetre_de_choix() {
   local w
   for w in $(xdo search --onlyvisible --class tidora2000 2>/dev/null); do
-    [[ "$(xdo getwindowname "$w" 2>/dev/null)" == "Choisir un préfixe Wine ou Proton"* ]] && return 0
+    [[ "$(xdo getwindowname "$w" 2>/dev/null)" == "Tidora 2000 — Préfixes Wine et Proton" ]] && return 0
   done
   return 1
 }
-attendre "fenêtre « Choisir un préfixe Wine ou Proton » à l'écran" fenetre_de_choix
+attendre "fenêtre « Tidora 2000 — Préfixes Wine et Proton » à l'écran" fenetre_de_choix
 [ "$(readlink "/proc/$app_pid/exe")" = "$racine/usr/bin/tidora2000" ] ||
   echec "le programme lancé n'est pas celui du paquet : $(readlink "/proc/$app_pid/exe")"
 kill "$app_pid"

@@ -26,12 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using os::testing::contents;
 
 // The names of the folder `path` of `drive`, as a listing through it gives them.
 std::set<std::string> listing(const os::Drive& drive, std::string_view path) {

@@ -30,12 +30,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using os::testing::contents;
 
 std::set<std::string> namesIn(const fs::path& folder) {
   std::set<std::string> names;

@@ -20,17 +20,13 @@
 #include "platform/Registry.h"
 #include "platform/SystemError.h"
 #include "tests/support/LecteurTemporaire.h"
+#include "tests/support/Plateforme.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using os::testing::contents;
 
 enum class Attendu { Reussite, Echec };
 

@@ -43,6 +43,14 @@ std::string Nom(pid_t pid) {
   return nom;
 }
 
+// The environment of process `pid`, as /proc shows it.
+std::string Environnement(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
+  std::ostringstream texte;
+  texte << f.rdbuf();
+  return texte.str();
+}
+
 // `programme` (/bin/sleep or a copy of it under another name, run as "sleep 1000") started with
 // `environnement` before this one's (the first value of a variable is the one used). Ready once
 // it runs and, when `attendu` is given, once its map list names that file. Killed with the object.
@@ -55,8 +63,13 @@ class Programme {
     for (std::string& t : environnement) env.push_back(t.data());
     env.push_back(nullptr);
     char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
-    // posix_spawn returns once the program runs.
+    // posix_spawn returns as soon as the new program replaces the old one, before its name and
+    // environment show under /proc (on a busy machine, a while before): both are awaited.
     pret_ = ::posix_spawn(&pid_, programme.c_str(), nullptr, nullptr, argv, env.data()) == 0;
+    const std::string nom = programme.filename().string().substr(0, 15);
+    for (int i = 0; pret_ && i < 1000 && (Nom(pid_) != nom || Environnement(pid_).empty()); ++i) {
+      ::usleep(2000);
+    }
     for (int i = 0; pret_ && !attendu.empty() && i < 1000; ++i) {
       if (Carte(pid_).find(attendu) != std::string::npos) return;
       ::usleep(2000);
@@ -372,6 +385,8 @@ TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
   const pid_t lanceur = ::fork();
   if (lanceur == 0) {
     ::prctl(PR_SET_NAME, "lanceur");
+    // Its own end of the writing side closed, the launcher also ends when the test does.
+    ::close(tube[1]);
     char c;
     if (::read(tube[0], &c, 1) == 1) {
       char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
@@ -380,6 +395,16 @@ TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
     ::_exit(1);
   }
   ::close(tube[0]);
+  // Whatever stops the test, the launcher goes with it.
+  struct Fin {
+    pid_t pid;
+    int tube;
+    ~Fin() {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+      ::close(tube);
+    }
+  } fin{lanceur, tube[1]};
   for (int i = 0; i < 1000 && Nom(lanceur) != "lanceur"; ++i) ::usleep(2000);
   ASSERT_TRUE(shell.pret());
   EXPECT_NO_THROW(veille.start());
@@ -410,9 +435,6 @@ TEST_F(OccupationTest, AWatchSeesWhatStartsInThePrefixDuringARun) {
     u = veille.recheck();
   }
   EXPECT_TRUE(u && u->pid == lanceur);
-  ::kill(lanceur, SIGKILL);
-  ::waitpid(lanceur, nullptr, 0);
-  ::close(tube[1]);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 // system handles the process holds.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 #include "platform/Drive.h"
@@ -26,6 +29,13 @@ void removeDirectory(const Drive& drive, std::string_view path);
 // (a missing tail keeps its spelling); nothing for any other drive or a path that is not
 // absolute. "." and ".." are resolved first and never climb above drive C.
 std::optional<std::filesystem::path> hostPath(const Drive& drive, std::string_view windowsPath);
+// The bytes of the host file `path` ("" when it cannot be read).
+inline std::string contents(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 // The number of system handles (descriptors) this process holds now.
 int openHandles();
 
