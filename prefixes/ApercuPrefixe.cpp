@@ -41,12 +41,11 @@ std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   return dossiers;
 }
 
-// "c:\x" as "C:\x": one spelling of the drive for every path shown.
-std::string LettreMajuscule(std::string chemin) {
+// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
+void LettreMajuscule(std::string& chemin) {
   if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
     chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
   }
-  return chemin;
 }
 
 }  // namespace
@@ -91,7 +90,7 @@ Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   // Every path spelled "C:\..." alike, and where it lies on the host: each folder resolved once.
   std::map<std::string, std::string> hotes;
   auto placer = [&](FichierApercu& f) {
-    f.chemin = LettreMajuscule(std::move(f.chemin));
+    LettreMajuscule(f.chemin);
     const std::size_t cut = f.chemin.rfind('\\');
     const std::string dossier = f.chemin.substr(0, cut);
     auto [h, nouveau] = hotes.try_emplace(dossier);
@@ -102,6 +101,6 @@ Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   };
   for (FichierApercu& f : apercu.fichiers) placer(f);
   for (FichierApercu& f : apercu.proteges) placer(f);
-  for (std::string& d : apercu.dossiers) d = LettreMajuscule(std::move(d));
+  for (std::string& d : apercu.dossiers) LettreMajuscule(d);
   return apercu;
 }

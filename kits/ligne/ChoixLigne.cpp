@@ -44,7 +44,9 @@ std::string Texte(const ChoixCommuns& c, bool enregistres) {
     std::string ligne = std::string(c.cases[i] ? "  [x] " : "  [ ] ") + std::string(l.libelle);
     if (i < 8) {
       ligne += std::string(Largeur(ligne) < 48 ? 48 - Largeur(ligne) : 1, ' ');
-      ligne += "(" + std::string(l.cle) + ")";
+      ligne += '(';
+      ligne += l.cle;
+      ligne += ')';
     }
     t += ligne + '\n';
   }
