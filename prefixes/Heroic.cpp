@@ -14,8 +14,8 @@ using Json = nlohmann::json;
 namespace {
 
 // One installation of Heroic (native, Flatpak): the folders of its settings (GamesConfig,
-// config.json), and every folder its stores may be in, newest places first: newer versions
-// keep them in the data, state and cache folders, older ones with the settings.
+// config.json), and every folder its stores may be in, newest places first: Heroic now keeps
+// them in its data, state and cache folders, and once kept them with its settings.
 struct Installation {
   std::vector<fs::path> reglages;
   std::vector<fs::path> magasins;
@@ -102,7 +102,7 @@ struct Bibliotheque {
 };
 
 // Epic's (legendary), GOG's, Amazon's (nile) and the games added by hand, with the caches of
-// their whole libraries (store_cache), older places included.
+// their whole libraries (store_cache), the places Heroic once used included.
 constexpr Bibliotheque kBibliotheques[] = {
     {"legendaryConfig/legendary/installed.json", nullptr, "", "title", "install_path"},
     {"gog_store/installed.json", "installed", "appName", "", "install_path"},

@@ -413,9 +413,9 @@ TEST_F(TrouverTest, HeroicGamesAreNamedByTheirTitlesInTheStoresLibraries) {
          "{\"installed\": [{\"appName\": \"gog1\", \"install_path\": \"/jeux/g\"}]}");
   Ecrire(config / "store_cache/gog_library.json",
          "{\"games\": [{\"app_name\": \"gog1\", \"title\": \"Vieux Monde\"}], \"totalGames\": 1}");
-  Ecrire(config / "gog_store/library.json",  // older versions
+  Ecrire(config / "gog_store/library.json",  // where Heroic once kept it
          "{\"games\": [{\"app_name\": \"gog2\", \"title\": \"Monde Deux\"}]}");
-  // Newer versions: the caches in ~/.cache, the states in ~/.local/state.
+  // Where Heroic keeps them now: the caches in ~/.cache, the states in ~/.local/state.
   Ecrire(Home() / ".cache/heroic/store_cache/gog_library.json",
          "{\"games\": [{\"app_name\": \"gog3\", \"title\": \"Monde Trois\"}]}");
   Ecrire(Home() / ".local/state/Heroic/gog_store/installed.json",

@@ -23,16 +23,8 @@ nettoyer() {
 }
 trap nettoyer EXIT
 
-# The server picks a free display and writes its number.
-exec 3>"$travail/ecran"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-  [ -s "$travail/ecran" ] && break
-  sleep 0.1
-done
-[ -s "$travail/ecran" ] || { echo "Xvfb n'a pas démarré"; exit 1; }
+source "$(dirname "$0")/../../support/xvfb.sh"
+xvfb_demarrer 1280x1024
 
 wine_() {
   HOME="$TIDORA_WINE_HOME" WINEPREFIX="$TIDORA_WINE_PREFIX" WINEDEBUG=-all \
