@@ -9,6 +9,25 @@ bool Suite(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// The code point of the valid UTF-8 character of `n` bytes at texte[i].
+char32_t PointDeCode(std::string_view texte, std::size_t i, std::size_t n) {
+  constexpr unsigned char kTete[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t c = static_cast<unsigned char>(texte[i]) & kTete[n];
+  for (std::size_t k = 1; k < n; ++k) {
+    c = (c << 6) | (static_cast<unsigned char>(texte[i + k]) & 0x3F);
+  }
+  return c;
+}
+
+// A character that changes the direction of the text around it: the embeddings and overrides
+// (U+202A to U+202E), the isolates (U+2066 to U+2069) and the marks (U+200E, U+200F, U+061C). A
+// name holding one would show on the terminal in another order than its own ("gpj.exe" as
+// "exe.jpg"), and change how the rest of the line reads.
+bool Directionnel(char32_t c) {
+  return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
+         c == 0x200F || c == 0x061C;
+}
+
 }  // namespace
 
 std::size_t LongueurCaractere(std::string_view texte, std::size_t i) {
@@ -40,7 +59,6 @@ std::size_t LongueurCaractere(std::string_view texte, std::size_t i) {
   return n;
 }
 
-
 std::string Visible(std::string_view texte) {
   std::string v;
   v.reserve(texte.size());
@@ -48,7 +66,8 @@ std::string Visible(std::string_view texte) {
     const auto b = static_cast<unsigned char>(texte[i]);
     const std::size_t n = LongueurCaractere(texte, i);
     const bool c1 = n == 2 && b == 0xC2 && static_cast<unsigned char>(texte[i + 1]) <= 0x9F;
-    if (n == 0 || c1 || b < 0x20 || b == 0x7F) {
+    if (n == 0 || c1 || b < 0x20 || b == 0x7F ||
+        (n > 1 && Directionnel(PointDeCode(texte, i, n)))) {
       v += '?';
       i += n == 0 ? 1 : n;
       continue;
@@ -60,7 +79,8 @@ std::string Visible(std::string_view texte) {
 }
 
 std::size_t Largeur(std::string_view texte) {
-  return static_cast<std::size_t>(std::count_if(texte.begin(), texte.end(), [](char c) { return !Suite(c); }));
+  return static_cast<std::size_t>(
+      std::count_if(texte.begin(), texte.end(), [](char c) { return !Suite(c); }));
 }
 
 std::string_view Coupe(std::string_view texte, std::size_t largeur) {

@@ -5,8 +5,9 @@
 #include <string_view>
 
 // The text with each control character shown as "?": C0 (escape included), DEL, C1 (U+0080 to
-// U+009F), and each byte that begins no UTF-8 character: a name never drives the terminal nor
-// breaks a line.
+// U+009F), the bidirectional controls (U+202A to U+202E, U+2066 to U+2069, U+200E, U+200F,
+// U+061C), and each byte that begins no UTF-8 character: a name never drives the terminal, breaks
+// a line nor turns the text around it.
 std::string Visible(std::string_view texte);
 
 // The length of the UTF-8 character at texte[i] (i < texte.size()), 0 when no valid one begins

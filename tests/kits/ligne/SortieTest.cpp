@@ -277,6 +277,15 @@ TEST(Affichable, ControlsAndBrokenCharactersAreShownAsQuestionMarks) {
   EXPECT_EQ(Visible("été 日本 \xf0\x9f\x8e\xae"), "été 日本 \xf0\x9f\x8e\xae");
 }
 
+// Each bidirectional control, and the characters on either side of each range, which stay.
+TEST(Affichable, BidirectionalControlsAreShownAsQuestionMarks) {
+  for (const char* c : {"\u202a", "\u202e", "\u2066", "\u2069", "\u200e", "\u200f", "\u061c"}) {
+    EXPECT_EQ(Visible(std::string("a") + c + "b"), "a?b") << c;
+  }
+  const std::string voisins = "\u2029\u202f\u2065\u206a\u200d\u2010\u061b\u061d";
+  EXPECT_EQ(Visible(voisins), voisins);
+}
+
 TEST(Affichable, CutsWholeCharacters) {
   EXPECT_EQ(Coupe("été", 2), "ét");
   EXPECT_EQ(Coupe("abc", 5), "abc");
