@@ -220,7 +220,14 @@ bool OptionsEnregistrees(const os::Drive& lecteur) {
 }
 
 void VerifierMasques(const std::string& masques) {
-  for (const std::string& morceau : Morceaux(masques)) {
+  // Each piece takes one key, xt11 to xt20, even an empty one: an eleventh would have none.
+  const std::vector<std::string> morceaux = Morceaux(masques);
+  constexpr std::size_t kMax = DernierMasque - PremierMasqueLibre + 1;
+  if (morceaux.size() > kMax) {
+    throw ErreurOptions("Trop de masques : " + std::to_string(morceaux.size()) + " (" +
+                        std::to_string(kMax) + " au plus)");
+  }
+  for (const std::string& morceau : morceaux) {
     if (MorceauRefuse(morceau)) throw ErreurOptions("Masque refusé : " + morceau);
   }
 }

@@ -41,8 +41,9 @@ std::vector<std::string> ComposerOptions(const os::Drive& lecteur, const ChoixOp
                                          Composition composition = Composition::Validation);
 
 // Throws ErreurOptions ("Masque refusé : ...") when a piece of the free-mask text `masques` would
-// not come back from the file as typed, or would be a dangerous mask; ComposerOptions checks them
-// so too.
+// not come back from the file as typed, or would be a dangerous mask, and ("Trop de masques : ...")
+// when it holds more than ten pieces (xt11 to xt20: no run would use an eleventh); ComposerOptions
+// checks them so too.
 void VerifierMasques(const std::string& masques);
 
 // Saves the lines as "options.ini" (CR LF after each), replacing the old file atomically under

@@ -22,6 +22,9 @@ bool Oui(const std::string& valeur, const std::string& cle, const std::string& f
                     " » doit être « oui » ou « non »");
 }
 
+// What no value can be: tells a missing key from an empty one.
+constexpr const char* kAbsente = "\n";
+
 }  // namespace
 
 ChoixCommuns ChoixParDefaut() {
@@ -44,15 +47,34 @@ std::optional<ChoixCommuns> LireChoix(const Maison& maison) {
                           "Ne peut lire le fichier de choix " + chemin.string() +
                               " : ce n'est pas un fichier ordinaire lisible de taille raisonnable");
   }
-  ChoixCommuns c;
+  // Every file this program writes names each choice, the masks and the saves: a file missing
+  // one of them (empty, random bytes, a section alone) is no choices file, and is never taken
+  // for "nothing chosen".
   const std::string fichier = chemin.string();
+  std::string manque;  // the first key missing
+  const auto valeur = [&](const std::string& cle, const char* defaut) {
+    std::string v = os::profileString(*texte, kSection, cle, kAbsente);
+    if (v != kAbsente) return v;
+    if (manque.empty()) manque = cle;
+    return std::string(defaut);
+  };
+  ChoixCommuns c;
   for (std::size_t i = 0; i < LibellesChoix.size(); ++i) {
     const std::string cle(LibellesChoix[i].cle);
-    c.cases[i] = Oui(os::profileString(*texte, kSection, cle, "non"), cle, fichier);
+    c.cases[i] = Oui(valeur(cle, "non"), cle, fichier);
   }
-  c.masques = os::profileString(*texte, kSection, "Masques", "");
-  c.sauvegardes = Oui(os::profileString(*texte, kSection, "Sauvegardes", "non"), "Sauvegardes",
-                      fichier);
+  c.masques = valeur("Masques", "");
+  c.sauvegardes = Oui(valeur("Sauvegardes", "non"), "Sauvegardes", fichier);
+  if (!manque.empty()) {
+    throw ErreurChoix("Fichier de choix illisible " + fichier +
+                      " : ce n'est pas un fichier de choix de Tidora 2000 (la clé « " + manque +
+                      " » de la section [" + kSection + "] manque)");
+  }
+  try {
+    VerifierMasques(c.masques);
+  } catch (const ErreurOptions& e) {
+    throw ErreurChoix("Fichier de choix illisible " + fichier + " : " + e.what());
+  }
   return c;
 }
 

@@ -37,7 +37,8 @@ ChoixCommuns ChoixParDefaut();
 std::filesystem::path FichierChoix(const Maison& maison);
 
 // The user's choices; nothing when none were ever saved. Throws ErreurChoix when the file is not
-// one this program wrote (an unknown key or value), os::SystemError when it cannot be read.
+// one this program wrote (a choice, the masks or the saves missing, a value it never writes, a
+// mask a validation would refuse), os::SystemError when it cannot be read.
 std::optional<ChoixCommuns> LireChoix(const Maison& maison);
 
 // The user's choices, or the defaults when none were ever saved. Throws as LireChoix.

@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <memory>
+#include <random>
+#include <regex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -556,7 +558,8 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
   for (const std::vector<std::string>& refus : {std::vector<std::string>{"--choix=Temp,Cachee"},
                                                 {"--choix", "--masques=*.*"},
                                                 {"--choix=aucun", "--masques=*.tmp;*"},
-                                                {"--choix", "--sauvegardes=peut-être"}}) {
+                                                {"--choix", "--sauvegardes=peut-être"},
+                                                {"--choix", "--masques=a;b;c;d;e;f;g;h;i;j;k"}}) {
     const Sortie s = Lancer(refus);
     EXPECT_EQ(s.code, 2) << refus.back();
     EXPECT_EQ(s.sortie, "") << refus.back();
@@ -609,6 +612,20 @@ TEST_F(NettoyageTest, WithoutOptionsTheCommonChoicesApplyAndNothingIsWrittenTher
     EXPECT_EQ(s.code, 2) << action[0];
     EXPECT_EQ(s.erreurs, "tidora2000 : Fichier de choix illisible " + fichier.string() +
                              " : la valeur de « Temp » doit être « oui » ou « non »\n");
+  }
+  // Nor is one that is empty, only a section, random bytes, or that holds eleven masks.
+  std::mt19937 alea(26);
+  std::string octets(300, '\0');
+  for (char& o : octets) o = static_cast<char>(alea());
+  for (const std::string& texte :
+       {std::string(), std::string("[Choix]\n"), octets,
+        std::regex_replace(enregistre, std::regex("Masques=.*"), "Masques=a;b;c;d;e;f;g;h;i;j;k")}) {
+    Ecrire(fichier, texte);
+    const Sortie s = Lancer({"--apercu", pfx_.string()});
+    EXPECT_EQ(s.code, 2);
+    EXPECT_TRUE(s.erreurs.starts_with("tidora2000 : Fichier de choix illisible " +
+                                      fichier.string() + " : "))
+        << s.erreurs;
   }
 }
 
