@@ -11,7 +11,8 @@ namespace os {
 // Saves `bytes` as the file at `path` of `drive`, atomically and under a lock shared with other
 // processes that leaves nothing behind (Linux: an flock() of the file's folder; Windows: a named
 // mutex). The bytes go to a new file of a name of its own beside it ("<path>.<random>.tmp",
-// created exclusively), which is flushed and renamed over `path`. A reader sees the old file or
+// created exclusively), which is flushed and renamed over `path`; such files that saves cut short
+// (a program killed) left beside it are removed first, and no other file. A reader sees the old file or
 // the new one, whole, and of two programs saving at once the last wins. A read-only file, a folder, a link or anything else than
 // a regular file at `path` is never replaced (AccessDenied). `onlyIfMissing`: when a file is
 // there, nothing is written and the result is false. Throws SystemError, WriteError when writing

@@ -15,10 +15,13 @@
 #include <cstdlib>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/StoredFile.h"
+#include "platform/common/TemporaryName.h"
 #include "platform/linux/FolderFile.h"
 #include "platform/linux/Host.h"
+#include "platform/linux/Listing.h"
 
 namespace os::host {
 namespace {
@@ -28,14 +31,34 @@ namespace {
 }
 
 // A name of its own beside `name`: "<name>.<8 hex digits>.tmp".
-std::string temporaryName(const std::string& name, int attempt) {
+std::string newTemporaryName(const std::string& name, int attempt) {
   std::uint32_t random = 0;
   if (getrandom(&random, sizeof random, GRND_NONBLOCK) != sizeof random) {
     random = static_cast<std::uint32_t>(getpid()) * 2654435761u + static_cast<unsigned>(attempt);
   }
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random));
-  return name + suffix;
+  return temporaryName(name, random);
+}
+
+// Removes the new files that saves of `name` cut short left in the folder `folderFd` (a killed
+// program removes nothing): under the folder's lock no save of it is under way, so every regular
+// file of such a name is a leftover. Nothing else is looked at; a failure leaves it there.
+void removeLeftovers(int folderFd, const std::string& name) {
+  const Descriptor folder(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd < 0) return;
+  std::vector<std::string> leftovers;
+  forEachName(folder.fd, [&](std::string_view entry, unsigned char type) {
+    if ((type == DT_REG || type == DT_UNKNOWN) && isTemporaryName(entry, name, false)) {
+      leftovers.emplace_back(entry);
+    }
+    return true;
+  });
+  for (const std::string& leftover : leftovers) {
+    struct stat st {};
+    if (::fstatat(folderFd, leftover.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode)) {
+      ::unlinkat(folderFd, leftover.c_str(), 0);
+    }
+  }
 }
 
 // The lock file standing for the folder `folderFd` in the user's runtime folder
@@ -113,6 +136,7 @@ StoreLock::~StoreLock() {
 bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
                    const std::string& shown, Existing existing) {
   using Step = StoreError::Step;
+  removeLeftovers(folderFd, name);
   struct stat st {};
   std::optional<mode_t> mode;  // the old file's permissions
   if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -131,7 +155,7 @@ bool replaceLocked(int folderFd, const std::string& name, std::string_view text,
   std::string temp;
   int fd = -1;
   for (int attempt = 0; fd < 0; ++attempt) {
-    temp = temporaryName(name, attempt);
+    temp = newTemporaryName(name, attempt);
     fd = ::openat(folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   mode ? 0600 : 0666);
     if (fd < 0 && (errno != EEXIST || attempt == 100)) failStore(Step::Create, errno, shown);

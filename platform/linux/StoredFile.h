@@ -57,7 +57,7 @@ enum class Existing {
 };
 
 // Replaces the file `name` of the folder `folderFd` by one holding `text`; the caller holds its
-// StoreLock. The new file keeps the old one's permissions (a new one gets 0666 less the umask).
+// StoreLock. The new files of `name` that saves cut short left there go first. The new file keeps the old one's permissions (a new one gets 0666 less the umask).
 // A folder, a link or anything else than a regular file at `name` is never replaced (EISDIR,
 // ELOOP, ENXIO). False when `existing` is Kept and a file is there. Throws StoreError: nothing
 // is then left beside the file, and the file is as it was.

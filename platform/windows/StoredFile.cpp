@@ -3,13 +3,14 @@
 #include "platform/StoredFile.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cwchar>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <random>
 #include <string>
 
+#include "platform/common/TemporaryName.h"
 #include "platform/windows/Win.h"
 
 namespace os {
@@ -74,6 +75,27 @@ class SaveLock {
   HANDLE mutex_ = nullptr;
 };
 
+// Removes the new files that saves of the file `target` cut short left beside it (a killed
+// program removes nothing): under the file's lock no save of it is under way, so every plain file
+// of such a name is a leftover. Nothing else is looked at; a failure leaves it there.
+void removeLeftovers(const std::wstring& target) {
+  const std::size_t cut = target.find_last_of(L"\\/");
+  const std::wstring folder = target.substr(0, cut + 1);
+  const std::string name = win::toUtf8(std::wstring_view(target).substr(cut + 1));
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileExW((target + L".*.tmp").c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // The search also matches short names: the long one decides.
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        host::isTemporaryName(win::toUtf8(found.cFileName), name, true)) {
+      DeleteFileW((folder + found.cFileName).c_str());
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 }  // namespace
 
 bool saveFile(const Drive& drive, std::string_view pathView, std::string_view bytes,
@@ -81,6 +103,7 @@ bool saveFile(const Drive& drive, std::string_view pathView, std::string_view by
   const std::string path(pathView);
   const std::wstring target = win::systemPathOrThrow(drive.state(), path, kCreate);
   const SaveLock lock(target, path);
+  removeLeftovers(target);
   // Checked here rather than left to the system, so that the refusal holds under Wine run as
   // root too: a read-only file, a folder or a link is never replaced.
   const DWORD a = GetFileAttributesW(target.c_str());
@@ -97,9 +120,7 @@ bool saveFile(const Drive& drive, std::string_view pathView, std::string_view by
   std::wstring tempW;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int attempt = 0; h == INVALID_HANDLE_VALUE; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-    temp = path + suffix;
+    temp = host::temporaryName(path, static_cast<std::uint32_t>(random()));
     tempW = win::systemPathOrThrow(drive.state(), temp, kCreate);
     h = CreateFileW(tempW.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                     nullptr);

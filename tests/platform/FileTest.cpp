@@ -109,6 +109,21 @@ TEST_F(FileTest, SaveFileReplacesWholeAndKeepsWhatMustStay) {
   EXPECT_EQ(namesIn(folder), (std::set<std::string>{"aide.hlp", "options.ini"}));
 }
 
+// What a save cut short left beside the file goes with the next save of it; nothing else does.
+TEST_F(FileTest, SaveFileRemovesTheLeftoversOfASaveCutShort) {
+  const fs::path folder = temporaire.CreerDossier("C:\\Program Files\\Tidora 2000");
+  const std::set<std::string> autres{"options.ini.tmp", "options.ini.0123456g.tmp",
+                                     "options.ini.01234567.tmp.old", "aide.hlp.01234567.tmp",
+                                     "options.ini.0123456789.tmp"};
+  for (const std::string& nom : autres)
+    temporaire.Creer("C:\\Program Files\\Tidora 2000\\" + nom, "x");
+  temporaire.Creer("C:\\Program Files\\Tidora 2000\\options.ini.89abcdef.tmp", "cut short");
+  EXPECT_TRUE(os::saveFile(lecteur, "C:\\Program Files\\Tidora 2000\\options.ini", "new"));
+  std::set<std::string> attendu = autres;
+  attendu.insert("options.ini");
+  EXPECT_EQ(namesIn(folder), attendu);
+}
+
 #ifndef _WIN32
 // A link or a FIFO in the file's place: never followed, never waited on. One where the lock file
 // was once kept is nothing of the program's now: the save goes through and leaves it as it is.
