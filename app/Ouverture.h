@@ -21,4 +21,8 @@ struct Ouverture {
   // DossiersSauvegardes).
   std::vector<std::string> jeux{};
   std::vector<std::string> sauvegardes{};
+  // A prefix the program did not make (a game's, a Wine prefix, also when TIDORA_PREFIX names
+  // it): the windows write nothing there until VALIDER, which saves the options and puts the help
+  // file beside them (a prefix validated before gets it at once).
+  bool etranger = false;
 };

@@ -44,6 +44,7 @@ void TFormOptions::Shape2MouseDown(TMouseButton) {
   PlanMenage.OptionsValidees = true;
   LireOptions(Lecteur, PlanMenage);
   Fenetre().Cacher();
+  if (ApresValidation) ApresValidation();
 }
 
 void TFormOptions::Shape1MouseDown(TMouseButton) {

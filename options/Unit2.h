@@ -1,6 +1,7 @@
 #pragma once
 // TFormOptions: the options window's logic. Seventeen check boxes and a free-mask edit box over
 // the skin; validating writes "options.ini" and rebuilds PlanMenage, quitting only hides.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ class TFormOptions : public TFiche {
   const os::Drive& Lecteur;
   // The hidden buffer holding the lines of the last composed options file.
   std::vector<std::string> MemoOptions;
+  // Called by each validation once it is done: what the kit adds to the prefix then (the help
+  // file, on a prefix where nothing was written before).
+  std::function<void()> ApresValidation;
 
   // Applies the shape, reads the options file into PlanMenage, sets the boxes and the free masks.
   void FormCreate() override;

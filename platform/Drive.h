@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileId.h"
 #include "platform/Folder.h"
 #include "platform/PrefixUse.h"
 #include "platform/Registry.h"
@@ -20,8 +21,11 @@ class Drive {
  public:
   // Linux: the Wine prefix `folder` as it stands, never creating anything in it. Throws
   // SystemError (French) unless it holds a real folder drive_c on the prefix folder's own file
-  // system (neither a link nor a mount point) and a regular file user.reg.
-  static Drive existing(const std::filesystem::path& folder);
+  // system (neither a link nor a mount point) and a regular file user.reg. With `expected`, the
+  // folder the path leads to must be that one (as it was found): another one, a link swapped in
+  // since leads to, is refused before anything of it is read.
+  static Drive existing(const std::filesystem::path& folder,
+                        std::optional<FileId> expected = std::nullopt);
   // Linux: the program's own prefix `folder`, whose fresh profile (the folders of drive C and a
   // user.reg naming them) is created when missing; `created` tells whether it was. A folder that
   // may not serve as a prefix is refused first (checkPrefixFolder). Throws SystemError.

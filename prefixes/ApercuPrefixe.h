@@ -10,6 +10,7 @@
 #include "cleaning/PlanMenage.h"
 #include "platform/Drive.h"
 #include "prefixes/Choix.h"
+#include "prefixes/Prefixe.h"
 
 // A prefix ready for a run.
 struct PrefixeOuvert {
@@ -40,6 +41,11 @@ std::vector<std::string> CheminsDansLeLecteur(const std::filesystem::path& prefi
 PrefixeOuvert OuvrirPrefixe(const std::filesystem::path& dossier,
                             const std::vector<std::filesystem::path>& jeux,
                             const ChoixCommuns& choix);
+// The same for a prefix that was found (listed, or named by a target): the folder its path leads
+// to now must be the one found (Prefixe::id), else it is refused (os::SystemError, French): a
+// prefix swapped for a link, or for another folder, since it was found never makes another one
+// be opened in its place.
+PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix);
 
 // The preview of a run with the prefix's plan (ApercuMenage): the files under its game folders
 // are listed with those of the save and game folders, and protected as it protects them. Nothing

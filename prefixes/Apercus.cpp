@@ -10,7 +10,7 @@ ApercuDuPrefixe ApercevoirUn(const Prefixe& prefixe, const ChoixCommuns& choix, 
   ApercuDuPrefixe a;
   a.prefixe = prefixe;
   try {
-    PrefixeOuvert ouvert = OuvrirPrefixe(prefixe.chemin, prefixe.jeux, choix);
+    PrefixeOuvert ouvert = OuvrirPrefixe(prefixe, choix);
     if (propre) ouvert.proteger = false;
     a.choixPropres = ouvert.choixPropres;
     a.apercu = ApercuPrefixe(ouvert);

@@ -16,6 +16,7 @@
 #include "kits/ligne/Sortie.h"
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
+#include "platform/PrefixCheck.h"
 #include "platform/SystemError.h"
 #include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Apercus.h"
@@ -149,17 +150,22 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
       case Action::Fenetres: {
         ouverture.genre = Ouverture::Genre::Fenetres;
         if (!commande.cible) {
-          ouverture.lecteur = os::Drive::own(os::Drive::ownFolder());
+          const std::filesystem::path dossier = os::Drive::ownFolder();
+          ouverture.lecteur = os::Drive::own(dossier);
+          // A prefix Wine made (TIDORA_PREFIX naming one) is not the program's: the program
+          // never writes a system.reg.
+          ouverture.etranger = os::winePrefixId(dossier).has_value();
           return std::nullopt;
         }
         const Maison maison = Maison::DuSysteme();
         const Prefixe p = TrouverCible(*commande.cible, Trouver(maison));
-        PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, ChoixDeLUtilisateur(maison));
+        PrefixeOuvert ouvert = OuvrirPrefixe(p, ChoixDeLUtilisateur(maison));
         ouverture.lecteur = std::move(ouvert.lecteur);
         ouverture.nom = p.nom;
         ouverture.proteger = ouvert.proteger;
         ouverture.jeux = std::move(ouvert.jeux);
         ouverture.sauvegardes = std::move(ouvert.sauvegardes);
+        ouverture.etranger = true;
         return std::nullopt;
       }
     }

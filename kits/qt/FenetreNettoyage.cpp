@@ -438,7 +438,7 @@ void FenetreNettoyage::Lancer(std::size_t i) {
   l.etat->setText(QStringLiteral("en cours…"));
   BilanNettoyage bilan;
   try {
-    const PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, choix_);
+    const PrefixeOuvert ouvert = OuvrirPrefixe(p, choix_);
     Suivi suivi;
     NettoyagePrefixe nettoyage(ouvert, suivi, std::move(laisses));
     courant_ = &nettoyage;

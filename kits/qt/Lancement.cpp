@@ -36,7 +36,7 @@ class Partantes : public QObject {
 // DIR` opens them: the prefix as it stands, its name, its runs protecting saves and game folders
 // unless the common choices include them, its game folders and extra save locations.
 Ouverture OuvertureDe(const Prefixe& p, const Maison& maison) {
-  PrefixeOuvert ouvert = OuvrirPrefixe(p.chemin, p.jeux, ChoixDeLUtilisateur(maison));
+  PrefixeOuvert ouvert = OuvrirPrefixe(p, ChoixDeLUtilisateur(maison));
   Ouverture o;
   o.genre = Ouverture::Genre::Fenetres;
   o.lecteur.emplace(std::move(ouvert.lecteur));
@@ -44,6 +44,7 @@ Ouverture OuvertureDe(const Prefixe& p, const Maison& maison) {
   o.proteger = ouvert.proteger;
   o.jeux = std::move(ouvert.jeux);
   o.sauvegardes = std::move(ouvert.sauvegardes);
+  o.etranger = true;
   return o;
 }
 

@@ -97,10 +97,18 @@ Drive::~Drive() = default;
 Drive::Drive(Drive&& other) noexcept = default;
 Drive& Drive::operator=(Drive&& other) noexcept = default;
 
-Drive Drive::existing(const std::filesystem::path& folder) {
+Drive Drive::existing(const std::filesystem::path& folder, std::optional<FileId> expected) {
   const std::filesystem::path prefix = normalised(folder);
   const std::string text = prefix.string();
   host::Descriptor prefixFd(openPrefix(text));
+  struct stat opened {};
+  if (expected && (::fstat(prefixFd.fd, &opened) != 0 ||
+                   FileId{static_cast<std::uint64_t>(opened.st_dev),
+                          static_cast<std::uint64_t>(opened.st_ino)} != *expected)) {
+    throw SystemError(error::AccessDenied,
+                      "Le dossier " + text + " n'est plus le préfixe trouvé : il a été remplacé "
+                      "depuis (par un lien ou un autre dossier) ; rien n'y est fait");
+  }
   host::Descriptor driveFd(openDriveFolder(prefixFd.fd, text));
   struct stat hive {};
   if (::fstatat(prefixFd.fd, "user.reg", &hive, AT_SYMLINK_NOFOLLOW) != 0 ||

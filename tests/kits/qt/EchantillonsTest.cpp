@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <csignal>
+#include <fstream>
 
 #include "app/Echantillons.h"
 #include "app/FichierAide.h"
@@ -162,6 +163,24 @@ TEST_F(EchantillonsTest, AFirstStartLeavesTheHelpFileAloneThenTheOptions) {
   ASSERT_TRUE(PlanMenage.OptionsValidees);
   EXPECT_EQ(Noms(programme), "Tidora2000.hlp options.ini ");
   EXPECT_EQ(Verrous(neuf), std::vector<std::string>{});
+}
+
+// On a prefix the program did not make the windows write nothing before VALIDER, which puts
+// the help file beside the options.
+TEST_F(EchantillonsTest, OnAPrefixTheProgramDidNotMakeNothingIsWrittenBeforeValidation) {
+  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
+    GTEST_SKIP() << "help text not embedded in this build";
+  Arreter();
+  const std::filesystem::path wine = temporaire.Dossier() / "wine";
+  std::filesystem::create_directories(wine / "drive_c/windows");
+  for (const char* ruche : {"user.reg", "system.reg"}) {
+    std::ofstream(wine / ruche) << "WINE REGISTRY Version 2\n";
+  }
+  Prendre(OuvrirFenetres({.lecteur = os::Drive::existing(wine), .etranger = true}));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  EXPECT_EQ(Noms(wine / "drive_c"), "windows ");
+  Valider({9});
+  EXPECT_EQ(Noms(wine / "drive_c/Program Files/Tidora 2000"), "Tidora2000.hlp options.ini ");
 }
 
 }  // namespace
