@@ -19,6 +19,8 @@ struct FichierApercu {
   bool supprime = true;      // false: the run would fail to delete it (counted all the same)
   std::string raison;        // what takes it: an option's key ("Temp") or a mask ("*.tmp")
   std::string hote;          // where it lies on the host, when the drive is a prefix ("" else)
+  // Where its folder's path ends in `chemin` (the "\" before its name, which may hold one).
+  std::size_t finDossier = 0;
 };
 
 // A registry value the run deletes.

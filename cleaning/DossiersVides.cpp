@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/Attributes.h"
 #include "platform/Folder.h"
+#include "platform/NameCase.h"
 #include "platform/SystemError.h"
 
 namespace {
@@ -11,11 +13,12 @@ namespace {
 struct Suppression {
   std::int32_t profondeurMax;
   IExecutant& executant;
+  std::set<os::FileId>* entames;
   const std::function<bool()>& continuer;
   bool arret = false;
 
-  // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the start,
-  // deepest first; returns how many went.
+  // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the
+  // start, deepest first; returns how many went.
   int SupprimerVidesSous(os::Folder& dossier, std::int32_t niveau) {
     if (niveau > profondeurMax) return 0;
     int supprimes = 0;
@@ -26,13 +29,17 @@ struct Suppression {
       std::optional<os::Folder> sous = dossier.openChild(nom);
       if (!sous) continue;  // a link or a mount point by now, or gone
       supprimes += SupprimerVidesSous(*sous, niveau + 1);
+      const bool entame = entames == nullptr || entames->contains(sous->id());
       sous.reset();
       if (arret) break;
-      try {
-        executant.SupprimerDossier(dossier, nom);
-        ++supprimes;
-      } catch (const os::SystemError&) {
-        // Not empty, or refused: it stays.
+      if (entame && !DossierDuSysteme(dossier, i, niveau == 1)) {
+        try {
+          executant.SupprimerDossier(dossier, nom);
+          ++supprimes;
+          if (entames != nullptr) entames->insert(dossier.id());
+        } catch (const os::SystemError&) {
+          // Not empty, or refused: it stays.
+        }
       }
       if (continuer && !continuer()) arret = true;
     }
@@ -42,11 +49,17 @@ struct Suppression {
 
 }  // namespace
 
+bool DossierDuSysteme(const os::Folder& dossier, std::size_t i, bool racine) {
+  return (racine && os::sameName(dossier.name(i), "Low")) ||
+         (dossier.attributes(i) & os::attr::System) != 0;
+}
+
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
-                           IExecutant& executant, const std::function<bool()>& continuer) {
+                           IExecutant& executant, std::set<os::FileId>* entames,
+                           const std::function<bool()>& continuer) {
   if (dossier.empty() || dossier == "\\") return 0;  // neither the current folder nor a root
   std::optional<os::Folder> racine = executant.Lecteur().openFolder(dossier);
   if (!racine) return 0;
-  Suppression suppression{profondeurMax, executant, continuer};
+  Suppression suppression{profondeurMax, executant, entames, continuer};
   return suppression.SupprimerVidesSous(*racine, 1);
 }

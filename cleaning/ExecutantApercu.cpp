@@ -28,7 +28,8 @@ bool TExecutantApercu::DejaSupprime(const os::Folder& dossier, std::string_view 
 void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
   const bool supprime = fichier.dossier.mayRemove(fichier.nom);
   apercu_.fichiers.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
-                              fichier.emplacement, supprime, std::string(fichier.raison), {}});
+                              fichier.emplacement, supprime, std::string(fichier.raison), {},
+                              fichier.dossier.path().size()});
   if (!supprime) {
     Refuser(os::error::AccessDenied, "Ne pourrait supprimer le fichier", apercu_.fichiers.back().chemin);
   }
@@ -37,7 +38,8 @@ void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
 
 void TExecutantApercu::Epargner(const Entree& fichier) {
   apercu_.proteges.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
-                              fichier.emplacement, false, std::string(fichier.raison), {}});
+                              fichier.emplacement, false, std::string(fichier.raison), {},
+                              fichier.dossier.path().size()});
 }
 
 // As the system removes a folder: only when it holds nothing (here: nothing the run leaves), only

@@ -97,10 +97,12 @@ void TMenage::Lancer() {
   Interruption.clear();
   echecs_.clear();
   proteges_.clear();
+  entames_.clear();
 
   // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
   // copied when its pass starts, never held across a pass.
   std::vector<std::string> dossiersTemp;
+  std::string tempUtilisateur;  // the user's own, where the user's programs keep their folders
   for (std::size_t i = 0; i < LibellesDossiers.size() && Continuer(); ++i) {
     const std::string dossier = plan_.TableDossiers[i];
     if (dossier.empty() || DossierDangereux(dossier)) continue;
@@ -118,6 +120,7 @@ void TMenage::Lancer() {
     if (temp && !DossierDangereux(*temp) && !MemeDossier(dossier, *temp) && Continuer()) {
       Passe(*temp, "*.*", ClesDossiers[i], false);
       dossiersTemp.push_back(*temp);
+      tempUtilisateur = *temp;
     }
   }
 
@@ -164,7 +167,9 @@ void TMenage::Lancer() {
   }
   for (const std::string& dossierTemp : dossiersTemp) {
     if (stoppe_) break;
-    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, executant_, [this] {
+    // Of the user's own only what the run emptied goes.
+    std::set<os::FileId>* entames = dossierTemp == tempUtilisateur ? &entames_ : nullptr;
+    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, executant_, entames, [this] {
       if (scrute_.TraiterMessages) scrute_.TraiterMessages();
       return !stoppe_;
     });
@@ -209,7 +214,7 @@ void TMenage::CarteDesMasques(std::int32_t premier) {
   if (carte_.textes.empty()) return;
   scrute_.OnListe = [this](TScruteDossier&, os::Folder& dossier) {
     std::uint32_t bits = 0;
-    const std::size_t nombre = dossier.count();
+    const std::size_t nombre = dossier.count() + dossier.unlisted();
     for (std::size_t i = 0; i < nombre; ++i) {
       const std::string_view nom = dossier.name(i);
       for (std::size_t k = 0; k < carte_.masques.size(); ++k) {
@@ -341,6 +346,7 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
 
   try {
     executant_.SupprimerFichier(fichier);
+    entames_.insert(dossier.id());
   } catch (const os::SystemError&) {
     NoterEchec(dossier, nom);
   }

@@ -11,8 +11,9 @@
 // and game folders are left and counted apart); the registry-backup pass ("*.cab" under
 // TableDossiers[5]); the typed-address purge (its key is always opened, and created by the real
 // executant; "url1", "url2", ... are deleted up to the first missing number when chosen); the
-// recent-search purge when chosen; the removal of the empty sub-folders of the temporary
-// folders; "FIN"; the summary. Before each step the executant is asked again whether the run may
+// recent-search purge when chosen; the removal of the empty sub-folders of the temporary folders
+// (SupprimerDossiersVides: never one the system makes, and of the user's own only those the run
+// emptied); "FIN"; the summary. Before each step the executant is asked again whether the run may
 // go on (Reverifier): a program that started in the prefix stops it as Stopper() does, and then
 // the registry is not touched. A registry
 // failure (a hive that cannot be read or saved) skips what is left of the registry steps; the run
@@ -109,6 +110,9 @@ class TMenage {
   std::map<os::FileId, Echec> echecs_;
   // The protected files already counted.
   std::set<os::FileId> proteges_;
+  // The folders the run took a file out of: of the user's temporary folder's sub-folders,
+  // SupprimerDossiersVides removes only those.
+  std::set<os::FileId> entames_;
   std::string raison_;
   bool parMasque_ = false;
   // What the first mask pass found of the later passes' masks, folder by folder.

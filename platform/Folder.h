@@ -45,9 +45,13 @@ class Folder {
   // (no Windows name holds one: as a path it would name another file).
   std::size_t count();
   // The entries the listing read but count() leaves out (names holding "\"; "." and ".." aside):
-  // the folder is empty only when this is 0 too.
+  // the folder is empty only when this is 0 too. They follow the others: entry count() + k
+  // (k < unlisted()) has a name, a kind, a size, attributes and an identity (entryId), but
+  // nothing opens, deletes or removes it (mayRemove is false): no Windows path names it. Every
+  // other name is acted on as it is, through this folder, whatever Windows would make of it (a
+  // name ending in a dot or a blank, or holding ":", "*", "?", "\"", "<", ">" or "|").
   std::size_t unlisted() const noexcept { return unlisted_; }
-  // The name of entry `i` (i < count()), valid while the folder lives.
+  // The name of entry `i` (i < count() + unlisted()), valid while the folder lives.
   std::string_view name(std::size_t i) const noexcept;
   // Entry `i` carries the directory attribute: a folder, or a link or mount point to one.
   bool isFolder(std::size_t i) const;

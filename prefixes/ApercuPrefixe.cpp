@@ -67,9 +67,11 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
   return chemins;
 }
 
-PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
-                            const ChoixCommuns& choix) {
-  PrefixeOuvert prefixe{os::Drive::existing(dossier), {}, false, true, {}, {}};
+namespace {
+
+PrefixeOuvert Ouvrir(const fs::path& dossier, std::optional<os::FileId> id,
+                     const std::vector<fs::path>& jeux, const ChoixCommuns& choix) {
+  PrefixeOuvert prefixe{os::Drive::existing(dossier, id), {}, false, true, {}, {}};
   prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
   prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
   prefixe.proteger = !choix.sauvegardes;
@@ -84,6 +86,19 @@ PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>
   return prefixe;
 }
 
+}  // namespace
+
+PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
+                            const ChoixCommuns& choix) {
+  return Ouvrir(dossier, std::nullopt, jeux, choix);
+}
+
+PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix) {
+  std::optional<os::FileId> id;
+  if (prefixe.id != os::FileId{}) id = prefixe.id;
+  return Ouvrir(prefixe.chemin, id, prefixe.jeux, choix);
+}
+
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   Apercu apercu = ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux, prefixe.sauvegardes,
                                prefixe.proteger);
@@ -91,7 +106,7 @@ Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   std::map<std::string, std::string> hotes;
   auto placer = [&](FichierApercu& f) {
     LettreMajuscule(f.chemin);
-    const std::size_t cut = f.chemin.rfind('\\');
+    const std::size_t cut = f.finDossier != 0 ? f.finDossier : f.chemin.rfind('\\');
     const std::string dossier = f.chemin.substr(0, cut);
     auto [h, nouveau] = hotes.try_emplace(dossier);
     if (nouveau) {

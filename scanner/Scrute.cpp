@@ -69,7 +69,8 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, 
 
 void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::Mask* masque) {
   if (masque == nullptr) return;
-  const std::size_t nombre = dossier.count();
+  // A file no Windows path names is reported too, last: its owner says it cannot act on it.
+  const std::size_t nombre = dossier.count() + dossier.unlisted();
   // The folder's place is asked for once, before its first report; a folder with nothing to
   // report is never asked about.
   bool lieuConnu = false;

@@ -8,8 +8,9 @@
 //   (depth first, files of a folder before its sub-folders); OnFinExecute.
 // OnFichier: one matching file (never a folder); Fichier / NomFichier / TailleFichier describe it.
 // OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links and
-//   mount points are reported but never entered. Names holding "\" are passed over (no
-//   listing holds them).
+//   mount points are reported but never entered. A file whose name holds "\" (os::Folder::
+//   unlisted(), no Windows path names it) is reported after the folder's others, its folder's
+//   path, "\" and its name as Fichier; a folder of such a name is never entered.
 // Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
 //   reported. Setting Arret stops the walk: at most one more file is reported.
 // The scan walks drive C of Lecteur, the drive it is given: without one it scans nothing.

@@ -1,6 +1,7 @@
 // What both systems share of an open folder: its path and its listing's storage.
 #include "platform/Folder.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/SystemError.h"
@@ -48,8 +49,13 @@ std::size_t Folder::count() {
   if (!listed_) {
     listed_ = true;
     read();
+    // The names holding "\" go last, in their order, past count().
+    std::stable_partition(entries_.begin(), entries_.end(), [this](const Entry& e) {
+      return std::string_view(names_).substr(e.nameStart, e.nameLength).find('\\') ==
+             std::string_view::npos;
+    });
   }
-  return entries_.size();
+  return entries_.size() - unlisted_;
 }
 
 std::string_view Folder::name(std::size_t i) const noexcept {
@@ -59,10 +65,7 @@ std::string_view Folder::name(std::size_t i) const noexcept {
 
 void Folder::add(std::string_view entryName, std::uint32_t kind, std::uint64_t size) {
   if (entryName == "." || entryName == "..") return;
-  if (entryName.find('\\') != std::string_view::npos) {
-    ++unlisted_;
-    return;
-  }
+  if (entryName.find('\\') != std::string_view::npos) ++unlisted_;
   entries_.push_back({static_cast<std::uint32_t>(names_.size()),
                       static_cast<std::uint32_t>(entryName.size()), kind, size});
   names_.append(entryName).append(1, '\0');

@@ -162,7 +162,9 @@ std::uint64_t Folder::fileSize(std::size_t i) const {
 
 std::optional<FileId> Folder::entryId(std::string_view entryName) const {
   struct stat st {};
-  if (!isEntryName(entryName) ||
+  // A name holding "\" is one entry here too (unlisted()).
+  if (entryName.empty() || entryName == "." || entryName == ".." ||
+      entryName.find_first_of(std::string_view("/\0", 2)) != std::string_view::npos ||
       host::lstatAt(fdOf(handle_), std::string(entryName).c_str(), st, nullptr) != 0) {
     return std::nullopt;
   }

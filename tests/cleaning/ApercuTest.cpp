@@ -144,6 +144,24 @@ TEST_F(ApercuMenageTest, WhatTheRunCannotDeleteIsToldAsTheRunTellsIt) {
       << a.resume;
 }
 
+// A file whose name holds "\\" (no Windows path names it) is met by each pass that takes it,
+// counted as not deleted and stays, and so is its folder; the preview says so as the run does.
+TEST_F(ApercuMenageTest, ANameNoWindowsPathNamesIsCountedAsNotDeleted_Linux) {
+  CreerDossier(temp + "\\sous");
+  std::ofstream(Hote(temp + "\\sous") / "a\\b.tmp") << "x";
+  plan.TableDossiers[4] = temp;
+  plan.TableMotifs[0] = "*.tmp";
+  plan.OptionsValidees = true;
+  const Apercu a = ApercuPuisMenage();
+  EXPECT_EQ(a.nbEchecs, 1u);
+  ASSERT_EQ(a.fichiers.size(), 2u);
+  for (const FichierApercu& f : a.fichiers) {
+    EXPECT_TRUE(os::sameName(f.chemin, temp + "\\sous\\a\\b.tmp")) << f.chemin;
+    EXPECT_FALSE(f.supprime);
+  }
+  EXPECT_TRUE(std::filesystem::exists(Hote(temp + "\\sous") / "a\\b.tmp"));
+}
+
 // Without validated options a run only asks for them: so does the preview, and nothing else.
 TEST_F(ApercuMenageTest, WithoutValidatedOptionsNothingButTheQuestion) {
   Creer(temp + "\\a.tmp");

@@ -7,6 +7,7 @@
 #include "platform/Mask.h"
 #include "platform/Registry.h"
 #include "tests/cleaning/Temoin.h"
+#include "tests/support/Plateforme.h"
 
 namespace {
 
@@ -158,16 +159,18 @@ class TempUtilisateur : public ApercuMenageTest {
     auto cle = lecteur.createKey("\\Environment");
     cle.setValue("TEMP", variable ? os::reg::ExpandSz : os::reg::Sz, valeur + '\0');
   }
-  // Its files go (the temporary folder's too), its emptied sub-folders with them; it stays.
+  // Its files go (the temporary folder's too), the sub-folders it emptied with them, not one
+  // that was empty before; it stays.
   void Vide(const std::string& dossier) {
     Creer(temp + "\\a.txt", 10);
     for (const char* f : {"\\crash.dmp", "\\x.tmp", "\\sous\\y.txt", "\\index.dat"})
       Creer(dossier + f, 250);
-    CreerDossier(dossier + "\\sous\\vide");
+    CreerDossier(dossier + "\\vide");
     const Apercu a = ApercuPuisMenage();
     EXPECT_EQ(a.nbFichiers, 4u);
     for (const FichierApercu& f : a.fichiers) EXPECT_EQ(f.raison, "Temp") << f.chemin;
     EXPECT_FALSE(Existe(dossier + "\\sous"));
+    EXPECT_TRUE(Existe(dossier + "\\vide"));
     EXPECT_TRUE(Existe(dossier + "\\index.dat"));
     EXPECT_TRUE(Existe(temp));
   }
@@ -182,6 +185,25 @@ TEST_F(TempUtilisateur, AsWineWritesItTextOnly) {
 TEST_F(TempUtilisateur, AsNewerVersionsWriteItWithAVariable) {
   Temp("%USERPROFILE%\\AppData\\Local\\Temp", true);
   Vide(kProfil + "\\AppData\\Local\\Temp");
+}
+
+// "Low" right below it, and a folder the system marks as its own, stay emptied; a "Low" deeper
+// down is any folder.
+TEST_F(TempUtilisateur, TheFoldersTheSystemMakesThereStay) {
+  const std::string dossier = kProfil + "\\AppData\\Local\\Temp";
+  Temp(dossier);
+  for (const char* f :
+       {"\\Low\\a.tmp", "\\Low\\sous\\a.tmp", "\\systeme\\a.tmp", "\\x\\low\\a.tmp"})
+    Creer(dossier + f);
+  try {
+    os::testing::setFileAttributes(lecteur, dossier + "\\systeme", os::attr::System);
+  } catch (const os::SystemError& e) {
+    GTEST_SKIP() << "this file system keeps no attributes: " << e.what();
+  }
+  const Apercu a = ApercuPuisMenage();
+  EXPECT_EQ(
+      std::set<std::string>(a.dossiers.begin(), a.dossiers.end()),
+      (std::set<std::string>{dossier + "\\Low\\sous", dossier + "\\x\\low", dossier + "\\x"}));
 }
 
 // The temporary folder itself, under any spelling, is emptied once; a TEMP that names no folder
