@@ -26,7 +26,8 @@ std::string TexteAide() {
          "                           terminal, le résumé à la fin ; Ctrl-C l'arrête\n"
          "      --tous             avec --apercu ou --nettoyer : chaque préfixe trouvé,\n"
          "                           puis le total ; --nettoyer laisse les préfixes\n"
-         "                           occupés et dit pourquoi\n"
+         "                           occupés, ou remplacés depuis la liste, et dit\n"
+         "                           pourquoi\n"
          "      --prefixes         liste les préfixes Wine et Proton de l'utilisateur\n"
          "                           (Wine, Steam, Lutris, Heroic, Bottles) : nom,\n"
          "                           origine, taille du lecteur C, état et chemin, les\n"
@@ -43,7 +44,7 @@ std::string TexteAide() {
          "                           *.~*, *.$* ; « aucun » n'en garde aucun, « defaut »\n"
          "                           ceux par défaut\n"
          "      --masques=MASQUES  avec --choix : les masques de l'utilisateur, séparés\n"
-         "                           par « ; »\n"
+         "                           par « ; », dix au plus\n"
          "      --sauvegardes=oui|non\n"
          "                         avec --choix : « oui », les masques prennent aussi\n"
          "                           les fichiers des sauvegardes et des dossiers de jeux\n"
@@ -69,7 +70,12 @@ std::string TexteAide() {
          "chaque profil, hors leurs dossiers Microsoft) et des dossiers où Lutris et\n"
          "Heroic installent un jeu, sauf avec --sauvegardes=oui ; l'aperçu les montre\n"
          "comme protégés. Le choix Temp vide aussi le dossier TEMP de l'utilisateur que\n"
-         "nomme le registre du préfixe, jamais le dossier lui-même.\n"
+         "nomme le registre du préfixe, jamais le dossier lui-même ; des sous-dossiers\n"
+         "des dossiers TEMP, il n'enlève que ceux qu'il a vidés, jamais Low ni ceux que\n"
+         "le système marque comme siens.\n"
+         "\n"
+         "Un fichier dont le nom contient « \\ » (aucun chemin Windows ne le nomme) est\n"
+         "compté et montré comme non supprimable, et reste.\n"
          "\n"
          "Un préfixe est « occupé » quand un programme y travaille (un serveur Wine,\n"
          "Proton, un jeu) : aucun nettoyage n'y efface rien, et un programme qui y démarre\n"
@@ -79,8 +85,8 @@ std::string TexteAide() {
          "\n"
          "Code de sortie : 0 fait ; 1 des fichiers n'ont pas pu être supprimés, ou la\n"
          "sortie n'a pas pu être écrite ; 2 refusé : ligne de commande incorrecte, CIBLE\n"
-         "introuvable ou ambiguë, préfixe occupé, choix refusé, aperçu impossible,\n"
-         "nettoyage interrompu ou échoué.\n";
+         "introuvable ou ambiguë, préfixe occupé, choix refusé, fichier de choix\n"
+         "illisible, aperçu impossible, nettoyage interrompu ou échoué.\n";
 }
 
 std::string TexteVersion() {
