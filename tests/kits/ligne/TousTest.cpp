@@ -7,38 +7,27 @@
 #include "tests/prefixes/FauxFoyer.h"
 
 namespace fs = std::filesystem;
+using TousListes = FauxFoyer;
 
-namespace {
-
-using TousTest = FauxFoyer;
-
-TEST_F(TousTest, APrefixSwappedForALinkSinceItWasListedIsRefusedAndTheOthersCleaned) {
+TEST_F(TousListes, APrefixSwappedForALinkSinceItWasListedIsRefusedAndTheOthersCleaned) {
   std::vector<Prefixe> liste;
-  for (const char* nom : {"a", "b"}) {
-    Prefixe p;
-    p.chemin = FairePrefixe(racine_ / nom);
-    p.nom = nom;
-    p.id = os::winePrefixId(p.chemin).value();
-    Ecrire(p.chemin / "drive_c/windows/temp/trace.txt", "x");
-    liste.push_back(p);
+  for (const char* nom : {"a", "b", "autre"}) {
+    const fs::path p = FairePrefixe(racine_ / nom);
+    Ecrire(p / "drive_c/windows/temp/trace.txt", "x");
+    liste.push_back({.chemin = p, .nom = nom, .id = os::winePrefixId(p).value()});
   }
-  const fs::path autre = FairePrefixe(racine_ / "autre");
-  Ecrire(autre / "drive_c/windows/temp/trace.txt", "x");
+  liste.pop_back();  // not listed
   fs::rename(racine_ / "a", racine_ / "a.parti");
-  fs::create_directory_symlink(autre, racine_ / "a");
-
+  fs::create_directory_symlink(racine_ / "autre", racine_ / "a");
   testing::internal::CaptureStdout();
-  const Statut statut = NettoyerTous(liste, ChoixParDefaut());
+  EXPECT_EQ(NettoyerTous(liste, ChoixParDefaut()), Statut::Fait);
   const std::string sortie = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(statut, Statut::Fait);
-  EXPECT_TRUE(fs::exists(autre / "drive_c/windows/temp/trace.txt"));
-  EXPECT_TRUE(fs::exists(racine_ / "a.parti/drive_c/windows/temp/trace.txt"));
-  EXPECT_FALSE(fs::exists(racine_ / "b/drive_c/windows/temp/trace.txt"));
+  for (const char* p : {"autre", "a.parti", "b"}) {
+    EXPECT_EQ(fs::exists(racine_ / p / "drive_c/windows/temp/trace.txt"), p[0] != 'b') << p;
+  }
   EXPECT_NE(sortie.find(" : ignoré, Le dossier " + (racine_ / "a").string() +
                         " n'est plus le préfixe trouvé"),
             std::string::npos)
       << sortie;
   EXPECT_NE(sortie.find("Total : 1 préfixe nettoyé, 1 ignoré"), std::string::npos) << sortie;
 }
-
-}  // namespace

@@ -168,8 +168,7 @@ TEST_F(EchantillonsTest, AFirstStartLeavesTheHelpFileAloneThenTheOptions) {
 // On a prefix the program did not make the windows write nothing before VALIDER, which puts
 // the help file beside the options.
 TEST_F(EchantillonsTest, OnAPrefixTheProgramDidNotMakeNothingIsWrittenBeforeValidation) {
-  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp")))
-    GTEST_SKIP() << "help text not embedded in this build";
+  if (!QFile::exists(QStringLiteral(":/skins/Tidora2000.hlp"))) GTEST_SKIP() << "no help text";
   Arreter();
   const std::filesystem::path wine = temporaire.Dossier() / "wine";
   std::filesystem::create_directories(wine / "drive_c/windows");
