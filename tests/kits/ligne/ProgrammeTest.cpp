@@ -341,10 +341,12 @@ TEST_F(ProgrammeTest, WineprefixIsTheTargetWhenNoneIsGiven) {
   EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));
 }
 
-// An existing prefix: the windows open on it, their help file beside the program; no sample
-// traces (they are for the program's own fresh profile) and no profile of the program's own.
+// An existing prefix: the windows open on it, their help file beside the program (its options
+// validated there before); no sample traces (they are for the program's own fresh profile) and no
+// profile of the program's own.
 TEST_F(ProgrammeTest, PrefixeOpensTheWindowsOnThatFolder) {
   const fs::path choisi = FairePrefixe(racine_ / "choisi");
+  Ecrire(choisi / "drive_c/Program Files/Tidora 2000/options.ini", "[Dossiers]\r\n");
   const pid_t pid =
       Demarrer({"--prefixe", choisi.string()},
                {"QT_QPA_PLATFORM=offscreen", "TIDORA_PREFIX=" + (racine_ / "autre").string()});
