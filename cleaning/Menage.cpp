@@ -51,6 +51,8 @@ TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage
   scrute_.OnFichier = [this](TScruteDossier& s, const std::string& nom) {
     ScruteDossier1Fichier(s, nom);
   };
+  // A name no Windows path names: counted and listed as not deleted, as the executant fails it.
+  scrute_.OnIntraitable = scrute_.OnFichier;
   scrute_.OnExecute = [this](TScruteDossier& s) { ScruteDossier1Execute(s); };
   // Each folder's place is decided once, when its first file is reported.
   scrute_.OnLieu = [this](TScruteDossier&, const std::string& dossier) {
@@ -60,6 +62,7 @@ TMenage::TMenage(TScruteDossier& scrute, const TPlanMenage& plan, IFenetreMenage
 
 TMenage::~TMenage() {
   scrute_.OnFichier = nullptr;
+  scrute_.OnIntraitable = nullptr;
   scrute_.OnExecute = nullptr;
   scrute_.OnLieu = nullptr;
 }

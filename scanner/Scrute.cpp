@@ -69,8 +69,8 @@ void TScruteDossier::ScruteRepertoire(std::int32_t niveau, os::Folder& dossier, 
 
 void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::Mask* masque) {
   if (masque == nullptr) return;
-  // A file no Windows path names is reported too, last: its owner says it cannot act on it.
-  const std::size_t nombre = dossier.count() + dossier.unlisted();
+  // The files no Windows path names come last, each to OnIntraitable.
+  const std::size_t listes = dossier.count(), nombre = listes + dossier.unlisted();
   // The folder's place is asked for once, before its first report; a folder with nothing to
   // report is never asked about.
   bool lieuConnu = false;
@@ -80,7 +80,7 @@ void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::Mask* masque)
     if (!masque->matches(nom)) continue;
     DrainerMessages();
     if (dossier.isFolder(i)) continue;
-    if (OnFichier) {
+    if (const TScruteEvent& rapport = i < listes ? OnFichier : OnIntraitable) {
       if (!lieuConnu) {
         lieu = OnLieu ? OnLieu(*this, dossier.path()) : 0;
         lieuConnu = true;
@@ -97,7 +97,7 @@ void TScruteDossier::ScruteFichiers(os::Folder& dossier, const os::Mask* masque)
           s.nomDansDossier_ = {};
         }
       } fin{*this};
-      OnFichier(*this, fichier_);
+      rapport(*this, fichier_);
     }
     if (Arret) return;
   }

@@ -8,9 +8,12 @@
 //   (depth first, files of a folder before its sub-folders); OnFinExecute.
 // OnFichier: one matching file (never a folder); Fichier / NomFichier / TailleFichier describe it.
 // OnDossier: one sub-folder (never "." or ".."); DossierCourant holds it. Directory links and
-//   mount points are reported but never entered. A file whose name holds "\" (os::Folder::
-//   unlisted(), no Windows path names it) is reported after the folder's others, its folder's
-//   path, "\" and its name as Fichier; a folder of such a name is never entered.
+//   mount points are reported but never entered. Names holding "\" (os::Folder::unlisted()) are
+//   no Windows path component: OnFichier never gets one (as a path it would name another file);
+//   a folder of such a name is never entered.
+// OnIntraitable: one matching file whose name holds "\", after the folder's others, as OnFichier
+//   would report it (Fichier is then no path: its folder's, "\" and the name); its owner cannot
+//   act on it but through DossierFichier() and NomDansDossier().
 // Files are listed at levels 0..MaxPenetration; sub-folders of levels 1..MaxPenetration+1 are
 //   reported. Setting Arret stops the walk: at most one more file is reported.
 // The scan walks drive C of Lecteur, the drive it is given: without one it scans nothing.
@@ -59,6 +62,7 @@ class TScruteDossier {
   std::string Filtre = "*.*";
   bool SousDossier = true;
   TScruteEvent OnFichier;
+  TScruteEvent OnIntraitable;
   TScruteEvent OnDossier;
   TNotifyEvent OnExecute;
   TNotifyEvent OnFinExecute;

@@ -162,6 +162,7 @@ class ApercuMenageTest : public EnvironnementMenage {
         avecFichiers.insert(dossier);
         fichier(s, nom);
       };
+      scrute.OnIntraitable = scrute.OnFichier;
       scrute.OnExecute = [&](TScruteDossier& s) {
         finDePasse();
         debut(s);
