@@ -25,8 +25,15 @@ std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   return std::nullopt;
 }
 
-// The save locations the profile's registry names (its Documents and its Saved Games), where
-// they are.
+// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
+void LettreMajuscule(std::string& chemin) {
+  if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
+    chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   std::vector<std::string> dossiers;
   const std::optional<os::RegistryKey> cle =
@@ -40,15 +47,6 @@ std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   }
   return dossiers;
 }
-
-// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
-void LettreMajuscule(std::string& chemin) {
-  if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
-    chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
-  }
-}
-
-}  // namespace
 
 std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
                                               const std::vector<fs::path>& jeux) {
@@ -68,11 +66,11 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
 }
 
 PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
-                            const ChoixCommuns& choix) {
+                            const ChoixCommuns& choix, bool propre) {
   PrefixeOuvert prefixe{os::Drive::existing(dossier), {}, false, true, {}, {}};
   prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
   prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
-  prefixe.proteger = !choix.sauvegardes;
+  prefixe.proteger = !choix.sauvegardes && !(propre && prefixe.lecteur.madeByProgram());
   prefixe.choixPropres = OptionsEnregistrees(prefixe.lecteur);
   if (prefixe.choixPropres) {
     LireOptions(prefixe.lecteur, prefixe.plan);
