@@ -64,8 +64,8 @@ std::optional<RefusDossier> RefuserDossier(std::string_view dossier, std::string
     }
     const bool seul = noms.size() == 1;
     if (noms[0] == "program files" || noms[0] == "program files (x86)") {
-      return Refus("programmes", seul ? "est le dossier des programmes"
-                                      : "est dans le dossier des programmes");
+      return Refus("programmes",
+                   seul ? "est le dossier des programmes" : "est dans le dossier des programmes");
     }
     if (noms[0] == "programdata" && seul) {
       return Refus("donnees_programmes", "est le dossier des données des programmes");
@@ -76,9 +76,11 @@ std::optional<RefusDossier> RefuserDossier(std::string_view dossier, std::string
     }
   }
 
-  if (EstSauvegarde(plie, sauvegardes)) return Refus("sauvegardes", "est un emplacement de sauvegardes");
+  if (EstSauvegarde(plie, sauvegardes))
+    return Refus("sauvegardes", "est un emplacement de sauvegardes");
   // A profile's AppData holds its Roaming, Local and LocalLow folders.
-  bool contient = plie.lecteur == "c" && noms.size() == 3 && noms[0] == "users" && noms[2] == "appdata";
+  bool contient =
+      plie.lecteur == "c" && noms.size() == 3 && noms[0] == "users" && noms[2] == "appdata";
   for (const std::string& s : sauvegardes) {
     contient = contient || (!DossierDangereux(s) && Dans(Plier(s), plie));
   }

@@ -63,7 +63,8 @@ std::size_t SauvegardeDe(const CheminPlie& chemin, const std::vector<std::string
   if (chemin.lecteur == "c") {
     retenir(SauvegardeFixe(chemin.noms));
     const auto motif = std::find_if(chemin.noms.begin(), chemin.noms.end(), NomDeSauvegardes);
-    if (motif != chemin.noms.end()) retenir(static_cast<std::size_t>(motif - chemin.noms.begin()) + 1);
+    if (motif != chemin.noms.end())
+      retenir(static_cast<std::size_t>(motif - chemin.noms.begin()) + 1);
   }
   for (const std::string& dossier : sauvegardes) {
     if (DossierDangereux(dossier)) continue;  // a drive root or a relative path
@@ -75,8 +76,8 @@ std::size_t SauvegardeDe(const CheminPlie& chemin, const std::vector<std::string
 
 bool EstSauvegarde(const CheminPlie& chemin, const std::vector<std::string>& sauvegardes) {
   if (chemin.noms.empty()) return false;
-  if (chemin.lecteur == "c" && (SauvegardeFixe(chemin.noms) == chemin.noms.size() ||
-                                NomDeSauvegardes(chemin.noms.back()))) {
+  if (chemin.lecteur == "c" &&
+      (SauvegardeFixe(chemin.noms) == chemin.noms.size() || NomDeSauvegardes(chemin.noms.back()))) {
     return true;
   }
   return std::any_of(sauvegardes.begin(), sauvegardes.end(), [&](const std::string& dossier) {

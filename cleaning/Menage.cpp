@@ -201,7 +201,8 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre, std::
   scrute_.Filtre = filtre;
   scrute_.SousDossier = true;
   // A folder pass empties its own folder, never a save location or a game folder below it.
-  if (!parMasque && EmplacementDe(dossier, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs) {
+  if (!parMasque &&
+      EmplacementDe(dossier, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs) {
     scrute_.OnEntrer = [this](TScruteDossier&, const std::string& sous) {
       return EmplacementDe(sous, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs;
     };
@@ -287,8 +288,8 @@ bool TMenage::Permis(const char* cle, const std::string& dossier) {
     } catch (const os::SystemError&) {
     }
     if (propre) {
-      refus = RefuserDossier(*propre, windows_, DossiersJeux, DossiersSauvegardes,
-                             ProtegerSauvegardes);
+      refus =
+          RefuserDossier(*propre, windows_, DossiersJeux, DossiersSauvegardes, ProtegerSauvegardes);
     }
   }
   if (!refus) return true;

@@ -12,12 +12,12 @@
 // enters a save location or a game folder below its folder; the mask passes over "c:\" (unsafe
 // masks are skipped, see MasqueDangereux; with ProtegerSauvegardes, the files in save locations
 // and game folders are left and counted apart); the registry-backup pass ("*.cab" under
-// TableDossiers[5], bounded as the folder passes); the typed-address purge (its key is always opened, and created by the real
-// executant; "url1", "url2", ... are deleted up to the first missing number when chosen); the
-// recent-search purge when chosen; the removal of the empty sub-folders of the temporary
-// folders; "FIN"; the summary. Before each step the executant is asked again whether the run may
-// go on (Reverifier): a program that started in the prefix stops it as Stopper() does, and then
-// the registry is not touched. A registry
+// TableDossiers[5], bounded as the folder passes); the typed-address purge (its key is always
+// opened, and created by the real executant; "url1", "url2", ... are deleted up to the first
+// missing number when chosen); the recent-search purge when chosen; the removal of the empty
+// sub-folders of the temporary folders; "FIN"; the summary. Before each step the executant is
+// asked again whether the run may go on (Reverifier): a program that started in the prefix stops
+// it as Stopper() does, and then the registry is not touched. A registry
 // failure (a hive that cannot be read or saved) skips what is left of the registry steps; the run
 // carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass
 // starts and neither purge nor the folder removal runs, but "FIN" and the summary still come. The

@@ -6,8 +6,8 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "kits/ligne/Affichable.h"

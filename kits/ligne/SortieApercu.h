@@ -10,8 +10,9 @@
 // would delete (its Windows path, its size, what takes it, and on the next line where it lies on
 // the host), those in save locations and game folders first, then the protected files a run
 // leaves, the registry values and the empty folders, each group under its heading and only with
-// its group, the folder passes a run skips and why, and the prefix's total; the total of all prefixes last when there are several. One
-// size unit (TailleLisible) throughout; a name's control characters shown as "?".
+// its group, the folder passes a run skips and why, and the prefix's total; the total of all
+// prefixes last when there are several. One size unit (TailleLisible) throughout; a name's control
+// characters shown as "?".
 std::string TexteApercus(const std::vector<ApercuDuPrefixe>& apercus);
 
 // A header line, then one line an element: prefixe (its folder), genre ("fichier", "valeur",

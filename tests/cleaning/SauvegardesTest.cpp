@@ -52,8 +52,8 @@ TEST_F(Sauvegardes, MasksLeaveThemCountedOnceAFolderPassInThemIsSkipped) {
   EXPECT_EQ(a.resume,
             "2 fichiers pour un total de\r1 kO\r"
             "7 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\r"
-            "Passe « cache d'I.E. » sautée : " + kCacheItinerant +
-                " est dans un emplacement de sauvegardes");
+            "Passe « cache d'I.E. » sautée : " +
+                kCacheItinerant + " est dans un emplacement de sauvegardes");
   for (const FichierApercu& f : a.proteges) EXPECT_TRUE(Existe(f.chemin)) << f.chemin;
 }
 
@@ -72,21 +72,37 @@ TEST_P(SauvegardesAleatoires, SurviveEveryMaskAndEveryFolderPass) {
                        kProfil + "\\AppData\\Local\\Microsoft\\Windows\\INetCookies",
                        temp,
                        sbdr};
-  const Liste interdits = {kProfil, "C:\\users", "C:\\windows\\system32", "C:\\",
-                           kProfil + "\\Documents", "C:\\ProgramData", "c:/USERS/./joueur/AppData",
-                           "C:\\Program Files (x86)\\Steam", kCacheItinerant, kJeux[0] + "\\tmp",
+  const Liste interdits = {kProfil,
+                           "C:\\users",
+                           "C:\\windows\\system32",
+                           "C:\\",
+                           kProfil + "\\Documents",
+                           "C:\\ProgramData",
+                           "c:/USERS/./joueur/AppData",
+                           "C:\\Program Files (x86)\\Steam",
+                           kCacheItinerant,
+                           kJeux[0] + "\\tmp",
                            kProfil + "\\AppData\\Local\\Jeu\\Saved"};
   const Liste tempsSains = {kProfil + "\\AppData\\Local\\Temp", kProfil + "\\Temp"};
-  const Liste tempsInterdits = {kProfil + "\\Documents\\My Games\\Temp", "C:\\Program Files\\Jeu\\tmp"};
+  const Liste tempsInterdits = {kProfil + "\\Documents\\My Games\\Temp",
+                                "C:\\Program Files\\Jeu\\tmp"};
   // Each folder, and whether its files are anyone's to take: the saves and the game folders not.
   std::vector<std::pair<std::string, bool>> bases = {
-      {kProfil + "\\Documents\\My Games\\Jeu", false}, {kProfil + "\\Saved Games\\Jeu", false},
-      {kProfil + "\\AppData\\Roaming\\Studio\\Jeu", false}, {kProfil + "\\AppData\\LocalLow\\Éditeur", false},
-      {kProfil + "\\AppData\\Local\\Jeu", false}, {kProfil + "\\AppData\\Local\\Jeu\\Saved\\SaveGames", false},
-      {kProfil + "\\Temp\\Installateur\\SaveGames", false}, {"C:\\ProgramData\\Studio", false},
-      {kCacheItinerant, false}, {kJeux[0], false}, {kSauvegardes[0], false},
-      {"C:\\ProgramData\\Package Cache\\x", true}, {"C:\\Program Files\\Jeu", true},
-      {"C:\\windows\\system32", true}, {"C:\\Projets", true}};
+      {kProfil + "\\Documents\\My Games\\Jeu", false},
+      {kProfil + "\\Saved Games\\Jeu", false},
+      {kProfil + "\\AppData\\Roaming\\Studio\\Jeu", false},
+      {kProfil + "\\AppData\\LocalLow\\Éditeur", false},
+      {kProfil + "\\AppData\\Local\\Jeu", false},
+      {kProfil + "\\AppData\\Local\\Jeu\\Saved\\SaveGames", false},
+      {kProfil + "\\Temp\\Installateur\\SaveGames", false},
+      {"C:\\ProgramData\\Studio", false},
+      {kCacheItinerant, false},
+      {kJeux[0], false},
+      {kSauvegardes[0], false},
+      {"C:\\ProgramData\\Package Cache\\x", true},
+      {"C:\\Program Files\\Jeu", true},
+      {"C:\\windows\\system32", true},
+      {"C:\\Projets", true}};
   for (const std::string& d : tempsSains) bases.emplace_back(d, true);
   for (const std::string& d : sains) bases.emplace_back(d, true);
   std::vector<bool> libres;  // by file
@@ -110,7 +126,8 @@ TEST_P(SauvegardesAleatoires, SurviveEveryMaskAndEveryFolderPass) {
     if (!sain) sautees.push_back(cle + '\t' + plan.TableDossiers[i]);
     if (sain && i < 5) videes.push_back(plan.TableDossiers[i]);
     if (i != 4) continue;
-    (tempSain ? videes : sautees).push_back(tempSain ? tempUtilisateur : "Temp\t" + tempUtilisateur);
+    (tempSain ? videes : sautees)
+        .push_back(tempSain ? tempUtilisateur : "Temp\t" + tempUtilisateur);
   }
   for (std::size_t i = 0; i < kMasques.size(); ++i)
     plan.TableMotifs[i] = Pile(3) ? "" : kMasques[i];
