@@ -48,6 +48,7 @@ Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
   apercu.nbEchecs = menage.NbEchecs;
   apercu.tailleProtegee = menage.TailleProtegee;
   apercu.interruption = menage.Interruption;
+  apercu.passesSautees = menage.PassesSautees;
   const auto sensibles = std::stable_partition(
       apercu.fichiers.begin(), apercu.fichiers.end(),
       [](const FichierApercu& f) { return f.emplacement != Emplacement::Ailleurs; });

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/DossierDangereux.h"
 #include "cleaning/Emplacements.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/Drive.h"
@@ -46,6 +47,8 @@ struct Apercu {
   std::vector<ValeurApercu> valeurs;
   // The empty folders removed at the end (Windows paths), deepest first, in the run's order.
   std::vector<std::string> dossiers;
+  // The folder passes the run skips, their folder refused, and why (TMenage::PassesSautees).
+  std::vector<PasseSautee> passesSautees;
   // The summary the run shows at its end; "\r" between its lines.
   std::string resume;
   // The run's counters at its end: files handled, their total size, files left undeleted.

@@ -1,6 +1,7 @@
 #include "cleaning/Emplacements.h"
 
-#include <array>
+#include <algorithm>
+#include <initializer_list>
 
 #include "cleaning/DossierDangereux.h"
 #include "platform/NameCase.h"
@@ -8,69 +9,90 @@
 
 namespace {
 
-// The folded names of a Windows path below its drive ("C:" itself left out), "." and ".."
-// resolved; the drive letter, folded, in `lecteur` ("" for a path without one).
-std::vector<std::string> Noms(std::string_view chemin, std::string& lecteur) {
-  lecteur.clear();
-  if (chemin.size() >= 2 && chemin[1] == ':') {
-    lecteur = os::foldedName(chemin.substr(0, 1));
-    chemin.remove_prefix(2);
-  }
-  std::vector<std::string> noms;
-  for (const std::string_view nom : os::pathNames(chemin)) noms.push_back(os::foldedName(nom));
-  return noms;
+// A folder that holds a game's saves wherever it lies (folded).
+bool NomDeSauvegardes(const std::string& nom) {
+  return nom == "saves" || nom == "saved games" || nom.starts_with("savegame");
 }
 
-// A save location of a profile: "users", the user's folder, then one of these (folded).
-bool DansUnProfil(const std::vector<std::string>& noms) {
-  static const std::array<std::string, 4> kSeuls = {"documents", "my documents", "mes documents",
-                                                    "saved games"};
-  if (noms.size() < 3 || noms[0] != "users") return false;
+// The save location of a profile or of the system that holds the folded names `noms` of drive C,
+// as its number of names; 0 when none does.
+std::size_t SauvegardeFixe(const std::vector<std::string>& noms) {
+  // The location is the first `longueur` names, but not its folders `aPart`.
+  const auto lieu = [&noms](std::size_t longueur, std::initializer_list<const char*> aPart) {
+    for (const char* nom : aPart) {
+      if (noms.size() > longueur && noms[longueur] == nom) return std::size_t{0};
+    }
+    return longueur;
+  };
+  if (!noms.empty() && noms[0] == "programdata") return lieu(1, {"microsoft", "package cache"});
+  if (noms.size() < 3 || noms[0] != "users") return 0;
   const std::string& n = noms[2];
-  for (const std::string& s : kSeuls) {
-    if (n == s) return true;
+  for (const char* seul : {"documents", "my documents", "mes documents", "saved games"}) {
+    if (n == seul) return 3;
   }
-  // The application data of the user's games, where the system's own "Microsoft" folder aside.
-  std::size_t suite = 0;
-  if (n == "appdata" && noms.size() >= 4 && (noms[3] == "roaming" || noms[3] == "locallow")) {
-    suite = 4;
-  } else if (n == "application data") {
-    suite = 3;
-  } else {
-    return false;
-  }
-  return noms.size() == suite || noms[suite] != "microsoft";
-}
-
-bool Sous(const std::vector<std::string>& noms, const std::string& lecteur,
-          const std::vector<std::string>& dossier, const std::string& lecteurDossier) {
-  if (lecteur != lecteurDossier || dossier.size() > noms.size()) return false;
-  for (std::size_t i = 0; i < dossier.size(); ++i) {
-    if (noms[i] != dossier[i]) return false;
-  }
-  return true;
-}
-
-// `chemin` lies in one of `dossiers` (a drive root or a relative path among them passed over).
-bool DansUnDe(const std::vector<std::string>& noms, const std::string& lecteur,
-              const std::vector<std::string>& dossiers) {
-  for (const std::string& dossier : dossiers) {
-    if (DossierDangereux(dossier)) continue;
-    std::string lecteurDossier;
-    if (Sous(noms, lecteur, Noms(dossier, lecteurDossier), lecteurDossier)) return true;
-  }
-  return false;
+  // The application data of the user's games, the system's own "Microsoft" folder aside.
+  if (n == "application data") return lieu(3, {"microsoft"});
+  if (n != "appdata" || noms.size() < 4) return 0;
+  if (noms[3] == "roaming" || noms[3] == "locallow") return lieu(4, {"microsoft"});
+  if (noms[3] == "local") return lieu(4, {"microsoft", "temp"});
+  return 0;
 }
 
 }  // namespace
 
+CheminPlie Plier(std::string_view chemin) {
+  CheminPlie plie;
+  if (chemin.size() >= 2 && chemin[1] == ':') {
+    plie.lecteur = os::foldedName(chemin.substr(0, 1));
+    chemin.remove_prefix(2);
+  }
+  for (const std::string_view nom : os::pathNames(chemin)) plie.noms.push_back(os::foldedName(nom));
+  return plie;
+}
+
+bool Dans(const CheminPlie& chemin, const CheminPlie& dossier) {
+  return chemin.lecteur == dossier.lecteur && dossier.noms.size() <= chemin.noms.size() &&
+         std::equal(dossier.noms.begin(), dossier.noms.end(), chemin.noms.begin());
+}
+
+std::size_t SauvegardeDe(const CheminPlie& chemin, const std::vector<std::string>& sauvegardes) {
+  std::size_t longueur = 0;
+  const auto retenir = [&longueur](std::size_t l) {
+    if (l > 0 && (longueur == 0 || l < longueur)) longueur = l;
+  };
+  if (chemin.lecteur == "c") {
+    retenir(SauvegardeFixe(chemin.noms));
+    const auto motif = std::find_if(chemin.noms.begin(), chemin.noms.end(), NomDeSauvegardes);
+    if (motif != chemin.noms.end())
+      retenir(static_cast<std::size_t>(motif - chemin.noms.begin()) + 1);
+  }
+  for (const std::string& dossier : sauvegardes) {
+    if (DossierDangereux(dossier)) continue;  // a drive root or a relative path
+    const CheminPlie plie = Plier(dossier);
+    if (Dans(chemin, plie)) retenir(plie.noms.size());
+  }
+  return longueur;
+}
+
+bool EstSauvegarde(const CheminPlie& chemin, const std::vector<std::string>& sauvegardes) {
+  if (chemin.noms.empty()) return false;
+  if (chemin.lecteur == "c" &&
+      (SauvegardeFixe(chemin.noms) == chemin.noms.size() || NomDeSauvegardes(chemin.noms.back()))) {
+    return true;
+  }
+  return std::any_of(sauvegardes.begin(), sauvegardes.end(), [&](const std::string& dossier) {
+    if (DossierDangereux(dossier)) return false;
+    const CheminPlie plie = Plier(dossier);
+    return plie.lecteur == chemin.lecteur && plie.noms == chemin.noms;
+  });
+}
+
 Emplacement EmplacementDe(std::string_view chemin, const std::vector<std::string>& jeux,
                           const std::vector<std::string>& sauvegardes) {
-  std::string lecteur;
-  const std::vector<std::string> noms = Noms(chemin, lecteur);
-  if ((lecteur == "c" && DansUnProfil(noms)) || DansUnDe(noms, lecteur, sauvegardes)) {
-    return Emplacement::Sauvegardes;
+  const CheminPlie plie = Plier(chemin);
+  if (SauvegardeDe(plie, sauvegardes) > 0) return Emplacement::Sauvegardes;
+  for (const std::string& jeu : jeux) {
+    if (!DossierDangereux(jeu) && Dans(plie, Plier(jeu))) return Emplacement::Jeux;
   }
-  if (DansUnDe(noms, lecteur, jeux)) return Emplacement::Jeux;
   return Emplacement::Ailleurs;
 }

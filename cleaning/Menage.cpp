@@ -102,17 +102,26 @@ void TMenage::Lancer() {
   proteges_.clear();
   entames_.clear();
 
+  PassesSautees.clear();
+  try {
+    windows_ = executant_.Lecteur().windowsDirectory();
+  } catch (const os::SystemError&) {
+    windows_ = "C:\\windows";
+  }
+
   // The plan may be rebuilt by a validation while a pass drains the queue: every entry is
   // copied when its pass starts, never held across a pass.
   std::vector<std::string> dossiersTemp;
   std::string tempUtilisateur;  // the user's own, where the user's programs keep their folders
   for (std::size_t i = 0; i < LibellesDossiers.size() && Continuer(); ++i) {
     const std::string dossier = plan_.TableDossiers[i];
-    if (dossier.empty() || DossierDangereux(dossier)) continue;
-    fenetre_.AfficherEnCours(LibellesDossiers[i]);
-    Passe(dossier, "*.*", ClesDossiers[i], false);
+    if (dossier.empty()) continue;
+    if (Permis(ClesDossiers[i], dossier)) {
+      fenetre_.AfficherEnCours(LibellesDossiers[i]);
+      Passe(dossier, "*.*", ClesDossiers[i], false);
+      if (i == kIndexTemp) dossiersTemp.push_back(dossier);
+    }
     if (i != kIndexTemp) continue;
-    dossiersTemp.push_back(dossier);
     // The user's own temporary folder too, where programs write theirs; once when both are one.
     // A registry that cannot be read names none (its failure is the registry steps' to tell).
     std::optional<std::string> temp;
@@ -120,7 +129,7 @@ void TMenage::Lancer() {
       temp = executant_.Lecteur().userTempDirectory();
     } catch (const os::SystemError&) {
     }
-    if (temp && !DossierDangereux(*temp) && !MemeDossier(dossier, *temp) && Continuer()) {
+    if (temp && !MemeDossier(dossier, *temp) && Continuer() && Permis(ClesDossiers[i], *temp)) {
       Passe(*temp, "*.*", ClesDossiers[i], false);
       dossiersTemp.push_back(*temp);
       tempUtilisateur = *temp;
@@ -149,7 +158,7 @@ void TMenage::Lancer() {
 
   if (Continuer()) {
     const std::string sauvegardes = plan_.TableDossiers[kIndexSauvegardes];
-    if (!sauvegardes.empty() && !DossierDangereux(sauvegardes)) {
+    if (!sauvegardes.empty() && Permis(ClesDossiers[kIndexSauvegardes], sauvegardes)) {
       Passe(sauvegardes, "*.cab", ClesDossiers[kIndexSauvegardes], false);
       scrute_.Dossier = kRacine;
       scrute_.SousDossier = true;
@@ -199,7 +208,15 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre, std::
   scrute_.Dossier = dossier;
   scrute_.Filtre = filtre;
   scrute_.SousDossier = true;
+  // A folder pass empties its own folder, never a save location or a game folder below it.
+  if (!parMasque &&
+      EmplacementDe(dossier, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs) {
+    scrute_.OnEntrer = [this](TScruteDossier&, const std::string& sous) {
+      return EmplacementDe(sous, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs;
+    };
+  }
   scrute_.Execute();
+  if (!parMasque) scrute_.OnEntrer = nullptr;
 }
 
 // The first mask pass walks the whole of drive C: while it does, each folder's files are matched
@@ -267,6 +284,27 @@ bool TMenage::Continuer() {
   return !stoppe_;
 }
 
+bool TMenage::Permis(const char* cle, const std::string& dossier) {
+  std::optional<RefusDossier> refus =
+      RefuserDossier(dossier, windows_, DossiersJeux, DossiersSauvegardes, ProtegerSauvegardes);
+  if (!refus) {
+    // The folder's own path: no spelling of the plan's (a short name, a link on the way) hides
+    // what the folder is.
+    std::optional<std::string> propre;
+    try {
+      propre = executant_.Lecteur().folderPath(dossier);
+    } catch (const os::SystemError&) {
+    }
+    if (propre) {
+      refus =
+          RefuserDossier(*propre, windows_, DossiersJeux, DossiersSauvegardes, ProtegerSauvegardes);
+    }
+  }
+  if (!refus) return true;
+  PassesSautees.push_back({cle, dossier, std::move(*refus)});
+  return false;
+}
+
 bool TMenage::MemeDossier(const std::string& a, const std::string& b) const {
   const std::optional<os::Folder> da = executant_.Lecteur().openFolder(a);
   const std::optional<os::Folder> db = executant_.Lecteur().openFolder(b);
@@ -314,6 +352,10 @@ std::string TMenage::Resume() const {
     texte += std::to_string(NbProteges);
     texte += NbProteges > 1 ? " fichiers protégés (sauvegardes et dossiers de jeux) laissés en place"
                             : " fichier protégé (sauvegarde ou dossier de jeu) laissé en place";
+  }
+  for (const PasseSautee& passe : PassesSautees) {
+    texte += '\r';
+    texte += passe.Texte();
   }
   if (!Interruption.empty()) {
     texte += '\r';

@@ -6,16 +6,19 @@
 // options the options window is shown and nothing else happens; the executant may refuse the run
 // (the real one while another program uses the prefix): Lancer() throws, nothing changed; the
 // folder passes 0 to 4, the temporary folder's followed by the user's own temporary folder
-// (Drive::userTempDirectory) when that is another folder; the mask passes over "c:\" (unsafe
+// (Drive::userTempDirectory) when that is another folder, each only when RefuserDossier allows
+// its folder, judged on the path given and on the folder's own path (Drive::folderPath): a
+// refused pass is skipped and recorded (PassesSautees), the others go on; a folder pass never
+// enters a save location or a game folder below its folder; the mask passes over "c:\" (unsafe
 // masks are skipped, see MasqueDangereux; with ProtegerSauvegardes, the files in save locations
 // and game folders are left and counted apart); the registry-backup pass ("*.cab" under
-// TableDossiers[5]); the typed-address purge (its key is always opened, and created by the real
-// executant; "url1", "url2", ... are deleted up to the first missing number when chosen); the
-// recent-search purge when chosen; the removal of the empty sub-folders of the temporary folders
-// (SupprimerDossiersVides: never one the system makes, and of the user's own only those the run
-// emptied); "FIN"; the summary. Before each step the executant is asked again whether the run may
-// go on (Reverifier): a program that started in the prefix stops it as Stopper() does, and then
-// the registry is not touched. A registry
+// TableDossiers[5], bounded as the folder passes); the typed-address purge (its key is always
+// opened, and created by the real executant; "url1", "url2", ... are deleted up to the first
+// missing number when chosen); the recent-search purge when chosen; the removal of the empty
+// sub-folders of the temporary folders (SupprimerDossiersVides: never one the system makes, and
+// of the user's own only those the run emptied); "FIN"; the summary. Before each step the
+// executant is asked again whether the run may go on (Reverifier): a program that started in the
+// prefix stops it as Stopper() does, and then the registry is not touched. A registry
 // failure (a hive that cannot be read or saved) skips what is left of the registry steps; the run
 // carries on to the summary, then Lancer() throws that failure. After Stopper() no further pass
 // starts and neither purge nor the folder removal runs, but "FIN" and the summary still come. The
@@ -29,6 +32,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cleaning/DossierDangereux.h"
 #include "cleaning/Executant.h"
 #include "cleaning/FenetreMenage.h"
 #include "cleaning/LibellesDossiers.h"
@@ -69,7 +73,10 @@ class TMenage {
   std::uint64_t TailleProtegee = 0;
   // Why the run stopped before its end when a program started in the prefix meanwhile, or "".
   std::string Interruption;
-  // The mask passes leave the files that lie in save locations and game folders.
+  // The folder passes the run skipped, their folder refused, in the run's order.
+  std::vector<PasseSautee> PassesSautees;
+  // A user's prefix: the mask passes leave the files that lie in save locations and game
+  // folders, and no folder pass empties a folder inside one (RefuserDossier).
   bool ProtegerSauvegardes = false;
   // The Windows paths of save locations the drive's profile names beyond the usual ones.
   std::vector<std::string> DossiersSauvegardes;
@@ -85,6 +92,8 @@ class TMenage {
   void Passe(const std::string& dossier, const std::string& filtre, std::string raison,
              bool parMasque);
   bool Continuer();
+  // Whether the folder pass of option `cle` may empty `dossier`; a refusal is recorded.
+  bool Permis(const char* cle, const std::string& dossier);
   void CarteDesMasques(std::int32_t premier);
   void FinirCarte();
   void Elaguer(const std::string& masque);
@@ -115,6 +124,7 @@ class TMenage {
   std::set<os::FileId> entames_;
   std::string raison_;
   bool parMasque_ = false;
+  std::string windows_;  // the drive's Windows folder, for RefuserDossier
   // What the first mask pass found of the later passes' masks, folder by folder.
   struct Carte {
     std::vector<std::string> textes;      // the later passes' masks

@@ -54,6 +54,11 @@ class Drive {
   // or mount point may lie anywhere on the way; on Windows a link on the way is followed, as the
   // system follows it for any path.
   std::optional<Folder> openFolder(std::string_view path) const;
+  // The folder at `path` (as openFolder opens it) by the path the system itself knows it by:
+  // "C:\" then its names as the folders holding them spell them, "." and ".." resolved; on
+  // Windows the final path of the open folder (links on the way resolved, short names long).
+  // Nothing when no folder opens there. What a folder is, whatever name reached it.
+  std::optional<std::string> folderPath(std::string_view path) const;
   // The key `path` of HKEY_CURRENT_USER; nothing when it is missing. Throws SystemError.
   std::optional<RegistryKey> openKey(std::string_view path) const;
   // The key `path`, created with its parents when missing. Throws SystemError.
@@ -89,6 +94,10 @@ class Drive {
   bool freshProfilePending() const;
   // Marks the first start's work done.
   void finishFreshProfile() const;
+  // True when this program made the prefix itself (Drive::own made its fresh profile, and
+  // marked it so for good); false for a Wine or Proton prefix, even one serving as the program's
+  // own. On Windows: a sandbox.
+  bool madeByProgram() const;
 
   // What each system keeps of a drive (platform/<system>/DriveState.h).
   struct State;

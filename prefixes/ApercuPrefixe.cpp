@@ -25,8 +25,15 @@ std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   return std::nullopt;
 }
 
-// The save locations the profile's registry names (its Documents and its Saved Games), where
-// they are.
+// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
+void LettreMajuscule(std::string& chemin) {
+  if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
+    chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   std::vector<std::string> dossiers;
   const std::optional<os::RegistryKey> cle =
@@ -40,15 +47,6 @@ std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur) {
   }
   return dossiers;
 }
-
-// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
-void LettreMajuscule(std::string& chemin) {
-  if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
-    chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
-  }
-}
-
-}  // namespace
 
 std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
                                               const std::vector<fs::path>& jeux) {
@@ -70,11 +68,11 @@ std::vector<std::string> CheminsDansLeLecteur(const fs::path& prefixe,
 namespace {
 
 PrefixeOuvert Ouvrir(const fs::path& dossier, std::optional<os::FileId> id,
-                     const std::vector<fs::path>& jeux, const ChoixCommuns& choix) {
+                     const std::vector<fs::path>& jeux, const ChoixCommuns& choix, bool propre) {
   PrefixeOuvert prefixe{os::Drive::existing(dossier, id), {}, false, true, {}, {}};
   prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
   prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
-  prefixe.proteger = !choix.sauvegardes;
+  prefixe.proteger = !choix.sauvegardes && !(propre && prefixe.lecteur.madeByProgram());
   prefixe.choixPropres = OptionsEnregistrees(prefixe.lecteur);
   if (prefixe.choixPropres) {
     LireOptions(prefixe.lecteur, prefixe.plan);
@@ -89,14 +87,14 @@ PrefixeOuvert Ouvrir(const fs::path& dossier, std::optional<os::FileId> id,
 }  // namespace
 
 PrefixeOuvert OuvrirPrefixe(const fs::path& dossier, const std::vector<fs::path>& jeux,
-                            const ChoixCommuns& choix) {
-  return Ouvrir(dossier, std::nullopt, jeux, choix);
+                            const ChoixCommuns& choix, bool propre) {
+  return Ouvrir(dossier, std::nullopt, jeux, choix, propre);
 }
 
-PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix) {
+PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix, bool propre) {
   std::optional<os::FileId> id;
   if (prefixe.id != os::FileId{}) id = prefixe.id;
-  return Ouvrir(prefixe.chemin, id, prefixe.jeux, choix);
+  return Ouvrir(prefixe.chemin, id, prefixe.jeux, choix, propre);
 }
 
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {

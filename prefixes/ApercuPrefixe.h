@@ -35,17 +35,24 @@ std::vector<std::string> CheminsDansLeLecteur(const std::filesystem::path& prefi
 // The prefix `dossier` as it stands (os::Drive::existing: nothing is created there), with the
 // plan of its "options.ini" when it has one, else the plan `choix` gives, composed in memory with
 // its own folders as the options window would compose it (nothing is written there either), and
-// the game folders `jeux` (host paths, as Prefixe::jeux). Throws os::SystemError (French) when
-// `dossier` is no usable prefix, ErreurOptions when its registry holds a value the options cannot
-// take.
+// the game folders `jeux` (host paths, as Prefixe::jeux). Its runs protect saves and game
+// folders unless the common choices include them, or unless it is the program's own prefix
+// (`propre`) and the program made it (os::Drive::madeByProgram). Throws os::SystemError (French)
+// when `dossier` is no usable prefix, ErreurOptions when its registry holds a value the options
+// cannot take.
 PrefixeOuvert OuvrirPrefixe(const std::filesystem::path& dossier,
                             const std::vector<std::filesystem::path>& jeux,
-                            const ChoixCommuns& choix);
+                            const ChoixCommuns& choix, bool propre = false);
 // The same for a prefix that was found (listed, or named by a target): the folder its path leads
 // to now must be the one found (Prefixe::id), else it is refused (os::SystemError, French): a
 // prefix swapped for a link, or for another folder, since it was found never makes another one
 // be opened in its place.
-PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix);
+PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix,
+                            bool propre = false);
+
+// The save locations the profile's registry names (its Documents and its Saved Games), where
+// they are: PrefixeOuvert::sauvegardes.
+std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur);
 
 // The preview of a run with the prefix's plan (ApercuMenage): the files under its game folders
 // are listed with those of the save and game folders, and protected as it protects them. Nothing

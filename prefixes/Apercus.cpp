@@ -10,8 +10,7 @@ ApercuDuPrefixe ApercevoirUn(const Prefixe& prefixe, const ChoixCommuns& choix, 
   ApercuDuPrefixe a;
   a.prefixe = prefixe;
   try {
-    PrefixeOuvert ouvert = OuvrirPrefixe(prefixe, choix);
-    if (propre) ouvert.proteger = false;
+    PrefixeOuvert ouvert = OuvrirPrefixe(prefixe, choix, propre);
     a.choixPropres = ouvert.choixPropres;
     a.apercu = ApercuPrefixe(ouvert);
   } catch (const std::exception& e) {

@@ -29,6 +29,6 @@ std::vector<ApercuDuPrefixe> ApercevoirTous(
     const std::atomic<bool>* arret = nullptr, unsigned fils = 0);
 
 // The preview of one prefix (ApercevoirTous for one); `propre`: the program's own prefix, whose
-// run protects nothing.
+// run protects nothing when the program made it (OuvrirPrefixe).
 ApercuDuPrefixe ApercevoirUn(const Prefixe& prefixe, const ChoixCommuns& choix,
                              bool propre = false);

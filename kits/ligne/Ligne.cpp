@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "kits/ligne/Affichable.h"
@@ -16,7 +18,6 @@
 #include "kits/ligne/Sortie.h"
 #include "kits/ligne/Tableau.h"
 #include "kits/ligne/Textes.h"
-#include "platform/PrefixCheck.h"
 #include "platform/SystemError.h"
 #include "prefixes/ApercuPrefixe.h"
 #include "prefixes/Apercus.h"
@@ -52,6 +53,16 @@ Statut Prefixes(const Commande& c) {
   return AvecSortie(Statut::Fait);
 }
 
+// The folders the launchers install games into for the prefix `dossier`, however it is reached.
+std::vector<std::filesystem::path> JeuxDe(const std::filesystem::path& dossier,
+                                          const std::vector<Prefixe>& connus) {
+  std::error_code ec;
+  for (const Prefixe& p : connus) {
+    if (std::filesystem::equivalent(p.chemin, dossier, ec)) return p.jeux;
+  }
+  return {};
+}
+
 // The prefix worked on: the one the command line names, else $WINEPREFIX, else the program's own
 // prefix (`propre`). Throws ErreurCible or os::SystemError.
 Prefixe Cible(const Commande& c, const std::vector<Prefixe>& connus, bool& propre) {
@@ -63,6 +74,7 @@ Prefixe Cible(const Commande& c, const std::vector<Prefixe>& connus, bool& propr
   Prefixe p;
   p.chemin = os::Drive::ownFolder();
   p.nom = "Tidora 2000";
+  p.jeux = JeuxDe(p.chemin, connus);  // a game's prefix may serve as the program's own
   return p;
 }
 
@@ -150,11 +162,18 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
       case Action::Fenetres: {
         ouverture.genre = Ouverture::Genre::Fenetres;
         if (!commande.cible) {
-          const std::filesystem::path dossier = os::Drive::ownFolder();
-          ouverture.lecteur = os::Drive::own(dossier);
-          // A prefix Wine made (TIDORA_PREFIX naming one) is not the program's: the program
-          // never writes a system.reg.
-          ouverture.etranger = os::winePrefixId(dossier).has_value();
+          ouverture.lecteur = os::Drive::own(os::Drive::ownFolder());
+          const os::Drive& lecteur = *ouverture.lecteur;
+          if (!lecteur.madeByProgram()) {
+            // A Wine prefix serving as the program's own: protected as any other one, and
+            // nothing written there before VALIDER.
+            ouverture.etranger = true;
+            const Maison maison = Maison::DuSysteme();
+            ouverture.proteger = !ChoixDeLUtilisateur(maison).sauvegardes;
+            ouverture.jeux =
+                CheminsDansLeLecteur(lecteur.prefix(), JeuxDe(lecteur.prefix(), Trouver(maison)));
+            ouverture.sauvegardes = SauvegardesNommees(lecteur);
+          }
           return std::nullopt;
         }
         const Maison maison = Maison::DuSysteme();

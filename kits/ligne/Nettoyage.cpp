@@ -99,9 +99,7 @@ void Erreur(const std::string& texte) {
 std::optional<PrefixeOuvert> Ouvrir(const Prefixe& p, const ChoixCommuns& choix, bool propre,
                                     std::string* pourquoi = nullptr) {
   try {
-    PrefixeOuvert ouvert = OuvrirPrefixe(p, choix);
-    if (propre) ouvert.proteger = false;
-    return ouvert;
+    return OuvrirPrefixe(p, choix, propre);
   } catch (const std::runtime_error& e) {
     if (pourquoi != nullptr) {
       *pourquoi = e.what();

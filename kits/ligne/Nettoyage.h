@@ -10,8 +10,8 @@
 #include "prefixes/Prefixe.h"
 
 // Cleans the prefix `prefixe` with its own validated options, else with `choix`; `propre`: it is
-// the program's own prefix, whose run protects nothing. Nothing is created there beyond what the
-// run itself does. Returns the exit status.
+// the program's own prefix, whose run protects nothing when the program made it. Nothing is created
+// there beyond what the run itself does. Returns the exit status.
 Statut NettoyerPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix, bool propre = false);
 
 // Cleans each of `prefixes` that is not in use, says which ones it passed over and why, then the

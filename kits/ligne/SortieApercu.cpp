@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cleaning/LibellesDossiers.h"
 #include "kits/ligne/Affichable.h"
 #include "kits/ligne/Tableau.h"
 #include "prefixes/Octets.h"
@@ -10,14 +11,8 @@ namespace {
 
 // What takes a file, as a person reads it.
 std::string Raison(const std::string& raison) {
-  static const std::pair<const char*, const char*> kDossiers[] = {
-      {"Cache", "cache d'I.E."},       {"History", "historique des URL"},
-      {"Recent", "documents récents"}, {"Cookies", "cookies"},
-      {"Temp", "répertoire TEMP"},     {"Sbdr", "sauvegardes du registre"}};
-  for (const auto& [cle, texte] : kDossiers) {
-    if (raison == cle) return texte;
-  }
-  return "masque " + Visible(raison);
+  const std::string_view dossier = NomDePasse(raison);
+  return dossier.empty() ? "masque " + Visible(raison) : std::string(dossier);
 }
 
 const char* NomEmplacement(Emplacement e) {
@@ -107,6 +102,10 @@ std::string TexteApercus(const std::vector<ApercuDuPrefixe>& apercus) {
       texte += "Dossiers vides :\n";
       for (const std::string& dossier : a.dossiers) texte += "  " + Visible(dossier) + '\n';
     }
+    if (!a.passesSautees.empty()) {
+      texte += "Passes sautées :\n";
+      for (const PasseSautee& p : a.passesSautees) texte += "  " + Visible(p.Texte()) + '\n';
+    }
     if (!a.interruption.empty()) texte += Visible(a.interruption) + '\n';
     if (!a.erreur.empty()) texte += "Erreur : " + Visible(a.erreur) + '\n';
     Total t;
@@ -141,6 +140,10 @@ std::string LignesTsvApercus(const std::vector<ApercuDuPrefixe>& apercus) {
     }
     for (const std::string& dossier : d.apercu->dossiers) {
       texte += prefixe + "\tdossier\t" + Tsv(dossier) + "\t\t\t\t\tefface\n";
+    }
+    for (const PasseSautee& p : d.apercu->passesSautees) {
+      texte += prefixe + "\tpasse\t" + Tsv(p.dossier) + "\t\t\t" + Tsv(p.cle) + '\t' +
+               p.refus.lieu + "\tsautee\n";
     }
   }
   return texte;
@@ -184,6 +187,13 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
     o["valeurs"] = json::array();
     for (const ValeurApercu& v : a.valeurs) o["valeurs"].push_back({{"cle", v.cle}, {"nom", v.nom}});
     o["dossiers"] = a.dossiers;
+    o["passes_sautees"] = json::array();
+    for (const PasseSautee& p : a.passesSautees) {
+      o["passes_sautees"].push_back({{"windows", p.dossier},
+                                     {"raison", p.cle},
+                                     {"lieu", p.refus.lieu},
+                                     {"pourquoi", p.refus.raison}});
+    }
     if (!a.erreur.empty()) o["erreur"] = a.erreur;
     Total t;
     t.Ajouter(a);

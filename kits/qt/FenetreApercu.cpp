@@ -115,6 +115,7 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
   QString resume = QStringLiteral("Total : ") + TexteTotal(apercu.nbFichiers, apercu.tailleTotale,
                                                            apercu.nbEchecs, apercu.proteges.size(),
                                                            apercu.tailleProtegee);
+  for (const PasseSautee& p : apercu.passesSautees) resume += QLatin1Char('\n') + Utf8(p.Texte());
   if (!apercu.interruption.empty()) resume += QLatin1Char('\n') + Utf8(apercu.interruption);
   if (!apercu.erreur.empty()) {
     resume += QStringLiteral("\nPuis il signalerait : %1").arg(Utf8(apercu.erreur));

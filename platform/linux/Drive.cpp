@@ -209,4 +209,8 @@ void Drive::finishFreshProfile() const {
   host::finishFirstStart(state_->prefixFd, state_->prefixPath);
 }
 
+bool Drive::madeByProgram() const {
+  return host::madeByProgram(state_->prefixFd);
+}
+
 }  // namespace os

@@ -42,6 +42,20 @@ std::optional<Folder> Drive::openFolder(std::string_view path) const {
   return Folder(fd, std::string(path));
 }
 
+std::optional<std::string> Drive::folderPath(std::string_view path) const {
+  // The names a case-insensitive lookup found are the disk's own; no link lies on the way.
+  const host::Resolved r = host::resolve(*state_, path);
+  if (!r.exists || !S_ISDIR(r.st.st_mode)) return std::nullopt;
+  const int fd = host::openInDrive(*state_, r.path, kFolderFlags);
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  std::string own = "C:\\" + r.path;
+  for (char& c : own) {
+    if (c == '/') c = '\\';
+  }
+  return own;
+}
+
 std::optional<Folder> Folder::openHost(const std::string& path) {
   const int fd = ::open(path.c_str(), kFolderFlags | O_CLOEXEC);
   if (fd < 0) return std::nullopt;

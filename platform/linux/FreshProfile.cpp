@@ -24,6 +24,8 @@ namespace os::host {
 namespace {
 
 constexpr const char* kMarker = ".first-start";
+// Kept for good in a prefix whose fresh profile this program made: runs there protect nothing.
+constexpr const char* kOwnMark = ".tidora2000";
 
 [[noreturn]] void failProfile(const std::string& what, int err) {
   throw SystemError(errorCode(err), "Ne peut créer le profil " + what + " : " + errnoText(err));
@@ -154,6 +156,11 @@ void finishFirstStart(int prefixFd, const std::string& prefix) {
   }
 }
 
+bool madeByProgram(int prefixFd) noexcept {
+  struct stat st {};
+  return ::fstatat(prefixFd, kOwnMark, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+}
+
 bool createFreshProfile(int prefixFd, const std::string& prefix) {
   const Descriptor folder(::dup(prefixFd));
   if (folder.fd < 0) failProfile(prefix, errno);
@@ -180,6 +187,10 @@ bool createFreshProfile(int prefixFd, const std::string& prefix) {
   }
   const bool created = driveMissing || hiveMissing;
   if (created) {
+    // The program's own profile, for good.
+    const int own = openRegularAt(folder.fd, kOwnMark, O_WRONLY | O_CREAT, 0666);
+    if (own < 0) failProfile(prefix + "/" + kOwnMark, errno);
+    ::close(own);
     // First, so that a start failing half-way from here on is completed by the next one.
     const int fd = openRegularAt(folder.fd, kMarker, O_WRONLY | O_CREAT, 0666);
     if (fd < 0) failProfile(pendingMarker(prefix), errno);

@@ -79,6 +79,9 @@ bool createFreshProfile(int prefixFd, const std::string& prefix);
 bool firstStartPending(int prefixFd, const std::string& prefix);
 // Marks it done.
 void finishFirstStart(int prefixFd, const std::string& prefix);
+// True when createFreshProfile made the profile of that prefix: its mark is there, a regular
+// file.
+bool madeByProgram(int prefixFd) noexcept;
 // The user's login, made safe as one path component ("user" when there is none).
 std::string loginName();
 

@@ -236,6 +236,10 @@ void Drive::finishFreshProfile() const {
   }
 }
 
+bool Drive::madeByProgram() const {
+  return state_->sandboxed();
+}
+
 namespace win {
 
 bool systemPath(const Drive::State& drive, std::string_view windowsPath, std::wstring& out) {

@@ -117,7 +117,50 @@ bool holdsEntries(HANDLE folder) {
   }
 }
 
+// The final path of an open handle ("C:\Users\x", "\\server\share\x"), without "\\?\";
+// empty when the system cannot tell it.
+std::wstring finalPath(HANDLE h) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(n + 1);
+  }
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
 }  // namespace
+
+std::optional<std::string> Drive::folderPath(std::string_view path) const {
+  const std::optional<Folder> folder = openFolder(path);
+  if (!folder) return std::nullopt;
+  std::wstring own = finalPath(handleOf(folder->handle_));
+  if (own.empty()) return std::nullopt;
+  if (state_->sandboxed()) {
+    // A sandbox's drive C is a folder: what lies in it is "C:\..." there, and nothing else is.
+    Owned root;
+    root.h = CreateFileW(state_->drive.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (root.h == INVALID_HANDLE_VALUE) return std::nullopt;
+    const std::wstring base = finalPath(root.h);
+    const int n = static_cast<int>(base.size());
+    if (base.empty() || own.size() < base.size() ||
+        CompareStringOrdinal(own.data(), n, base.data(), n, TRUE) != CSTR_EQUAL ||
+        (own.size() > base.size() && own[base.size()] != L'\\')) {
+      return std::nullopt;
+    }
+    own = L"C:" + own.substr(base.size());
+    if (own.size() == 2) own += L'\\';
+  }
+  return win::toUtf8(own);
+}
 
 const Folder::Entry* Folder::listed(std::string_view entryName) const noexcept {
   const std::size_t n = entries_.size();

@@ -3,6 +3,9 @@
 // values, the counters and the summary), and the preview itself changes nothing at all.
 #include <gtest/gtest.h>
 
+#include <array>
+
+#include "cleaning/DossierDangereux.h"
 #include "tests/cleaning/Temoin.h"
 
 namespace {
@@ -36,7 +39,14 @@ TEST(Emplacements, SaveLocationsThenGameFolders) {
       {"C:\\users\\u\\Roaming\\x.tmp", Emplacement::Ailleurs},
       {"C:\\users\\u\\Desktop\\x.tmp", Emplacement::Ailleurs},
       {"C:\\users\\Documents\\x.tmp", Emplacement::Ailleurs},
-      {"C:\\Program Files\\Jeu\\Saved Games\\a.bak", Emplacement::Ailleurs},
+      {"C:\\Program Files\\Jeu\\Saved Games\\a.bak", Emplacement::Sauvegardes},
+      {"C:\\users\\u\\AppData\\Local\\Jeu\\Saved\\a.bak", Emplacement::Sauvegardes},
+      {"C:\\users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCache\\a", Emplacement::Ailleurs},
+      {"C:\\ProgramData\\Studio\\a.bak", Emplacement::Sauvegardes},
+      {"C:\\programdata\\PACKAGE CACHE\\a.tmp", Emplacement::Ailleurs},
+      {"C:\\Jeux\\Mon Jeu\\SAVEGAME01\\a.bak", Emplacement::Sauvegardes},
+      {"C:\\Outils\\Saves\\a.bak", Emplacement::Sauvegardes},
+      {"D:\\Outils\\Saves\\a.bak", Emplacement::Ailleurs},
       {"C:\\Mes documents\\lettre.bak", Emplacement::Ailleurs},
       {"C:\\ÉTÉ\\Documents\\a.tmp", Emplacement::Ailleurs},
       {"D:\\users\\u\\Documents\\a.tmp", Emplacement::Ailleurs},
@@ -58,6 +68,65 @@ TEST(Emplacements, SaveLocationsThenGameFolders) {
   }
   EXPECT_EQ(EmplacementDe("C:\\Été\\a.tmp", {"C:\\ÉTÉ"}), Emplacement::Jeux);
   EXPECT_EQ(EmplacementDe("C:\\Été\\a.tmp", {}, {"C:\\ÉTÉ"}), Emplacement::Sauvegardes);
+}
+
+// The folders a folder pass refuses, on every prefix and on a user's (the place at stake, or ""
+// when the pass may empty it); names compared as Windows compares them.
+TEST(Emplacements, FoldersAPassRefuses) {
+  const Liste jeux = {"C:\\Jeux\\Mon Jeu"}, sauvegardes = {"D:\\Sauvegardes", "C:\\Partage\\Docs"};
+  const std::string u = "C:\\users\\u";
+  const std::vector<std::array<std::string, 3>> cas = {
+      // folder, refused on every prefix, refused on a user's
+      {"", "chemin", "chemin"},
+      {"Temp", "chemin", "chemin"},
+      {"C:Temp", "chemin", "chemin"},
+      {"\\\\serveur\\partage", "chemin", "chemin"},
+      {"C:\\", "racine", "racine"},
+      {"d:", "racine", "racine"},
+      {"C:\\Temp\\..", "racine", "racine"},
+      {"c:/WINDOWS/./", "windows", "windows"},
+      {"C:\\windows\\system32", "windows", "windows"},
+      {"C:\\windows\\temp\\..\\System32", "windows", "windows"},
+      {"C:\\windows\\Temp", "", ""},
+      {"C:\\WINDOWS\\sysbckup", "", ""},
+      {"C:\\Program Files", "programmes", "programmes"},
+      {"C:\\PROGRAM FILES (X86)\\Jeu\\tmp", "programmes", "programmes"},
+      {"C:\\ProgramData", "donnees_programmes", "donnees_programmes"},
+      {"C:\\users", "utilisateurs", "utilisateurs"},
+      {"c:\\USERS\\U\\Temp\\..", "profil", "profil"},
+      {"C:\\users\\Public", "profil", "profil"},
+      {u + "\\AppData", "sauvegardes", "sauvegardes"},
+      {u + "\\Documents", "sauvegardes", "sauvegardes"},
+      {u + "\\AppData\\local", "sauvegardes", "sauvegardes"},
+      {"C:\\Partage", "sauvegardes", "sauvegardes"},
+      {"C:\\partage\\docs", "sauvegardes", "sauvegardes"},
+      {"D:\\Sauvegardes", "sauvegardes", "sauvegardes"},
+      {"C:\\Outils\\SaveGames", "sauvegardes", "sauvegardes"},
+      {u + "\\Documents\\My Games\\Temp", "", "sauvegardes"},
+      {u + "\\AppData\\Roaming\\Navigateur\\Cache", "", "sauvegardes"},
+      {u + "\\AppData\\Local\\Jeu\\Saved\\tmp", "", "sauvegardes"},
+      {"C:\\ProgramData\\Studio\\tmp", "", "sauvegardes"},
+      {"C:\\Outils\\Saves\\tmp", "", "sauvegardes"},
+      {"C:\\Jeux\\Mon Jeu\\tmp", "", "jeux"},
+      {"C:\\Jeux", "", "jeux"},
+      {"C:\\jeux\\mon jeu", "", "jeux"},
+      {"C:\\Jeux\\Mon Jeu 2", "", ""},
+      {"C:\\ProgramData\\Microsoft\\Temp", "", ""},
+      {u + "\\AppData\\Local\\Microsoft\\Windows\\INetCache", "", ""},
+      {u + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent", "", ""},
+      {u + "\\AppData\\Local\\Temp", "", ""},
+      {u + "\\Temp", "", ""},
+      {"D:\\Program Files", "", ""},
+  };
+  for (const auto& [dossier, commun, utilisateur] : cas) {
+    for (const bool proteger : {false, true}) {
+      const auto refus = RefuserDossier(dossier, "C:\\windows", jeux, sauvegardes, proteger);
+      EXPECT_EQ(refus ? refus->lieu : "", proteger ? utilisateur : commun) << dossier << proteger;
+    }
+  }
+  // The system's folders on the Windows folder's own drive too.
+  EXPECT_EQ(RefuserDossier("D:\\Program Files", "D:\\WINDOWS", {}, {}, false)->lieu, "programmes");
+  EXPECT_EQ(RefuserDossier("d:\\windows\\fonts", "D:\\WINDOWS", {}, {}, false)->lieu, "windows");
 }
 
 // Every kind of trace: the preview lists it as the run then handles it, with what takes it, save

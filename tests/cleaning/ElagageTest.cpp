@@ -10,8 +10,8 @@
 
 namespace {
 
-// Counts the folders each pass of a run lists. `complet` undoes the pruning: every folder is
-// entered, as before it. `avant` runs at the start of each pass.
+// Counts the folders each pass of a run lists. `complet` undoes the pruning: a mask pass enters
+// every folder, as before it. `avant` runs at the start of each pass.
 struct Compteur {
   struct Passe {
     std::string dossier, filtre;
@@ -23,7 +23,7 @@ struct Compteur {
   void Brancher(TScruteDossier& s, bool complet, std::function<void(TScruteDossier&)> avant = {}) {
     s.OnExecute = [this, complet, avant](TScruteDossier& x) {
       passes.push_back({x.Dossier, x.Filtre, 0});
-      if (complet) x.OnEntrer = nullptr;
+      if (complet && x.Dossier == "c:\\") x.OnEntrer = nullptr;  // a mask pass
       if (avant) avant(x);
       carte = x.OnListe;
       x.OnListe = [this](TScruteDossier& y, os::Folder& d) {

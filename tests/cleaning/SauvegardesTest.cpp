@@ -1,8 +1,10 @@
 // A run on a user's prefix: no mask pass takes a file of a save location or of a game folder (each
-// such file counted once, and listed apart by the preview), while the folder passes still take
-// what they own; the temporary folder's pass empties the user's own TEMP too, as the profile's
-// registry names it.
+// such file counted once, and listed apart by the preview), no folder pass empties a folder that
+// is, holds or lies in one, nor the system's; the temporary folder's pass empties the user's own
+// TEMP too, as the profile's registry names it.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "platform/Mask.h"
 #include "platform/Registry.h"
@@ -14,12 +16,12 @@ namespace {
 const std::string kProfil = "C:\\users\\joueur";
 const Liste kJeux = {"C:\\Jeux\\Lutris jeu"};
 const Liste kSauvegardes = {"C:\\Sauvegardes perso"};
-// A browser keeping its cache among the application data: the cache's pass still empties it.
+// A browser keeping its cache among the application data: the cache's pass leaves it.
 const std::string kCacheItinerant = kProfil + "\\AppData\\Roaming\\Navigateur\\Cache";
 
 using Sauvegardes = ApercuMenageTest;
 
-TEST_F(Sauvegardes, MasksLeaveThemCountedOnceFolderPassesStillTakeTheirOwn) {
+TEST_F(Sauvegardes, MasksLeaveThemCountedOnceAFolderPassInThemIsSkipped) {
   Creer(kProfil + "\\Documents\\My Games\\Jeu\\partie.sav.bak", 500);  // two masks match it
   Creer(kProfil + "\\Saved Games\\Jeu\\slot1.bak", 200);
   Creer(kProfil + "\\AppData\\Roaming\\Éditeur\\Jeu\\sauvegarde1.sav.bak", 300);
@@ -42,59 +44,101 @@ TEST_F(Sauvegardes, MasksLeaveThemCountedOnceFolderPassesStillTakeTheirOwn) {
       proteges,
       (Liste{"c:\\Jeux\\Lutris jeu\\journal.log\t*.log", "c:\\Sauvegardes perso\\a.bak\t*.bak",
              "c:\\users\\joueur\\AppData\\LocalLow\\Studio\\x.tmp\t*.tmp",
+             "c:\\users\\joueur\\AppData\\Roaming\\Navigateur\\Cache\\page.bak\t*.bak",
              "c:\\users\\joueur\\AppData\\Roaming\\Éditeur\\Jeu\\sauvegarde1.sav.bak\t*.bak",
              "c:\\users\\joueur\\Documents\\My Games\\Jeu\\partie.sav.bak\t*.bak",
              "c:\\users\\joueur\\Saved Games\\Jeu\\slot1.bak\t*.bak"}));
-  EXPECT_EQ(a.tailleProtegee, 1056u);
-  ASSERT_EQ(a.fichiers.size(), 3u);
-  EXPECT_EQ(Texte(a.fichiers[0]), kCacheItinerant + "\\page.bak\t100\t1\tsupprimé\tCache");
+  EXPECT_EQ(a.tailleProtegee, 1156u);
+  EXPECT_EQ(a.fichiers.size(), 2u);
   EXPECT_EQ(a.resume,
-            "3 fichiers pour un total de\r1 kO\r"
-            "6 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place");
+            "2 fichiers pour un total de\r1 kO\r"
+            "7 fichiers protégés (sauvegardes et dossiers de jeux) laissés en place\r"
+            "Passe « cache d'I.E. » sautée : " +
+                kCacheItinerant + " est dans un emplacement de sauvegardes");
   for (const FichierApercu& f : a.proteges) EXPECT_TRUE(Existe(f.chemin)) << f.chemin;
 }
 
-// Random profiles: files in every save location, in the system's folders among them, in a
-// launcher's game folder and elsewhere; random folder passes (one inside a save location) and
-// masks that overlap. What goes and what stays is told file by file from the plan alone.
+// Random profiles: files in every save location (the profile's, the system's, a "SaveGames" or
+// "Saves" folder anywhere), in the system's folders, in a launcher's game folder and elsewhere;
+// each folder pass and the user's TEMP drawn from sane folders or from folders no pass may empty;
+// masks that overlap. What goes, what stays and which passes are skipped is told file by file
+// from how the case was built.
 class SauvegardesAleatoires : public ApercuAleatoire {};
 
-TEST_P(SauvegardesAleatoires, SurviveEveryMask) {
+TEST_P(SauvegardesAleatoires, SurviveEveryMaskAndEveryFolderPass) {
   alea.seed(static_cast<unsigned>(GetParam()));
-  const std::string tempUtilisateur = kProfil + "\\AppData\\Local\\Temp";
-  const Liste passes = {kCacheItinerant,
-                        kProfil + "\\AppData\\Local\\Microsoft\\Windows\\History",
-                        kProfil + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent",
-                        kProfil + "\\AppData\\Local\\Microsoft\\Windows\\INetCookies",
-                        temp,
-                        sbdr};
-  Liste bases = {"\\Documents",
-                 "\\Documents\\My Games\\Jeu",
-                 "\\Saved Games\\Jeu",
-                 "\\AppData\\Roaming\\Studio\\Jeu",
-                 "\\AppData\\LocalLow\\Éditeur",
-                 "\\AppData\\Local\\Temp",
-                 "\\AppData\\Local\\Jeu"};
-  for (std::string& b : bases) b = kProfil + b;
-  bases.insert(bases.end(), passes.begin(), passes.end());
-  bases.insert(bases.end(), {kJeux[0], kSauvegardes[0], "C:\\Program Files\\Jeu", "C:\\Projets"});
-  for (const std::string& b : bases) Remplir(temporaire, b, static_cast<int>(Hasard(2)));
+  const Liste sains = {kProfil + "\\AppData\\Local\\Microsoft\\Windows\\INetCache",
+                       kProfil + "\\AppData\\Local\\Microsoft\\Windows\\History",
+                       kProfil + "\\AppData\\Roaming\\Microsoft\\Windows\\Recent",
+                       kProfil + "\\AppData\\Local\\Microsoft\\Windows\\INetCookies",
+                       temp,
+                       sbdr};
+  const Liste interdits = {kProfil,
+                           "C:\\users",
+                           "C:\\windows\\system32",
+                           "C:\\",
+                           kProfil + "\\Documents",
+                           "C:\\ProgramData",
+                           "c:/USERS/./joueur/AppData",
+                           "C:\\Program Files (x86)\\Steam",
+                           kCacheItinerant,
+                           kJeux[0] + "\\tmp",
+                           kProfil + "\\AppData\\Local\\Jeu\\Saved"};
+  const Liste tempsSains = {kProfil + "\\AppData\\Local\\Temp", kProfil + "\\Temp"};
+  const Liste tempsInterdits = {kProfil + "\\Documents\\My Games\\Temp",
+                                "C:\\Program Files\\Jeu\\tmp"};
+  // Each folder, and whether its files are anyone's to take: the saves and the game folders not.
+  std::vector<std::pair<std::string, bool>> bases = {
+      {kProfil + "\\Documents\\My Games\\Jeu", false},
+      {kProfil + "\\Saved Games\\Jeu", false},
+      {kProfil + "\\AppData\\Roaming\\Studio\\Jeu", false},
+      {kProfil + "\\AppData\\LocalLow\\Éditeur", false},
+      {kProfil + "\\AppData\\Local\\Jeu", false},
+      {kProfil + "\\AppData\\Local\\Jeu\\Saved\\SaveGames", false},
+      {kProfil + "\\Temp\\Installateur\\SaveGames", false},
+      {"C:\\ProgramData\\Studio", false},
+      {kCacheItinerant, false},
+      {kJeux[0], false},
+      {kSauvegardes[0], false},
+      {"C:\\ProgramData\\Package Cache\\x", true},
+      {"C:\\Program Files\\Jeu", true},
+      {"C:\\windows\\system32", true},
+      {"C:\\Projets", true}};
+  for (const std::string& d : tempsSains) bases.emplace_back(d, true);
+  for (const std::string& d : sains) bases.emplace_back(d, true);
+  std::vector<bool> libres;  // by file
+  for (const auto& [base, libre] : bases) {
+    Remplir(temporaire, base, static_cast<int>(Hasard(2)));
+    for (std::size_t i = libres.size(); i < fichiers.size(); ++i) {
+      // Below a "Saves" folder the random tree made, a file is a save.
+      libres.push_back(libre && fichiers[i].find("\\Saves\\", base.size()) == std::string::npos);
+    }
+  }
+  const bool tempSain = Pile(2);
+  const std::string tempUtilisateur = Un(tempSain ? tempsSains : tempsInterdits);
   lecteur.createKey("\\Volatile Environment").setString("USERPROFILE", kProfil);
-  lecteur.createKey("\\Environment")
-      .setValue("TEMP", os::reg::ExpandSz,
-                std::string("%USERPROFILE%\\AppData\\Local\\Temp") + '\0');
-  for (std::size_t i = 0; i < passes.size(); ++i) plan.TableDossiers[i] = Pile(2) ? passes[i] : "";
+  lecteur.createKey("\\Environment").setString("TEMP", tempUtilisateur);
+  Liste videes, sautees;  // the folders emptied; "key\tfolder" of each pass skipped
+  for (std::size_t i = 0; i < sains.size(); ++i) {
+    const bool sain = Pile(2);
+    plan.TableDossiers[i] = Pile(3) ? "" : sain ? sains[i] : Un(interdits);
+    if (plan.TableDossiers[i].empty()) continue;
+    const std::string cle = std::array{"Cache", "History", "Recent", "Cookies", "Temp", "Sbdr"}[i];
+    if (!sain) sautees.push_back(cle + '\t' + plan.TableDossiers[i]);
+    if (sain && i < 5) videes.push_back(plan.TableDossiers[i]);
+    if (i != 4) continue;
+    (tempSain ? videes : sautees)
+        .push_back(tempSain ? tempUtilisateur : "Temp\t" + tempUtilisateur);
+  }
   for (std::size_t i = 0; i < kMasques.size(); ++i)
     plan.TableMotifs[i] = Pile(3) ? "" : kMasques[i];
-  const Liste libres = {"*.sav", "slot*", "Partie*", "*.BAK", "sauvegarde?.*", "*.cab"};
-  for (std::size_t i = 10; i < 14; ++i) plan.TableMotifs[i] = Pile(2) ? Un(libres) : "";
+  const Liste libresMasques = {"*.sav", "slot*", "Partie*", "*.BAK", "sauvegarde?.*", "*.cab"};
+  for (std::size_t i = 10; i < 14; ++i) plan.TableMotifs[i] = Pile(2) ? Un(libresMasques) : "";
   plan.OptionsValidees = true;
 
-  // The plan told file by file: a folder pass takes all but "index.dat" (the user's TEMP with
-  // the temporary folder's), the masks take what lies elsewhere and leave the rest, the first
-  // mask that finds a file naming it; the registry backups' pass takes "*.cab".
-  Liste videes(plan.TableDossiers.begin(), plan.TableDossiers.end() - 1);
-  if (!plan.TableDossiers[4].empty()) videes.push_back(tempUtilisateur);
+  // A folder pass takes all but "index.dat" and what is no one's to take, the masks take what is
+  // anyone's, the first mask that finds a file naming it, and leave the rest; the registry
+  // backups' pass takes "*.cab" (when its folder is the sane one).
   const auto sous = [](const std::string& chemin, const std::string& dossier) {
     return !dossier.empty() && os::foldedName(chemin).starts_with(os::foldedName(dossier + "\\"));
   };
@@ -106,7 +150,7 @@ TEST_P(SauvegardesAleatoires, SurviveEveryMask) {
     const std::string nom = chemin.substr(chemin.rfind('\\') + 1);
     const auto dans = [&](const std::string& d) { return sous(chemin, d); };
     if (nom == "index.dat") continue;
-    if (std::any_of(videes.begin(), videes.end(), dans)) {
+    if (libres[i] && std::any_of(videes.begin(), videes.end(), dans)) {
       partis.insert(os::foldedName(chemin));
       continue;
     }
@@ -114,14 +158,14 @@ TEST_P(SauvegardesAleatoires, SurviveEveryMask) {
         std::find_if(plan.TableMotifs.begin(), plan.TableMotifs.end(),
                      [&](const std::string& m) { return !m.empty() && os::matchesMask(nom, m); });
     if (masque != plan.TableMotifs.end()) {
-      if (EmplacementDe(chemin.substr(0, chemin.rfind('\\')), kJeux, kSauvegardes) ==
-          Emplacement::Ailleurs) {
+      if (libres[i]) {
         partis.insert(os::foldedName(chemin));
       } else {
         proteges.emplace(os::foldedName(chemin), *masque);
         tailleProtegee += tailles[i];
       }
-    } else if (dans(plan.TableDossiers[5]) && os::matchesMask(nom, "*.cab")) {
+    } else if (libres[i] && plan.TableDossiers[5] == sbdr && dans(sbdr) &&
+               os::matchesMask(nom, "*.cab")) {
       partis.insert(os::foldedName(chemin));
     }
   }
@@ -140,6 +184,13 @@ TEST_P(SauvegardesAleatoires, SurviveEveryMask) {
   for (const std::string& f : fichiers) {
     EXPECT_EQ(Existe(f), !partis.contains(os::foldedName(f))) << f;
   }
+  // Each skipped pass named, with its folder, in the preview and in the summary.
+  Liste dites;
+  for (const PasseSautee& p : a.passesSautees) {
+    dites.push_back(p.cle + '\t' + p.dossier);
+    EXPECT_NE(a.resume.find("sautée : " + p.dossier + " "), std::string::npos) << p.dossier;
+  }
+  EXPECT_EQ(dites, sautees);
 }
 
 INSTANTIATE_TEST_SUITE_P(Graines, SauvegardesAleatoires, ::testing::Range(1, 9));

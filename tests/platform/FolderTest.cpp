@@ -121,6 +121,15 @@ class FolderTest : public AvecLecteur {
   }
 };
 
+// A folder's own path names it as the disk does, whatever spelling reached it; a file or a
+// missing folder has none.
+TEST_F(FolderTest, OwnPathSpellsTheFolderAsTheDiskDoes) {
+  EXPECT_EQ(lecteur.folderPath("c:/DATA/./sub.TMP/x/.."), "C:\\data\\Sub.tmp");
+  EXPECT_EQ(lecteur.folderPath("C:"), "C:\\");
+  EXPECT_FALSE(lecteur.folderPath("C:\\data\\plain.tmp"));
+  EXPECT_FALSE(lecteur.folderPath("C:\\absent"));
+}
+
 TEST_F(FolderTest, ListsEveryEntryOnceAndNeverTheDotEntries) {
   const std::set<std::string> all = {"plain.tmp", "hidden.tmp", "system.tmp",
                                      ".dot.tmp",  "NOEXT",      "Sub.tmp"};

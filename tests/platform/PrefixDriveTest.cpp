@@ -76,7 +76,9 @@ TEST_F(PrefixDriveTest, OwnMakesAFreshProfileOnceInTheFolderItIsGiven_Linux) {
     EXPECT_TRUE(fs::is_directory(user / f)) << f;
   }
   // The profile and its first start's marker, and no samples: the program's folder is empty.
-  EXPECT_EQ(namesIn(other), (std::set<std::string>{".first-start", "drive_c", "user.reg"}));
+  EXPECT_EQ(namesIn(other),
+            (std::set<std::string>{".first-start", ".tidora2000", "drive_c", "user.reg"}));
+  EXPECT_TRUE(drive.madeByProgram());
   EXPECT_EQ(namesIn(other / "drive_c"),
             (std::set<std::string>{"Program Files", "users", "windows"}));
   EXPECT_TRUE(fs::is_empty(other / "drive_c/Program Files/Tidora 2000"));
@@ -93,7 +95,7 @@ TEST_F(PrefixDriveTest, OwnMakesAFreshProfileOnceInTheFolderItIsGiven_Linux) {
   EXPECT_FALSE(created);
   EXPECT_EQ(again.prefix(), other);
   EXPECT_FALSE(again.freshProfilePending());
-  EXPECT_EQ(namesIn(other), (std::set<std::string>{"drive_c", "user.reg"}));
+  EXPECT_EQ(namesIn(other), (std::set<std::string>{".tidora2000", "drive_c", "user.reg"}));
 }
 
 // A folder that may not serve as the program's prefix is refused before anything is made in it:
@@ -158,6 +160,7 @@ TEST_F(PrefixDriveTest, ExistingUsesAPrefixAsItStandsAndRefusesWhatIsNone_Linux)
     EXPECT_EQ(key->valueNames(), std::vector<std::string>{"v"});
     EXPECT_FALSE(drive.openKey("\\Software\\Microsoft\\Internet Explorer\\TypedURLs"));
     EXPECT_FALSE(drive.freshProfilePending());
+    EXPECT_FALSE(drive.madeByProgram());
   }
   EXPECT_EQ(Etat(wine), before);
 

@@ -149,7 +149,8 @@ TEST_F(RegistryTest, EditsOnDiskAreSeenAndSavesLeaveNoTemporaryFile) {
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(prefix_)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"drive_c", "user.reg"}));  // no lock file either
+  // No lock file either: the fresh profile's own mark only.
+  EXPECT_EQ(names, (std::vector<std::string>{".tidora2000", "drive_c", "user.reg"}));
 }
 
 TEST_F(RegistryTest, ACorruptHiveIsReportedAndNeverOverwritten) {

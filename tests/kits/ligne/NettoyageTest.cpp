@@ -228,6 +228,7 @@ class NettoyageTest : public ProgrammeTest {
 // Where a file of the random trees lies: a save location of the profile (its Microsoft folders
 // aside), the game folder Lutris installed into, or elsewhere.
 std::string Lieu(const std::string& windows) {
+  if (windows.find("\\Saves\\") != std::string::npos) return "sauvegardes";
   const std::string profil = "C:\\users\\steamuser\\";
   for (const char* s :
        {"Documents\\", "AppData\\Roaming\\", "AppData\\LocalLow\\", "Saved Games\\"}) {
