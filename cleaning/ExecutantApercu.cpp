@@ -28,7 +28,8 @@ bool TExecutantApercu::DejaSupprime(const os::Folder& dossier, std::string_view 
 void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
   const bool supprime = fichier.dossier.mayRemove(fichier.nom);
   apercu_.fichiers.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
-                              fichier.emplacement, supprime, std::string(fichier.raison), {}});
+                              fichier.emplacement, supprime, std::string(fichier.raison), {},
+                              fichier.dossier.id()});
   if (!supprime) {
     Refuser(os::error::AccessDenied, "Ne pourrait supprimer le fichier", apercu_.fichiers.back().chemin);
   }
@@ -38,6 +39,12 @@ void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
 void TExecutantApercu::Epargner(const Entree& fichier) {
   apercu_.proteges.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
                               fichier.emplacement, false, std::string(fichier.raison), {}});
+}
+
+void TExecutantApercu::Garder(const Entree& fichier) {
+  apercu_.gardes.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
+                            fichier.emplacement, false, std::string(fichier.raison), {},
+                            fichier.dossier.id()});
 }
 
 // As the system removes a folder: only when it holds nothing (here: nothing the run leaves), only

@@ -91,7 +91,8 @@ TEST_F(ConfirmationTest, CleansWhatIsCheckedAsPreviewedLeavesTheRestAndTheProtec
   ASSERT_NE(b, nullptr);
   b->setCheckState(0, Qt::Unchecked);
   EXPECT_EQ(c->ElementPrefixe(w)->checkState(0), Qt::PartiallyChecked);
-  EXPECT_EQ(c->Laisses(w), std::set<std::string>{"C:\\windows\\temp\\b.txt"});
+  ASSERT_EQ(c->Laisses(w).size(), 1u);
+  EXPECT_EQ(c->Laisses(w).begin()->nom, "b.txt");
   EXPECT_TRUE(c->Laisses(s).empty());
   EXPECT_EQ(c->Total()->text(),
             QString::fromUtf8("À effacer : 5 fichiers, 4,0 ko dans 2 préfixes ; laissés : 2 "
