@@ -44,20 +44,22 @@ class GarderTest : public FauxFoyer {
   fs::path pfx_;
 };
 
+// b.tmp is met twice: by the TEMP pass through the registry's spelling, then by the *.tmp pass
+// through the disk's.
 TEST_F(GarderTest, AFileLeftOutStaysWhateverCaseTheRegistrySpellsItsFolderIn) {
-  for (const char* f : {"a.txt", "b.txt", "c.txt"}) Ecrire(Temp(f), f);
+  for (const char* f : {"a.tmp", "b.tmp", "c.txt"}) Ecrire(Temp(f), f);
   const ChoixCommuns choix = ChoixParDefaut();
   const Apercu a = ApercuPrefixe(OuvrirPrefixe(pfx_, {}, choix));
   std::set<FichierRepere> laisses;
   for (const FichierApercu& f : a.fichiers) {
     EXPECT_NE(f.chemin.find("\\USERS\\SteamUser\\tEmP\\"), std::string::npos) << f.chemin;
-    if (fs::path(f.hote).filename() == "b.txt") laisses.insert(f.Repere());
+    if (fs::path(f.hote).filename() == "b.tmp") laisses.insert(f.Repere());
   }
-  ASSERT_EQ(Noms(a.fichiers), (std::multiset<std::string>{"a.txt", "b.txt", "c.txt"}));
+  ASSERT_EQ(Noms(a.fichiers), (std::multiset<std::string>{"a.tmp", "b.tmp", "c.txt"}));
   const BilanNettoyage b = Nettoyer(choix, laisses);
   EXPECT_EQ(b.nbFichiers, 2u);
-  EXPECT_TRUE(fs::exists(Temp("b.txt")));
-  EXPECT_FALSE(fs::exists(Temp("a.txt")) || fs::exists(Temp("c.txt")));
+  EXPECT_TRUE(fs::exists(Temp("b.tmp")));
+  EXPECT_FALSE(fs::exists(Temp("a.tmp")) || fs::exists(Temp("c.txt")));
 }
 
 TEST_F(GarderTest, TheKeepListIsNamedSavedAndReadBack) {
