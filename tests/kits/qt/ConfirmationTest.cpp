@@ -98,11 +98,11 @@ TEST_F(ConfirmationTest, CleansWhatIsCheckedAsPreviewedLeavesTheRestAndTheProtec
             QString::fromUtf8("À effacer : 5 fichiers, 4,0 ko dans 2 préfixes ; laissés : 2 "
                               "fichiers, 6 o ; protégés : 1 fichier, 10 o"));
   // « Toujours garder » on a selected file: kept for good in its prefix, shown so, left by the run.
-  QTreeWidgetItem* a = c->ElementFichier(w, "C:\\windows\\temp\\a.txt");
-  ASSERT_NE(a, nullptr);
-  a->setSelected(true);
+  QTreeWidgetItem* fa = c->ElementFichier(w, "C:\\windows\\temp\\a.txt");
+  ASSERT_NE(fa, nullptr);
+  fa->setSelected(true);
   QTest::mouseClick(c->BoutonGarder(), Qt::LeftButton);
-  EXPECT_EQ(a->text(2), QString::fromUtf8("gardé"));
+  EXPECT_EQ(fa->text(2), QString::fromUtf8("gardé"));
   EXPECT_EQ(LireChoix(maison_)->gardes,
             (std::vector<ElementGarde>{{wine, "C:\\windows\\temp\\a.txt"}}));
 
