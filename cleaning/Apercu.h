@@ -75,5 +75,5 @@ struct Apercu {
 // `gardes`: the files and folders the user keeps for good (TMenage::CheminsGardes).
 Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
                     const std::vector<std::string>& dossiersJeux = {},
-                    const std::vector<std::string>& dossiersSauvegardes = {},
-                    bool proteger = false, const std::vector<std::string>& gardes = {});
+                    const std::vector<std::string>& dossiersSauvegardes = {}, bool proteger = false,
+                    const std::vector<std::string>& gardes = {});

@@ -33,7 +33,8 @@ Gardes::Gardes(const os::Drive& lecteur, const std::vector<std::string>& chemins
       if (suite->size() < 2) continue;
       std::optional<os::Folder> parent = lecteur.openFolder((*suite)[suite->size() - 2]);
       if (!parent) continue;
-      const std::string_view nom = std::string_view(suite->back()).substr((*suite)[suite->size() - 2].size() + 1);
+      const std::string_view nom =
+          std::string_view(suite->back()).substr((*suite)[suite->size() - 2].size() + 1);
       const std::size_t nombre = parent->count();
       for (std::size_t i = 0; i < nombre; ++i) {
         if (!parent->isFolder(i) && os::sameName(parent->name(i), nom)) {

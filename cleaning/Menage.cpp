@@ -229,9 +229,8 @@ void TMenage::Lister(const os::Folder& dossier) {
     niveaux_.pop_back();
   }
   const os::FileId id = dossier.id();
-  const bool garde = niveaux_.empty()
-                         ? gardes_.DansUnDossierGarde(executant_.Lecteur(), chemin)
-                         : niveaux_.back().garde || gardes_.Dossier(id);
+  const bool garde = niveaux_.empty() ? gardes_.DansUnDossierGarde(executant_.Lecteur(), chemin)
+                                      : niveaux_.back().garde || gardes_.Dossier(id);
   niveaux_.push_back({chemin, id, garde});
 }
 

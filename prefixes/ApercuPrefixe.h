@@ -36,9 +36,9 @@ std::vector<std::string> CheminsDansLeLecteur(const std::filesystem::path& prefi
 // The prefix `dossier` as it stands (os::Drive::existing: nothing is created there), with the
 // plan of its "options.ini" when it has one, else the plan `choix` gives, composed in memory with
 // its own folders as the options window would compose it (nothing is written there either), and
-// the game folders `jeux` (host paths, as Prefixe::jeux), and what `choix` keeps there. Throws os::SystemError (French) when
-// `dossier` is no usable prefix, ErreurOptions when its registry holds a value the options cannot
-// take.
+// the game folders `jeux` (host paths, as Prefixe::jeux), and what `choix` keeps there. Throws
+// os::SystemError (French) when `dossier` is no usable prefix, ErreurOptions when its registry
+// holds a value the options cannot take.
 PrefixeOuvert OuvrirPrefixe(const std::filesystem::path& dossier,
                             const std::vector<std::filesystem::path>& jeux,
                             const ChoixCommuns& choix);

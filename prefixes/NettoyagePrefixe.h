@@ -1,7 +1,8 @@
 #pragma once
 // A cleaning run on one prefix, with no toolkit: the run of its plan with the real executant, its
 // saves and game folders protected as the prefix asks, what the user keeps for good left and
-// counted apart, and the files the user chose to leave out of this run passed over. The command line and the windows show it each their way.
+// counted apart, and the files the user chose to leave out of this run passed over. The command
+// line and the windows show it each their way.
 #include <cstdint>
 #include <memory>
 #include <set>

@@ -80,7 +80,8 @@ std::optional<std::string> Rendre(std::string_view texte) {
 
 std::string_view SansBlancs(std::string_view t) {
   while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r'))
+    t.remove_suffix(1);
   return t;
 }
 

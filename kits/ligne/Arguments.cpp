@@ -238,7 +238,9 @@ Commande LireArguments(const std::vector<std::string_view>& arguments) {
     }
   }
   // "--garder CHEMIN": the argument that is no option is what to keep.
-  if (c.action == Commande::Action::Garder && c.cible && !c.garde) c.garde = std::exchange(c.cible, {});
+  if (c.action == Commande::Action::Garder && c.cible && !c.garde) {
+    c.garde = std::exchange(c.cible, {});
+  }
   Verifier(c);
   return c;
 }

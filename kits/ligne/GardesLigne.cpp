@@ -29,7 +29,8 @@ Statut Gardes(const Commande& commande) {
     Ecrire("Toujours gardé : " + Ligne(element));
   } else {
     if (RetirerGarde(choix.gardes, element) == 0) {
-      throw ErreurGarde("« " + TexteGarde(element) + " » n'est pas gardé : voyez « tidora2000 --garder »");
+      throw ErreurGarde("« " + TexteGarde(element) +
+                        " » n'est pas gardé : voyez « tidora2000 --garder »");
     }
     EnregistrerChoix(maison, choix);
     Ecrire("Plus gardé : " + Ligne(element));

@@ -188,7 +188,9 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
                      {"octets", f.taille},
                      {"raison", f.raison},
                      {"emplacement", NomEmplacement(f.emplacement)},
-                     {"etat", etat != nullptr ? etat : f.supprime ? "efface" : "non_supprimable"}});
+                     {"etat", etat != nullptr ? etat
+                              : f.supprime    ? "efface"
+                                              : "non_supprimable"}});
       }
       return j;
     };

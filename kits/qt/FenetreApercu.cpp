@@ -114,11 +114,10 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
 
   disposition->addWidget(liste_, 1);
 
-  QString resume = QStringLiteral("Total : ") + TexteTotal(apercu.nbFichiers, apercu.tailleTotale,
-                                                           apercu.nbEchecs, apercu.proteges.size(),
-                                                           apercu.tailleProtegee,
-                                                           apercu.gardes.size(),
-                                                           apercu.tailleGardee);
+  QString resume =
+      QStringLiteral("Total : ") +
+      TexteTotal(apercu.nbFichiers, apercu.tailleTotale, apercu.nbEchecs, apercu.proteges.size(),
+                 apercu.tailleProtegee, apercu.gardes.size(), apercu.tailleGardee);
   if (!apercu.interruption.empty()) resume += QLatin1Char('\n') + Utf8(apercu.interruption);
   if (!apercu.erreur.empty()) {
     resume += QStringLiteral("\nPuis il signalerait : %1").arg(Utf8(apercu.erreur));

@@ -222,10 +222,12 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
       g->setExpanded(a.proteges.size() <= 20);
     }
     if (!a.gardes.empty()) {
-      QTreeWidgetItem* g = Info(
-          l.element, QStringLiteral("Gardés, laissés en place (toujours gardés)"), a.gardes.size(), i);
+      QTreeWidgetItem* g =
+          Info(l.element, QStringLiteral("Gardés, laissés en place (toujours gardés)"),
+               a.gardes.size(), i);
       for (const FichierApercu& f : a.gardes) {
-        QTreeWidgetItem* e = Element(g, {Utf8(f.chemin), TexteTaille(f.taille), QStringLiteral("gardé")}, kInfo, i);
+        QTreeWidgetItem* e =
+            Element(g, {Utf8(f.chemin), TexteTaille(f.taille), QStringLiteral("gardé")}, kInfo, i);
         e->setToolTip(0, Utf8(f.hote.empty() ? f.chemin : f.hote));
         e->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
       }
@@ -261,8 +263,9 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
   nettoyer_ = boutons->addButton(QStringLiteral("&Nettoyer"), QDialogButtonBox::ActionRole);
   stopper_ = boutons->addButton(QStringLiteral("&Stopper"), QDialogButtonBox::ActionRole);
   garder_ = boutons->addButton(QStringLiteral("&Toujours garder"), QDialogButtonBox::ActionRole);
-  garder_->setToolTip(QStringLiteral("Ne plus jamais effacer les fichiers choisis (sinon ceux "
-                                     "décochés) de leur préfixe ; « Choix… » les liste."));
+  garder_->setToolTip(
+      QStringLiteral("Ne plus jamais effacer les fichiers choisis (sinon ceux "
+                     "décochés) de leur préfixe ; « Choix… » les liste."));
   fermer_ = boutons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::RejectRole);
   for (QPushButton* b : {nettoyer_, stopper_, garder_, fermer_}) b->setAutoDefault(false);
   disposition->addWidget(boutons);
@@ -390,7 +393,8 @@ void FenetreNettoyage::Recompter() {
                  .arg(TexteFichiers(nbProteges), TexteTaille(tailleProtegee));
   }
   if (nbGardes > 0) {
-    texte += QStringLiteral(" ; gardés : %1, %2").arg(TexteFichiers(nbGardes), TexteTaille(tailleGardee));
+    texte += QStringLiteral(" ; gardés : %1, %2")
+                 .arg(TexteFichiers(nbGardes), TexteTaille(tailleGardee));
   }
   total_->setText(texte);
   Boutons();
@@ -519,15 +523,17 @@ void FenetreNettoyage::ToujoursGarder() {
         for (int k = 0; k < g->childCount(); ++k) {
           QTreeWidgetItem* f = g->child(k);
           if (f->data(0, kGarde).toBool()) continue;
-          const bool pris = passe == 0 ? f->isSelected() || g->isSelected() || l.element->isSelected()
-                                       : f->checkState(0) != Qt::Checked;
+          const bool pris = passe == 0
+                                ? f->isSelected() || g->isSelected() || l.element->isSelected()
+                                : f->checkState(0) != Qt::Checked;
           if (pris) rangs.push_back(f);
         }
       }
     }
   }
   if (rangs.empty()) {
-    explication_->setText(QStringLiteral("Choisissez ou décochez d'abord les fichiers à toujours garder."));
+    explication_->setText(
+        QStringLiteral("Choisissez ou décochez d'abord les fichiers à toujours garder."));
     return;
   }
   std::vector<ElementGarde> elements;
@@ -535,7 +541,8 @@ void FenetreNettoyage::ToujoursGarder() {
   for (const QTreeWidgetItem* f : rangs) {
     const std::size_t i = f->data(0, kPrefixe).toULongLong();
     const ApercuDuPrefixe& a = *prefixes_[i].apercu;
-    elements.push_back(GardeDuFichier(a.prefixe.chemin, a.apercu->fichiers.at(f->data(0, kIndice).toULongLong())));
+    elements.push_back(
+        GardeDuFichier(a.prefixe.chemin, a.apercu->fichiers.at(f->data(0, kIndice).toULongLong())));
     touches.insert(i);
   }
   try {

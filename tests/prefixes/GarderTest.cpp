@@ -26,10 +26,13 @@ class GarderTest : public FauxFoyer {
     FauxFoyer::SetUp();
     pfx_ = FairePrefixe(racine_ / "pfx");
     // The registry spells the user's TEMP in another case than the disk.
-    Ecrire(pfx_ / "user.reg", "WINE REGISTRY Version 2\n\n[Environment] 1700000000\n"
-                              "\"TEMP\"=\"c:\\\\USERS\\\\SteamUser\\\\tEmP\"\n");
+    Ecrire(pfx_ / "user.reg",
+           "WINE REGISTRY Version 2\n\n[Environment] 1700000000\n"
+           "\"TEMP\"=\"c:\\\\USERS\\\\SteamUser\\\\tEmP\"\n");
   }
-  fs::path Temp(const std::string& nom) const { return pfx_ / "drive_c/users/steamuser/Temp" / nom; }
+  fs::path Temp(const std::string& nom) const {
+    return pfx_ / "drive_c/users/steamuser/Temp" / nom;
+  }
   static std::multiset<std::string> Noms(const std::vector<FichierApercu>& fichiers) {
     std::multiset<std::string> noms;
     for (const FichierApercu& f : fichiers) noms.insert(fs::path(f.hote).filename().string());
@@ -88,7 +91,8 @@ TEST_F(GarderTest, TheKeepListIsNamedSavedAndReadBack) {
     }
   }
   ChoixCommuns choix = ChoixParDefaut();
-  choix.gardes = {{{}, "C:\\users\\moi\\100% |utile|"}, {racine_ / "un|dossier%\nbizarre", "C:\\x"}};
+  choix.gardes = {{{}, "C:\\users\\moi\\100% |utile|"},
+                  {racine_ / "un|dossier%\nbizarre", "C:\\x"}};
   EnregistrerChoix(maison_, choix);
   EXPECT_EQ(LireChoix(maison_), choix);
   for (const char* ligne : {"Garde=*", "Garde=relatif|C:\\x", "Garde=*|D:\\x", "Garde=*|C:\\",

@@ -354,7 +354,8 @@ TEST_F(ProgrammeTest, GarderKeepsListsAndForgets) {
   EXPECT_EQ(Lancer({"--garder=C:\\Jeux"}).code, 0);
   EXPECT_EQ(Lancer({"--garder"}).sortie, "Toujours gardés, jamais effacés :\n  " + notes +
                                              "\n  C:\\Jeux (dans tous les préfixes)\n");
-  EXPECT_NE(Lancer({"--apercu", "--tsv", wine.string()}).sortie.find(notes + "\t1\t*.tmp\tailleurs\tgarde\n"),
+  EXPECT_NE(Lancer({"--apercu", "--tsv", wine.string()})
+                .sortie.find(notes + "\t1\t*.tmp\tailleurs\tgarde\n"),
             std::string::npos);
   EXPECT_EQ(Lancer({"--ne-plus-garder", notes}).code, 0);
   EXPECT_EQ(Lancer({"--ne-plus-garder", notes}).code, 2);

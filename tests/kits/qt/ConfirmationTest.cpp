@@ -126,8 +126,8 @@ TEST_F(ConfirmationTest, CleansWhatIsCheckedAsPreviewedLeavesTheRestAndTheProtec
   // Each file previewed is gone but the one left out and the one kept; nothing else was touched.
   for (const ApercuDuPrefixe* a : {&apercuWine, &apercuSteam}) {
     for (const FichierApercu& f : a->apercu->fichiers) {
-      EXPECT_EQ(fs::exists(f.hote), f.chemin == "C:\\windows\\temp\\b.txt" ||
-                                        f.chemin == "C:\\windows\\temp\\a.txt")
+      EXPECT_EQ(fs::exists(f.hote),
+                f.chemin == "C:\\windows\\temp\\b.txt" || f.chemin == "C:\\windows\\temp\\a.txt")
           << f.hote;
     }
   }
