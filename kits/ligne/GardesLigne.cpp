@@ -1,5 +1,7 @@
 #include "kits/ligne/GardesLigne.h"
 
+#include <vector>
+
 #include "kits/ligne/Affichable.h"
 #include "prefixes/Choix.h"
 
@@ -22,18 +24,24 @@ Statut Gardes(const Commande& commande) {
     for (const ElementGarde& e : choix.gardes) texte += "  " + Ligne(e);
     return AvecSortie(Ecrire(texte) ? Statut::Fait : Statut::Incomplet);
   }
-  const bool garder = commande.action == Commande::Action::Garder;
-  const ElementGarde element = ElementGardeDe(*commande.garde, garder);
-  if (garder) {
+  if (commande.action == Commande::Action::Garder) {
+    const ElementGarde element = ElementGardeDe(*commande.garde, true);
     GarderToujours(maison, {element});
-    Ecrire("Toujours gardé : " + Ligne(element));
-  } else {
+    return AvecSortie(Ecrire("Toujours gardé : " + Ligne(element)) ? Statut::Fait
+                                                                   : Statut::Incomplet);
+  }
+  // As the list shows it (even once its prefix is gone), else as --garder would name it.
+  const std::size_t avant = choix.gardes.size();
+  std::erase_if(choix.gardes,
+                [&](const ElementGarde& e) { return TexteGarde(e) == *commande.garde; });
+  if (choix.gardes.size() == avant) {
+    const ElementGarde element = ElementGardeDe(*commande.garde, false);
     if (RetirerGarde(choix.gardes, element) == 0) {
       throw ErreurGarde("« " + TexteGarde(element) +
                         " » n'est pas gardé : voyez « tidora2000 --garder »");
     }
-    EnregistrerChoix(maison, choix);
-    Ecrire("Plus gardé : " + Ligne(element));
   }
-  return AvecSortie(Statut::Fait);
+  EnregistrerChoix(maison, choix);
+  return AvecSortie(Ecrire("Plus gardé : " + Visible(*commande.garde) + "\n") ? Statut::Fait
+                                                                              : Statut::Incomplet);
 }

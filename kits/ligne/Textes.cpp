@@ -53,7 +53,7 @@ std::string TexteAide() {
          "                           vaut pour ce préfixe, un chemin Windows « C:\\… »\n"
          "                           pour tous ; sans CHEMIN, liste ce qui est gardé\n"
          "      --ne-plus-garder=CHEMIN\n"
-         "                         ne garde plus CHEMIN (écrit comme pour --garder)\n"
+         "                         ne garde plus CHEMIN, écrit comme --garder le liste\n"
          "      --choisir          ouvre une fenêtre qui liste les préfixes : l'aperçu\n"
          "                           du nettoyage de l'un d'eux, ou les fenêtres du\n"
          "                           programme sur lui\n"
