@@ -21,4 +21,6 @@ struct Ouverture {
   // DossiersSauvegardes).
   std::vector<std::string> jeux{};
   std::vector<std::string> sauvegardes{};
+  // The Windows paths of what the user keeps for good there (TMenage::CheminsGardes).
+  std::vector<std::string> gardes{};
 };

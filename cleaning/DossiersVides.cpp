@@ -12,6 +12,7 @@ struct Suppression {
   std::int32_t profondeurMax;
   IExecutant& executant;
   const std::function<bool()>& continuer;
+  const Gardes& gardes;
   bool arret = false;
 
   // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the start,
@@ -25,6 +26,7 @@ struct Suppression {
       const std::string_view nom = dossier.name(i);
       std::optional<os::Folder> sous = dossier.openChild(nom);
       if (!sous) continue;  // a link or a mount point by now, or gone
+      if (!gardes.Vide() && gardes.Dossier(sous->id())) continue;
       supprimes += SupprimerVidesSous(*sous, niveau + 1);
       sous.reset();
       if (arret) break;
@@ -43,10 +45,11 @@ struct Suppression {
 }  // namespace
 
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
-                           IExecutant& executant, const std::function<bool()>& continuer) {
+                           IExecutant& executant, const std::function<bool()>& continuer,
+                           const Gardes& gardes) {
   if (dossier.empty() || dossier == "\\") return 0;  // neither the current folder nor a root
   std::optional<os::Folder> racine = executant.Lecteur().openFolder(dossier);
   if (!racine) return 0;
-  Suppression suppression{profondeurMax, executant, continuer};
+  Suppression suppression{profondeurMax, executant, continuer, gardes};
   return suppression.SupprimerVidesSous(*racine, 1);
 }
