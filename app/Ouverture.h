@@ -21,6 +21,8 @@ struct Ouverture {
   // DossiersSauvegardes).
   std::vector<std::string> jeux{};
   std::vector<std::string> sauvegardes{};
+  // The Windows paths of what the user keeps for good there (TMenage::CheminsGardes).
+  std::vector<std::string> gardes{};
   // A prefix the program did not make (a game's, a Wine prefix, also when TIDORA_PREFIX names
   // it): the windows write nothing there until VALIDER, which saves the options and puts the help
   // file beside them (a prefix validated before gets it at once).

@@ -25,7 +25,8 @@ struct FenetreApercu : IFenetreMenage {
 
 Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
                     const std::vector<std::string>& dossiersJeux,
-                    const std::vector<std::string>& dossiersSauvegardes, bool proteger) {
+                    const std::vector<std::string>& dossiersSauvegardes, bool proteger,
+                    const std::vector<std::string>& gardes) {
   Apercu apercu;
   TScruteDossier scrute;  // set as the main window sets its own
   FenetreApercu fenetre;
@@ -34,6 +35,7 @@ Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
   menage.DossiersJeux = dossiersJeux;
   menage.DossiersSauvegardes = dossiersSauvegardes;
   menage.ProtegerSauvegardes = proteger;
+  menage.CheminsGardes = gardes;
   try {
     menage.Lancer();
   } catch (const os::SystemError& e) {
@@ -47,6 +49,7 @@ Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
   apercu.tailleTotale = menage.TailleTotale;
   apercu.nbEchecs = menage.NbEchecs;
   apercu.tailleProtegee = menage.TailleProtegee;
+  apercu.tailleGardee = menage.TailleGardee;
   apercu.interruption = menage.Interruption;
   apercu.passesSautees = menage.PassesSautees;
   const auto sensibles = std::stable_partition(

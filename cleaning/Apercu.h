@@ -9,6 +9,7 @@
 
 #include "cleaning/DossierDangereux.h"
 #include "cleaning/Emplacements.h"
+#include "cleaning/FichierRepere.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/Drive.h"
 
@@ -20,8 +21,14 @@ struct FichierApercu {
   bool supprime = true;      // false: the run would fail to delete it (counted all the same)
   std::string raison;        // what takes it: an option's key ("Temp") or a mask ("*.tmp")
   std::string hote;          // where it lies on the host, when the drive is a prefix ("" else)
+  os::FileId dossier{};      // the identity of the folder that lists it
   // Where its folder's path ends in `chemin` (the "\" before its name, which may hold one).
   std::size_t finDossier = 0;
+
+  // The file as the run holds it: what a run is told to leave it by.
+  FichierRepere Repere() const {
+    return {dossier, chemin.substr((finDossier != 0 ? finDossier : chemin.rfind('\\')) + 1)};
+  }
 };
 
 // A registry value the run deletes.
@@ -43,6 +50,9 @@ struct Apercu {
   // The files a mask found and the run leaves, being protected (TMenage::ProtegerSauvegardes),
   // each once, in the run's order; `raison` is the first mask that found it.
   std::vector<FichierApercu> proteges;
+  // The files the user keeps for good (TMenage::CheminsGardes) met by the run, each once, in the
+  // run's order; `raison` is what first took it.
+  std::vector<FichierApercu> gardes;
   // The registry values the purges delete, in the run's order.
   std::vector<ValeurApercu> valeurs;
   // The empty folders removed at the end (Windows paths), deepest first, in the run's order.
@@ -56,6 +66,7 @@ struct Apercu {
   std::uint64_t tailleTotale = 0;
   std::uint64_t nbEchecs = 0;
   std::uint64_t tailleProtegee = 0;
+  std::uint64_t tailleGardee = 0;
   // Why the run would stop before its end (a program started in the prefix), or "".
   std::string interruption;
   // The failure the run reports after its summary (a hive that cannot be read), or "".
@@ -67,8 +78,9 @@ struct Apercu {
 // folders (those a launcher installs games into). The files on disk and the registry are left
 // exactly as they are. Throws what the run would throw before its summary.
 // `dossiersSauvegardes`: save locations beyond the usual ones; `proteger`: the run leaves the
-// files masks find in save locations and game folders (TMenage::ProtegerSauvegardes).
+// files masks find in save locations and game folders (TMenage::ProtegerSauvegardes);
+// `gardes`: the files and folders the user keeps for good (TMenage::CheminsGardes).
 Apercu ApercuMenage(const os::Drive& lecteur, const TPlanMenage& plan,
                     const std::vector<std::string>& dossiersJeux = {},
-                    const std::vector<std::string>& dossiersSauvegardes = {},
-                    bool proteger = false);
+                    const std::vector<std::string>& dossiersSauvegardes = {}, bool proteger = false,
+                    const std::vector<std::string>& gardes = {});

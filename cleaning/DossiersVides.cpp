@@ -15,6 +15,7 @@ struct Suppression {
   IExecutant& executant;
   std::set<os::FileId>* entames;
   const std::function<bool()>& continuer;
+  const Gardes& gardes;
   bool arret = false;
 
   // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the
@@ -28,6 +29,7 @@ struct Suppression {
       const std::string_view nom = dossier.name(i);
       std::optional<os::Folder> sous = dossier.openChild(nom);
       if (!sous) continue;  // a link or a mount point by now, or gone
+      if (!gardes.Vide() && gardes.Dossier(sous->id())) continue;
       supprimes += SupprimerVidesSous(*sous, niveau + 1);
       const bool entame = entames == nullptr || entames->contains(sous->id());
       sous.reset();
@@ -56,10 +58,10 @@ bool DossierDuSysteme(const os::Folder& dossier, std::size_t i, bool racine) {
 
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
                            IExecutant& executant, std::set<os::FileId>* entames,
-                           const std::function<bool()>& continuer) {
+                           const std::function<bool()>& continuer, const Gardes& gardes) {
   if (dossier.empty() || dossier == "\\") return 0;  // neither the current folder nor a root
   std::optional<os::Folder> racine = executant.Lecteur().openFolder(dossier);
   if (!racine) return 0;
-  Suppression suppression{profondeurMax, executant, entames, continuer};
+  Suppression suppression{profondeurMax, executant, entames, continuer, gardes};
   return suppression.SupprimerVidesSous(*racine, 1);
 }

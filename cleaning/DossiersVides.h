@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cleaning/Executant.h"
+#include "cleaning/Gardes.h"
 #include "platform/FileId.h"
 
 // Removes, through `executant`, every sub-folder of `dossier` (a Windows path of the executant's
@@ -18,10 +19,12 @@
 // mount points are neither entered nor removed; a folder that cannot be read or removed is left
 // as it is; folders more than `profondeurMax` levels below `dossier` are not looked at.
 // `continuer` is called after each sub-folder, as the scanner drains the message queue; once it
-// returns false, nothing more is removed. Returns how many folders were removed.
+// returns false, nothing more is removed. A folder of `gardes` is neither entered nor removed.
+// Returns how many folders were removed.
 int SupprimerDossiersVides(std::string_view dossier, std::int32_t profondeurMax,
                            IExecutant& executant, std::set<os::FileId>* entames = nullptr,
-                           const std::function<bool()>& continuer = {});
+                           const std::function<bool()>& continuer = {},
+                           const Gardes& gardes = {});
 
 // True for the entry `i` of `dossier` (a folder of a temporary folder, `racine` when it is that
 // folder itself) when the system makes it, for its own programs to find there: "Low" right in the

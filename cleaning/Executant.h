@@ -28,6 +28,8 @@ class IExecutant {
   virtual void SupprimerFichier(const Entree& fichier) = 0;
   // A file the run leaves because it is protected (a save or a game's own file).
   virtual void Epargner(const Entree&) {}
+  // A file the run leaves because the user keeps it for good (Gardes.h).
+  virtual void Garder(const Entree&) {}
   // True when the user chose to leave this file where it is: the run passes it over, neither
   // counted nor touched.
   virtual bool Laisser(const Entree&) { return false; }

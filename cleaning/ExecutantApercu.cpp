@@ -27,19 +27,26 @@ bool TExecutantApercu::DejaSupprime(const os::Folder& dossier, std::string_view 
 
 void TExecutantApercu::SupprimerFichier(const Entree& fichier) {
   const bool supprime = fichier.dossier.mayRemove(fichier.nom);
+  const os::FileId dossier = fichier.dossier.id();
   apercu_.fichiers.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
                               fichier.emplacement, supprime, std::string(fichier.raison), {},
-                              fichier.dossier.path().size()});
+                              dossier, fichier.dossier.path().size()});
   if (!supprime) {
     Refuser(os::error::AccessDenied, "Ne pourrait supprimer le fichier", apercu_.fichiers.back().chemin);
   }
-  partis_.emplace(fichier.dossier.id(), std::string(fichier.nom));
+  partis_.emplace(dossier, std::string(fichier.nom));
 }
 
 void TExecutantApercu::Epargner(const Entree& fichier) {
   apercu_.proteges.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
                               fichier.emplacement, false, std::string(fichier.raison), {},
-                              fichier.dossier.path().size()});
+                              fichier.dossier.id(), fichier.dossier.path().size()});
+}
+
+void TExecutantApercu::Garder(const Entree& fichier) {
+  apercu_.gardes.push_back({Chemin(fichier.dossier, fichier.nom), fichier.taille,
+                            fichier.emplacement, false, std::string(fichier.raison), {},
+                            fichier.dossier.id(), fichier.dossier.path().size()});
 }
 
 // As the system removes a folder: only when it holds nothing (here: nothing the run leaves), only

@@ -30,6 +30,8 @@ class TExecutantApercu : public IExecutant {
   void SupprimerDossier(const os::Folder& dossier, std::string_view nom) override;
   // Records the protected file among those the run leaves.
   void Epargner(const Entree& fichier) override;
+  // Records the kept file among those the run leaves.
+  void Garder(const Entree& fichier) override;
   // Opens the key, never creates it: nothing when it is missing.
   std::optional<os::RegistryKey> OuvrirCle(std::string_view chemin) override;
   // Records the values of `noms` that the key holds, under their own names.

@@ -101,6 +101,10 @@ void TMenage::Lancer() {
   echecs_.clear();
   proteges_.clear();
   entames_.clear();
+  NbGardes = 0;
+  TailleGardee = 0;
+  gardesVus_.clear();
+  gardes_ = Gardes(executant_.Lecteur(), CheminsGardes);
 
   PassesSautees.clear();
   try {
@@ -179,12 +183,16 @@ void TMenage::Lancer() {
   }
   for (const std::string& dossierTemp : dossiersTemp) {
     if (stoppe_) break;
+    if (gardes_.DansUnDossierGarde(executant_.Lecteur(), dossierTemp)) continue;
     // Of the user's own only what the run emptied goes.
     std::set<os::FileId>* entames = dossierTemp == tempUtilisateur ? &entames_ : nullptr;
-    SupprimerDossiersVides(dossierTemp, scrute_.MaxPenetration, executant_, entames, [this] {
-      if (scrute_.TraiterMessages) scrute_.TraiterMessages();
-      return !stoppe_;
-    });
+    SupprimerDossiersVides(
+        dossierTemp, scrute_.MaxPenetration, executant_, entames,
+        [this] {
+          if (scrute_.TraiterMessages) scrute_.TraiterMessages();
+          return !stoppe_;
+        },
+        gardes_);
   }
 
   NbEchecs = EchecsRestants();
@@ -215,8 +223,52 @@ void TMenage::Passe(const std::string& dossier, const std::string& filtre, std::
       return EmplacementDe(sous, DossiersJeux, DossiersSauvegardes) == Emplacement::Ailleurs;
     };
   }
-  scrute_.Execute();
+  niveaux_.clear();
+  if (gardes_.Vide()) {
+    scrute_.Execute();
+  } else {
+    // Each folder listed is first placed among the kept ones, then mapped as before.
+    struct Ecoute {
+      TScruteDossier& scrute;
+      TListeEvent avant;
+      ~Ecoute() { scrute.OnListe = std::move(avant); }
+    } ecoute{scrute_, scrute_.OnListe};
+    scrute_.OnListe = [this, &ecoute](TScruteDossier& s, os::Folder& d) {
+      Lister(d);
+      if (ecoute.avant) ecoute.avant(s, d);
+    };
+    scrute_.Execute();
+  }
   if (!parMasque) scrute_.OnEntrer = nullptr;
+}
+
+// The folders of a pass come depth first, each below one listed before it but the first, whose
+// own place is looked up through the drive.
+void TMenage::Lister(const os::Folder& dossier) {
+  const std::string& chemin = dossier.path();
+  while (!niveaux_.empty()) {
+    const std::string& haut = niveaux_.back().chemin;
+    if (chemin.size() > haut.size() && chemin[haut.size()] == '\\' && chemin.starts_with(haut)) {
+      break;
+    }
+    niveaux_.pop_back();
+  }
+  const os::FileId id = dossier.id();
+  const bool garde = niveaux_.empty() ? gardes_.DansUnDossierGarde(executant_.Lecteur(), chemin)
+                                      : niveaux_.back().garde || gardes_.Dossier(id);
+  niveaux_.push_back({chemin, id, garde});
+}
+
+bool TMenage::Garder(const Entree& fichier) {
+  if (niveaux_.empty()) return false;
+  const Niveau& n = niveaux_.back();
+  if (!n.garde && !gardes_.Fichier(n.id, fichier.nom)) return false;
+  if (gardesVus_.insert({n.id, std::string(fichier.nom)}).second) {
+    ++NbGardes;
+    TailleGardee += fichier.taille;
+    executant_.Garder(fichier);
+  }
+  return true;
 }
 
 // The first mask pass walks the whole of drive C: while it does, each folder's files are matched
@@ -353,6 +405,11 @@ std::string TMenage::Resume() const {
     texte += NbProteges > 1 ? " fichiers protégés (sauvegardes et dossiers de jeux) laissés en place"
                             : " fichier protégé (sauvegarde ou dossier de jeu) laissé en place";
   }
+  if (NbGardes > 0) {
+    texte += '\r';
+    texte += std::to_string(NbGardes);
+    texte += NbGardes > 1 ? " fichiers gardés laissés en place" : " fichier gardé laissé en place";
+  }
   for (const PasseSautee& passe : PassesSautees) {
     texte += '\r';
     texte += passe.Texte();
@@ -375,7 +432,7 @@ void TMenage::ScruteDossier1Fichier(TScruteDossier& Sender, const std::string&) 
   if (executant_.DejaSupprime(dossier, nom)) return;  // gone in an earlier pass
   const Entree fichier{dossier, nom, Sender.TailleFichier(),
                        static_cast<Emplacement>(Sender.LieuFichier()), raison_};
-  if (executant_.Laisser(fichier)) return;
+  if (Garder(fichier) || executant_.Laisser(fichier)) return;
   // A save or a game's own file is no mask's to take unless the user said so.
   if (parMasque_ && ProtegerSauvegardes && fichier.emplacement != Emplacement::Ailleurs) {
     const std::optional<os::FileId> id = dossier.entryId(nom);

@@ -24,6 +24,9 @@
 // starts and neither purge nor the folder removal runs, but "FIN" and the summary still come. The
 // plan is read afresh at each step: a validation during the run may rebuild it. A file the
 // executant has already seen go (DejaSupprime) is passed over, neither counted nor touched.
+// The files and folders the user keeps for good (CheminsGardes, resolved through the drive when
+// the run starts) are left by every pass, counted apart (NbGardes) and told to the executant
+// (Garder); a kept folder keeps everything below it, and is never removed as empty.
 #include <cstdint>
 #include <map>
 #include <set>
@@ -35,6 +38,8 @@
 #include "cleaning/DossierDangereux.h"
 #include "cleaning/Executant.h"
 #include "cleaning/FenetreMenage.h"
+#include "cleaning/FichierRepere.h"
+#include "cleaning/Gardes.h"
 #include "cleaning/LibellesDossiers.h"
 #include "cleaning/PlanMenage.h"
 #include "platform/Mask.h"
@@ -83,6 +88,11 @@ class TMenage {
   // The Windows paths of the folders a launcher installs the drive's games into: files there
   // lie in game folders (Emplacements.h).
   std::vector<std::string> DossiersJeux;
+  // The Windows paths of the files and folders the user keeps for good.
+  std::vector<std::string> CheminsGardes;
+  // The kept files the run met and left, each once, and their size.
+  std::uint64_t NbGardes = 0;
+  std::uint64_t TailleGardee = 0;
 
  private:
   void ScruteDossier1Fichier(TScruteDossier& Sender, const std::string& Nom);
@@ -101,6 +111,10 @@ class TMenage {
   void PurgerAdresses();
   void PurgerRecherches();
   std::string Resume() const;
+  // The scanner lists `dossier` during a pass: whether it is kept, and where it lies.
+  void Lister(const os::Folder& dossier);
+  // The file `fichier` of the folder listed last is kept: counted (once) and told, true.
+  bool Garder(const Entree& fichier);
   void NoterEchec(const os::Folder& dossier, std::string_view nom);
   std::uint64_t EchecsRestants() const;
 
@@ -122,6 +136,17 @@ class TMenage {
   // The folders the run took a file out of: of the user's temporary folder's sub-folders,
   // SupprimerDossiersVides removes only those.
   std::set<os::FileId> entames_;
+  // What the run keeps, resolved when it starts; the kept files already counted.
+  Gardes gardes_;
+  std::set<FichierRepere> gardesVus_;
+  // The folders from the pass's start to the one listed last: each one's path, identity and
+  // whether it is kept (itself or through a folder above it).
+  struct Niveau {
+    std::string chemin;
+    os::FileId id;
+    bool garde = false;
+  };
+  std::vector<Niveau> niveaux_;
   std::string raison_;
   bool parMasque_ = false;
   std::string windows_;  // the drive's Windows folder, for RefuserDossier

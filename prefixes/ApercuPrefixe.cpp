@@ -25,7 +25,8 @@ std::optional<fs::path> Sous(const fs::path& chemin, const fs::path& racine) {
   return std::nullopt;
 }
 
-// "c:\x" becomes "C:\x": one spelling of the drive for every path shown.
+// "c:\x" becomes "C:\x": one spelling of the drive for every path shown (what a run is told to
+// leave is never matched by this text, see FichierApercu::Repere).
 void LettreMajuscule(std::string& chemin) {
   if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
     chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');
@@ -69,8 +70,9 @@ namespace {
 
 PrefixeOuvert Ouvrir(const fs::path& dossier, std::optional<os::FileId> id,
                      const std::vector<fs::path>& jeux, const ChoixCommuns& choix, bool propre) {
-  PrefixeOuvert prefixe{os::Drive::existing(dossier, id), {}, false, true, {}, {}};
+  PrefixeOuvert prefixe{os::Drive::existing(dossier, id), {}, false, true, {}, {}, {}};
   prefixe.jeux = CheminsDansLeLecteur(dossier, jeux);
+  prefixe.gardes = CheminsGardes(choix.gardes, dossier);
   prefixe.sauvegardes = SauvegardesNommees(prefixe.lecteur);
   prefixe.proteger = !choix.sauvegardes && !(propre && prefixe.lecteur.madeByProgram());
   prefixe.choixPropres = OptionsEnregistrees(prefixe.lecteur);
@@ -99,7 +101,7 @@ PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix, b
 
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   Apercu apercu = ApercuMenage(prefixe.lecteur, prefixe.plan, prefixe.jeux, prefixe.sauvegardes,
-                               prefixe.proteger);
+                               prefixe.proteger, prefixe.gardes);
   // Every path spelled "C:\..." alike, and where it lies on the host: each folder resolved once.
   std::map<std::string, std::string> hotes;
   auto placer = [&](FichierApercu& f) {
@@ -114,6 +116,7 @@ Apercu ApercuPrefixe(const PrefixeOuvert& prefixe) {
   };
   for (FichierApercu& f : apercu.fichiers) placer(f);
   for (FichierApercu& f : apercu.proteges) placer(f);
+  for (FichierApercu& f : apercu.gardes) placer(f);
   for (std::string& d : apercu.dossiers) LettreMajuscule(d);
   return apercu;
 }

@@ -25,6 +25,8 @@ struct PrefixeOuvert {
   std::vector<std::string> jeux;
   // Save locations its profile names beyond the usual ones (a Documents folder moved elsewhere).
   std::vector<std::string> sauvegardes;
+  // The Windows paths of what the user keeps for good there (the common choices' keep list).
+  std::vector<std::string> gardes;
 };
 
 // The Windows paths ("C:\Jeux\Un jeu") of those of `jeux` (host paths) that lie in the drive C
@@ -35,11 +37,11 @@ std::vector<std::string> CheminsDansLeLecteur(const std::filesystem::path& prefi
 // The prefix `dossier` as it stands (os::Drive::existing: nothing is created there), with the
 // plan of its "options.ini" when it has one, else the plan `choix` gives, composed in memory with
 // its own folders as the options window would compose it (nothing is written there either), and
-// the game folders `jeux` (host paths, as Prefixe::jeux). Its runs protect saves and game
-// folders unless the common choices include them, or unless it is the program's own prefix
-// (`propre`) and the program made it (os::Drive::madeByProgram). Throws os::SystemError (French)
-// when `dossier` is no usable prefix, ErreurOptions when its registry holds a value the options
-// cannot take.
+// the game folders `jeux` (host paths, as Prefixe::jeux), and what `choix` keeps there. Its runs
+// protect saves and game folders unless the common choices include them, or unless it is the
+// program's own prefix (`propre`) and the program made it (os::Drive::madeByProgram). Throws
+// os::SystemError (French) when `dossier` is no usable prefix, ErreurOptions when its registry
+// holds a value the options cannot take.
 PrefixeOuvert OuvrirPrefixe(const std::filesystem::path& dossier,
                             const std::vector<std::filesystem::path>& jeux,
                             const ChoixCommuns& choix, bool propre = false);
@@ -55,6 +57,6 @@ PrefixeOuvert OuvrirPrefixe(const Prefixe& prefixe, const ChoixCommuns& choix,
 std::vector<std::string> SauvegardesNommees(const os::Drive& lecteur);
 
 // The preview of a run with the prefix's plan (ApercuMenage): the files under its game folders
-// are listed with those of the save and game folders, and protected as it protects them. Nothing
-// is written there.
+// are listed with those of the save and game folders, and protected as it protects them; the
+// kept ones apart. Nothing is written there.
 Apercu ApercuPrefixe(const PrefixeOuvert& prefixe);

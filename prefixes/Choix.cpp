@@ -12,8 +12,8 @@ namespace {
 
 constexpr const char* kSection = "Choix";
 
-// The longest choices file read: far more than any this program writes.
-constexpr std::size_t kTailleMax = 64 * 1024;
+// The longest choices file read or written: far more than any keep list a person makes.
+constexpr std::size_t kTailleMax = 1024 * 1024;
 
 bool Oui(const std::string& valeur, const std::string& cle, const std::string& fichier) {
   if (valeur == "oui") return true;
@@ -75,6 +75,7 @@ std::optional<ChoixCommuns> LireChoix(const Maison& maison) {
   } catch (const ErreurOptions& e) {
     throw ErreurChoix("Fichier de choix illisible " + fichier + " : " + e.what());
   }
+  c.gardes = LireGardes(*texte, fichier);
   return c;
 }
 
@@ -92,8 +93,20 @@ void EnregistrerChoix(const Maison& maison, const ChoixCommuns& choix) {
   }
   texte += "Masques=" + choix.masques + "\n";
   texte += std::string("Sauvegardes=") + (choix.sauvegardes ? "oui" : "non") + "\n";
+  texte += SectionGardes(choix.gardes);
+  if (texte.size() > kTailleMax) {
+    throw ErreurChoix("Trop d'éléments gardés : le fichier de choix ne pourrait plus être lu");
+  }
   const std::filesystem::path chemin = FichierChoix(maison);
   std::error_code ec;
   std::filesystem::create_directories(chemin.parent_path(), ec);
   os::saveHostFile(chemin, texte);
+}
+
+ChoixCommuns GarderToujours(const Maison& maison, const std::vector<ElementGarde>& elements) {
+  ChoixCommuns choix = ChoixDeLUtilisateur(maison);
+  bool ajoute = false;
+  for (const ElementGarde& e : elements) ajoute = AjouterGarde(choix.gardes, e) || ajoute;
+  if (ajoute) EnregistrerChoix(maison, choix);
+  return choix;
 }

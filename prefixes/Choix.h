@@ -5,9 +5,11 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "options/FichierOptions.h"
 #include "prefixes/Maison.h"
+#include "prefixes/ToujoursGarder.h"
 
 struct ChoixCommuns {
   // The seventeen choices of the options window, in the order of its boxes.
@@ -16,6 +18,9 @@ struct ChoixCommuns {
   std::string masques;
   // The mask passes also take files in save locations and game folders.
   bool sauvegardes = false;
+  // The keep list: what no run takes, in one prefix or in every one, whatever its choices
+  // (those with options of their own too).
+  std::vector<ElementGarde> gardes;
   friend bool operator==(const ChoixCommuns&, const ChoixCommuns&) = default;
 };
 
@@ -45,6 +50,12 @@ std::optional<ChoixCommuns> LireChoix(const Maison& maison);
 ChoixCommuns ChoixDeLUtilisateur(const Maison& maison);
 
 // Saves the choices (the folder made when missing), replacing the file atomically. Throws
-// ErreurOptions on a refused mask (as the options window refuses it), os::SystemError when the
-// file cannot be written; the file is then left as it was.
+// ErreurOptions on a refused mask (as the options window refuses it), ErreurChoix on a keep list
+// too long to be read back, os::SystemError when the file cannot be written; the file is then
+// left as it was.
 void EnregistrerChoix(const Maison& maison, const ChoixCommuns& choix);
+
+// Adds `elements` to the keep list of the saved choices, read afresh so that nothing saved
+// meanwhile is lost (the defaults when none were ever saved), and saves them; returns the
+// choices as saved. Throws as LireChoix and EnregistrerChoix.
+ChoixCommuns GarderToujours(const Maison& maison, const std::vector<ElementGarde>& elements);

@@ -35,15 +35,6 @@ Prefixe Seul(const std::vector<const Prefixe*>& liste, std::string_view cible,
                     Candidats(liste) + " ; donnez le dossier de l'un d'eux");
 }
 
-// A folder named as a prefix: a real folder drive_c and a registry file, system.reg or, in the
-// program's own prefix, user.reg (never links).
-bool EstPrefixe(const fs::path& dossier) {
-  if (os::winePrefixId(dossier)) return true;
-  struct stat lecteur {}, registre {};
-  return ::lstat((dossier / "drive_c").c_str(), &lecteur) == 0 && S_ISDIR(lecteur.st_mode) &&
-         ::lstat((dossier / "user.reg").c_str(), &registre) == 0 && S_ISREG(registre.st_mode);
-}
-
 // The prefix the existing folder `dossier` is, holds as "pfx", or is the drive C of.
 std::optional<fs::path> PrefixeDuDossier(const fs::path& dossier) {
   if (EstPrefixe(dossier)) return dossier;
@@ -59,6 +50,13 @@ bool Chiffres(std::string_view texte) {
 }
 
 }  // namespace
+
+bool EstPrefixe(const fs::path& dossier) {
+  if (os::winePrefixId(dossier)) return true;
+  struct stat lecteur {}, registre {};
+  return ::lstat((dossier / "drive_c").c_str(), &lecteur) == 0 && S_ISDIR(lecteur.st_mode) &&
+         ::lstat((dossier / "user.reg").c_str(), &registre) == 0 && S_ISREG(registre.st_mode);
+}
 
 Prefixe TrouverCible(std::string_view cible, const std::vector<Prefixe>& connus) {
   const fs::path chemin{std::string(cible)};

@@ -14,6 +14,10 @@ class ErreurCible : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A folder named as a prefix: a real folder drive_c and a registry file, system.reg or, in the
+// program's own prefix, user.reg (never links).
+bool EstPrefixe(const std::filesystem::path& dossier);
+
 // The prefix `cible` names among `connus` (the prefixes found): an existing folder first (never
 // created; a prefix nobody lists is taken as a plain Wine prefix, named after its folder); else,
 // when it is all digits, the Steam game of that number; else the prefix of that name, told apart

@@ -6,25 +6,20 @@
 #include "cleaning/Menage.h"
 #include "platform/SystemError.h"
 
-// The real executant, which passes over the files left out.
+// The real executant, which passes over the files left out: by the identity of the folder that
+// lists them and their exact name, whatever path the run reaches that folder by.
 class NettoyagePrefixe::Executant : public TExecutant {
  public:
-  Executant(const os::Drive& lecteur, std::set<std::string> laisses)
+  Executant(const os::Drive& lecteur, std::set<FichierRepere> laisses)
       : TExecutant(lecteur), laisses_(std::move(laisses)) {}
 
   bool Laisser(const Entree& fichier) override {
     if (laisses_.empty()) return false;
-    std::string chemin = fichier.dossier.path();
-    if (chemin.size() >= 2 && chemin[1] == ':' && chemin[0] >= 'a' && chemin[0] <= 'z') {
-      chemin[0] = static_cast<char>(chemin[0] - 'a' + 'A');  // as a preview spells it
-    }
-    chemin += '\\';
-    chemin += fichier.nom;
-    return laisses_.count(chemin) != 0;
+    return laisses_.contains({fichier.dossier.id(), std::string(fichier.nom)});
   }
 
  private:
-  std::set<std::string> laisses_;
+  std::set<FichierRepere> laisses_;
 };
 
 // The run, and the window it shows itself in, which also tells whether the summary came.
@@ -46,12 +41,13 @@ struct NettoyagePrefixe::Run : IFenetreMenage {
 };
 
 NettoyagePrefixe::NettoyagePrefixe(const PrefixeOuvert& prefixe, IFenetreMenage& fenetre,
-                                   std::set<std::string> laisses)
+                                   std::set<FichierRepere> laisses)
     : executant_(std::make_unique<Executant>(prefixe.lecteur, std::move(laisses))),
       run_(std::make_unique<Run>(scrute_, prefixe.plan, fenetre, *executant_)) {
   run_->menage.DossiersJeux = prefixe.jeux;
   run_->menage.DossiersSauvegardes = prefixe.sauvegardes;
   run_->menage.ProtegerSauvegardes = prefixe.proteger;
+  run_->menage.CheminsGardes = prefixe.gardes;
 }
 
 NettoyagePrefixe::~NettoyagePrefixe() = default;
@@ -81,6 +77,8 @@ BilanNettoyage NettoyagePrefixe::Lancer() {
   bilan.nbEchecs = menage.NbEchecs;
   bilan.nbProteges = menage.NbProteges;
   bilan.tailleProtegee = menage.TailleProtegee;
+  bilan.nbGardes = menage.NbGardes;
+  bilan.tailleGardee = menage.TailleGardee;
   bilan.interruption = menage.Interruption;
   return bilan;
 }

@@ -1,10 +1,12 @@
 #include "kits/ligne/Arguments.h"
 
+#include <utility>
+
 namespace {
 
 enum class Choix {
   Aide, Version, Prefixes, Tsv, Json, Prefixe, Apercu, Nettoyer, Tous, Choisir, Cases, Masques,
-  Sauvegardes
+  Sauvegardes, Garder, NePlusGarder
 };
 
 // Whether an option takes a value: never, always (in the next argument when not given with
@@ -35,6 +37,8 @@ constexpr Option kOptions[] = {
     {"choix", 0, Valeur::Facultative, Choix::Cases},
     {"masques", 0, Valeur::Requise, Choix::Masques},
     {"sauvegardes", 0, Valeur::Requise, Choix::Sauvegardes},
+    {"garder", 0, Valeur::Facultative, Choix::Garder},
+    {"ne-plus-garder", 0, Valeur::Requise, Choix::NePlusGarder},
 };
 
 // The long name of an action that excludes the others.
@@ -45,6 +49,8 @@ std::string_view NomAction(Commande::Action action) {
     case Commande::Action::Nettoyer: return "--nettoyer";
     case Commande::Action::Choisir: return "--choisir";
     case Commande::Action::Choix: return "--choix";
+    case Commande::Action::Garder: return "--garder";
+    case Commande::Action::NePlusGarder: return "--ne-plus-garder";
     default: return "";
   }
 }
@@ -143,6 +149,14 @@ bool Appliquer(const Option& o, std::optional<std::string> valeur, Commande& c) 
       }
       c.sauvegardes = *valeur == "oui";
       return false;
+    case Choix::Garder:
+      ChoisirAction(Commande::Action::Garder, c);
+      if (valeur) c.garde = std::move(*valeur);
+      return false;
+    case Choix::NePlusGarder:
+      ChoisirAction(Commande::Action::NePlusGarder, c);
+      c.garde = std::move(*valeur);
+      return false;
     case Choix::Tsv:
       c.tsv = true;
       return false;
@@ -172,7 +186,8 @@ void Verifier(const Commande& c) {
   }
   if (c.cible && c.tous) throw ErreurArguments(Ensemble("--prefixe", "--tous"));
   if (c.cible && (c.action == Action::Prefixes || c.action == Action::Choisir ||
-                  c.action == Action::Choix)) {
+                  c.action == Action::Choix || c.action == Action::Garder ||
+                  c.action == Action::NePlusGarder)) {
     throw ErreurArguments("un préfixe ne se donne pas avec " + Guillemets(NomAction(c.action)));
   }
   if ((c.masques || c.sauvegardes) && c.action != Action::Choix) {
@@ -221,6 +236,10 @@ Commande LireArguments(const std::vector<std::string_view>& arguments) {
       if (o == nullptr) throw ErreurArguments("option invalide -- " + Guillemets(a.substr(k, 1)));
       if (Appliquer(*o, std::nullopt, c)) return c;
     }
+  }
+  // "--garder CHEMIN": the argument that is no option is what to keep.
+  if (c.action == Commande::Action::Garder && c.cible && !c.garde) {
+    c.garde = std::exchange(c.cible, {});
   }
   Verifier(c);
   return c;

@@ -9,7 +9,9 @@
 #include <vector>
 
 struct Commande {
-  enum class Action { Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir, Choix };
+  enum class Action {
+    Fenetres, Aide, Version, Prefixes, Apercu, Nettoyer, Choisir, Choix, Garder, NePlusGarder
+  };
   Action action = Action::Fenetres;
   bool tsv = false;                   // --tsv: tab-separated lines, a header first
   bool json = false;                  // --json: one JSON document
@@ -19,6 +21,8 @@ struct Commande {
   std::optional<std::string> cases;
   std::optional<std::string> masques;
   std::optional<bool> sauvegardes;
+  // --garder[=CHEMIN] or --garder CHEMIN (nothing: list them), --ne-plus-garder CHEMIN.
+  std::optional<std::string> garde;
 };
 
 // A wrong command line; the message is French and names the faulty argument.
@@ -28,6 +32,7 @@ class ErreurArguments : public std::runtime_error {
 };
 
 // What the arguments (without the program's name) ask. --aide and --version end the reading
-// where they stand; --prefixes, --apercu, --nettoyer, --choisir and --choix exclude one another.
+// where they stand; --prefixes, --apercu, --nettoyer, --choisir, --choix, --garder and
+// --ne-plus-garder exclude one another.
 // Throws ErreurArguments.
 Commande LireArguments(const std::vector<std::string_view>& arguments);

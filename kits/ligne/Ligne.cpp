@@ -13,6 +13,7 @@
 #include "kits/ligne/Affichable.h"
 #include "kits/ligne/Arguments.h"
 #include "kits/ligne/ChoixLigne.h"
+#include "kits/ligne/GardesLigne.h"
 #include "kits/ligne/Nettoyage.h"
 #include "kits/ligne/SortieApercu.h"
 #include "kits/ligne/Sortie.h"
@@ -152,6 +153,9 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
         return Code(Prefixes(commande));
       case Action::Choix:
         return Code(Choix(commande));
+      case Action::Garder:
+      case Action::NePlusGarder:
+        return Code(Gardes(commande));
       case Action::Apercu:
         return Code(Apercevoir(commande));
       case Action::Nettoyer:
@@ -184,6 +188,7 @@ std::optional<int> LigneDeCommande(int argc, char* argv[], Ouverture& ouverture,
         ouverture.proteger = ouvert.proteger;
         ouverture.jeux = std::move(ouvert.jeux);
         ouverture.sauvegardes = std::move(ouvert.sauvegardes);
+        ouverture.gardes = std::move(ouvert.gardes);
         ouverture.etranger = true;
         return std::nullopt;
       }

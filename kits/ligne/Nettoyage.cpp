@@ -163,6 +163,8 @@ Statut NettoyerTous(const std::vector<Prefixe>& prefixes, const ChoixCommuns& ch
     total.nbEchecs += bilan.nbEchecs;
     total.nbProteges += bilan.nbProteges;
     total.tailleProtegee += bilan.tailleProtegee;
+    total.nbGardes += bilan.nbGardes;
+    total.tailleGardee += bilan.tailleGardee;
   }
   if (interrompu != 0) statut = Statut::Refuse;
   // French puts 0 and 1 in the singular.
@@ -179,6 +181,11 @@ Statut NettoyerTous(const std::vector<Prefixe>& prefixes, const ChoixCommuns& ch
     std::cout << " ; " << Fichiers(total.nbProteges)
               << (total.nbProteges > 1 ? " protégés laissés" : " protégé laissé") << " en place, "
               << TailleLisible(total.tailleProtegee);
+  }
+  if (total.nbGardes > 0) {
+    std::cout << " ; " << Fichiers(total.nbGardes)
+              << (total.nbGardes > 1 ? " gardés laissés" : " gardé laissé") << " en place, "
+              << TailleLisible(total.tailleGardee);
   }
   std::cout << '\n';
   return AvecSortie(statut);

@@ -31,7 +31,7 @@ std::string Fichiers(std::uint64_t n) {
 
 struct Total {
   std::uint64_t prefixes = 0, fichiers = 0, octets = 0, echecs = 0, proteges = 0,
-                octetsProteges = 0;
+                octetsProteges = 0, gardes = 0, octetsGardes = 0;
   void Ajouter(const Apercu& a) {
     ++prefixes;
     fichiers += a.nbFichiers;
@@ -39,6 +39,8 @@ struct Total {
     echecs += a.nbEchecs;
     proteges += a.proteges.size();
     octetsProteges += a.tailleProtegee;
+    gardes += a.gardes.size();
+    octetsGardes += a.tailleGardee;
   }
   std::string Texte() const {
     std::string t = Fichiers(fichiers) + ", " + TailleLisible(octets);
@@ -46,6 +48,10 @@ struct Total {
     if (proteges > 0) {
       t += " ; " + Fichiers(proteges) + (proteges > 1 ? " protégés laissés" : " protégé laissé") +
            " en place, " + TailleLisible(octetsProteges);
+    }
+    if (gardes > 0) {
+      t += " ; " + Fichiers(gardes) + (gardes > 1 ? " gardés laissés" : " gardé laissé") +
+           " en place, " + TailleLisible(octetsGardes);
     }
     return t;
   }
@@ -94,6 +100,10 @@ std::string TexteApercus(const std::vector<ApercuDuPrefixe>& apercus) {
       Liste(texte, "Protégés, laissés en place (sauvegardes et dossiers de jeux) :\n", a.proteges, 0,
             a.proteges.size(), true);
     }
+    if (!a.gardes.empty()) {
+      Liste(texte, "Gardés, laissés en place (toujours gardés) :\n", a.gardes, 0, a.gardes.size(),
+            true);
+    }
     if (!a.valeurs.empty()) {
       texte += "Valeurs du registre :\n";
       for (const ValeurApercu& v : a.valeurs) texte += "  " + Visible(v.cle) + '\\' + Visible(v.nom) + '\n';
@@ -135,6 +145,7 @@ std::string LignesTsvApercus(const std::vector<ApercuDuPrefixe>& apercus) {
     };
     for (const FichierApercu& f : d.apercu->fichiers) fichier(f, f.supprime ? "efface" : "non_supprimable");
     for (const FichierApercu& f : d.apercu->proteges) fichier(f, "protege");
+    for (const FichierApercu& f : d.apercu->gardes) fichier(f, "garde");
     for (const ValeurApercu& v : d.apercu->valeurs) {
       texte += prefixe + "\tvaleur\t" + Tsv(v.cle + '\\' + v.nom) + "\t\t\t\t\tefface\n";
     }
@@ -155,7 +166,8 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
   Total general;
   auto totalJson = [](const Total& t) {
     return json{{"fichiers", t.fichiers}, {"octets", t.octets}, {"non_supprimables", t.echecs},
-                {"proteges", t.proteges}, {"octets_proteges", t.octetsProteges}};
+                {"proteges", t.proteges}, {"octets_proteges", t.octetsProteges},
+                {"gardes", t.gardes}, {"octets_gardes", t.octetsGardes}};
   };
   for (const ApercuDuPrefixe& d : apercus) {
     json o = {{"chemin", d.prefixe.chemin.string()},
@@ -170,7 +182,8 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
       continue;
     }
     const Apercu& a = *d.apercu;
-    auto fichiers = [](const std::vector<FichierApercu>& groupe, bool proteges) {
+    // `etat`: the state of every file of the group, else each one's own.
+    auto fichiers = [](const std::vector<FichierApercu>& groupe, const char* etat) {
       json j = json::array();
       for (const FichierApercu& f : groupe) {
         j.push_back({{"windows", f.chemin},
@@ -178,12 +191,15 @@ std::string DocumentJsonApercus(const std::vector<ApercuDuPrefixe>& apercus) {
                      {"octets", f.taille},
                      {"raison", f.raison},
                      {"emplacement", NomEmplacement(f.emplacement)},
-                     {"etat", proteges ? "protege" : f.supprime ? "efface" : "non_supprimable"}});
+                     {"etat", etat != nullptr ? etat
+                              : f.supprime    ? "efface"
+                                              : "non_supprimable"}});
       }
       return j;
     };
-    o["fichiers"] = fichiers(a.fichiers, false);
-    o["proteges"] = fichiers(a.proteges, true);
+    o["fichiers"] = fichiers(a.fichiers, nullptr);
+    o["proteges"] = fichiers(a.proteges, "protege");
+    o["gardes"] = fichiers(a.gardes, "garde");
     o["valeurs"] = json::array();
     for (const ValeurApercu& v : a.valeurs) o["valeurs"].push_back({{"cle", v.cle}, {"nom", v.nom}});
     o["dossiers"] = a.dossiers;

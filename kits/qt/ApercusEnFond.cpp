@@ -18,11 +18,13 @@ void ApercusEnFond::Lancer() {
           copie->choixPropres = a.choixPropres;
           copie->erreur = a.erreur;
           if (a.apercu && resumes) {
-            // The counters and the protected files (few) only.
+            // The counters and the protected and kept files (few) only.
             Apercu& r = copie->apercu.emplace();
             const Apercu& complet = *a.apercu;
             r.optionsValidees = complet.optionsValidees;
             r.proteges = complet.proteges;
+            r.gardes = complet.gardes;
+            r.tailleGardee = complet.tailleGardee;
             r.resume = complet.resume;
             r.nbFichiers = complet.nbFichiers;
             r.tailleTotale = complet.tailleTotale;

@@ -36,6 +36,7 @@ std::unique_ptr<Fenetres> OuvrirFenetres(Ouverture ouverture) {
   menage.ProtegerSauvegardes = ouverture.proteger;
   menage.DossiersJeux = std::move(ouverture.jeux);
   menage.DossiersSauvegardes = std::move(ouverture.sauvegardes);
+  menage.CheminsGardes = std::move(ouverture.gardes);
   QObject::connect(&fenetres->principale, &FenetreHabillee::Fermee, QCoreApplication::instance(),
                    &QCoreApplication::quit);
   fenetres->principale.show();

@@ -109,12 +109,15 @@ FenetreApercu::FenetreApercu(const Apercu& apercu, const QString& prefixe,
   // Apart, last: what the run leaves.
   Fichiers(liste_, QStringLiteral("Protégés, laissés en place (sauvegardes et dossiers de jeux)"),
            apercu.proteges, 0, apercu.proteges.size(), true);
+  Fichiers(liste_, QStringLiteral("Gardés, laissés en place (toujours gardés)"), apercu.gardes, 0,
+           apercu.gardes.size(), true);
 
   disposition->addWidget(liste_, 1);
 
-  QString resume = QStringLiteral("Total : ") + TexteTotal(apercu.nbFichiers, apercu.tailleTotale,
-                                                           apercu.nbEchecs, apercu.proteges.size(),
-                                                           apercu.tailleProtegee);
+  QString resume =
+      QStringLiteral("Total : ") +
+      TexteTotal(apercu.nbFichiers, apercu.tailleTotale, apercu.nbEchecs, apercu.proteges.size(),
+                 apercu.tailleProtegee, apercu.gardes.size(), apercu.tailleGardee);
   for (const PasseSautee& p : apercu.passesSautees) resume += QLatin1Char('\n') + Utf8(p.Texte());
   if (!apercu.interruption.empty()) resume += QLatin1Char('\n') + Utf8(apercu.interruption);
   if (!apercu.erreur.empty()) {

@@ -368,7 +368,7 @@ void FenetreChoix::Nettoyer() {
     modele_->MettreUtilisateur(lignes[i], std::move(utilisateurs[i]));
   }
   Apercevoir(lignes, [this, choix = choixCommuns_](std::vector<ApercuPartage> apercus) {
-    auto* fenetre = new FenetreNettoyage(std::move(apercus), choix, this);
+    auto* fenetre = new FenetreNettoyage(std::move(apercus), choix, maison_, this);
     fenetre->setAttribute(Qt::WA_DeleteOnClose);
     connect(fenetre, &FenetreNettoyage::Debut, this, [this] {
       nettoyage_ = true;
@@ -386,6 +386,11 @@ void FenetreChoix::Nettoyer() {
       modele_->MettreUtilisateur(*ligne, os::prefixUser(dossier));
       modele_->Cocher(*ligne, false);
       Apercevoir({*ligne});
+    });
+    // Files kept for good there: the common choices changed, the prefix is previewed again.
+    connect(fenetre, &FenetreNettoyage::Gardes, this, [this](const fs::path& dossier) {
+      LireChoix();
+      if (const std::optional<int> ligne = modele_->Ligne(dossier)) Apercevoir({*ligne});
     });
     derniereConfirmation_ = fenetre;
     fenetre->open();
@@ -422,12 +427,15 @@ void FenetreChoix::MontrerChoix() {
   auto* fenetre = new FenetreChoixCommuns(maison_, propre, this);
   fenetre->setAttribute(Qt::WA_DeleteOnClose);
   connect(fenetre, &FenetreChoixCommuns::Enregistres, this, [this] {
+    const std::vector<ElementGarde> gardes = choixCommuns_.gardes;
     LireChoix();
-    // The prefixes that take the common choices, and those not yet known.
+    // The prefixes that take the common choices, and those not yet known; all of them when the
+    // keep list changed.
+    const bool tous = gardes != choixCommuns_.gardes;
     std::vector<int> lignes;
     for (int i = 0; i < modele_->rowCount(); ++i) {
       const std::optional<ResumeApercu>& r = modele_->Resume(i);
-      if (!r || !r->choixPropres) lignes.push_back(i);
+      if (tous || !r || !r->choixPropres) lignes.push_back(i);
     }
     Apercevoir(lignes);
   });

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -73,6 +74,27 @@ FenetreChoixCommuns::FenetreChoixCommuns(const Maison& maison, std::optional<Pre
                      "sauvegardes et des dossiers de jeux."));
   disposition->addWidget(sauvegardes_);
 
+  auto* gardes = new QGroupBox(QStringLiteral("Toujours gardés"), this);
+  auto* boiteGardes = new QVBoxLayout(gardes);
+  auto* explication = new QLabel(
+      QStringLiteral("Jamais effacés par un nettoyage, dans leur préfixe ou dans tous. On les "
+                     "ajoute par « Toujours garder » dans « Nettoyer… », ou par "
+                     "« tidora2000 --garder CHEMIN »."),
+      gardes);
+  explication->setWordWrap(true);
+  boiteGardes->addWidget(explication);
+  gardes_ = new QListWidget(gardes);
+  gardes_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  gardes_->setMaximumHeight(6 * (fontMetrics().height() + 4));
+  boiteGardes->addWidget(gardes_);
+  nePlusGarder_ = new QPushButton(QStringLiteral("Ne &plus garder"), gardes);
+  nePlusGarder_->setEnabled(false);
+  boiteGardes->addWidget(nePlusGarder_, 0, Qt::AlignLeft);
+  disposition->addWidget(gardes);
+  connect(gardes_, &QListWidget::itemSelectionChanged, this,
+          [this] { nePlusGarder_->setEnabled(!gardes_->selectedItems().isEmpty()); });
+  connect(nePlusGarder_, &QPushButton::clicked, this, &FenetreChoixCommuns::NePlusGarder);
+
   erreur_ = new QLabel(this);
   erreur_->setWordWrap(true);
   erreur_->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -124,6 +146,7 @@ ChoixCommuns FenetreChoixCommuns::Choix() const {
   for (std::size_t i = 0; i < cases_.size(); ++i) c.cases[i] = cases_[i]->isChecked();
   c.masques = masques_->text().toStdString();
   c.sauvegardes = sauvegardes_->isChecked();
+  c.gardes = elements_;
   return c;
 }
 
@@ -131,6 +154,21 @@ void FenetreChoixCommuns::Montrer(const ChoixCommuns& choix) {
   for (std::size_t i = 0; i < cases_.size(); ++i) cases_[i]->setChecked(choix.cases[i]);
   masques_->setText(Utf8(choix.masques));
   sauvegardes_->setChecked(choix.sauvegardes);
+  elements_ = choix.gardes;
+  gardes_->clear();
+  for (const ElementGarde& e : elements_) {
+    gardes_->addItem(e.prefixe.empty()
+                         ? QStringLiteral("%1 (tous les préfixes)").arg(Utf8(TexteGarde(e)))
+                         : Utf8(TexteGarde(e)));
+  }
+}
+
+void FenetreChoixCommuns::NePlusGarder() {
+  for (int i = gardes_->count() - 1; i >= 0; --i) {
+    if (!gardes_->item(i)->isSelected()) continue;
+    elements_.erase(elements_.begin() + i);
+    delete gardes_->takeItem(i);
+  }
 }
 
 void FenetreChoixCommuns::Dire(const QString& texte) {
@@ -179,6 +217,7 @@ void FenetreChoixCommuns::EnFaireLesCommuns() {
     c.cases = ChoixDuPlan(plan);
     c.masques = MasquesLibres(lecteur);
     c.sauvegardes = sauvegardes_->isChecked();
+    c.gardes = elements_;
     EnregistrerChoix(maison_, c);
   } catch (const std::exception& e) {
     Dire(Utf8(e.what()));

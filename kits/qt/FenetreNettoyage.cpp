@@ -25,7 +25,8 @@ using Horloge = std::chrono::steady_clock;
 constexpr auto kIntervalle = std::chrono::milliseconds(8);
 
 // What a row of the list is, and what it holds.
-enum Role { kGenre = Qt::UserRole, kPrefixe, kChemin, kTaille };
+// kIndice: a file's rank in its preview's list; kGarde: it is kept for good since.
+enum Role { kGenre = Qt::UserRole, kPrefixe, kChemin, kTaille, kIndice, kGarde };
 enum Genre { kLignePrefixe, kGroupe, kFichier, kInfo };
 
 QString Utf8(const std::string& texte) {
@@ -90,8 +91,8 @@ struct Suivi : IFenetreMenage {
 }  // namespace
 
 FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixCommuns choix,
-                                   QWidget* parent)
-    : DialoguePrefixe(parent), choix_(std::move(choix)) {
+                                   Maison maison, QWidget* parent)
+    : DialoguePrefixe(parent), choix_(std::move(choix)), maison_(std::move(maison)) {
   QStringList noms;
   for (const ApercuPartage& a : apercus) noms << Utf8(a->prefixe.nom);
   Intituler(TitrePrefixe(noms.size() <= 3 ? noms.join(QStringLiteral(", "))
@@ -99,8 +100,9 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
   auto* disposition = new QVBoxLayout(this);
   explication_ = new QLabel(
       QStringLiteral("Voici ce qu'un nettoyage effacerait. Décochez ce que vous voulez garder : "
-                     "ce qui n'est pas coché reste en place. Les fichiers protégés (sauvegardes "
-                     "et dossiers de jeux) ne sont jamais effacés d'ici."),
+                     "ce qui n'est pas coché reste en place. « Toujours garder » garde pour de bon "
+                     "les fichiers choisis (sinon ceux décochés). Les fichiers protégés "
+                     "(sauvegardes et dossiers de jeux) ne sont jamais effacés d'ici."),
       this);
   explication_->setWordWrap(true);
   disposition->addWidget(explication_);
@@ -110,6 +112,7 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
   liste_->setHeaderLabels(
       {QStringLiteral("Élément"), QStringLiteral("Taille"), QStringLiteral("Remarque")});
   liste_->setUniformRowHeights(true);
+  liste_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   liste_->header()->setStretchLastSection(false);
   liste_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   liste_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
@@ -182,6 +185,7 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
         e->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         e->setData(0, kChemin, Utf8(f->chemin));
         e->setData(0, kTaille, static_cast<qulonglong>(f->taille));
+        e->setData(0, kIndice, static_cast<qulonglong>(f - a.fichiers.data()));
         e->setToolTip(0, Utf8(f->hote.empty() ? f->chemin : f->hote));
         QString remarque = Lieu(*f);
         if (!f->supprime) {
@@ -217,6 +221,18 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
       }
       g->setExpanded(a.proteges.size() <= 20);
     }
+    if (!a.gardes.empty()) {
+      QTreeWidgetItem* g =
+          Info(l.element, QStringLiteral("Gardés, laissés en place (toujours gardés)"),
+               a.gardes.size(), i);
+      for (const FichierApercu& f : a.gardes) {
+        QTreeWidgetItem* e =
+            Element(g, {Utf8(f.chemin), TexteTaille(f.taille), QStringLiteral("gardé")}, kInfo, i);
+        e->setToolTip(0, Utf8(f.hote.empty() ? f.chemin : f.hote));
+        e->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+      }
+      g->setExpanded(a.gardes.size() <= 20);
+    }
     const bool rien = a.fichiers.empty() && a.valeurs.empty() && a.dossiers.empty();
     if (rien) {
       l.element->setFlags(Qt::ItemIsEnabled);
@@ -246,11 +262,16 @@ FenetreNettoyage::FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixComm
   auto* boutons = new QDialogButtonBox(this);
   nettoyer_ = boutons->addButton(QStringLiteral("&Nettoyer"), QDialogButtonBox::ActionRole);
   stopper_ = boutons->addButton(QStringLiteral("&Stopper"), QDialogButtonBox::ActionRole);
+  garder_ = boutons->addButton(QStringLiteral("&Toujours garder"), QDialogButtonBox::ActionRole);
+  garder_->setToolTip(
+      QStringLiteral("Ne plus jamais effacer les fichiers choisis (sinon ceux "
+                     "décochés) de leur préfixe ; « Choix… » les liste."));
   fermer_ = boutons->addButton(QStringLiteral("&Fermer"), QDialogButtonBox::RejectRole);
-  for (QPushButton* b : {nettoyer_, stopper_, fermer_}) b->setAutoDefault(false);
+  for (QPushButton* b : {nettoyer_, stopper_, garder_, fermer_}) b->setAutoDefault(false);
   disposition->addWidget(boutons);
   connect(nettoyer_, &QPushButton::clicked, this, &FenetreNettoyage::Nettoyer);
   connect(stopper_, &QPushButton::clicked, this, &FenetreNettoyage::Stopper);
+  connect(garder_, &QPushButton::clicked, this, &FenetreNettoyage::ToujoursGarder);
   connect(boutons, &QDialogButtonBox::rejected, this, &FenetreNettoyage::reject);
   connect(liste_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* e, int colonne) {
     if (colonne == 0) Coche(e);
@@ -275,13 +296,14 @@ QTreeWidgetItem* FenetreNettoyage::ElementFichier(std::size_t i, const std::stri
   return nullptr;
 }
 
-std::set<std::string> FenetreNettoyage::Laisses(std::size_t i) const {
-  std::set<std::string> laisses;
-  for (QTreeWidgetItem* g : prefixes_.at(i).groupes) {
+std::set<FichierRepere> FenetreNettoyage::Laisses(std::size_t i) const {
+  std::set<FichierRepere> laisses;
+  const Ligne& l = prefixes_.at(i);
+  for (QTreeWidgetItem* g : l.groupes) {
     for (int k = 0; k < g->childCount(); ++k) {
       const QTreeWidgetItem* f = g->child(k);
-      if (f->checkState(0) != Qt::Checked)
-        laisses.insert(f->data(0, kChemin).toString().toStdString());
+      if (f->checkState(0) == Qt::Checked || f->data(0, kGarde).toBool()) continue;
+      laisses.insert(l.apercu->apercu->fichiers.at(f->data(0, kIndice).toULongLong()).Repere());
     }
   }
   return laisses;
@@ -329,7 +351,7 @@ void FenetreNettoyage::Coche(QTreeWidgetItem* element) {
 
 void FenetreNettoyage::Recompter() {
   std::uint64_t nb = 0, taille = 0, nbLaisses = 0, tailleLaissee = 0, nbProteges = 0,
-                tailleProtegee = 0;
+                tailleProtegee = 0, nbGardes = 0, tailleGardee = 0;
   std::size_t choisis = 0;
   for (std::size_t i = 0; i < prefixes_.size(); ++i) {
     const Ligne& l = prefixes_[i];
@@ -341,7 +363,10 @@ void FenetreNettoyage::Recompter() {
       for (int k = 0; k < g->childCount(); ++k) {
         const QTreeWidgetItem* f = g->child(k);
         const std::uint64_t octets = f->data(0, kTaille).toULongLong();
-        if (choisi && f->checkState(0) == Qt::Checked) {
+        if (f->data(0, kGarde).toBool()) {
+          ++nbGardes;
+          tailleGardee += octets;
+        } else if (choisi && f->checkState(0) == Qt::Checked) {
           ++nb;
           ++attendus;
           taille += octets;
@@ -353,6 +378,8 @@ void FenetreNettoyage::Recompter() {
     }
     nbProteges += l.apercu->apercu->proteges.size();
     tailleProtegee += l.apercu->apercu->tailleProtegee;
+    nbGardes += l.apercu->apercu->gardes.size();
+    tailleGardee += l.apercu->apercu->tailleGardee;
     if (!l.bilan && !enCours_) Attendre(l.barre, attendus);
   }
   QString texte = QStringLiteral("À effacer : %1, %2").arg(TexteFichiers(nb), TexteTaille(taille));
@@ -364,6 +391,10 @@ void FenetreNettoyage::Recompter() {
   if (nbProteges > 0) {
     texte += QStringLiteral(" ; protégés : %1, %2")
                  .arg(TexteFichiers(nbProteges), TexteTaille(tailleProtegee));
+  }
+  if (nbGardes > 0) {
+    texte += QStringLiteral(" ; gardés : %1, %2")
+                 .arg(TexteFichiers(nbGardes), TexteTaille(tailleGardee));
   }
   total_->setText(texte);
   Boutons();
@@ -379,6 +410,7 @@ void FenetreNettoyage::Boutons() {
   // Once the runs are done, the previews are no longer what the prefixes hold.
   nettoyer_->setEnabled(choisi && !enCours_ && !fait);
   stopper_->setEnabled(enCours_);
+  garder_->setEnabled(!enCours_ && !fait);
   liste_->setEnabled(!enCours_ && !fait);
 }
 
@@ -415,12 +447,14 @@ void FenetreNettoyage::Nettoyer() {
     total.nbEchecs += l.bilan->nbEchecs;
     total.nbProteges += l.bilan->nbProteges;
     total.tailleProtegee += l.bilan->tailleProtegee;
+    total.nbGardes += l.bilan->nbGardes;
+    total.tailleGardee += l.bilan->tailleGardee;
   }
   total_->setText(QStringLiteral("%1 : %2").arg(
       nettoyes > 1 ? QStringLiteral("Nettoyés (%1 préfixes)").arg(nettoyes)
                    : QStringLiteral("Nettoyé"),
       TexteTotal(total.nbFichiers, total.taille, total.nbEchecs, total.nbProteges,
-                 total.tailleProtegee)));
+                 total.tailleProtegee, total.nbGardes, total.tailleGardee)));
   Boutons();
   emit Fin();
   if (fermerApres_) QDialog::reject();
@@ -429,7 +463,7 @@ void FenetreNettoyage::Nettoyer() {
 void FenetreNettoyage::Lancer(std::size_t i) {
   Ligne& l = prefixes_[i];
   const Prefixe& p = l.apercu->prefixe;
-  std::set<std::string> laisses = Laisses(i);
+  std::set<FichierRepere> laisses = Laisses(i);
   int attendus = 0;
   for (const QTreeWidgetItem* g : l.groupes) {
     for (int k = 0; k < g->childCount(); ++k) attendus += g->child(k)->checkState(0) == Qt::Checked;
@@ -462,7 +496,7 @@ void FenetreNettoyage::Lancer(std::size_t i) {
   l.barre->setValue(
       static_cast<int>(std::min<std::uint64_t>(bilan.nbFichiers, l.barre->maximum())));
   const QString total = TexteTotal(bilan.nbFichiers, bilan.taille, bilan.nbEchecs, bilan.nbProteges,
-                                   bilan.tailleProtegee);
+                                   bilan.tailleProtegee, bilan.nbGardes, bilan.tailleGardee);
   QString etat;
   if (bilan.refuse) {
     etat = QStringLiteral("refusé : %1").arg(Utf8(bilan.erreur));
@@ -477,6 +511,63 @@ void FenetreNettoyage::Lancer(std::size_t i) {
   l.etat->setText(etat);
   l.etat->setToolTip(etat);
   l.bilan = std::move(bilan);
+}
+
+void FenetreNettoyage::ToujoursGarder() {
+  if (enCours_) return;
+  // The file rows chosen: those selected (a group selected: its files), else those unchecked.
+  std::vector<QTreeWidgetItem*> rangs;
+  for (int passe = 0; passe < 2 && rangs.empty(); ++passe) {
+    for (const Ligne& l : prefixes_) {
+      for (QTreeWidgetItem* g : l.groupes) {
+        for (int k = 0; k < g->childCount(); ++k) {
+          QTreeWidgetItem* f = g->child(k);
+          if (f->data(0, kGarde).toBool()) continue;
+          const bool pris = passe == 0
+                                ? f->isSelected() || g->isSelected() || l.element->isSelected()
+                                : f->checkState(0) != Qt::Checked;
+          if (pris) rangs.push_back(f);
+        }
+      }
+    }
+  }
+  if (rangs.empty()) {
+    explication_->setText(
+        QStringLiteral("Choisissez ou décochez d'abord les fichiers à toujours garder."));
+    return;
+  }
+  std::vector<ElementGarde> elements;
+  std::set<std::size_t> touches;
+  for (const QTreeWidgetItem* f : rangs) {
+    const std::size_t i = f->data(0, kPrefixe).toULongLong();
+    const ApercuDuPrefixe& a = *prefixes_[i].apercu;
+    elements.push_back(
+        GardeDuFichier(a.prefixe.chemin, a.apercu->fichiers.at(f->data(0, kIndice).toULongLong())));
+    touches.insert(i);
+  }
+  try {
+    choix_ = GarderToujours(maison_, elements);
+  } catch (const std::exception& e) {
+    explication_->setText(QStringLiteral("Rien n'a été gardé : %1").arg(Utf8(e.what())));
+    return;
+  }
+  // Shown as kept: no box any more, left by the runs.
+  miseAJour_ = true;
+  for (QTreeWidgetItem* f : rangs) {
+    f->setData(0, Qt::CheckStateRole, QVariant());
+    f->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    f->setData(0, kGarde, true);
+    f->setText(2, QStringLiteral("gardé"));
+    f->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+  }
+  miseAJour_ = false;
+  explication_->setText(QStringLiteral("%1 toujours gardés : « Choix… » les liste.")
+                            .arg(TexteFichiers(rangs.size())));
+  for (const std::size_t i : touches) {
+    if (!prefixes_[i].groupes.empty()) Coche(prefixes_[i].groupes.front());
+  }
+  Recompter();
+  for (const std::size_t i : touches) emit Gardes(prefixes_[i].apercu->prefixe.chemin);
 }
 
 void FenetreNettoyage::Stopper() {

@@ -3,7 +3,10 @@
 // prefix chosen, grouped by prefix then by what takes the files, with a check box on each prefix,
 // each group and each file (unchecked: left where it is); below them, apart and never deletable
 // from here, the protected files a run leaves; and the registry values and empty folders a run
-// also removes. What is checked adds up on one line below the list. Nettoyer runs each checked
+// also removes; and apart too, what the user keeps for good. « Toujours garder » keeps the
+// selected files (else those unchecked) for good in their prefix (GarderToujours): they are then
+// shown as kept and left by the runs. What is checked adds up on one line below the list.
+// Nettoyer runs each checked
 // prefix in turn (NettoyagePrefixe, the unchecked files left out), each with a progress bar (its
 // files done against the preview's count); Stopper stops the run under way and those after it.
 // The window stays open, saying what each run came to.
@@ -39,8 +42,8 @@ class FenetreNettoyage : public DialoguePrefixe {
  public:
   // `apercus`: fresh previews of the prefixes (ApercuDuPrefixe::prefixe gives each one and its
   // state: one in use is left unchecked); `choix`: the common choices they were made with, which
-  // the runs take too.
-  FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixCommuns choix,
+  // the runs take too; `maison`: where they are kept.
+  FenetreNettoyage(std::vector<ApercuPartage> apercus, ChoixCommuns choix, Maison maison,
                    QWidget* parent = nullptr);
   ~FenetreNettoyage() override;
 
@@ -49,6 +52,7 @@ class FenetreNettoyage : public DialoguePrefixe {
   QLabel* Total() const { return total_; }
   QPushButton* BoutonNettoyer() const { return nettoyer_; }
   QPushButton* BoutonStopper() const { return stopper_; }
+  QPushButton* BoutonGarder() const { return garder_; }
   std::size_t NbPrefixes() const { return prefixes_.size(); }
   // The preview of prefix number `i`, as the window was given it.
   const ApercuDuPrefixe& ApercuDe(std::size_t i) const { return *prefixes_.at(i).apercu; }
@@ -56,8 +60,8 @@ class FenetreNettoyage : public DialoguePrefixe {
   // spells it; nothing when it is not listed as one to delete).
   QTreeWidgetItem* ElementPrefixe(std::size_t i) const;
   QTreeWidgetItem* ElementFichier(std::size_t i, const std::string& chemin) const;
-  // The files of prefix `i` left out: those unchecked.
-  std::set<std::string> Laisses(std::size_t i) const;
+  // The files of prefix `i` left out: those unchecked, as the run holds them.
+  std::set<FichierRepere> Laisses(std::size_t i) const;
   // Prefix `i` is to be cleaned: checked, even in part.
   bool Choisi(std::size_t i) const;
   QProgressBar* Barre(std::size_t i) const;
@@ -70,6 +74,8 @@ class FenetreNettoyage : public DialoguePrefixe {
   void Nettoyer();
   // Stops the run under way; those not yet begun do not begin.
   void Stopper();
+  // Keeps the selected files for good, else those unchecked; says why when they cannot be.
+  void ToujoursGarder();
   // While a run is under way: Stopper, then closes once it is over.
   void reject() override;
 
@@ -77,6 +83,8 @@ class FenetreNettoyage : public DialoguePrefixe {
   // A run on the prefix `dossier` is over (done, stopped or refused): it is to be looked at
   // again.
   void Nettoye(const std::filesystem::path& dossier);
+  // Files of the prefix `dossier` are now kept for good: the common choices changed.
+  void Gardes(const std::filesystem::path& dossier);
   // The runs begin; they are over.
   void Debut();
   void Fin();
@@ -101,12 +109,14 @@ class FenetreNettoyage : public DialoguePrefixe {
   void Boutons();
 
   std::vector<Ligne> prefixes_;
-  const ChoixCommuns choix_;
+  ChoixCommuns choix_;
+  const Maison maison_;
   QTreeWidget* liste_ = nullptr;
   QLabel* total_ = nullptr;
   QLabel* explication_ = nullptr;
   QPushButton* nettoyer_ = nullptr;
   QPushButton* stopper_ = nullptr;
+  QPushButton* garder_ = nullptr;
   QPushButton* fermer_ = nullptr;
   bool miseAJour_ = false;
   bool enCours_ = false;

@@ -34,7 +34,8 @@ class Partantes : public QObject {
 
 // The skinned windows' opening on a prefix the chooser found, as the command line's `--prefixe
 // DIR` opens them: the prefix as it stands, its name, its runs protecting saves and game folders
-// unless the common choices include them, its game folders and extra save locations.
+// unless the common choices include them, its game folders and extra save locations, and what
+// the user keeps for good there.
 Ouverture OuvertureDe(const Prefixe& p, const Maison& maison) {
   PrefixeOuvert ouvert = OuvrirPrefixe(p, ChoixDeLUtilisateur(maison));
   Ouverture o;
@@ -44,6 +45,7 @@ Ouverture OuvertureDe(const Prefixe& p, const Maison& maison) {
   o.proteger = ouvert.proteger;
   o.jeux = std::move(ouvert.jeux);
   o.sauvegardes = std::move(ouvert.sauvegardes);
+  o.gardes = std::move(ouvert.gardes);
   o.etranger = true;
   return o;
 }

@@ -319,7 +319,8 @@ QString TexteFichiers(std::uint64_t nombre) {
 }
 
 QString TexteTotal(std::uint64_t nbFichiers, std::uint64_t taille, std::uint64_t nbEchecs,
-                   std::uint64_t nbProteges, std::uint64_t tailleProtegee) {
+                   std::uint64_t nbProteges, std::uint64_t tailleProtegee, std::uint64_t nbGardes,
+                   std::uint64_t tailleGardee) {
   QString t = QStringLiteral("%1, %2").arg(TexteFichiers(nbFichiers), TexteTaille(taille));
   if (nbEchecs > 0) {
     t += nbEchecs > 1 ? QStringLiteral(" ; %1 non supprimables").arg(nbEchecs)
@@ -331,6 +332,12 @@ QString TexteTotal(std::uint64_t nbFichiers, std::uint64_t taille, std::uint64_t
                   nbProteges > 1 ? QStringLiteral("protégés laissés")
                                  : QStringLiteral("protégé laissé"),
                   TexteTaille(tailleProtegee));
+  }
+  if (nbGardes > 0) {
+    t += QStringLiteral(" ; %1 %2 en place, %3")
+             .arg(TexteFichiers(nbGardes),
+                  nbGardes > 1 ? QStringLiteral("gardés laissés") : QStringLiteral("gardé laissé"),
+                  TexteTaille(tailleGardee));
   }
   return t;
 }

@@ -113,9 +113,11 @@ QString LibelleEtat(const Prefixe& prefixe);
 QString TexteTaille(std::uint64_t octets);
 QString TexteFichiers(std::uint64_t nombre);
 // What a preview adds up to, on one line: "3 fichiers, 12,3 ko ; 1 non supprimable ; 2 fichiers
-// protégés laissés en place, 40 o" (the parts after the first only when not nothing).
+// protégés laissés en place, 40 o ; 1 fichier gardé laissé en place, 3 o" (the parts after the
+// first only when not nothing).
 QString TexteTotal(std::uint64_t nbFichiers, std::uint64_t taille, std::uint64_t nbEchecs,
-                   std::uint64_t nbProteges, std::uint64_t tailleProtegee);
+                   std::uint64_t nbProteges, std::uint64_t tailleProtegee,
+                   std::uint64_t nbGardes = 0, std::uint64_t tailleGardee = 0);
 // What takes a file, as a person reads it: the label of its choice ("le contenu du répertoire
 // TEMP"), or "masque *.log" for a free mask.
 QString LibelleRaison(const std::string& raison);

@@ -91,6 +91,12 @@ TEST(ArgumentsTest, ChoixShowsOrTakesAListMasksAndSaves) {
             "les options « --choix » et « --apercu » ne vont pas ensemble");
   EXPECT_EQ(Erreur({"--choix", "--tsv"}),
             "l'option « --tsv » ne va qu'avec « --prefixes » ou « --apercu »");
+  // The keep list: --garder alone lists, with a path (an argument or after "=") keeps it.
+  EXPECT_FALSE(Lire({"--garder"}).garde.has_value());
+  EXPECT_EQ(Lire({"--garder", "C:\\x"}).garde, "C:\\x");
+  EXPECT_EQ(Lire({"--gard=/p"}).garde, "/p");
+  EXPECT_EQ(Lire({"--ne-plus", "/p"}).action, Action::NePlusGarder);
+  EXPECT_EQ(Erreur({"--ne-plus-garder"}), "l'option « --ne-plus-garder » demande une valeur");
 }
 
 TEST(ArgumentsTest, WrongCommandLinesSayWhatIsWrong) {

@@ -840,7 +840,8 @@ TEST_F(TousTest, ApercuPreviewsEveryPrefixWithATotal) {
   EXPECT_EQ(j["prefixes"][1]["erreur"], refus);
   EXPECT_EQ(j["prefixes"][0]["appid"], "10");
   EXPECT_EQ(j["total"], nlohmann::json::parse(R"({"prefixes": 3, "fichiers": 4, "octets": 2003,
-      "non_supprimables": 0, "proteges": 1, "octets_proteges": 10})"));
+      "non_supprimables": 0, "proteges": 1, "octets_proteges": 10, "gardes": 0,
+      "octets_gardes": 0})"));
 }
 
 // Ctrl-C during a run: the pass in progress ends, no further pass starts, the summary still

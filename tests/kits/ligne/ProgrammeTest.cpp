@@ -341,6 +341,27 @@ TEST_F(ProgrammeTest, WineprefixIsTheTargetWhenNoneIsGiven) {
   EXPECT_FALSE(fs::exists(racine_ / "xdg/data/tidora"));
 }
 
+// --garder keeps a file of a prefix, or a Windows path in every prefix; alone, lists them;
+// --ne-plus-garder forgets one; a preview there shows the kept file as such.
+TEST_F(ProgrammeTest, GarderKeepsListsAndForgets) {
+  const fs::path wine = FairePrefixe(Home() / ".wine");
+  const std::string notes = (wine / "drive_c/notes.tmp").string();
+  Ecrire(notes, "n");
+  EXPECT_EQ(Lancer({"--garder"}).sortie, "Rien n'est toujours gardé.\n");
+  EXPECT_EQ(Lancer({"--garder", notes}).code, 0);
+  EXPECT_EQ(Lancer({"--garder=C:\\Jeux"}).code, 0);
+  EXPECT_EQ(Lancer({"--garder"}).sortie, "Toujours gardés, jamais effacés :\n  " + notes +
+                                             "\n  C:\\Jeux (dans tous les préfixes)\n");
+  EXPECT_NE(Lancer({"--apercu", "--tsv", wine.string()})
+                .sortie.find(notes + "\t1\t*.tmp\tailleurs\tgarde\n"),
+            std::string::npos);
+  EXPECT_EQ(Lancer({"--ne-plus-garder", notes}).code, 0);
+  EXPECT_EQ(Lancer({"--ne-plus-garder", notes}).code, 2);
+  EXPECT_EQ(Lancer({"--garder", Home().string()}).code, 2);
+  EXPECT_EQ(Lancer({"--garder"}).sortie,
+            "Toujours gardés, jamais effacés :\n  C:\\Jeux (dans tous les préfixes)\n");
+}
+
 // An existing prefix: the windows open on it, their help file beside the program (its options
 // validated there before); no sample traces (they are for the program's own fresh profile) and no
 // profile of the program's own.

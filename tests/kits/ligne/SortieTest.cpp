@@ -175,7 +175,8 @@ TEST(SortieApercu, TsvAndJsonCarryTheSameElementsSafely) {
   EXPECT_EQ(p["valeurs"][0]["nom"], "url1");
   EXPECT_EQ(p["dossiers"][0], "C:\\windows\\temp\\vide");
   EXPECT_EQ(p["total"], nlohmann::json::parse(R"({"fichiers": 2, "octets": 1507,
-      "non_supprimables": 1, "proteges": 1, "octets_proteges": 300})"));
+      "non_supprimables": 1, "proteges": 1, "octets_proteges": 300, "gardes": 0,
+      "octets_gardes": 0})"));
   EXPECT_EQ(j["prefixes"][1]["erreur"], "non\nlisible");
   EXPECT_FALSE(j["prefixes"][1].contains("fichiers"));
   EXPECT_EQ(j["total"]["prefixes"], 1);

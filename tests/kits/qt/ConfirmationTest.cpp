@@ -91,11 +91,20 @@ TEST_F(ConfirmationTest, CleansWhatIsCheckedAsPreviewedLeavesTheRestAndTheProtec
   ASSERT_NE(b, nullptr);
   b->setCheckState(0, Qt::Unchecked);
   EXPECT_EQ(c->ElementPrefixe(w)->checkState(0), Qt::PartiallyChecked);
-  EXPECT_EQ(c->Laisses(w), std::set<std::string>{"C:\\windows\\temp\\b.txt"});
+  ASSERT_EQ(c->Laisses(w).size(), 1u);
+  EXPECT_EQ(c->Laisses(w).begin()->nom, "b.txt");
   EXPECT_TRUE(c->Laisses(s).empty());
   EXPECT_EQ(c->Total()->text(),
             QString::fromUtf8("À effacer : 5 fichiers, 4,0 ko dans 2 préfixes ; laissés : 2 "
                               "fichiers, 6 o ; protégés : 1 fichier, 10 o"));
+  // « Toujours garder » on a selected file: kept for good in its prefix, shown so, left by the run.
+  QTreeWidgetItem* fa = c->ElementFichier(w, "C:\\windows\\temp\\a.txt");
+  ASSERT_NE(fa, nullptr);
+  fa->setSelected(true);
+  QTest::mouseClick(c->BoutonGarder(), Qt::LeftButton);
+  EXPECT_EQ(fa->text(2), QString::fromUtf8("gardé"));
+  EXPECT_EQ(LireChoix(maison_)->gardes,
+            (std::vector<ElementGarde>{{wine, "C:\\windows\\temp\\a.txt"}}));
 
   const ApercuDuPrefixe apercuWine = c->ApercuDe(w), apercuSteam = c->ApercuDe(s);
   QTest::mouseClick(c->BoutonNettoyer(), Qt::LeftButton);
@@ -105,18 +114,21 @@ TEST_F(ConfirmationTest, CleansWhatIsCheckedAsPreviewedLeavesTheRestAndTheProtec
   ASSERT_TRUE(c->Bilan(w) && c->Bilan(s));
   EXPECT_FALSE(c->Bilan(p).has_value());
   EXPECT_EQ(c->Etat(p), QStringLiteral("non choisi"));
-  EXPECT_EQ(c->Bilan(w)->nbFichiers, apercuWine.apercu->nbFichiers - 1);
+  EXPECT_EQ(c->Bilan(w)->nbFichiers, apercuWine.apercu->nbFichiers - 2);
+  EXPECT_EQ(c->Bilan(w)->nbGardes, 1u);
   EXPECT_EQ(c->Bilan(s)->nbFichiers, apercuSteam.apercu->nbFichiers);
   EXPECT_EQ(c->Bilan(s)->taille, apercuSteam.apercu->tailleTotale);
   EXPECT_EQ(c->Bilan(w)->nbProteges, 1u);
   EXPECT_TRUE(c->Etat(s).startsWith(QStringLiteral("fait : 3 fichiers, 4,0 ko")))
       << c->Etat(s).toStdString();
   EXPECT_EQ(c->Barre(s)->value(), c->Barre(s)->maximum());
-  EXPECT_EQ(c->Barre(w)->maximum(), 2);
-  // Each file previewed is gone but the one left out; nothing else was touched.
+  EXPECT_EQ(c->Barre(w)->maximum(), 1);
+  // Each file previewed is gone but the one left out and the one kept; nothing else was touched.
   for (const ApercuDuPrefixe* a : {&apercuWine, &apercuSteam}) {
     for (const FichierApercu& f : a->apercu->fichiers) {
-      EXPECT_EQ(fs::exists(f.hote), f.chemin == "C:\\windows\\temp\\b.txt") << f.hote;
+      EXPECT_EQ(fs::exists(f.hote),
+                f.chemin == "C:\\windows\\temp\\b.txt" || f.chemin == "C:\\windows\\temp\\a.txt")
+          << f.hote;
     }
   }
   EXPECT_TRUE(fs::exists(sauve));
