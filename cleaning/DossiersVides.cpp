@@ -18,8 +18,8 @@ struct Suppression {
   const Gardes& gardes;
   bool arret = false;
 
-  // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the
-  // start, deepest first; returns how many went.
+  // Removes the empty sub-folders of `dossier`, which lies `niveau` - 1 levels below the start,
+  // deepest first; returns how many went.
   int SupprimerVidesSous(os::Folder& dossier, std::int32_t niveau) {
     if (niveau > profondeurMax) return 0;
     int supprimes = 0;
